@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+#include "cli/cli_options.h"
+
+namespace vorbix {
+
+struct PictureOutcome {
+    QString input;
+    QString error;  // empty on success
+    int colours = 0;
+    int milliseconds = 0;
+    QStringList files;
+};
+
+// The files one picture's conversion writes.
+struct OutputNames {
+    QString bmp;
+    QString bin;
+    QString tim;
+    QString work;  // empty: none
+};
+
+// Fixed names for one picture, names after each picture for several.
+std::vector<OutputNames> PlanOutputs(const CliOptions& options);
+
+// Converts one picture on a fresh session as the command line describes and writes its files.
+PictureOutcome ConvertPicture(const CliOptions& options, const QString& input, const OutputNames& names);
+
+// Every picture, in parallel; outcomes in input order.
+std::vector<PictureOutcome> ConvertAll(const CliOptions& options, int threads);
+
+QString OutcomeJson(const CliOptions& options, const PictureOutcome& outcome);
+
+}  // namespace vorbix

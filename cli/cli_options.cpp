@@ -1,0 +1,95 @@
+#include "cli/cli_options.h"
+
+#include <QCommandLineParser>
+
+#include "dither/methods.h"
+
+namespace vorbix {
+
+std::optional<ColorValue> ParseHexColor(const QString& text) {
+    QString hex = text.trimmed();
+    if (hex.startsWith('#')) hex.remove(0, 1);
+    if (hex.size() != 6) return std::nullopt;
+    bool ok = false;
+    const uint rgb = hex.toUInt(&ok, 16);
+    if (!ok) return std::nullopt;
+    return MakeColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+namespace {
+
+template <std::size_t N>
+bool ParsePalette(const QString& text, std::array<ColorValue, N>& palette) {
+    const QStringList parts = text.split(',');
+    if (parts.size() != static_cast<int>(N)) return false;
+    for (std::size_t i = 0; i < N; ++i) {
+        const auto c = ParseHexColor(parts[static_cast<int>(i)]);
+        if (!c) return false;
+        palette[i] = *c;
+    }
+    return true;
+}
+
+ParsedCommandLine UsageError(const QString& message) { return {std::nullopt, message, false, {}}; }
+
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Converts pictures into TVC screen files (screen.bin, screen.tim) and a BMP preview.");
+    parser.addHelpOption();
+    const QCommandLineOption mode("mode", "TVC mode: 2, 4 or 16 (default 16).", "2|4|16", "16");
+    const QCommandLineOption method("method", "Method 1..17 or its caption (default 17, \"Pattern TVC\").", "M", "17");
+    const QCommandLineOption noResize("no-resize", "Untick \"Resize\" before loading.");
+    const QCommandLineOption palette2("palette2", "2-colour swatches as RRGGBB hex.", "C0,C1");
+    const QCommandLineOption palette4("palette4", "4-colour swatches as RRGGBB hex.", "C0,C1,C2,C3");
+    const std::array<QCommandLineOption, kSliderCount> sliders = {
+        QCommandLineOption("brightness", "Move \"Brightness\" to V (0..100), then \"Set\".", "V"),
+        QCommandLineOption("gamma", "Move \"Gamma\" to V (0..100), then \"Set\".", "V"),
+        QCommandLineOption("color", "Move \"Color\" to V (0..100), then \"Set\".", "V"),
+        QCommandLineOption("contrast", "Move \"Contrast\" to V (0..100), then \"Set\".", "V"),
+    };
+    const QCommandLineOption outDir("out-dir", "Where files go, created if missing (default: current folder).", "DIR", ".");
+    const QCommandLineOption work("work", "Also write the mode's work surface as a 24-bit BMP.", "FILE");
+    const QCommandLineOption json("json", "One JSON object per line on stdout for each picture.");
+    parser.addOptions({mode, method, noResize, palette2, palette4, outDir, work, json});
+    for (const auto& s : sliders) parser.addOption(s);
+    parser.addPositionalArgument("PICTURE", "Pictures to convert (JPEG, BMP, ...).", "PICTURE...");
+
+    if (!parser.parse(QStringList{"vorbix-cli"} + arguments)) return UsageError(parser.errorText());
+    if (parser.isSet("help")) return {std::nullopt, {}, true, parser.helpText()};
+
+    CliOptions options;
+    const QString modeText = parser.value(mode);
+    if (modeText == "2") options.mode = TvcMode::Graphics2;
+    else if (modeText == "4") options.mode = TvcMode::Graphics4;
+    else if (modeText == "16") options.mode = TvcMode::Graphics16;
+    else return UsageError("--mode must be 2, 4 or 16, not \"" + modeText + "\"");
+
+    const auto found = FindMethod(parser.value(method).toStdString());
+    if (!found) return UsageError("unknown method \"" + parser.value(method) + "\": give 1..17 or a caption such as \"Floyd\"");
+    options.method = *found;
+
+    options.resize = !parser.isSet(noResize);
+    if (parser.isSet(palette2) && !ParsePalette(parser.value(palette2), options.palette2))
+        return UsageError("--palette2 needs two RRGGBB colours separated by a comma");
+    if (parser.isSet(palette4) && !ParsePalette(parser.value(palette4), options.palette4))
+        return UsageError("--palette4 needs four RRGGBB colours separated by commas");
+    for (int i = 0; i < kSliderCount; ++i) {
+        if (!parser.isSet(sliders[i])) continue;
+        bool ok = false;
+        const int value = parser.value(sliders[i]).toInt(&ok);
+        if (!ok || value < 0 || value > 100)
+            return UsageError("--" + sliders[i].names().first() + " needs a whole number 0..100");
+        options.sliders[i] = value;
+    }
+    options.outDir = parser.value(outDir);
+    if (options.outDir.isEmpty()) return UsageError("--out-dir needs a folder");
+    options.work = parser.value(work);
+    options.json = parser.isSet(json);
+    options.pictures = parser.positionalArguments();
+    if (options.pictures.isEmpty()) return UsageError("no picture given");
+    return {options, {}, false, {}};
+}
+
+}  // namespace vorbix

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <optional>
+
+#include "core/picture.h"
+#include "export/screen_file.h"
+#include "pipeline/session.h"
+
+namespace vorbix {
+
+struct CliOptions {
+    TvcMode mode = TvcMode::Graphics16;
+    int method = 17;
+    bool resize = true;
+    std::array<ColorValue, 2> palette2{MakeColor(0, 0, 0), MakeColor(255, 255, 255)};
+    std::array<ColorValue, 4> palette4{MakeColor(0, 0, 0), MakeColor(255, 255, 255), MakeColor(0, 0, 255),
+                                       MakeColor(255, 0, 0)};
+    std::array<std::optional<int>, kSliderCount> sliders;
+    QString outDir = ".";
+    QString work;
+    bool json = false;
+    QStringList pictures;
+};
+
+struct ParsedCommandLine {
+    std::optional<CliOptions> options;
+    QString error;  // a usage error when options is empty
+    bool help = false;
+    QString helpText;
+};
+
+// Arguments without the program name.
+ParsedCommandLine ParseCommandLine(const QStringList& arguments);
+
+// "RRGGBB" (an optional leading '#') as a colour value.
+std::optional<ColorValue> ParseHexColor(const QString& text);
+
+}  // namespace vorbix

@@ -1,0 +1,39 @@
+#include <QCoreApplication>
+#include <QDir>
+#include <QTextStream>
+#include <thread>
+
+#include "cli/batch.h"
+#include "cli/cli_options.h"
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName("vorbix-cli");
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    const vorbix::ParsedCommandLine parsed = vorbix::ParseCommandLine(app.arguments().mid(1));
+    if (parsed.help) {
+        out << parsed.helpText;
+        return 0;
+    }
+    if (!parsed.options) {
+        err << "vorbix-cli: " << parsed.error << "\n" << "Try 'vorbix-cli --help'.\n";
+        return 2;
+    }
+    const vorbix::CliOptions& options = *parsed.options;
+    if (!QDir().mkpath(options.outDir)) {
+        err << "vorbix-cli: cannot create the folder " << options.outDir << "\n";
+        return 1;
+    }
+    const int threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    int status = 0;
+    for (const vorbix::PictureOutcome& outcome : vorbix::ConvertAll(options, threads)) {
+        if (!outcome.error.isEmpty()) {
+            err << "vorbix-cli: " << outcome.error << "\n";
+            status = 1;
+        }
+        if (options.json) out << vorbix::OutcomeJson(options, outcome) << "\n";
+    }
+    return status;
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "core/picture.h"
+
+namespace vorbix {
+
+// Number of distinct 24-bit colours among the picture's pixels.
+int CountColors(const Picture& picture);
+
+}  // namespace vorbix

@@ -1,0 +1,57 @@
+#include "core/palette.h"
+
+namespace vorbix {
+
+Palette DefaultPalette2() { return {EntryFromRgb(0, 0, 0), EntryFromRgb(255, 255, 255)}; }
+
+Palette DefaultPalette4() {
+    return {EntryFromRgb(0, 0, 0), EntryFromRgb(255, 255, 255), EntryFromRgb(0, 0, 255), EntryFromRgb(255, 0, 0)};
+}
+
+Palette DefaultPalette16() {
+    Palette palette;
+    for (int number = 0; number < 16; ++number) {
+        const int level = (number & 8) ? 255 : 145;
+        const int blue = (number & 1) ? level : 0;
+        const int red = (number & 2) ? level : 0;
+        const int green = (number & 4) ? level : 0;
+        palette.push_back(number == 8 ? EntryFromRgb(0, 0, 0) : EntryFromRgb(red, green, blue));
+    }
+    return palette;
+}
+
+int NearestColorIndex(const Palette& palette, int red, int green, int blue) {
+    std::int32_t best = 999999999;
+    int bestIndex = 0;
+    for (int i = 0; i < static_cast<int>(palette.size()); ++i) {
+        const PaletteEntry& e = palette[i];
+        const std::int32_t dr = red - e.red, dg = green - e.green, db = blue - e.blue;
+        const std::int32_t d = dr * dr + dg * dg + db * db;
+        if (d < best) {
+            best = d;
+            bestIndex = i;
+            if (d == 0) break;
+        }
+    }
+    return bestIndex;
+}
+
+PaletteEntry NearestColor(const Palette& palette, int red, int green, int blue) {
+    if (palette.empty()) return PaletteEntry{};
+    return palette[NearestColorIndex(palette, red, green, blue)];
+}
+
+void SnapToPalette(Picture& destination, const Picture& source, const Palette& palette) {
+    if (&destination != &source) destination = source;
+    for (int y = 0; y < destination.Height(); ++y) {
+        std::uint8_t* p = destination.Row(y);
+        for (int x = 0; x < destination.Width(); ++x, p += 3) {
+            const PaletteEntry e = NearestColor(palette, p[2], p[1], p[0]);
+            p[0] = e.blue;
+            p[1] = e.green;
+            p[2] = e.red;
+        }
+    }
+}
+
+}  // namespace vorbix

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "core/picture.h"
+
+namespace vorbix {
+
+struct PaletteEntry {
+    std::uint8_t blue = 0;
+    std::uint8_t green = 0;
+    std::uint8_t red = 0;
+    std::uint8_t reserved = 0;
+
+    bool operator==(const PaletteEntry&) const = default;
+};
+
+constexpr PaletteEntry EntryFromRgb(int red, int green, int blue) {
+    return PaletteEntry{static_cast<std::uint8_t>(blue), static_cast<std::uint8_t>(green),
+                        static_cast<std::uint8_t>(red), 0};
+}
+constexpr PaletteEntry EntryFromColor(ColorValue c) { return EntryFromRgb(GetRed(c), GetGreen(c), GetBlue(c)); }
+constexpr ColorValue ColorOfEntry(const PaletteEntry& e) { return MakeColor(e.red, e.green, e.blue); }
+
+using Palette = std::vector<PaletteEntry>;
+
+Palette DefaultPalette2();
+Palette DefaultPalette4();
+// The TVC's 16 fixed colours; index 8 (intensity alone) is black like index 0.
+Palette DefaultPalette16();
+
+// Lowest index at the smallest squared RGB distance; an exact match ends the search.
+// An empty palette answers 0.
+int NearestColorIndex(const Palette& palette, int red, int green, int blue);
+PaletteEntry NearestColor(const Palette& palette, int red, int green, int blue);
+
+// Replaces every pixel of the destination by its nearest palette colour.
+void SnapToPalette(Picture& destination, const Picture& source, const Palette& palette);
+
+}  // namespace vorbix

@@ -1,0 +1,118 @@
+#include "core/picture.h"
+
+#include <algorithm>
+#include <cstddef>
+
+namespace vorbix {
+
+Picture::Picture(int width, int height, ColorValue fill)
+    : width_(std::max(width, 0)), height_(std::max(height, 0)),
+      bytes_(static_cast<std::size_t>(width_) * height_ * 3) {
+    Fill(fill);
+}
+
+ColorValue Picture::Pixel(int x, int y) const {
+    const std::uint8_t* p = Row(y) + x * 3;
+    return MakeColor(p[2], p[1], p[0]);
+}
+
+void Picture::SetPixel(int x, int y, ColorValue c) {
+    std::uint8_t* p = Row(y) + x * 3;
+    p[0] = static_cast<std::uint8_t>(GetBlue(c));
+    p[1] = static_cast<std::uint8_t>(GetGreen(c));
+    p[2] = static_cast<std::uint8_t>(GetRed(c));
+}
+
+void Picture::Fill(ColorValue c) {
+    const std::uint8_t bgr[3] = {static_cast<std::uint8_t>(GetBlue(c)), static_cast<std::uint8_t>(GetGreen(c)),
+                                 static_cast<std::uint8_t>(GetRed(c))};
+    for (std::size_t i = 0; i < bytes_.size(); i += 3) std::copy(bgr, bgr + 3, bytes_.begin() + i);
+}
+
+namespace {
+
+void StretchNearest(Picture& dst, const Picture& src, int width, int height) {
+    const int w = std::min(width, dst.Width());
+    const int h = std::min(height, dst.Height());
+    std::vector<int> sourceColumn(w);
+    for (int x = 0; x < w; ++x)
+        sourceColumn[x] = static_cast<int>(static_cast<std::int64_t>(x) * src.Width() / width);
+    for (int y = 0; y < h; ++y) {
+        const std::uint8_t* s = src.Row(static_cast<int>(static_cast<std::int64_t>(y) * src.Height() / height));
+        std::uint8_t* d = dst.Row(y);
+        for (int x = 0; x < w; ++x) std::copy_n(s + sourceColumn[x] * 3, 3, d + x * 3);
+    }
+}
+
+// One source interval [i*S, (i+1)*S) against destination cells of length D, both in units
+// of 1/(S*D): the overlaps are whole numbers, so the average is exact integer arithmetic.
+struct Span {
+    int first;
+    std::vector<std::int64_t> weights;
+};
+
+std::vector<Span> AreaSpans(int sourceLength, int destinationLength, int used) {
+    std::vector<Span> spans(used);
+    for (int d = 0; d < used; ++d) {
+        const std::int64_t begin = static_cast<std::int64_t>(d) * sourceLength;
+        const std::int64_t end = begin + sourceLength;
+        const int first = static_cast<int>(begin / destinationLength);
+        spans[d].first = first;
+        for (int s = first; static_cast<std::int64_t>(s) * destinationLength < end && s < sourceLength; ++s) {
+            const std::int64_t lo = std::max(begin, static_cast<std::int64_t>(s) * destinationLength);
+            const std::int64_t hi = std::min(end, static_cast<std::int64_t>(s + 1) * destinationLength);
+            spans[d].weights.push_back(hi - lo);
+        }
+    }
+    return spans;
+}
+
+void StretchAveraging(Picture& dst, const Picture& src, int width, int height) {
+    const int w = std::min(width, dst.Width());
+    const int h = std::min(height, dst.Height());
+    const std::vector<Span> columns = AreaSpans(src.Width(), width, w);
+    const std::vector<Span> rows = AreaSpans(src.Height(), height, h);
+    const std::int64_t total = static_cast<std::int64_t>(src.Width()) * src.Height();
+    std::vector<std::int64_t> across(static_cast<std::size_t>(w) * 3);
+    std::vector<std::int64_t> sum(static_cast<std::size_t>(w) * 3);
+    for (int y = 0; y < h; ++y) {
+        std::fill(sum.begin(), sum.end(), 0);
+        for (std::size_t r = 0; r < rows[y].weights.size(); ++r) {
+            const std::uint8_t* s = src.Row(rows[y].first + static_cast<int>(r));
+            for (int x = 0; x < w; ++x) {
+                std::int64_t b = 0, g = 0, red = 0;
+                const std::uint8_t* p = s + columns[x].first * 3;
+                for (std::int64_t weight : columns[x].weights) {
+                    b += p[0] * weight;
+                    g += p[1] * weight;
+                    red += p[2] * weight;
+                    p += 3;
+                }
+                across[x * 3] = b;
+                across[x * 3 + 1] = g;
+                across[x * 3 + 2] = red;
+            }
+            const std::int64_t weight = rows[y].weights[r];
+            for (std::size_t i = 0; i < sum.size(); ++i) sum[i] += across[i] * weight;
+        }
+        std::uint8_t* d = dst.Row(y);
+        for (std::size_t i = 0; i < sum.size(); ++i) d[i] = static_cast<std::uint8_t>((sum[i] + total / 2) / total);
+    }
+}
+
+}  // namespace
+
+void StretchPicture(Picture& destination, const Picture& source, int width, int height, int smooth) {
+    if (width <= 0 || height <= 0 || source.Empty() || destination.Empty()) return;
+    if (&destination == &source) {
+        const Picture copy = source;
+        StretchPicture(destination, copy, width, height, smooth);
+        return;
+    }
+    if (smooth == 1 && (width != source.Width() || height != source.Height()))
+        StretchAveraging(destination, source, width, height);
+    else
+        StretchNearest(destination, source, width, height);
+}
+
+}  // namespace vorbix

@@ -1,0 +1,52 @@
+#include "dither/threshold.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/pixel_buffer.h"
+
+namespace vorbix {
+
+namespace {
+
+template <typename Match>
+void MatchEveryBufferPixel(Picture& destination, const Picture& source, Match match) {
+    PixelBuffer buffer = ReadPlain(source);
+    for (std::size_t i = 0; i < buffer.bytes.size(); i += 3) {
+        std::uint8_t* p = buffer.bytes.data() + i;
+        const PaletteEntry e = match(p[2], p[1], p[0]);
+        p[0] = e.blue;
+        p[1] = e.green;
+        p[2] = e.red;
+    }
+    WritePlain(destination, buffer);
+}
+
+int Jitter(int value, std::uint8_t amplitude, RandomSequence& random) {
+    const double moved = std::nearbyint(static_cast<double>(amplitude) * random.Next() + value - amplitude / 2.0);
+    return static_cast<int>(std::clamp(moved, 0.0, 255.0));
+}
+
+}  // namespace
+
+void DitherThreshold(Picture& destination, const Picture& source, const Palette& palette) {
+    MatchEveryBufferPixel(destination, source,
+                          [&](int r, int g, int b) { return NearestColor(palette, r, g, b); });
+}
+
+PaletteEntry NearestColorNoisy(const Palette& palette, int red, int green, int blue, std::uint8_t amplitude,
+                               RandomSequence& random) {
+    const int r = Jitter(red, amplitude, random);
+    const int g = Jitter(green, amplitude, random);
+    const int b = Jitter(blue, amplitude, random);
+    return NearestColor(palette, r, g, b);
+}
+
+void DitherThresholdNoise(Picture& destination, const Picture& source, const std::uint8_t& amplitude,
+                          const Palette& palette, RandomSequence& random) {
+    MatchEveryBufferPixel(destination, source, [&](int r, int g, int b) {
+        return NearestColorNoisy(palette, r, g, b, amplitude, random);
+    });
+}
+
+}  // namespace vorbix

@@ -1,0 +1,45 @@
+#include "export/file_write.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace vorbix {
+
+namespace {
+
+std::string Failure(const std::string& path, int error) {
+    return "cannot write " + path + ": " + std::strerror(error);
+}
+
+}  // namespace
+
+std::optional<std::string> WriteFileWhole(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::string temporary = path + ".XXXXXX";
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0) return Failure(path, errno);
+    int error = 0;
+    std::size_t written = 0;
+    while (written < bytes.size() && error == 0) {
+        const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
+        if (n < 0) {
+            if (errno != EINTR) error = errno;
+        } else {
+            written += static_cast<std::size_t>(n);
+        }
+    }
+    if (error == 0 && fchmod(fd, 0644) != 0) error = errno;
+    if (error == 0 && fsync(fd) != 0) error = errno;
+    if (close(fd) != 0 && error == 0) error = errno;
+    if (error == 0 && rename(temporary.c_str(), path.c_str()) != 0) error = errno;
+    if (error != 0) {
+        unlink(temporary.c_str());
+        return Failure(path, error);
+    }
+    return std::nullopt;
+}
+
+}  // namespace vorbix
