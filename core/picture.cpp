@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstddef>
 
+#include "core/parallel.h"
+
 namespace vorbix {
 
 Picture::Picture(int width, int height, ColorValue fill)
@@ -44,60 +46,68 @@ void StretchNearest(Picture& dst, const Picture& src, int width, int height) {
     }
 }
 
-// One source interval [i*S, (i+1)*S) against destination cells of length D, both in units
-// of 1/(S*D): the overlaps are whole numbers, so the average is exact integer arithmetic.
-struct Span {
-    int first;
-    std::vector<std::int64_t> weights;
+// Destination cell d covers source positions [d*S, (d+1)*S) in units of 1/D, source pixel s covers
+// [s*D, (s+1)*D): their overlaps are whole numbers, so the average is exact integer arithmetic.
+struct Spans {
+    std::vector<int> first;          // first source pixel of each destination cell
+    std::vector<int> start;          // where its weights begin in `weights`; one extra end entry
+    std::vector<std::uint64_t> weights;
 };
 
-std::vector<Span> AreaSpans(int sourceLength, int destinationLength, int used) {
-    std::vector<Span> spans(used);
+Spans AreaSpans(int sourceLength, int destinationLength, int used) {
+    Spans spans;
+    spans.first.resize(used);
+    spans.start.resize(used + 1);
     for (int d = 0; d < used; ++d) {
         const std::int64_t begin = static_cast<std::int64_t>(d) * sourceLength;
         const std::int64_t end = begin + sourceLength;
         const int first = static_cast<int>(begin / destinationLength);
-        spans[d].first = first;
+        spans.first[d] = first;
+        spans.start[d] = static_cast<int>(spans.weights.size());
         for (int s = first; static_cast<std::int64_t>(s) * destinationLength < end && s < sourceLength; ++s) {
             const std::int64_t lo = std::max(begin, static_cast<std::int64_t>(s) * destinationLength);
             const std::int64_t hi = std::min(end, static_cast<std::int64_t>(s + 1) * destinationLength);
-            spans[d].weights.push_back(hi - lo);
+            spans.weights.push_back(static_cast<std::uint64_t>(hi - lo));
         }
     }
+    spans.start[used] = static_cast<int>(spans.weights.size());
     return spans;
 }
 
 void StretchAveraging(Picture& dst, const Picture& src, int width, int height) {
     const int w = std::min(width, dst.Width());
     const int h = std::min(height, dst.Height());
-    const std::vector<Span> columns = AreaSpans(src.Width(), width, w);
-    const std::vector<Span> rows = AreaSpans(src.Height(), height, h);
-    const std::int64_t total = static_cast<std::int64_t>(src.Width()) * src.Height();
-    std::vector<std::int64_t> across(static_cast<std::size_t>(w) * 3);
-    std::vector<std::int64_t> sum(static_cast<std::size_t>(w) * 3);
-    for (int y = 0; y < h; ++y) {
-        std::fill(sum.begin(), sum.end(), 0);
-        for (std::size_t r = 0; r < rows[y].weights.size(); ++r) {
-            const std::uint8_t* s = src.Row(rows[y].first + static_cast<int>(r));
-            for (int x = 0; x < w; ++x) {
-                std::int64_t b = 0, g = 0, red = 0;
-                const std::uint8_t* p = s + columns[x].first * 3;
-                for (std::int64_t weight : columns[x].weights) {
-                    b += p[0] * weight;
-                    g += p[1] * weight;
-                    red += p[2] * weight;
-                    p += 3;
+    const Spans columns = AreaSpans(src.Width(), width, w);
+    const Spans rows = AreaSpans(src.Height(), height, h);
+    const std::uint64_t total = static_cast<std::uint64_t>(src.Width()) * src.Height();
+    const long long sourcePixelsPerRow = static_cast<long long>(src.Width()) * src.Height() / std::max(h, 1) + 1;
+    ParallelBands(h, sourcePixelsPerRow, [&](int rowBegin, int rowEnd) {
+        std::vector<std::uint64_t> across(static_cast<std::size_t>(w) * 3);
+        std::vector<std::uint64_t> sum(static_cast<std::size_t>(w) * 3);
+        for (int y = rowBegin; y < rowEnd; ++y) {
+            std::fill(sum.begin(), sum.end(), 0);
+            for (int r = rows.start[y]; r < rows.start[y + 1]; ++r) {
+                const std::uint8_t* s = src.Row(rows.first[y] + (r - rows.start[y]));
+                for (int x = 0; x < w; ++x) {
+                    std::uint64_t b = 0, g = 0, red = 0;
+                    const std::uint8_t* p = s + static_cast<std::size_t>(columns.first[x]) * 3;
+                    for (int k = columns.start[x]; k < columns.start[x + 1]; ++k, p += 3) {
+                        const std::uint64_t weight = columns.weights[k];
+                        b += p[0] * weight;
+                        g += p[1] * weight;
+                        red += p[2] * weight;
+                    }
+                    across[x * 3] = b;
+                    across[x * 3 + 1] = g;
+                    across[x * 3 + 2] = red;
                 }
-                across[x * 3] = b;
-                across[x * 3 + 1] = g;
-                across[x * 3 + 2] = red;
+                const std::uint64_t weight = rows.weights[r];
+                for (std::size_t i = 0; i < sum.size(); ++i) sum[i] += across[i] * weight;
             }
-            const std::int64_t weight = rows[y].weights[r];
-            for (std::size_t i = 0; i < sum.size(); ++i) sum[i] += across[i] * weight;
+            std::uint8_t* d = dst.Row(y);
+            for (std::size_t i = 0; i < sum.size(); ++i) d[i] = static_cast<std::uint8_t>((sum[i] + total / 2) / total);
         }
-        std::uint8_t* d = dst.Row(y);
-        for (std::size_t i = 0; i < sum.size(); ++i) d[i] = static_cast<std::uint8_t>((sum[i] + total / 2) / total);
-    }
+    });
 }
 
 }  // namespace

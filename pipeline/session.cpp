@@ -172,12 +172,17 @@ void Session::Command2_Click() {
     SnapToPalette(pic5_, pic5_, state_.paletteColors);
 }
 
-void Session::Command6_Click() { pic1_ = pic5_; }
+void Session::Command6_Click() { ReplacePic1(pic5_); }
+
+void Session::ReplacePic1(const Picture& picture) {
+    pic1_ = picture;
+    scaledPic1_ = Picture();
+}
 
 void Session::File2_Click(const Picture& decoded) {
     if (decoded.Empty()) return;
     autoPalette_ = true;
-    pic1_ = decoded;
+    ReplacePic1(decoded);
     for (int slider = 0; slider < kSliderCount; ++slider) HScroll_Change(slider, 50);
     if (resize_)
         StretchPicture(pic5_, pic1_, pic5_.Width(), pic5_.Height(), 1);
@@ -202,7 +207,11 @@ void Session::HScroll_Scroll(int slider) {
 
 void Session::RunSliderHandler(int slider) {
     const int value = sliders_[slider];
-    StretchPicture(pic5_, pic1_, pic5_.Width(), pic5_.Height(), 1);
+    if (scaledPic1_.Empty()) {
+        scaledPic1_ = Picture(pic5_.Width(), pic5_.Height());
+        StretchPicture(scaledPic1_, pic1_, pic5_.Width(), pic5_.Height(), 1);
+    }
+    pic5_ = scaledPic1_;
     switch (slider) {
         case kBrightness: AdjustBrightness(pic5_, pic5_, value); break;
         case kGamma: {

@@ -111,11 +111,15 @@ private:
     void ConvertGraphics16();
     void RunMethod(Picture& surface);
     void RunSliderHandler(int slider);
+    void ReplacePic1(const Picture& picture);
     void SwatchClicked(ColorValue* group, int index);
     void ToggleMix(int mix, bool off);
     void SwapMix(int mix);
 
     Picture pic1_;
+    // Pic1 scaled to the source view with averaging: every slider move starts from it, so it is
+    // made once per loaded picture instead of once per move.
+    Picture scaledPic1_;
     Picture pic5_;
     Picture tvc2_;
     Picture tvc4_;
