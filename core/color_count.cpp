@@ -1,22 +1,54 @@
 #include "core/color_count.h"
 
+#include <bit>
+#include <mutex>
 #include <cstdint>
 #include <vector>
 
+#include "core/parallel.h"
+
 namespace vorbix {
 
-int CountColors(const Picture& picture) {
-    std::vector<std::uint64_t> seen((1u << 24) / 64, 0);
-    int distinct = 0;
-    const std::uint8_t* p = picture.Data();
-    for (std::size_t i = 0; i < picture.ByteCount(); i += 3) {
-        const std::uint32_t key = p[i] | (p[i + 1] << 8) | (p[i + 2] << 16);
-        std::uint64_t& word = seen[key >> 6];
-        const std::uint64_t bit = std::uint64_t{1} << (key & 63);
-        if (!(word & bit)) {
+namespace {
+
+constexpr std::size_t kColorWords = (std::size_t{1} << 24) / 64;
+
+// Marks the colours of the rows; returns how many were new to the table.
+int MarkRows(const Picture& picture, int rowBegin, int rowEnd, std::vector<std::uint64_t>& seen) {
+    int fresh = 0;
+    for (int y = rowBegin; y < rowEnd; ++y) {
+        const std::uint8_t* p = picture.Row(y);
+        for (int x = 0; x < picture.Width(); ++x, p += 3) {
+            const std::uint32_t key = p[0] | (p[1] << 8) | (p[2] << 16);
+            std::uint64_t& word = seen[key >> 6];
+            const std::uint64_t bit = std::uint64_t{1} << (key & 63);
+            fresh += (word & bit) == 0;
             word |= bit;
-            ++distinct;
         }
+    }
+    return fresh;
+}
+
+}  // namespace
+
+int CountColors(const Picture& picture) {
+    // One bit per 24-bit colour; each band marks its own table, the tables are merged at the end.
+    std::vector<std::vector<std::uint64_t>> bands;
+    int freshInBand = 0;
+    std::mutex guard;
+    ParallelBands(picture.Height(), picture.Width(), [&](int rowBegin, int rowEnd) {
+        std::vector<std::uint64_t> seen(kColorWords, 0);
+        const int fresh = MarkRows(picture, rowBegin, rowEnd, seen);
+        const std::lock_guard<std::mutex> lock(guard);
+        freshInBand = fresh;
+        bands.push_back(std::move(seen));
+    });
+    if (bands.size() == 1) return freshInBand;
+    std::vector<std::uint64_t>& merged = bands.front();
+    int distinct = 0;
+    for (std::size_t i = 0; i < kColorWords; ++i) {
+        for (std::size_t b = 1; b < bands.size(); ++b) merged[i] |= bands[b][i];
+        distinct += std::popcount(merged[i]);
     }
     return distinct;
 }

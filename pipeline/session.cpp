@@ -146,7 +146,8 @@ void Session::Command1_Click() {
         StretchPicture(pic2_, *surface, pic2_.Width(), pic2_.Height(), 0);
     else
         StretchPicture(pic2_, *surface, surface->Width(), surface->Height(), 0);
-    label7_ = CountColors(pic2_);
+    // With "Resize" the preview is a whole-block enlargement of the surface: same colours, fewer pixels.
+    label7_ = CountColors(resize_ ? *surface : pic2_);
     label10_ = stopwatch_.ElapsedMs();
     ++conversions_;
 }

@@ -107,6 +107,7 @@ TEST(Session, ResizeOnEnlargesEveryWorkPixelToABlock) {
     for (const auto& m : modes) {
         s.Option2_Click(m.mode);
         const Picture& work = s.WorkSurface(static_cast<TvcMode>(m.mode));
+        EXPECT_EQ(s.ResultColors(), CountColors(s.Pic2()));
         for (int y = 0; y < 480; y += 7)
             for (int x = 0; x < 512; x += 5) ASSERT_EQ(s.Pic2().Pixel(x, y), work.Pixel(x / m.bw, y / m.bh)) << m.mode;
     }
