@@ -4,6 +4,8 @@
 #include <cctype>
 #include <charconv>
 
+#include "dither/error_diffusion.h"
+#include "dither/ordered.h"
 #include "dither/pattern.h"
 #include "dither/threshold.h"
 
@@ -13,7 +15,14 @@ namespace {
 
 constexpr std::uint8_t kNoiseAmplitude = 30;
 
-void RunThreshold(Picture& d, const Picture& s, DitherState& state) { DitherThreshold(d, s, state.paletteColors); }
+template <void (*Method)(Picture&, const Picture&, const Palette&)>
+void WithPalette(Picture& d, const Picture& s, DitherState& state) {
+    Method(d, s, state.paletteColors);
+}
+template <void (*Method)(Picture&, const Picture&)>
+void WithoutState(Picture& d, const Picture& s, DitherState&) {
+    Method(d, s);
+}
 void RunThresholdNoise(Picture& d, const Picture& s, DitherState& state) {
     const std::uint8_t amplitude = kNoiseAmplitude;
     DitherThresholdNoise(d, s, amplitude, state.paletteColors, state.random);
@@ -30,22 +39,22 @@ bool SameCaption(std::string_view a, std::string_view b) {
 
 const std::array<MethodInfo, kMethodCount>& Methods() {
     static const std::array<MethodInfo, kMethodCount> table = {{
-        {1, "Atkinson", nullptr},
-        {2, "Floyd", nullptr},
-        {3, "Treshold", RunThreshold},
+        {1, "Atkinson", WithPalette<DitherAtkinson>},
+        {2, "Floyd", WithPalette<DitherFloyd>},
+        {3, "Treshold", WithPalette<DitherThreshold>},
         {4, "Treshold+Noise", RunThresholdNoise},
-        {5, "Halftone 2x2", nullptr},
-        {6, "Halftone 3x3", nullptr},
-        {7, "Bayer 2x2", nullptr},
-        {8, "Bayer 4x4", nullptr},
-        {9, "Bayer 8x8", nullptr},
-        {10, "News 4x4", nullptr},
-        {11, "Sierra", nullptr},
-        {12, "Burkles", nullptr},
-        {13, "Stucky", nullptr},
-        {14, "Jarvis", nullptr},
-        {15, "Sierra Lite", nullptr},
-        {16, "Sierra2 Row", nullptr},
+        {5, "Halftone 2x2", WithoutState<DitherHalftone2>},
+        {6, "Halftone 3x3", WithoutState<DitherHalftone3>},
+        {7, "Bayer 2x2", WithoutState<DitherBayer2>},
+        {8, "Bayer 4x4", WithoutState<DitherBayer4>},
+        {9, "Bayer 8x8", WithoutState<DitherBayer8>},
+        {10, "News 4x4", WithoutState<DitherNews4>},
+        {11, "Sierra", WithPalette<DitherSierra>},
+        {12, "Burkles", WithPalette<DitherBurkles>},
+        {13, "Stucky", WithPalette<DitherStucky>},
+        {14, "Jarvis", WithPalette<DitherJarvis>},
+        {15, "Sierra Lite", WithPalette<DitherSierraLite>},
+        {16, "Sierra2 Row", WithPalette<DitherSierra2Row>},
         {17, "Pattern TVC", RunPatternTvc},
     }};
     return table;

@@ -19,7 +19,7 @@ using MethodProcedure = void (*)(Picture& destination, const Picture& source, Di
 struct MethodInfo {
     int index;  // 1..17, the option button's index
     std::string_view caption;
-    MethodProcedure run;  // null while a method is not built yet
+    MethodProcedure run;
 };
 
 const std::array<MethodInfo, kMethodCount>& Methods();

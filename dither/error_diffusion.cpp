@@ -1,0 +1,80 @@
+#include "dither/error_diffusion.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cstddef>
+#include <vector>
+
+namespace vorbix {
+
+namespace {
+
+constexpr DiffusionTap kAtkinsonTaps[] = {{1, 0, 1}, {2, 0, 1}, {-1, 1, 1}, {0, 1, 1}, {1, 1, 1}, {0, 2, 1}};
+constexpr DiffusionTap kFloydTaps[] = {{1, 0, 7}, {-1, 1, 3}, {0, 1, 5}, {1, 1, 1}};
+constexpr DiffusionTap kSierraTaps[] = {{1, 0, 5},  {2, 0, 3},  {-2, 1, 2}, {-1, 1, 4}, {0, 1, 5},
+                                        {1, 1, 4},  {2, 1, 2},  {-1, 2, 2}, {0, 2, 3},  {1, 2, 2}};
+constexpr DiffusionTap kBurklesTaps[] = {{1, 0, 8}, {2, 0, 4}, {-2, 1, 2}, {-1, 1, 4},
+                                         {0, 1, 8}, {1, 1, 4}, {2, 1, 2}};
+constexpr DiffusionTap kStuckyTaps[] = {{1, 0, 8},  {2, 0, 4},  {-2, 1, 2}, {-1, 1, 4}, {0, 1, 8}, {1, 1, 4},
+                                        {2, 1, 2},  {-2, 2, 1}, {-1, 2, 2}, {0, 2, 4},  {1, 2, 2}, {2, 2, 1}};
+constexpr DiffusionTap kJarvisTaps[] = {{1, 0, 7},  {2, 0, 5},  {-2, 1, 3}, {-1, 1, 5}, {0, 1, 7}, {1, 1, 5},
+                                        {2, 1, 3},  {-2, 2, 1}, {-1, 2, 3}, {0, 2, 5},  {1, 2, 3}, {2, 2, 1}};
+constexpr DiffusionTap kSierraLiteTaps[] = {{1, 0, 2}, {-1, 1, 1}, {0, 1, 1}};
+constexpr DiffusionTap kSierra2RowTaps[] = {{1, 0, 4}, {2, 0, 3}, {-2, 1, 1}, {-1, 1, 2},
+                                            {0, 1, 3}, {1, 1, 2}, {2, 1, 1}};
+
+}  // namespace
+
+const DiffusionKernel kAtkinsonKernel{8, 2, MarginFill::Black, kAtkinsonTaps};
+const DiffusionKernel kFloydKernel{16, 2, MarginFill::Filled, kFloydTaps};
+const DiffusionKernel kSierraKernel{32, 4, MarginFill::Filled, kSierraTaps};
+const DiffusionKernel kBurklesKernel{32, 2, MarginFill::Filled, kBurklesTaps};
+const DiffusionKernel kStuckyKernel{42, 4, MarginFill::Filled, kStuckyTaps};
+const DiffusionKernel kJarvisKernel{48, 4, MarginFill::Filled, kJarvisTaps};
+const DiffusionKernel kSierraLiteKernel{4, 2, MarginFill::Filled, kSierraLiteTaps};
+const DiffusionKernel kSierra2RowKernel{16, 2, MarginFill::Filled, kSierra2RowTaps};
+
+void DiffuseErrors(PixelBuffer& buffer, const DiffusionKernel& kernel, const Palette& palette) {
+    std::vector<std::ptrdiff_t> byteSteps;
+    for (const DiffusionTap& tap : kernel.taps)
+        byteSteps.push_back(3 * (static_cast<std::ptrdiff_t>(tap.dy) * buffer.bufferWidth + tap.dx));
+
+    // The kernels reach at most two rows and two columns on, which a margin of 4 always holds.
+    assert(buffer.margin == 4);
+    std::uint8_t* pixel = buffer.At(0, kernel.firstRow);
+    std::uint8_t* const end = buffer.At(0, buffer.rows - kernel.firstRow);
+
+    for (; pixel != end; pixel += 3) {
+        const PaletteEntry match = NearestColor(palette, pixel[2], pixel[1], pixel[0]);
+        const std::uint8_t matched[3] = {match.blue, match.green, match.red};
+        for (int c = 0; c < 3; ++c) {
+            // Divided before weighting, truncating toward zero: an error below the divisor goes nowhere.
+            const int share = (pixel[c] - matched[c]) / kernel.divisor;
+            pixel[c] = matched[c];
+            if (share == 0) continue;
+            for (std::size_t t = 0; t < byteSteps.size(); ++t) {
+                // Clamped at every addition, so a later opposite share cannot undo a clipped one.
+                std::uint8_t& neighbour = pixel[byteSteps[t] + c];
+                neighbour = static_cast<std::uint8_t>(std::clamp(neighbour + share * kernel.taps[t].weight, 0, 255));
+            }
+        }
+    }
+}
+
+void DitherDiffusion(Picture& destination, const Picture& source, const Palette& palette,
+                     const DiffusionKernel& kernel) {
+    PixelBuffer buffer = ReadFramed(source, 4, kernel.margin);
+    DiffuseErrors(buffer, kernel, palette);
+    WriteFramed(destination, buffer);
+}
+
+void DitherAtkinson(Picture& d, const Picture& s, const Palette& p) { DitherDiffusion(d, s, p, kAtkinsonKernel); }
+void DitherFloyd(Picture& d, const Picture& s, const Palette& p) { DitherDiffusion(d, s, p, kFloydKernel); }
+void DitherSierra(Picture& d, const Picture& s, const Palette& p) { DitherDiffusion(d, s, p, kSierraKernel); }
+void DitherBurkles(Picture& d, const Picture& s, const Palette& p) { DitherDiffusion(d, s, p, kBurklesKernel); }
+void DitherStucky(Picture& d, const Picture& s, const Palette& p) { DitherDiffusion(d, s, p, kStuckyKernel); }
+void DitherJarvis(Picture& d, const Picture& s, const Palette& p) { DitherDiffusion(d, s, p, kJarvisKernel); }
+void DitherSierraLite(Picture& d, const Picture& s, const Palette& p) { DitherDiffusion(d, s, p, kSierraLiteKernel); }
+void DitherSierra2Row(Picture& d, const Picture& s, const Palette& p) { DitherDiffusion(d, s, p, kSierra2RowKernel); }
+
+}  // namespace vorbix
