@@ -92,7 +92,7 @@ const Picture& Session::WorkSurface(TvcMode mode) const {
 
 void Session::RunMethod(Picture& surface) {
     const MethodInfo& method = MethodByIndex(method_);
-    if (method.run) method.run(surface, surface, state_);
+    method.run(surface, surface, state_);
 }
 
 void Session::ConvertMode(Picture& surface, const ColorValue* swatches, int swatchCount) {
