@@ -2,8 +2,10 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <random>
 
+#include "core/nearest_search.h"
 #include "core/palette.h"
 
 namespace vorbix {
@@ -26,6 +28,13 @@ using PatternColorTable = std::array<std::array<PaletteEntry, 3>, kMixCount>;
 // Per mix: the off switch (1 = takes no part in the match) and the swap mark.
 using PatternFlagTable = std::array<std::array<std::int32_t, 2>, kMixCount>;
 
+// The last pattern search built, kept while the palette and the switches stay the same. A cache,
+// not state: two states compare equal whatever it holds.
+struct PatternSearchCache {
+    std::shared_ptr<const NearestColorSearch> search;
+    bool operator==(const PatternSearchCache&) const { return true; }
+};
+
 // The shared state every conversion reads and changes; one per session, so tests and
 // batch conversions each work on their own.
 struct DitherState {
@@ -33,6 +42,7 @@ struct DitherState {
     PatternColorTable patternColors{};
     PatternFlagTable patternFlags{};
     RandomSequence random;
+    mutable PatternSearchCache patternSearch;
 
     bool operator==(const DitherState&) const = default;
 };

@@ -75,19 +75,31 @@ int NearestPattern(const DitherState& state, int red, int green, int blue) {
     return bestIndex;
 }
 
+const NearestColorSearch& PatternSearch(const DitherState& state) {
+    std::vector<std::uint8_t> skip;
+    if (state.paletteColors.size() == kMixCount)
+        for (const auto& flags : state.patternFlags) skip.push_back(flags[0] == 1);
+    auto& cached = state.patternSearch.search;
+    if (!cached || !cached->Serves(state.paletteColors, skip))
+        cached = std::make_shared<const NearestColorSearch>(state.paletteColors, skip);
+    return *cached;
+}
+
 void AutoSelectPatterns(DitherState& state, const Picture& picture) {
     std::array<bool, kMixCount> used{};
+    const NearestColorSearch& search = PatternSearch(state);
     const std::uint8_t* p = picture.Data();
-    for (std::size_t i = 0; i < picture.ByteCount(); i += 3) used[NearestPattern(state, p[i + 2], p[i + 1], p[i])] = true;
+    for (std::size_t i = 0; i < picture.ByteCount(); i += 3) used[search.Index(p[i + 2], p[i + 1], p[i])] = true;
     for (int k = 0; k < kMixCount; ++k) state.patternFlags[k][0] = used[k] ? 0 : 1;
 }
 
 void DitherPatternTvc(Picture& destination, const Picture& source, const DitherState& state) {
     if (&destination != &source) destination = source;
+    const NearestColorSearch& search = PatternSearch(state);
     for (int y = 0; y < destination.Height(); ++y) {
         std::uint8_t* p = destination.Row(y);
         for (int x = 0; x < destination.Width(); ++x, p += 3) {
-            const int mix = NearestPattern(state, p[2], p[1], p[0]);
+            const int mix = search.Index(p[2], p[1], p[0]);
             const PaletteEntry& e = state.patternColors[mix][(x + y) % 2];
             p[0] = e.blue;
             p[1] = e.green;
