@@ -39,7 +39,7 @@ std::vector<OutputNames> PlanOutputs(const CliOptions& options) {
     std::vector<OutputNames> plan;
     if (options.pictures.size() == 1) {
         plan.push_back({dir.filePath("out24.bmp"), dir.filePath("screen.bin"), dir.filePath("screen.tim"),
-                        options.work});
+                        options.work, options.cas ? dir.filePath("screen.cas") : QString()});
         return plan;
     }
     QSet<QString> stems;
@@ -51,13 +51,14 @@ std::vector<OutputNames> PlanOutputs(const CliOptions& options) {
         stems.insert(stem);
         const QString work =
             options.work.isEmpty() ? QString() : QFileInfo(options.work).dir().filePath(stem + "." + QFileInfo(options.work).fileName());
-        plan.push_back({dir.filePath(stem + ".preview.bmp"), dir.filePath(stem + ".bin"), dir.filePath(stem + ".tim"), work});
+        plan.push_back({dir.filePath(stem + ".preview.bmp"), dir.filePath(stem + ".bin"), dir.filePath(stem + ".tim"), work,
+                        options.cas ? dir.filePath(stem + ".cas") : QString()});
     }
     return plan;
 }
 
 PictureOutcome ConvertPicture(const CliOptions& options, const QString& input, const OutputNames& names) {
-    PictureOutcome outcome{input, {}, 0, 0, {}};
+    PictureOutcome outcome{input, {}, 0, 0, {}, {}};
     DecodedPicture decoded = DecodePictureFile(input);
     if (!decoded.Ok()) {
         outcome.error = decoded.error;
@@ -88,6 +89,15 @@ PictureOutcome ConvertPicture(const CliOptions& options, const QString& input, c
         }
         outcome.files.append(names.work);
     }
+    if (!names.cas.isEmpty()) {
+        const SaveReport report = session.SaveProgram(names.cas.toStdString());
+        if (report.error) {
+            outcome.error = QString::fromStdString(*report.error);
+            return outcome;
+        }
+        if (report.warning) outcome.warning = names.cas + ": " + QString::fromStdString(*report.warning);
+        outcome.files.append(names.cas);
+    }
     outcome.colours = session.ResultColors();
     outcome.milliseconds = session.LastMilliseconds();
     return outcome;
@@ -104,12 +114,12 @@ std::vector<PictureOutcome> ConvertAll(const CliOptions& options, int threads) {
         for (int i = next++; i < count; i = next++) {
             const OutputNames& names = plan[i];
             const QString clash = [&] {
-                for (const QString& out : {names.bmp, names.bin, names.tim, names.work})
+                for (const QString& out : {names.bmp, names.bin, names.tim, names.work, names.cas})
                     if (!out.isEmpty() && inputs.contains(CanonicalOrAbsolute(out))) return out;
                 return QString();
             }();
             if (!clash.isEmpty())
-                outcomes[i] = {options.pictures[i], clash + ": an input picture, never overwritten", 0, 0, {}};
+                outcomes[i] = {options.pictures[i], clash + ": an input picture, never overwritten", 0, 0, {}, {}};
             else
                 outcomes[i] = ConvertPicture(options, options.pictures[i], names);
         }
@@ -131,6 +141,7 @@ QString OutcomeJson(const CliOptions& options, const PictureOutcome& outcome) {
     object["milliseconds"] = outcome.milliseconds;
     object["files"] = QJsonArray::fromStringList(outcome.files);
     if (!outcome.error.isEmpty()) object["error"] = outcome.error;
+    if (!outcome.warning.isEmpty()) object["warning"] = outcome.warning;
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 

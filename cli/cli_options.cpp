@@ -51,8 +51,9 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     };
     const QCommandLineOption outDir("out-dir", "Where files go, created if missing (default: current folder).", "DIR", ".");
     const QCommandLineOption work("work", "Also write the mode's work surface as a 24-bit BMP.", "FILE");
+    const QCommandLineOption cas("cas", "Also write a TVC program file that shows the picture (screen.cas, or NAME.cas each).");
     const QCommandLineOption json("json", "One JSON object per line on stdout for each picture.");
-    parser.addOptions({mode, method, noResize, palette2, palette4, outDir, work, json});
+    parser.addOptions({mode, method, noResize, palette2, palette4, outDir, work, cas, json});
     for (const auto& s : sliders) parser.addOption(s);
     parser.addPositionalArgument("PICTURE", "Pictures to convert (JPEG, BMP, ...).", "PICTURE...");
 
@@ -86,6 +87,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     options.outDir = parser.value(outDir);
     if (options.outDir.isEmpty()) return UsageError("--out-dir needs a folder");
     options.work = parser.value(work);
+    options.cas = parser.isSet(cas);
     options.json = parser.isSet(json);
     options.pictures = parser.positionalArguments();
     if (options.pictures.isEmpty()) return UsageError("no picture given");

@@ -21,6 +21,7 @@ struct CliOptions {
     std::array<std::optional<int>, kSliderCount> sliders;
     QString outDir = ".";
     QString work;
+    bool cas = false;  // also a TVC program file
     bool json = false;
     QStringList pictures;
 };

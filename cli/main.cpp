@@ -33,6 +33,7 @@ int main(int argc, char* argv[]) {
             err << "vorbix-cli: " << outcome.error << "\n";
             status = 1;
         }
+        if (!outcome.warning.isEmpty()) err << "vorbix-cli: warning: " << outcome.warning << "\n";
         if (options.json) out << vorbix::OutcomeJson(options, outcome) << "\n";
     }
     return status;

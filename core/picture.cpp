@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 
 #include "core/parallel.h"
 
@@ -39,10 +40,20 @@ void StretchNearest(Picture& dst, const Picture& src, int width, int height) {
     std::vector<int> sourceColumn(w);
     for (int x = 0; x < w; ++x)
         sourceColumn[x] = static_cast<int>(static_cast<std::int64_t>(x) * src.Width() / width);
+    int previousSourceRow = -1;
     for (int y = 0; y < h; ++y) {
-        const std::uint8_t* s = src.Row(static_cast<int>(static_cast<std::int64_t>(y) * src.Height() / height));
+        const int sourceRow = static_cast<int>(static_cast<std::int64_t>(y) * src.Height() / height);
         std::uint8_t* d = dst.Row(y);
-        for (int x = 0; x < w; ++x) std::copy_n(s + sourceColumn[x] * 3, 3, d + x * 3);
+        const std::size_t rowBytes = static_cast<std::size_t>(w) * 3;
+        if (sourceRow == previousSourceRow) {
+            std::memcpy(d, dst.Row(y - 1), rowBytes);
+        } else if (width == src.Width()) {
+            std::memcpy(d, src.Row(sourceRow), rowBytes);
+        } else {
+            const std::uint8_t* s = src.Row(sourceRow);
+            for (int x = 0; x < w; ++x) std::memcpy(d + x * 3, s + sourceColumn[x] * 3, 3);
+        }
+        previousSourceRow = sourceRow;
     }
 }
 
@@ -74,9 +85,41 @@ Spans AreaSpans(int sourceLength, int destinationLength, int used) {
     return spans;
 }
 
+// When each destination cell covers whole source pixels (kx by ky of them), every weight is the
+// same product; summing the block first and multiplying once gives the same sums.
+void StretchWholeBlocks(Picture& dst, const Picture& src, int width, int height, int w, int h) {
+    const int kx = src.Width() / width, ky = src.Height() / height;
+    const std::uint64_t weight = static_cast<std::uint64_t>(width) * height;
+    const std::uint64_t total = static_cast<std::uint64_t>(src.Width()) * src.Height();
+    ParallelBands(h, static_cast<long long>(kx) * ky * w, [&](int rowBegin, int rowEnd) {
+        std::vector<std::uint32_t> sum(static_cast<std::size_t>(w) * 3);
+        for (int y = rowBegin; y < rowEnd; ++y) {
+            std::fill(sum.begin(), sum.end(), 0);
+            for (int r = 0; r < ky; ++r) {
+                const std::uint8_t* s = src.Row(y * ky + r);
+                for (int x = 0; x < w; ++x)
+                    for (int k = 0; k < kx; ++k, s += 3) {
+                        sum[x * 3] += s[0];
+                        sum[x * 3 + 1] += s[1];
+                        sum[x * 3 + 2] += s[2];
+                    }
+            }
+            std::uint8_t* d = dst.Row(y);
+            for (std::size_t i = 0; i < sum.size(); ++i)
+                d[i] = static_cast<std::uint8_t>((sum[i] * weight + total / 2) / total);
+        }
+    });
+}
+
 void StretchAveraging(Picture& dst, const Picture& src, int width, int height) {
     const int w = std::min(width, dst.Width());
     const int h = std::min(height, dst.Height());
+    constexpr long long kMaxBlock = 1 << 20;  // keeps a block's sum within 32 bits
+    if (src.Width() % width == 0 && src.Height() % height == 0 &&
+        static_cast<long long>(src.Width() / width) * (src.Height() / height) < kMaxBlock) {
+        StretchWholeBlocks(dst, src, width, height, w, h);
+        return;
+    }
     const Spans columns = AreaSpans(src.Width(), width, w);
     const Spans rows = AreaSpans(src.Height(), height, h);
     const std::uint64_t total = static_cast<std::uint64_t>(src.Width()) * src.Height();

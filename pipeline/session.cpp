@@ -284,6 +284,10 @@ std::optional<std::string> Session::SaveScreenFiles(TvcMode mode, const std::str
     return WriteScreenFiles(mode, WorkSurface(mode), state_.paletteColors, binPath, timPath);
 }
 
+SaveReport Session::SaveProgram(const std::string& path) const {
+    return WriteCasFile(path, mode_, WorkSurface(mode_), state_.paletteColors);
+}
+
 std::optional<std::string> Session::SaveTo(const std::string& bmpPath, const std::string& binPath,
                                            const std::string& timPath) const {
     if (auto error = WriteBmp24(bmpPath, pic2_)) return error;

@@ -7,6 +7,7 @@
 
 #include "core/picture.h"
 #include "dither/dither_state.h"
+#include "export/cas_file.h"
 #include "export/screen_file.h"
 #include "pipeline/stopwatch.h"
 
@@ -97,6 +98,9 @@ public:
                                       const std::string& timPath) const;
     std::optional<std::string> SaveScreenFiles(TvcMode mode, const std::string& binPath,
                                                const std::string& timPath) const;
+    // The selected mode's last conversion as a TVC program file, with a warning when the machine
+    // will not show its palette as converted.
+    SaveReport SaveProgram(const std::string& path) const;
 
     // --- pattern chart window handlers
     void ChartAllOn();    // "All On"
