@@ -11,8 +11,11 @@ namespace vorbix {
 
 namespace {
 
+// Leaves errno at the error, so that a caller can show the number too.
 std::string Failure(const std::string& path, int error) {
-    return "cannot write " + path + ": " + std::strerror(error);
+    std::string message = "cannot write " + path + ": " + std::strerror(error);
+    errno = error;
+    return message;
 }
 
 }  // namespace

@@ -298,8 +298,12 @@ std::optional<std::string> Session::Command3_Click(const std::string& folder) {
     return SaveTo(JoinPath(folder, "out24.bmp"), JoinPath(folder, "screen.bin"), JoinPath(folder, "screen.tim"));
 }
 
+std::string Session::SaveAsBmpPath(const std::string& chosenPath) {
+    return EndsWithBmp(chosenPath) ? chosenPath : chosenPath + ".bmp";
+}
+
 std::optional<std::string> Session::SaveAs(const std::string& chosenPath) {
-    const std::string bmpPath = EndsWithBmp(chosenPath) ? chosenPath : chosenPath + ".bmp";
+    const std::string bmpPath = SaveAsBmpPath(chosenPath);
     const std::string folder = FolderOfPath(bmpPath);
     return SaveTo(bmpPath, folder + "screen.bin", folder + "screen.tim");
 }

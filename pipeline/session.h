@@ -93,6 +93,8 @@ public:
     std::optional<std::string> Command3_Click(const std::string& folder);
     // "Save As": the BMP under the chosen name (".bmp" added unless it ends so), screen files beside it.
     std::optional<std::string> SaveAs(const std::string& chosenPath);
+    // The BMP that "Save As" writes for the chosen name.
+    static std::string SaveAsBmpPath(const std::string& chosenPath);
     // The preview as a BMP, then the selected mode's screen files, under the given names.
     std::optional<std::string> SaveTo(const std::string& bmpPath, const std::string& binPath,
                                       const std::string& timPath) const;

@@ -1,0 +1,420 @@
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <cerrno>
+#include <set>
+
+#include "core/palette.h"
+#include "dither/pattern.h"
+#include "gui_fixture.h"
+
+namespace vorbix {
+namespace {
+
+QString CaptionOf(QWidget* widget) {
+    if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) return button->text();
+    if (auto* frame = qobject_cast<QGroupBox*>(widget)) return frame->title();
+    if (auto* text = qobject_cast<QLineEdit*>(widget)) return text->text();
+    return {};
+}
+
+std::set<ColorValue> ColoursOf(const Picture& picture) {
+    std::set<ColorValue> colours;
+    for (int y = 0; y < picture.Height(); ++y)
+        for (int x = 0; x < picture.Width(); ++x) colours.insert(picture.Pixel(x, y));
+    return colours;
+}
+
+QImage FourColours() {
+    QImage image(4, 4, QImage::Format_RGB888);
+    const QColor colours[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) image.setPixelColor(x, y, colours[(x + y) % 4]);
+    return image;
+}
+
+constexpr ColorValue kBrown = MakeColor(200, 100, 50);
+
+TEST_F(GuiTest, StartsWithEveryControlAtItsPlaceAndInItsStartState) {
+    WritePicture("flat.bmp", 8, 6, kBrown);
+    WritePicture("UPPER.JPG", 8, 6, kBrown, "JPG");
+    WritePicture("Middle.Bmp", 8, 6, kBrown);
+    WritePicture("skip.png", 8, 6, kBrown, "PNG");
+    Open();
+
+    struct Control {
+        const char* name;
+        QRect place;  // inside its frame where it has one
+        const char* caption;
+        bool shown;
+    };
+    const Control controls[] = {
+        {"Pic5", {8, 8, 512, 480}, "", true},
+        {"Pic2", {528, 8, 512, 480}, "", true},
+        {"TVC2", {8, 8, 512, 240}, "", false},
+        {"TVC4", {8, 248, 256, 240}, "", false},
+        {"TVC16", {392, 248, 128, 240}, "", false},
+        {"Pic1", {392, 688, 96, 64}, "", false},
+        {"PicZ", {608, 520, 120, 120}, "", true},
+        {"PicZZ", {736, 520, 120, 120}, "", true},
+        {"Shape1", {864, 504, 33, 33}, "", true},
+        {"Shape2", {912, 504, 17, 17}, "", true},
+        {"Shape5", {928, 520, 17, 17}, "", true},
+        {"Label9", {912, 544, 33, 17}, "0", true},
+        {"File2", {8, 496, 137, 201}, "", true},
+        {"Command5", {8, 704, 137, 25}, "refresh", true},
+        {"Label5", {168, 496, 65, 17}, "Colors Used:", true},
+        {"Label6", {240, 496, 73, 17}, "0", true},
+        {"Label8", {528, 496, 65, 17}, "Colors Used:", true},
+        {"Label7", {600, 496, 73, 17}, "0", true},
+        {"Frame6", {160, 520, 281, 41}, "Brightness", true},
+        {"Frame7", {160, 560, 281, 41}, "Gamma", true},
+        {"Frame8", {160, 600, 281, 41}, "Color", true},
+        {"Frame9", {160, 640, 281, 41}, "Contrast", true},
+        {"HScroll1", {8, 16, 209, 17}, "", true},
+        {"HScroll4", {8, 16, 209, 17}, "", true},
+        {"Text1", {232, 16, 33, 19}, "50", true},
+        {"Text2", {232, 16, 33, 19}, "50", true},
+        {"Text3", {232, 16, 33, 19}, "50", true},
+        {"Text4", {232, 16, 33, 19}, "50", true},
+        {"Command6", {448, 528, 73, 33}, "Set", true},
+        {"Check1_0", {160, 680, 33, 17}, "R", false},
+        {"Check1_2", {160, 712, 33, 17}, "B", false},
+        {"Command1", {224, 688, 65, 33}, "Command1", true},
+        {"Command2", {296, 688, 65, 33}, "Command2", true},
+        {"Check3", {680, 496, 73, 17}, "Resize ", true},
+        {"Command3", {528, 528, 73, 33}, "Save", true},
+        {"Command7", {528, 568, 73, 33}, "Save As", true},
+        {"Label13", {528, 608, 73, 17}, "bmp, bin, tim", true},
+        {"Command4", {832, 656, 65, 33}, "Save bin 16", false},
+        {"Command8", {904, 656, 65, 33}, "Save bin 4", false},
+        {"Command9", {976, 656, 65, 33}, "Save bin 2", false},
+        {"Label10", {504, 704, 41, 17}, "0", true},
+        {"Label11", {544, 704, 33, 17}, "msec", true},
+        {"Frame3", {1048, 8, 145, 289}, "Color Palette", true},
+        {"Label1_0", {8, 16, 57, 17}, "", true},
+        {"Label1_15", {8, 256, 57, 17}, "", true},
+        {"Frame4", {80, 32, 57, 81}, "", true},
+        {"Label2_3", {0, 56, 57, 17}, "", true},
+        {"Frame5", {80, 152, 57, 49}, "", true},
+        {"Label3_1", {0, 24, 57, 17}, "", true},
+        {"Label4", {80, 256, 57, 17}, "", true},
+        {"Frame2", {1048, 304, 145, 81}, "TVC MODE", true},
+        {"Option2_0", {8, 24, 129, 17}, "Graphics 2", true},
+        {"Option2_2", {8, 56, 129, 17}, "Graphics 16", true},
+        {"Frame1", {1048, 392, 145, 337}, "DITHER MODE", true},
+        {"Option1_1", {16, 24, 121, 17}, "Atkinson", true},
+        {"Option1_16", {16, 264, 121, 17}, "Sierra2 Row", true},
+        {"Option1_17", {16, 288, 121, 17}, "Pattern TVC", true},
+        {"Check2", {16, 304, 113, 17}, "Auto Palette", true},
+    };
+    for (const Control& control : controls) {
+        QWidget* widget = Find(control.name);
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(widget->geometry(), control.place) << control.name;
+        EXPECT_EQ(CaptionOf(widget), control.caption) << control.name;
+        EXPECT_EQ(widget->isVisible(), control.shown) << control.name;
+    }
+
+    EXPECT_EQ(form_->windowTitle(), "Vorbix 1.02");
+    EXPECT_EQ(form_->size(), QSize(1197, 730));
+    EXPECT_TRUE(Find<QRadioButton>("Option2_2")->isChecked());
+    EXPECT_TRUE(Find<QRadioButton>("Option1_17")->isChecked());
+    EXPECT_TRUE(Find<QCheckBox>("Check3")->isChecked());
+    EXPECT_FALSE(Find<QCheckBox>("Check2")->isChecked());
+    for (int n = 1; n <= 4; ++n) EXPECT_EQ(Find<QScrollBar>(QString("HScroll%1").arg(n))->value(), 50);
+    const Palette palette16 = DefaultPalette16(), palette4 = DefaultPalette4(), palette2 = DefaultPalette2();
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(Find<Swatch>(QString("Label1_%1").arg(i))->Color(), ColorOfEntry(palette16[i])) << i;
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(Find<Swatch>(QString("Label2_%1").arg(i))->Color(), ColorOfEntry(palette4[i])) << i;
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(Find<Swatch>(QString("Label3_%1").arg(i))->Color(), ColorOfEntry(palette2[i])) << i;
+    EXPECT_EQ(Find<Swatch>("Label4")->Color(), MakeColor(64, 64, 64));
+    EXPECT_FALSE(Find("Frame4")->isEnabled());
+    EXPECT_FALSE(Find("Frame5")->isEnabled());
+    EXPECT_EQ(ListedFiles(), (QStringList{"flat.bmp", "Middle.Bmp", "UPPER.JPG"}));
+    EXPECT_EQ(session().State().paletteColors, palette16);
+    EXPECT_EQ(Conversions(), 0);
+
+    Form2* chart = form_->ChartWindow();
+    EXPECT_TRUE(chart->isVisible());
+    EXPECT_EQ(chart->windowTitle(), "TVC Pattern");
+    EXPECT_EQ(Find<QLabel>("Label7", chart)->text(), "0");
+    form_->close();
+    EXPECT_FALSE(chart->isVisible());
+}
+
+TEST_F(GuiTest, FileClickLoadsWithThreeConversionsAndKeyboardSelectionLoadsToo) {
+    WritePicture("a-four.bmp", FourColours());
+    WritePicture("b-flat.bmp", 8, 6, kBrown);
+    Open();
+
+    ClickFile("a-four.bmp");
+    EXPECT_EQ(Conversions(), 3);
+    EXPECT_EQ(Find<QLabel>("Label6")->text(), "4");
+    EXPECT_EQ(form_->windowTitle(), "Vorbix 1.02 - a-four.bmp");
+    EXPECT_EQ(session().Pic1().Width(), 4);
+    EXPECT_EQ(Find<QLabel>("Label7")->text(), QString::number(session().ResultColors()));
+    EXPECT_FALSE(Find<QCheckBox>("Check2")->isChecked());
+
+    QTest::keyClick(Find("File2"), Qt::Key_Down);
+    EXPECT_EQ(Conversions(), 6);
+    EXPECT_EQ(Find<QLabel>("Label6")->text(), "1");
+    EXPECT_EQ(form_->windowTitle(), "Vorbix 1.02 - b-flat.bmp");
+    EXPECT_TRUE(errors_.isEmpty());
+}
+
+TEST_F(GuiTest, ListFocusAloneLoadsNothing) {
+    WritePicture("flat.bmp", 8, 6, kBrown);
+    Open();
+    Find("File2")->setFocus(Qt::TabFocusReason);
+    QApplication::processEvents();
+    EXPECT_EQ(Conversions(), 0);
+}
+
+TEST_F(GuiTest, ModeClickConvertsInTheNewModeAndOpensOnlyItsSwatchFrame) {
+    WritePicture("four.bmp", FourColours());
+    Open();
+    ClickFile("four.bmp");
+    Click("Option1_3");  // "Treshold"
+    const long before = Conversions();
+
+    Click("Option2_1");
+    EXPECT_EQ(Conversions(), before + 1);
+    EXPECT_EQ(session().Mode(), TvcMode::Graphics4);
+    EXPECT_TRUE(Find("Frame4")->isEnabled());
+    EXPECT_FALSE(Find("Frame5")->isEnabled());
+    std::set<ColorValue> swatches;
+    for (int i = 0; i < 4; ++i) swatches.insert(session().Swatch4(i));
+    for (ColorValue c : ColoursOf(session().Pic2())) EXPECT_TRUE(swatches.count(c)) << std::hex << c;
+
+    Click("Option2_0");
+    EXPECT_FALSE(Find("Frame4")->isEnabled());
+    EXPECT_TRUE(Find("Frame5")->isEnabled());
+    EXPECT_EQ(ColoursOf(session().Pic2()).size(), 2u);
+
+    Click("Option2_2");
+    EXPECT_EQ(Conversions(), before + 3);
+    EXPECT_FALSE(Find("Frame4")->isEnabled());
+    EXPECT_FALSE(Find("Frame5")->isEnabled());
+}
+
+TEST_F(GuiTest, MethodClickConvertsEvenWithoutPicture) {
+    Open();
+    Click("Option1_2");
+    EXPECT_EQ(session().Method(), 2);
+    EXPECT_EQ(Conversions(), 1);
+    Click("Option1_2");  // already chosen: no change, no conversion
+    EXPECT_EQ(Conversions(), 1);
+}
+
+TEST_F(GuiTest, TwoClickSwatchEditReconvertsWithTheNewColour) {
+    const ColorValue green = ColorOfEntry(DefaultPalette16()[12]);
+    WritePicture("green.bmp", 16, 16, green);
+    Open();
+    ClickFile("green.bmp");
+    Click("Option1_3");
+    Click("Option2_1");
+    ASSERT_EQ(ColoursOf(session().Pic2()), std::set<ColorValue>{MakeColor(0, 0, 0)});
+
+    const long before = Conversions();
+    Click("Label1_12");
+    EXPECT_EQ(Find<Swatch>("Label4")->Color(), green);
+    EXPECT_EQ(Conversions(), before);
+    Click("Label2_3");
+    EXPECT_EQ(Find<Swatch>("Label2_3")->Color(), green);
+    EXPECT_EQ(Conversions(), before + 1);
+    EXPECT_EQ(ColoursOf(session().Pic2()), std::set<ColorValue>{green});
+
+    Click("Label3_0");  // its frame is unavailable in Graphics 4
+    EXPECT_EQ(Find<Swatch>("Label3_0")->Color(), MakeColor(0, 0, 0));
+    EXPECT_EQ(Conversions(), before + 1);
+}
+
+TEST_F(GuiTest, SlidersShowTheirValueAndThePreviewFollowsWhileDragging) {
+    WritePicture("brown.bmp", 16, 16, kBrown);
+    Open();
+    ClickFile("brown.bmp");
+    for (int n = 1; n <= 4; ++n) {
+        const long before = Conversions();
+        QTest::keyClick(Find(QString("HScroll%1").arg(n)), Qt::Key_Right);
+        EXPECT_EQ(Find<QLineEdit>(QString("Text%1").arg(n))->text(), "51") << n;
+        EXPECT_EQ(session().SliderValue(n - 1), 51) << n;
+        EXPECT_EQ(Conversions(), before + 1) << n;
+    }
+
+    auto* brightness = Find<QScrollBar>("HScroll1");
+    const long before = Conversions();
+    const QPoint thumb = brightness->rect().center();
+    QTest::mousePress(brightness, Qt::LeftButton, {}, thumb);
+    QTest::mouseMove(brightness, thumb + QPoint(30, 0));
+    const int dragged = brightness->value();
+    EXPECT_GT(dragged, 51);
+    EXPECT_GT(Conversions(), before);
+    EXPECT_EQ(Find<QLineEdit>("Text1")->text(), QString::number(dragged));
+    QTest::mouseRelease(brightness, Qt::LeftButton, {}, thumb + QPoint(30, 0));
+    EXPECT_NE(session().Pic5().Pixel(0, 0), kBrown);
+}
+
+TEST_F(GuiTest, InspectorShowsTheMixThePatternMethodPicks) {
+    WritePicture("brown.bmp", 16, 16, kBrown);
+    Open();
+    ClickFile("brown.bmp");
+    auto* pic2 = Find("Pic2");
+
+    QTest::mouseMove(pic2, QPoint(100, 50));
+    const int mix = Find<QLabel>("Label9")->text().toInt();
+    EXPECT_EQ(mix, NearestPattern(session().State(), GetRed(kBrown), GetGreen(kBrown), GetBlue(kBrown)));
+    EXPECT_EQ(Find<Swatch>("Shape1")->Color(), kBrown);
+    // The result is the mix's checkerboard: a work-surface pixel is 4 x 2 preview pixels.
+    const Picture& result = session().Pic2();
+    EXPECT_EQ(Find<Swatch>("Shape2")->Color(), result.Pixel(0, 0));
+    EXPECT_EQ(Find<Swatch>("Shape3")->Color(), result.Pixel(4, 0));
+    EXPECT_EQ(Find<Swatch>("Shape4")->Color(), result.Pixel(0, 2));
+    EXPECT_EQ(Find<Swatch>("Shape5")->Color(), result.Pixel(4, 2));
+    EXPECT_EQ(session().PicZ().Pixel(60, 60), kBrown);
+    EXPECT_EQ(session().PicZZ().Pixel(50, 50), result.Pixel(100, 50));
+
+    QTest::mouseClick(pic2, Qt::LeftButton, {}, QPoint(100, 50));
+    EXPECT_EQ(session().State().patternFlags[mix][0], 1);
+    const MixPair pair = MixOfIndex(mix);
+    EXPECT_EQ(form_->ChartWindow()->Chart().Pixel(20 * pair.i + 480, 20 * pair.j + 11), MakeColor(255, 255, 255));
+    QTest::mouseMove(pic2, QPoint(101, 50));
+    EXPECT_NE(Find<QLabel>("Label9")->text().toInt(), mix);
+}
+
+TEST_F(GuiTest, MagnifierShowsTheWindowColourBeyondThePictureEdge) {
+    WritePicture("brown.bmp", 16, 16, kBrown);
+    Open();
+    ClickFile("brown.bmp");
+    QTest::mouseMove(Find("Pic2"), QPoint(1, 1));  // (0, 0) would mean the centre
+    const QColor window = form_->palette().color(QPalette::Window);
+    EXPECT_EQ(QColorOf(session().PicZ().Pixel(0, 0)), window);
+    EXPECT_EQ(QColorOf(session().PicZZ().Pixel(119, 0)), window);
+    EXPECT_EQ(session().PicZ().Pixel(60, 60), kBrown);
+}
+
+TEST_F(GuiTest, SaveWritesTheThreeFilesAndShowsTheirFolder) {
+    WritePicture("brown.bmp", 16, 16, kBrown);
+    Open();
+    ClickFile("brown.bmp");
+    const QDir program(QDir(temp_.path()).filePath("program"));
+
+    Click("Command3");
+    EXPECT_EQ(QFileInfo(program.filePath("out24.bmp")).size(), 737334);
+    EXPECT_EQ(QFileInfo(program.filePath("screen.bin")).size(), 16384);
+    EXPECT_EQ(QFileInfo(program.filePath("screen.tim")).size(), 16400);
+    EXPECT_EQ(form_->ListFolder(), program.absolutePath());
+    EXPECT_EQ(ListedFiles(), QStringList{"out24.bmp"});
+    EXPECT_TRUE(Find<QLabel>("Status")->toolTip().contains(program.absolutePath()));
+    EXPECT_TRUE(errors_.isEmpty());
+}
+
+TEST_F(GuiTest, SaveFallsBackToTheListFolderWhereTheProgramFolderCannotBeWritten) {
+    WritePicture("brown.bmp", 16, 16, kBrown);
+    Open();
+    ClickFile("brown.bmp");
+    form_->SetProgramFolder(QDir(temp_.path()).filePath("missing"));
+
+    Click("Command3");
+    const QDir pictures(pictures_);
+    for (const char* name : {"out24.bmp", "screen.bin", "screen.tim"}) EXPECT_TRUE(pictures.exists(name)) << name;
+    EXPECT_TRUE(Find<QLabel>("Status")->toolTip().contains(pictures.absolutePath()));
+    EXPECT_TRUE(errors_.isEmpty());
+}
+
+TEST_F(GuiTest, CancelledSaveAsWritesNothingAndSaysNothing) {
+    WritePicture("brown.bmp", 16, 16, kBrown);
+    Open();
+    ClickFile("brown.bmp");
+    const QStringList listed = ListedFiles();
+    saveAsAnswer_.clear();
+
+    Click("Command7");
+    EXPECT_TRUE(errors_.isEmpty());
+    EXPECT_EQ(ListedFiles(), listed);
+    EXPECT_EQ(QDir(pictures_).entryList(QDir::Files), QStringList{"brown.bmp"});
+    EXPECT_TRUE(QDir(QDir(temp_.path()).filePath("program")).isEmpty());
+}
+
+TEST_F(GuiTest, SaveAsWritesBesideTheChosenNameOrReportsTheSystemError) {
+    WritePicture("brown.bmp", 16, 16, kBrown);
+    Open();
+    ClickFile("brown.bmp");
+    const QDir out(MakeFolder("out"));
+
+    saveAsAnswer_ = out.filePath("photo.BMP");
+    Click("Command7");
+    EXPECT_TRUE(errors_.isEmpty());
+    EXPECT_EQ(out.entryList(QDir::Files), (QStringList{"photo.BMP", "screen.bin", "screen.tim"}));
+    EXPECT_EQ(form_->ListFolder(), out.absolutePath());
+
+    saveAsAnswer_ = QDir(temp_.path()).filePath("nowhere/photo");
+    Click("Command7");
+    ASSERT_EQ(errors_.size(), 1);
+    EXPECT_TRUE(errors_.first().startsWith(QString("Error #%1 - ").arg(ENOENT))) << errors_.first().toStdString();
+    EXPECT_TRUE(errors_.first().contains("nowhere/photo.bmp")) << errors_.first().toStdString();
+    EXPECT_EQ(form_->ListFolder(), out.absolutePath());
+}
+
+TEST_F(GuiTest, UnreadablePictureIsReportedAndChangesNothing) {
+    WritePicture("a-brown.bmp", 16, 16, kBrown);
+    WriteBytes("b-broken.jpg", QByteArray("\xFF\xD8\xFF\xE0 not really a JPEG", 24));
+    WriteBytes("c-empty.bmp", QByteArray());
+    Open();
+    ClickFile("a-brown.bmp");
+    QTest::keyClick(Find("HScroll1"), Qt::Key_Right);
+    const Picture pic1 = session().Pic1(), pic5 = session().Pic5(), pic2 = session().Pic2();
+    const long conversions = Conversions();
+    const QString title = form_->windowTitle();
+
+    for (const QString name : {"b-broken.jpg", "c-empty.bmp"}) {
+        errors_.clear();
+        ClickFile(name);
+        ASSERT_EQ(errors_.size(), 1) << name.toStdString();
+        EXPECT_TRUE(errors_.first().contains(name)) << errors_.first().toStdString();
+        EXPECT_EQ(session().Pic1(), pic1);
+        EXPECT_EQ(session().Pic5(), pic5);
+        EXPECT_EQ(session().Pic2(), pic2);
+        EXPECT_EQ(Conversions(), conversions);
+        EXPECT_EQ(form_->windowTitle(), title);
+        EXPECT_EQ(Find<QScrollBar>("HScroll1")->value(), 51);
+        EXPECT_EQ(Find<QLineEdit>("Text1")->text(), "51");
+    }
+}
+
+TEST_F(GuiTest, DroppedPictureLoadsAsIfChosenInTheList) {
+    const QString path = WritePicture("four.bmp", FourColours());
+    Open();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form_.get(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form_.get(), &drop);
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
+    EXPECT_EQ(Conversions(), 3);
+    EXPECT_EQ(form_->windowTitle(), "Vorbix 1.02 - four.bmp");
+}
+
+TEST_F(GuiTest, FileListFollowsTheChosenFolderAndRefresh) {
+    Open();
+    EXPECT_TRUE(ListedFiles().isEmpty());
+    WritePicture("late.bmp", 4, 4, kBrown);
+    Click("Command5");
+    EXPECT_EQ(ListedFiles(), QStringList{"late.bmp"});
+
+    const QString other = MakeFolder("other");
+    QImage(2, 2, QImage::Format_RGB888).save(QDir(other).filePath("there.jpg"), "JPG");
+    folderAnswer_ = other;
+    Click("Folder");
+    EXPECT_EQ(ListedFiles(), QStringList{"there.jpg"});
+    ClickFile("there.jpg");
+    EXPECT_EQ(form_->windowTitle(), "Vorbix 1.02 - there.jpg");
+}
+
+}  // namespace
+}  // namespace vorbix

@@ -1,0 +1,82 @@
+#include "gui_fixture.h"
+
+#include <QAbstractButton>
+#include <QPushButton>
+#include <QFile>
+
+namespace vorbix {
+
+QColor QColorOf(ColorValue c) { return QColor(GetRed(c), GetGreen(c), GetBlue(c)); }
+
+void GuiTest::SetUp() {
+    ASSERT_TRUE(temp_.isValid());
+    pictures_ = MakeFolder("pictures");
+}
+
+void GuiTest::TearDown() {
+    if (form_) form_->close();
+    form_.reset();
+}
+
+QString GuiTest::MakeFolder(const QString& name) {
+    QDir(temp_.path()).mkpath(name);
+    return QDir(temp_.path()).filePath(name);
+}
+
+QString GuiTest::WritePicture(const QString& name, int width, int height, ColorValue color, const char* format) {
+    QImage image(width, height, QImage::Format_RGB888);
+    image.fill(QColorOf(color));
+    return WritePicture(name, image, format);
+}
+
+QString GuiTest::WritePicture(const QString& name, const QImage& image, const char* format) {
+    const QString path = QDir(pictures_).filePath(name);
+    EXPECT_TRUE(image.save(path, format, 100)) << path.toStdString();
+    return path;
+}
+
+QString GuiTest::WriteBytes(const QString& name, const QByteArray& bytes) {
+    const QString path = QDir(pictures_).filePath(name);
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    return path;
+}
+
+void GuiTest::Open() {
+    Form1Dialogs dialogs{
+        [this](QWidget*, const QString&) { return saveAsAnswer_; },
+        [this](QWidget*, const QString&) { return folderAnswer_; },
+        [this](QWidget*, const QString& message) { errors_.append(message); },
+    };
+    form_ = std::make_unique<Form1>(pictures_, dialogs);
+    form_->SetProgramFolder(MakeFolder("program"));
+    form_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+}
+
+void GuiTest::Click(const QString& name, QWidget* window) {
+    QWidget* widget = Find(name, window);
+    ASSERT_NE(widget, nullptr);
+    // Radio buttons and check boxes take clicks on their indicator and caption only.
+    const QPoint at = qobject_cast<QAbstractButton*>(widget) && !qobject_cast<QPushButton*>(widget)
+                          ? QPoint(6, widget->height() / 2)
+                          : widget->rect().center();
+    QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+}
+
+void GuiTest::ClickFile(const QString& name) {
+    auto* list = Find<QListWidget>("File2");
+    const auto items = list->findItems(name, Qt::MatchExactly);
+    ASSERT_EQ(items.size(), 1) << name.toStdString();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(items.first()).center());
+}
+
+QStringList GuiTest::ListedFiles() const {
+    QStringList names;
+    auto* list = form_->findChild<QListWidget*>("File2");
+    for (int i = 0; i < list->count(); ++i) names.append(list->item(i)->text());
+    return names;
+}
+
+}  // namespace vorbix

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QColor>
+#include <QDir>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "ui/form1.h"
+
+// Failures name the text, not its bytes.
+inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+
+namespace vorbix {
+
+QColor QColorOf(ColorValue c);
+
+// A main window on a temporary folder of small pictures, with its dialogs answered by the test.
+class GuiTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Writes a picture of one colour, or of the given pixels, into the list's folder.
+    QString WritePicture(const QString& name, int width, int height, ColorValue color, const char* format = "BMP");
+    QString WritePicture(const QString& name, const QImage& image, const char* format = "BMP");
+    QString WriteBytes(const QString& name, const QByteArray& bytes);
+    // A folder beside the list's folder, created.
+    QString MakeFolder(const QString& name);
+
+    // Opens the main window on the picture folder (after the test has written its pictures).
+    void Open();
+
+    // A control of the main window, or of the given window (the chart window's names repeat
+    // some of the main window's).
+    template <typename T = QWidget>
+    T* Find(const QString& name, QWidget* window = nullptr) const {
+        T* widget = (window ? window : form_.get())->findChild<T*>(name);
+        EXPECT_NE(widget, nullptr) << name.toStdString();
+        return widget;
+    }
+    // Clicks a button, radio button, check box or swatch where a user would.
+    void Click(const QString& name, QWidget* window = nullptr);
+    void ClickFile(const QString& name);
+    QStringList ListedFiles() const;
+
+    const Session& session() const { return form_->GetSession(); }
+    long Conversions() const { return session().ConversionCount(); }
+
+    QTemporaryDir temp_;
+    QString pictures_;
+    QStringList errors_;
+    QString saveAsAnswer_;
+    QString folderAnswer_;
+    std::unique_ptr<Form1> form_;
+};
+
+}  // namespace vorbix

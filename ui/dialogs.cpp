@@ -1,0 +1,20 @@
+#include "ui/dialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace vorbix {
+
+Form1Dialogs StandardDialogs() {
+    return Form1Dialogs{
+        [](QWidget* parent, const QString& startFolder) {
+            return QFileDialog::getSaveFileName(parent, "Save As", startFolder, "BMP Files(*.bmp)");
+        },
+        [](QWidget* parent, const QString& startFolder) {
+            return QFileDialog::getExistingDirectory(parent, "Folder of pictures", startFolder);
+        },
+        [](QWidget* parent, const QString& message) { QMessageBox::warning(parent, "Vorbix", message); },
+    };
+}
+
+}  // namespace vorbix

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+namespace vorbix {
+
+// The questions and messages the main window puts to the user, replaceable so that tests
+// can answer them without a modal dialog.
+struct Form1Dialogs {
+    // The name chosen in the "Save As" dialog; empty when it was cancelled.
+    std::function<QString(QWidget* parent, const QString& startFolder)> saveAsPath;
+    // A folder for the file list; empty when cancelled.
+    std::function<QString(QWidget* parent, const QString& startFolder)> folder;
+    std::function<void(QWidget* parent, const QString& message)> error;
+};
+
+Form1Dialogs StandardDialogs();
+
+}  // namespace vorbix

@@ -1,0 +1,125 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QWidget>
+#include <array>
+
+#include "pipeline/session.h"
+#include "ui/dialogs.h"
+#include "ui/form2.h"
+#include "ui/picture_view.h"
+#include "ui/swatch.h"
+
+namespace vorbix {
+
+// The main window "Vorbix 1.02". Every handler forwards to the one session and then shows its
+// state; the window holds no picture logic. The handlers live in files by concern: form1.cpp
+// (window, mode and method, commands), form1_files.cpp, form1_sliders.cpp, form1_swatches.cpp,
+// form1_inspector.cpp, form1_save.cpp.
+class Form1 : public QWidget {
+public:
+    Form1(const QString& folder, Form1Dialogs dialogs = StandardDialogs());
+
+    const Session& GetSession() const { return session_; }
+    Form2* ChartWindow() const { return form2_; }
+    QString ListFolder() const { return listFolder_; }
+    // Where "Save" writes: the program's own folder unless a test says otherwise.
+    void SetProgramFolder(const QString& folder) { programFolder_ = folder; }
+
+    // --- window, mode, method, commands
+    void Option1_Click(int index);
+    void Option2_Click(int index);
+    void Command1_Click();
+    void Command2_Click();
+    void Command6_Click();  // "Set"
+    // --- file list
+    void Command5_Click();  // "refresh"
+    void File2_Click();
+    void LoadPicture(const QString& path);
+    void ShowFolder(const QString& folder);
+    void ChooseFolder();
+    // --- sliders
+    void HScroll_Change(int slider, int value);
+    // --- swatches
+    void Label1_Click(int index);
+    void Label2_Click(int index);
+    void Label3_Click(int index);
+    // --- inspector
+    void Pic2_MouseMove(QPointF position);
+    void Pic2_MouseDown(Qt::MouseButton button);
+    // --- saving
+    void Command3_Click();  // "Save"
+    void Command7_Click();  // "Save As"
+
+    // Every control from the session, the chart window included.
+    void ShowState();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void BuildViews();
+    void BuildModeAndMethod();
+    void BuildCommands();
+    void BuildFileList();
+    void BuildSliders();
+    void BuildSwatches();
+    void BuildInspector();
+    void BuildSave();
+
+    void ShowModeAndMethod();
+    void ShowCounts();
+    void ShowSliders();
+    void ShowSwatches();
+    void ShowInspector();
+    void ShowTitle();
+    void ShowConversion(const QString& action);
+    void SetStatus(const QString& text);
+    void ReportError(const QString& message);
+    void ReportSaveError(int number, const std::string& message);
+    void SaveFinished(const QString& folder, const QString& bmpName);
+
+    Session session_;
+    Form1Dialogs dialogs_;
+    QString listFolder_;
+    QString programFolder_;
+    QString pictureName_;
+    Form2* form2_ = nullptr;
+    bool chartPlaced_ = false;
+
+    PictureView* pic5_ = nullptr;
+    PictureView* pic2_ = nullptr;
+    PictureView* picZ_ = nullptr;
+    PictureView* picZZ_ = nullptr;
+    QListWidget* file2_ = nullptr;
+    QLabel* label6_ = nullptr;
+    QLabel* label7_ = nullptr;
+    QLabel* label9_ = nullptr;
+    QLabel* label10_ = nullptr;
+    QLabel* status_ = nullptr;
+    std::array<QScrollBar*, kSliderCount> sliders_{};
+    std::array<QLineEdit*, kSliderCount> sliderTexts_{};
+    std::array<Swatch*, 16> label1_{};
+    std::array<Swatch*, 4> label2_{};
+    std::array<Swatch*, 2> label3_{};
+    Swatch* label4_ = nullptr;
+    QGroupBox* frame4_ = nullptr;
+    QGroupBox* frame5_ = nullptr;
+    std::array<QRadioButton*, 3> option2_{};
+    std::array<QRadioButton*, 18> option1_{};  // 1..17
+    QCheckBox* check2_ = nullptr;
+    QCheckBox* check3_ = nullptr;
+    Swatch* shape1_ = nullptr;
+    std::array<Swatch*, 4> mixCells_{};  // Shape2..Shape5
+};
+
+}  // namespace vorbix

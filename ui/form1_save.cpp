@@ -1,0 +1,51 @@
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cerrno>
+
+#include "ui/controls.h"
+#include "ui/form1.h"
+
+namespace vorbix {
+
+void Form1::BuildSave() {
+    AddButton(this, "Command3", QRect(528, 528, 73, 33), "Save",
+              "Write out24.bmp, screen.bin and screen.tim into the program's folder", [this] { Command3_Click(); });
+    AddButton(this, "Command7", QRect(528, 568, 73, 33), "Save As",
+              "Write the picture as a BMP of your choice, with screen.bin and screen.tim beside it",
+              [this] { Command7_Click(); });
+    Place(new QLabel("bmp, bin, tim", this), "Label13", QRect(528, 608, 73, 17));
+}
+
+void Form1::Command3_Click() {
+    // Where the program's folder cannot be written (an installed program), the files go to
+    // the folder the list shows.
+    const QFileInfo programFolder(programFolder_);
+    const QString folder = programFolder.isDir() && programFolder.isWritable() ? programFolder_ : listFolder_;
+    errno = 0;
+    const auto error = session_.Command3_Click(QFile::encodeName(folder).toStdString());
+    if (error) return ReportSaveError(errno, *error);
+    SaveFinished(folder, "out24.bmp");
+}
+
+void Form1::Command7_Click() {
+    const QString chosen = dialogs_.saveAsPath(this, programFolder_);
+    if (chosen.isEmpty()) return;
+    const std::string chosenPath = QFile::encodeName(chosen).toStdString();
+    errno = 0;
+    const auto error = session_.SaveAs(chosenPath);
+    if (error) return ReportSaveError(errno, *error);
+    const QFileInfo bmp(QFile::decodeName(Session::SaveAsBmpPath(chosenPath).c_str()));
+    SaveFinished(bmp.absolutePath(), bmp.fileName());
+}
+
+void Form1::SaveFinished(const QString& folder, const QString& bmpName) {
+    ShowFolder(folder);
+    SetStatus(QString("Saved %1, screen.bin and screen.tim in %2").arg(bmpName, QDir(folder).absolutePath()));
+}
+
+void Form1::ReportSaveError(int number, const std::string& message) {
+    ReportError(QString("Error #%1 - %2").arg(number).arg(QString::fromStdString(message)));
+}
+
+}  // namespace vorbix

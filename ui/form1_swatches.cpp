@@ -1,0 +1,66 @@
+#include "ui/controls.h"
+#include "ui/form1.h"
+
+namespace vorbix {
+
+namespace {
+
+QString Hex(ColorValue c) { return QColor(GetRed(c), GetGreen(c), GetBlue(c)).name().toUpper(); }
+
+// A column of swatches 16 pixels apart, each clicked through its own index.
+template <std::size_t N>
+void AddSwatches(std::array<Swatch*, N>& swatches, QWidget* frame, const QString& group, int left, int top,
+                 const QString& tip, const std::function<void(int)>& click) {
+    for (std::size_t i = 0; i < N; ++i) {
+        const int index = static_cast<int>(i);
+        swatches[i] = Place(new Swatch(frame, false), QString("%1_%2").arg(group).arg(index),
+                            QRect(left, top + 16 * index, 57, 17));
+        swatches[i]->setToolTip(tip);
+        swatches[i]->onClick = [click, index] { click(index); };
+    }
+}
+
+}  // namespace
+
+void Form1::BuildSwatches() {
+    auto* frame3 = Place(new QGroupBox("Color Palette", this), "Frame3", QRect(1048, 8, 145, 289));
+    AddSwatches(label1_, frame3, "Label1", 8, 16, "Pick this colour for the 4- and 2-colour swatches",
+                [this](int i) { Label1_Click(i); });
+    frame4_ = Place(new QGroupBox(frame3), "Frame4", QRect(80, 32, 57, 81));
+    AddSwatches(label2_, frame4_, "Label2", 0, 8, "Give this Graphics 4 swatch the picked colour",
+                [this](int i) { Label2_Click(i); });
+    frame5_ = Place(new QGroupBox(frame3), "Frame5", QRect(80, 152, 57, 49));
+    AddSwatches(label3_, frame5_, "Label3", 0, 8, "Give this Graphics 2 swatch the picked colour",
+                [this](int i) { Label3_Click(i); });
+    label4_ = Place(new Swatch(frame3, false), "Label4", QRect(80, 256, 57, 17));
+    label4_->setToolTip("The picked colour");
+}
+
+void Form1::Label1_Click(int index) {
+    session_.Label1_Click(index);
+    ShowSwatches();
+    SetStatus("Picked " + Hex(session_.CurrentColor()));
+}
+
+void Form1::Label2_Click(int index) {
+    session_.Label2_Click(index);
+    ShowState();
+    ShowConversion(QString("Graphics 4 swatch %1 is %2").arg(index).arg(Hex(session_.Swatch4(index))));
+}
+
+void Form1::Label3_Click(int index) {
+    session_.Label3_Click(index);
+    ShowState();
+    ShowConversion(QString("Graphics 2 swatch %1 is %2").arg(index).arg(Hex(session_.Swatch2(index))));
+}
+
+void Form1::ShowSwatches() {
+    for (int i = 0; i < 16; ++i) label1_[i]->SetColor(session_.Swatch16(i));
+    for (int i = 0; i < 4; ++i) label2_[i]->SetColor(session_.Swatch4(i));
+    for (int i = 0; i < 2; ++i) label3_[i]->SetColor(session_.Swatch2(i));
+    label4_->SetColor(session_.CurrentColor());
+    frame4_->setEnabled(session_.Frame4Enabled());
+    frame5_->setEnabled(session_.Frame5Enabled());
+}
+
+}  // namespace vorbix

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QLabel>
+#include <QWidget>
+#include <functional>
+
+#include "core/picture.h"
+#include "pipeline/session.h"
+#include "ui/picture_view.h"
+
+namespace vorbix {
+
+// "TVC Pattern": the chart of the 120 two-colour mixes, with their switches and swaps.
+// Every edit goes to the session, which converts; afterEdit then shows the new state.
+class Form2 : public QWidget {
+public:
+    Form2(QWidget* owner, Session& session, std::function<void()> afterEdit);
+
+    void Command6_Click();  // "All On"
+    void Command7_Click();  // "All Off"
+    void Command9_Click();  // "SetT Pattern"
+    void Pic9_MouseDown(Qt::MouseButton button, QPointF position);
+
+    void ShowState();
+    const Picture& Chart() const { return chart_; }
+
+private:
+    Session& session_;
+    std::function<void()> afterEdit_;
+    Picture chart_;
+    PictureView* pic9_;
+    QLabel* mixesOn_;
+    QLabel* lastHit_;
+};
+
+}  // namespace vorbix
