@@ -52,8 +52,9 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption outDir("out-dir", "Where files go, created if missing (default: current folder).", "DIR", ".");
     const QCommandLineOption work("work", "Also write the mode's work surface as a 24-bit BMP.", "FILE");
     const QCommandLineOption cas("cas", "Also write a TVC program file that shows the picture (screen.cas, or NAME.cas each).");
+    const QCommandLineOption jobs("jobs", "Pictures converted at once (default: one per core).", "N");
     const QCommandLineOption json("json", "One JSON object per line on stdout for each picture.");
-    parser.addOptions({mode, method, noResize, palette2, palette4, outDir, work, cas, json});
+    parser.addOptions({mode, method, noResize, palette2, palette4, outDir, work, cas, json, jobs});
     for (const auto& s : sliders) parser.addOption(s);
     parser.addPositionalArgument("PICTURE", "Pictures to convert (JPEG, BMP, ...).", "PICTURE...");
 
@@ -89,6 +90,11 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     options.work = parser.value(work);
     options.cas = parser.isSet(cas);
     options.json = parser.isSet(json);
+    if (parser.isSet(jobs)) {
+        bool ok = false;
+        options.jobs = parser.value(jobs).toInt(&ok);
+        if (!ok || options.jobs < 1) return UsageError("--jobs needs a whole number of at least 1");
+    }
     options.pictures = parser.positionalArguments();
     if (options.pictures.isEmpty()) return UsageError("no picture given");
     return {options, {}, false, {}};

@@ -23,6 +23,7 @@ struct CliOptions {
     QString work;
     bool cas = false;  // also a TVC program file
     bool json = false;
+    int jobs = 0;  // pictures converted at once; 0: one per core
     QStringList pictures;
 };
 

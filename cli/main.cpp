@@ -26,7 +26,8 @@ int main(int argc, char* argv[]) {
         err << "vorbix-cli: cannot create the folder " << options.outDir << "\n";
         return 1;
     }
-    const int threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int threads =
+        options.jobs > 0 ? options.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     int status = 0;
     for (const vorbix::PictureOutcome& outcome : vorbix::ConvertAll(options, threads)) {
         if (!outcome.error.isEmpty()) {

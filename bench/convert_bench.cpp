@@ -1,0 +1,115 @@
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <cstring>
+
+#include "bench/photo.h"
+#include "core/color_count.h"
+#include "dither/methods.h"
+#include "pipeline/session.h"
+#include "ui/picture_file.h"
+
+namespace vorbix {
+namespace {
+
+constexpr int kBigWidth = 6000;
+constexpr int kBigHeight = 4000;
+
+const Picture& BigPhoto() {
+    static const Picture photo = PhotoLikePicture(kBigWidth, kBigHeight);
+    return photo;
+}
+
+const QString& BigJpeg() {
+    static QTemporaryDir dir;
+    static const QString path = [] {
+        const Picture& photo = BigPhoto();
+        QImage image(photo.Data(), photo.Width(), photo.Height(), photo.Width() * 3, QImage::Format_BGR888);
+        const QString file = dir.filePath("big.jpg");
+        image.save(file, "JPEG", 90);
+        return file;
+    }();
+    return path;
+}
+
+// The whole Convert command on a 512 x 480 photo, for each mode and method.
+void BM_Convert(benchmark::State& bench) {
+    const int mode = static_cast<int>(bench.range(0));
+    const int method = static_cast<int>(bench.range(1));
+    Session session;
+    session.File2_Click(PhotoLikePicture(512, 480));
+    session.Option2_Click(mode);
+    session.Option1_Click(method);
+    for (auto _ : bench) session.Command1_Click();
+    bench.SetLabel(std::string(MethodByIndex(method).caption));
+}
+BENCHMARK(BM_Convert)->ArgsProduct({{0, 1, 2}, benchmark::CreateDenseRange(1, kMethodCount, 1)})->Unit(benchmark::kMillisecond);
+
+// A slider handler with a 24-megapixel picture loaded: rebuild the view, adjust, convert.
+void BM_SliderMove(benchmark::State& bench) {
+    const int slider = static_cast<int>(bench.range(0));
+    Session session;
+    session.File2_Click(BigPhoto());
+    int value = 30;
+    for (auto _ : bench) {
+        session.HScroll_Change(slider, value);
+        value = value == 30 ? 70 : 30;
+    }
+}
+BENCHMARK(BM_SliderMove)->DenseRange(0, kSliderCount - 1)->Unit(benchmark::kMillisecond);
+
+// Choosing a 24-megapixel JPEG in the file list: decode, scale, count, three conversions.
+void BM_LoadBigJpeg(benchmark::State& bench) {
+    const QString path = BigJpeg();
+    for (auto _ : bench) {
+        Session session;
+        DecodedPicture decoded = DecodePictureFile(path);
+        session.File2_Click(decoded.picture);
+        benchmark::DoNotOptimize(session.ResultColors());
+    }
+}
+BENCHMARK(BM_LoadBigJpeg)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+void BM_CountColors(benchmark::State& bench) {
+    const Picture picture = bench.range(0) == 0 ? PhotoLikePicture(512, 480) : BigPhoto();
+    for (auto _ : bench) benchmark::DoNotOptimize(CountColors(picture));
+}
+BENCHMARK(BM_CountColors)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// vorbix-cli on a folder of 100 photos, one picture at a time against one per core.
+void BM_CliBatch(benchmark::State& bench) {
+    static QTemporaryDir dir;
+    static const QStringList photos = [] {
+        QStringList files;
+        for (int i = 0; i < 100; ++i) {
+            const Picture photo = PhotoLikePicture(800 + i, 600);
+            QImage image(photo.Data(), photo.Width(), photo.Height(), photo.Width() * 3, QImage::Format_BGR888);
+            files.append(dir.filePath(QString("photo%1.jpg").arg(i)));
+            image.save(files.back(), "JPEG", 90);
+        }
+        return files;
+    }();
+    const QString jobs = QString::number(bench.range(0));
+    for (auto _ : bench) {
+        QProcess cli;
+        cli.start(VORBIX_CLI, QStringList{"--jobs", jobs, "--out-dir", dir.filePath("out")} + photos);
+        cli.waitForFinished(-1);
+        if (cli.exitCode() != 0) bench.SkipWithError("vorbix-cli failed");
+    }
+}
+BENCHMARK(BM_CliBatch)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+}  // namespace
+}  // namespace vorbix
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
