@@ -14,6 +14,9 @@ Form1Dialogs StandardDialogs() {
             return QFileDialog::getExistingDirectory(parent, "Folder of pictures", startFolder);
         },
         [](QWidget* parent, const QString& message) { QMessageBox::warning(parent, "Vorbix", message); },
+        [](QWidget* parent, const QString& suggestedPath) {
+            return QFileDialog::getSaveFileName(parent, "Save TVC program", suggestedPath, "TVC programs (*.cas)");
+        },
     };
 }
 

@@ -14,6 +14,8 @@ struct Form1Dialogs {
     // A folder for the file list; empty when cancelled.
     std::function<QString(QWidget* parent, const QString& startFolder)> folder;
     std::function<void(QWidget* parent, const QString& message)> error;
+    // The name chosen in the "Save TVC program" dialog, offered the suggested one; empty when cancelled.
+    std::function<QString(QWidget* parent, const QString& suggestedPath)> programPath;
 };
 
 Form1Dialogs StandardDialogs();

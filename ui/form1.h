@@ -56,6 +56,7 @@ public:
     // --- saving
     void Command3_Click();  // "Save"
     void Command7_Click();  // "Save As"
+    void SaveProgram_Click();  // "Save TVC program"
 
     // Every control from the session, the chart window included.
     void ShowState();

@@ -15,6 +15,9 @@ void Form1::BuildSave() {
               "Write the picture as a BMP of your choice, with screen.bin and screen.tim beside it",
               [this] { Command7_Click(); });
     Place(new QLabel("bmp, bin, tim", this), "Label13", QRect(528, 608, 73, 17));
+    AddButton(this, "SaveProgram", QRect(528, 632, 73, 33), "Save TVC\nprogram",
+              "Write a program file (.cas) that the TVC loads and runs to show the picture of the selected mode",
+              [this] { SaveProgram_Click(); });
 }
 
 void Form1::Command3_Click() {
@@ -37,6 +40,18 @@ void Form1::Command7_Click() {
     if (error) return ReportSaveError(errno, *error);
     const QFileInfo bmp(QFile::decodeName(Session::SaveAsBmpPath(chosenPath).c_str()));
     SaveFinished(bmp.absolutePath(), bmp.fileName());
+}
+
+void Form1::SaveProgram_Click() {
+    const QString name = pictureName_.isEmpty() ? "screen" : QFileInfo(pictureName_).completeBaseName();
+    QString chosen = dialogs_.programPath(this, QDir(listFolder_).filePath(name + ".cas"));
+    if (chosen.isEmpty()) return;
+    if (!chosen.endsWith(".cas", Qt::CaseInsensitive)) chosen += ".cas";
+    errno = 0;
+    const SaveReport report = session_.SaveProgram(QFile::encodeName(chosen).toStdString());
+    if (report.error) return ReportSaveError(errno, *report.error);
+    SetStatus("Saved " + QDir::toNativeSeparators(chosen));
+    if (report.warning) ReportError("Saved " + QDir::toNativeSeparators(chosen) + ", but " + QString::fromStdString(*report.warning));
 }
 
 void Form1::SaveFinished(const QString& folder, const QString& bmpName) {

@@ -48,6 +48,10 @@ void GuiTest::Open() {
         [this](QWidget*, const QString&) { return saveAsAnswer_; },
         [this](QWidget*, const QString&) { return folderAnswer_; },
         [this](QWidget*, const QString& message) { errors_.append(message); },
+        [this](QWidget*, const QString& suggested) {
+            programSuggested_ = suggested;
+            return programAnswer_;
+        },
     };
     form_ = std::make_unique<Form1>(pictures_, dialogs);
     form_->SetProgramFolder(MakeFolder("program"));

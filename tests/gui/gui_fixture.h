@@ -55,6 +55,8 @@ protected:
     QStringList errors_;
     QString saveAsAnswer_;
     QString folderAnswer_;
+    QString programAnswer_;     // the "Save TVC program" dialog's answer
+    QString programSuggested_;  // the name that dialog was offered
     std::unique_ptr<Form1> form_;
 };
 

@@ -1,0 +1,70 @@
+#include <QFile>
+#include <QLabel>
+
+#include "gui_fixture.h"
+
+namespace vorbix {
+namespace {
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+class SaveProgram : public GuiTest {
+protected:
+    void OpenOnPhoto() {
+        WritePicture("photo.bmp", 32, 24, MakeColor(200, 100, 50));
+        Open();
+        ClickFile("photo.bmp");
+        Click("Option2_1");
+        out_ = QDir(MakeFolder("out"));
+    }
+    QDir out_;
+};
+
+TEST_F(SaveProgram, WritesTheSelectedModeUnderTheChosenNameSuggestedFromThePicture) {
+    OpenOnPhoto();
+    programAnswer_ = out_.filePath("tvc");
+    Click("SaveProgram");
+    EXPECT_TRUE(programSuggested_.endsWith("/photo.cas")) << programSuggested_.toStdString();
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
+    EXPECT_EQ(out_.entryList(QDir::Files), QStringList{"tvc.cas"});
+    EXPECT_TRUE(Find<QLabel>("Status")->toolTip().contains("tvc.cas"));
+
+    ASSERT_FALSE(session().SaveScreenFiles(TvcMode::Graphics4, out_.filePath("screen.bin").toStdString(),
+                                           out_.filePath("screen.tim").toStdString()));
+    const QByteArray program = ReadFile(out_.filePath("tvc.cas"));
+    EXPECT_TRUE(program.endsWith(ReadFile(out_.filePath("screen.bin"))));
+    EXPECT_EQ(static_cast<std::uint8_t>(program[0]), 0x11);
+}
+
+TEST_F(SaveProgram, CancelledWritesNothingAndSaysNothing) {
+    OpenOnPhoto();
+    const QString status = Find<QLabel>("Status")->toolTip();
+    programAnswer_.clear();
+    Click("SaveProgram");
+    EXPECT_TRUE(errors_.isEmpty());
+    EXPECT_EQ(Find<QLabel>("Status")->toolTip(), status);
+    EXPECT_TRUE(out_.isEmpty());
+}
+
+TEST_F(SaveProgram, ReportsTheSystemErrorAndAColourTheMachineCannotShow) {
+    OpenOnPhoto();
+    programAnswer_ = QDir(temp_.path()).filePath("nowhere/tvc.cas");
+    Click("SaveProgram");
+    ASSERT_EQ(errors_.size(), 1);
+    EXPECT_TRUE(errors_.first().startsWith(QString("Error #%1 - ").arg(ENOENT))) << errors_.first().toStdString();
+    EXPECT_TRUE(errors_.first().contains("nowhere/tvc.cas")) << errors_.first().toStdString();
+
+    errors_.clear();
+    Click("Label2_2");  // takes the start-up grey of the editing swatch
+    programAnswer_ = out_.filePath("grey.cas");
+    Click("SaveProgram");
+    EXPECT_TRUE(out_.exists("grey.cas"));
+    ASSERT_EQ(errors_.size(), 1);
+    EXPECT_TRUE(errors_.first().contains("(64, 64, 64)")) << errors_.first().toStdString();
+}
+
+}  // namespace
+}  // namespace vorbix
