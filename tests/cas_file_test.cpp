@@ -9,6 +9,7 @@
 
 #include <unistd.h>
 
+#include "export/bmp_file.h"
 #include "export/cas_file.h"
 #include "pipeline/session.h"
 
@@ -342,6 +343,24 @@ std::pair<bool, std::string> RunCommand(const std::string& command) {
     char buffer[512];
     while (std::fgets(buffer, sizeof buffer, pipe)) output += buffer;
     return {pclose(pipe) == 0, output};
+}
+
+TEST_F(CasFiles, CommandLineNamesTheFilesAndWarnsOnStderr) {
+    for (const char* name : {"red", "blue"})
+        ASSERT_FALSE(WriteBmp24((dir / (std::string(name) + ".bmp")).string(), Picture(40, 30, MakeColor(200, 0, 0))));
+    const std::string cli = std::string(VORBIX_CLI) + " --cas --mode 4 --palette4 000000,404040,0000FF,FF0000";
+    const auto [several, severalOutput] =
+        RunCommand(cli + " --out-dir " + Quoted(dir / "several") + " " + Quoted(dir / "red.bmp") + " " + Quoted(dir / "blue.bmp"));
+    ASSERT_TRUE(several) << severalOutput;
+    for (const char* name : {"red.cas", "blue.cas"}) EXPECT_TRUE(std::filesystem::exists(dir / "several" / name)) << name;
+    EXPECT_NE(severalOutput.find("warning: " + (dir / "several" / "red.cas").string()), std::string::npos) << severalOutput;
+    EXPECT_NE(severalOutput.find("(64, 64, 64)"), std::string::npos) << severalOutput;
+
+    const auto [one, oneOutput] = RunCommand(std::string(VORBIX_CLI) + " --cas --out-dir " + Quoted(dir / "one") + " " +
+                                             Quoted(dir / "red.bmp"));
+    ASSERT_TRUE(one) << oneOutput;
+    EXPECT_EQ(oneOutput, "");
+    EXPECT_EQ(ReadAll(dir / "one" / "screen.cas").size(), ReadAll(dir / "several" / "red.cas").size());
 }
 
 TEST_F(CasFiles, ConvertedPhotoShowsOnTheEmulatedMachineInEachMode) {
