@@ -29,9 +29,23 @@ int MarkRows(const Picture& picture, int rowBegin, int rowEnd, std::vector<std::
     return fresh;
 }
 
+// A small picture marks a reused table and then clears just the words it touched, instead of
+// zeroing 2 MiB per call.
+int CountSmall(const Picture& picture) {
+    thread_local std::vector<std::uint64_t> seen(kColorWords, 0);
+    const int distinct = MarkRows(picture, 0, picture.Height(), seen);
+    for (int y = 0; y < picture.Height(); ++y) {
+        const std::uint8_t* p = picture.Row(y);
+        for (int x = 0; x < picture.Width(); ++x, p += 3) seen[(p[0] | (p[1] << 8) | (p[2] << 16)) >> 6] = 0;
+    }
+    return distinct;
+}
+
 }  // namespace
 
 int CountColors(const Picture& picture) {
+    const std::size_t pixels = static_cast<std::size_t>(picture.Width()) * picture.Height();
+    if (pixels < kColorWords) return CountSmall(picture);
     // One bit per 24-bit colour; each band marks its own table, the tables are merged at the end.
     std::vector<std::vector<std::uint64_t>> bands;
     int freshInBand = 0;

@@ -57,6 +57,23 @@ void StretchNearest(Picture& dst, const Picture& src, int width, int height) {
     }
 }
 
+// floor(numerator / divisor) without a 64-bit division per channel: a guess from the reciprocal,
+// corrected to the exact quotient.
+class Divider {
+public:
+    explicit Divider(std::uint64_t divisor) : divisor_(divisor), reciprocal_(1.0 / static_cast<double>(divisor)) {}
+    std::uint64_t operator()(std::uint64_t numerator) const {
+        std::uint64_t q = static_cast<std::uint64_t>(static_cast<double>(numerator) * reciprocal_);
+        while (q * divisor_ > numerator) --q;
+        while ((q + 1) * divisor_ <= numerator) ++q;
+        return q;
+    }
+
+private:
+    std::uint64_t divisor_;
+    double reciprocal_;
+};
+
 // Destination cell d covers source positions [d*S, (d+1)*S) in units of 1/D, source pixel s covers
 // [s*D, (s+1)*D): their overlaps are whole numbers, so the average is exact integer arithmetic.
 struct Spans {
@@ -91,6 +108,7 @@ void StretchWholeBlocks(Picture& dst, const Picture& src, int width, int height,
     const int kx = src.Width() / width, ky = src.Height() / height;
     const std::uint64_t weight = static_cast<std::uint64_t>(width) * height;
     const std::uint64_t total = static_cast<std::uint64_t>(src.Width()) * src.Height();
+    const Divider divide(total);
     ParallelBands(h, static_cast<long long>(kx) * ky * w, [&](int rowBegin, int rowEnd) {
         std::vector<std::uint32_t> sum(static_cast<std::size_t>(w) * 3);
         for (int y = rowBegin; y < rowEnd; ++y) {
@@ -106,7 +124,7 @@ void StretchWholeBlocks(Picture& dst, const Picture& src, int width, int height,
             }
             std::uint8_t* d = dst.Row(y);
             for (std::size_t i = 0; i < sum.size(); ++i)
-                d[i] = static_cast<std::uint8_t>((sum[i] * weight + total / 2) / total);
+                d[i] = static_cast<std::uint8_t>(divide(sum[i] * weight + total / 2));
         }
     });
 }
@@ -123,6 +141,7 @@ void StretchAveraging(Picture& dst, const Picture& src, int width, int height) {
     const Spans columns = AreaSpans(src.Width(), width, w);
     const Spans rows = AreaSpans(src.Height(), height, h);
     const std::uint64_t total = static_cast<std::uint64_t>(src.Width()) * src.Height();
+    const Divider divide(total);
     const long long sourcePixelsPerRow = static_cast<long long>(src.Width()) * src.Height() / std::max(h, 1) + 1;
     ParallelBands(h, sourcePixelsPerRow, [&](int rowBegin, int rowEnd) {
         std::vector<std::uint64_t> across(static_cast<std::size_t>(w) * 3);
@@ -148,7 +167,7 @@ void StretchAveraging(Picture& dst, const Picture& src, int width, int height) {
                 for (std::size_t i = 0; i < sum.size(); ++i) sum[i] += across[i] * weight;
             }
             std::uint8_t* d = dst.Row(y);
-            for (std::size_t i = 0; i < sum.size(); ++i) d[i] = static_cast<std::uint8_t>((sum[i] + total / 2) / total);
+            for (std::size_t i = 0; i < sum.size(); ++i) d[i] = static_cast<std::uint8_t>(divide(sum[i] + total / 2));
         }
     });
 }
