@@ -125,6 +125,9 @@ void Form1::BuildCommands() {
     Place(new QLabel("Colors Used:", this), "Label8", QRect(528, 496, 65, 17));
     label7_ = Place(new QLabel(this), "Label7", QRect(600, 496, 73, 17));
     label10_ = Place(new QLabel(this), "Label10", QRect(504, 704, 41, 17));
+    // The number stands beside its unit.
+    label10_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label10_->setContentsMargins(0, 0, 4, 0);
     Place(new QLabel("msec", this), "Label11", QRect(544, 704, 33, 17));
 }
 

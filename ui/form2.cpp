@@ -34,7 +34,7 @@ Form2::Form2(QWidget* owner, Session& session, std::function<void()> afterEdit)
               "Redraw the chart from the switches, count the mixes that are on and convert",
               [this] { Command9_Click(); });
     Place(new QLabel("used :", this), "Label6", QRect(8, kLabelRow, 36, 17));
-    mixesOn_ = Place(new QLabel(this), "Label7", QRect(44, kLabelRow, 40, 17));
+    mixesOn_ = Place(new QLabel(this), "Label7", QRect(50, kLabelRow, 40, 17));
     lastHit_ = Place(new QLabel(this), "Label5", QRect(96, kLabelRow, kVisibleWidth - 104, 17));
     lastHit_->setToolTip("The mix hit by the last click, and where the click was");
     ShowState();

@@ -323,6 +323,13 @@ TEST_F(GuiTest, SaveFallsBackToTheListFolderWhereTheProgramFolderCannotBeWritten
     for (const char* name : {"out24.bmp", "screen.bin", "screen.tim"}) EXPECT_TRUE(pictures.exists(name)) << name;
     EXPECT_TRUE(Find<QLabel>("Status")->toolTip().contains(pictures.absolutePath()));
     EXPECT_TRUE(errors_.isEmpty());
+
+    folderAnswer_ = QDir(temp_.path()).filePath("gone");  // neither folder can be written now
+    Click("Folder");
+    Click("Command3");
+    ASSERT_EQ(errors_.size(), 1);
+    EXPECT_TRUE(errors_.first().startsWith(QString("Error #%1 - ").arg(ENOENT))) << errors_.first().toStdString();
+    EXPECT_TRUE(errors_.first().contains("gone/out24.bmp")) << errors_.first().toStdString();
 }
 
 TEST_F(GuiTest, CancelledSaveAsWritesNothingAndSaysNothing) {
