@@ -49,6 +49,8 @@ NearestColorSearch::NearestColorSearch(const Palette& palette, const std::vector
 }
 
 int NearestColorSearch::Index(int red, int green, int blue) const {
+    // A handful of entries is scanned faster than a cell is looked up.
+    if (palette_.size() <= kScanAtMost && skip_.empty()) return NearestColorIndex(palette_, red, green, blue);
     const int cell = ((red >> kCellShift) * kCellsPerChannel + (green >> kCellShift)) * kCellsPerChannel + (blue >> kCellShift);
     std::int32_t best = 999999999;
     int bestIndex = 0;
@@ -63,6 +65,19 @@ int NearestColorSearch::Index(int red, int green, int blue) const {
         }
     }
     return bestIndex;
+}
+
+void SnapToPalette(Picture& destination, const Picture& source, const NearestColorSearch& palette) {
+    if (&destination != &source) destination = source;
+    for (int y = 0; y < destination.Height(); ++y) {
+        std::uint8_t* p = destination.Row(y);
+        for (int x = 0; x < destination.Width(); ++x, p += 3) {
+            const PaletteEntry e = palette.Nearest(p[2], p[1], p[0]);
+            p[0] = e.blue;
+            p[1] = e.green;
+            p[2] = e.red;
+        }
+    }
 }
 
 }  // namespace vorbix

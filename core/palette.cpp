@@ -41,17 +41,5 @@ PaletteEntry NearestColor(const Palette& palette, int red, int green, int blue) 
     return palette[NearestColorIndex(palette, red, green, blue)];
 }
 
-void SnapToPalette(Picture& destination, const Picture& source, const Palette& palette) {
-    if (&destination != &source) destination = source;
-    for (int y = 0; y < destination.Height(); ++y) {
-        std::uint8_t* p = destination.Row(y);
-        for (int x = 0; x < destination.Width(); ++x, p += 3) {
-            const PaletteEntry e = NearestColor(palette, p[2], p[1], p[0]);
-            p[0] = e.blue;
-            p[1] = e.green;
-            p[2] = e.red;
-        }
-    }
-}
 
 }  // namespace vorbix

@@ -35,7 +35,5 @@ Palette DefaultPalette16();
 int NearestColorIndex(const Palette& palette, int red, int green, int blue);
 PaletteEntry NearestColor(const Palette& palette, int red, int green, int blue);
 
-// Replaces every pixel of the destination by its nearest palette colour.
-void SnapToPalette(Picture& destination, const Picture& source, const Palette& palette);
 
 }  // namespace vorbix

@@ -109,6 +109,9 @@ void StretchWholeBlocks(Picture& dst, const Picture& src, int width, int height,
     const std::uint64_t weight = static_cast<std::uint64_t>(width) * height;
     const std::uint64_t total = static_cast<std::uint64_t>(src.Width()) * src.Height();
     const Divider divide(total);
+    std::vector<std::uint8_t> byteOfSum(255 * kx * ky + 1);
+    for (std::size_t sum = 0; sum < byteOfSum.size(); ++sum)
+        byteOfSum[sum] = static_cast<std::uint8_t>(divide(sum * weight + total / 2));
     ParallelBands(h, static_cast<long long>(kx) * ky * w, [&](int rowBegin, int rowEnd) {
         std::vector<std::uint32_t> sum(static_cast<std::size_t>(w) * 3);
         for (int y = rowBegin; y < rowEnd; ++y) {
@@ -124,7 +127,7 @@ void StretchWholeBlocks(Picture& dst, const Picture& src, int width, int height,
             }
             std::uint8_t* d = dst.Row(y);
             for (std::size_t i = 0; i < sum.size(); ++i)
-                d[i] = static_cast<std::uint8_t>(divide(sum[i] * weight + total / 2));
+                d[i] = byteOfSum[sum[i]];
         }
     });
 }
@@ -132,7 +135,7 @@ void StretchWholeBlocks(Picture& dst, const Picture& src, int width, int height,
 void StretchAveraging(Picture& dst, const Picture& src, int width, int height) {
     const int w = std::min(width, dst.Width());
     const int h = std::min(height, dst.Height());
-    constexpr long long kMaxBlock = 1 << 20;  // keeps a block's sum within 32 bits
+    constexpr long long kMaxBlock = 1 << 12;  // keeps the table of block sums small
     if (src.Width() % width == 0 && src.Height() % height == 0 &&
         static_cast<long long>(src.Width() / width) * (src.Height() / height) < kMaxBlock) {
         StretchWholeBlocks(dst, src, width, height, w, h);

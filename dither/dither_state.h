@@ -28,11 +28,12 @@ using PatternColorTable = std::array<std::array<PaletteEntry, 3>, kMixCount>;
 // Per mix: the off switch (1 = takes no part in the match) and the swap mark.
 using PatternFlagTable = std::array<std::array<std::int32_t, 2>, kMixCount>;
 
-// The last pattern search built, kept while the palette and the switches stay the same. A cache,
-// not state: two states compare equal whatever it holds.
-struct PatternSearchCache {
-    std::shared_ptr<const NearestColorSearch> search;
-    bool operator==(const PatternSearchCache&) const { return true; }
+// The last searches built, kept while the palette (and for the pattern match the switches) stay
+// the same. A cache, not state: two states compare equal whatever it holds.
+struct SearchCache {
+    std::shared_ptr<const NearestColorSearch> palette;
+    std::shared_ptr<const NearestColorSearch> pattern;
+    bool operator==(const SearchCache&) const { return true; }
 };
 
 // The shared state every conversion reads and changes; one per session, so tests and
@@ -42,9 +43,14 @@ struct DitherState {
     PatternColorTable patternColors{};
     PatternFlagTable patternFlags{};
     RandomSequence random;
-    mutable PatternSearchCache patternSearch;
+    mutable SearchCache searches;
 
     bool operator==(const DitherState&) const = default;
 };
+
+// The nearest-colour rule over PaletteColors.
+const NearestColorSearch& PaletteSearch(const DitherState& state);
+// The pattern match: as PaletteSearch, but skipping switched-off mixes while the 120-entry palette is installed.
+const NearestColorSearch& PatternSearch(const DitherState& state);
 
 }  // namespace vorbix

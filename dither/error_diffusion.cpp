@@ -1,6 +1,7 @@
 #include "dither/error_diffusion.h"
 
 #include <algorithm>
+#include <array>
 #include <cassert>
 #include <cstddef>
 #include <vector>
@@ -34,22 +35,26 @@ const DiffusionKernel kJarvisKernel{48, 4, MarginFill::Filled, kJarvisTaps};
 const DiffusionKernel kSierraLiteKernel{4, 2, MarginFill::Filled, kSierraLiteTaps};
 const DiffusionKernel kSierra2RowKernel{16, 2, MarginFill::Filled, kSierra2RowTaps};
 
-void DiffuseErrors(PixelBuffer& buffer, const DiffusionKernel& kernel, const Palette& palette) {
+void DiffuseErrors(PixelBuffer& buffer, const DiffusionKernel& kernel, const NearestColorSearch& palette) {
     std::vector<std::ptrdiff_t> byteSteps;
     for (const DiffusionTap& tap : kernel.taps)
         byteSteps.push_back(3 * (static_cast<std::ptrdiff_t>(tap.dy) * buffer.bufferWidth + tap.dx));
 
     // The kernels reach at most two rows and two columns on, which a margin of 4 always holds.
     assert(buffer.margin == 4);
+    // Divided before weighting, truncating toward zero: an error below the divisor goes nowhere.
+    // A table of the 511 possible errors spares a division per channel.
+    std::array<int, 511> shareOf;
+    for (int err = -255; err <= 255; ++err) shareOf[err + 255] = err / kernel.divisor;
+
     std::uint8_t* pixel = buffer.At(0, kernel.firstRow);
     std::uint8_t* const end = buffer.At(0, buffer.rows - kernel.firstRow);
 
     for (; pixel != end; pixel += 3) {
-        const PaletteEntry match = NearestColor(palette, pixel[2], pixel[1], pixel[0]);
+        const PaletteEntry match = palette.Nearest(pixel[2], pixel[1], pixel[0]);
         const std::uint8_t matched[3] = {match.blue, match.green, match.red};
         for (int c = 0; c < 3; ++c) {
-            // Divided before weighting, truncating toward zero: an error below the divisor goes nowhere.
-            const int share = (pixel[c] - matched[c]) / kernel.divisor;
+            const int share = shareOf[pixel[c] - matched[c] + 255];
             pixel[c] = matched[c];
             if (share == 0) continue;
             for (std::size_t t = 0; t < byteSteps.size(); ++t) {
@@ -61,20 +66,20 @@ void DiffuseErrors(PixelBuffer& buffer, const DiffusionKernel& kernel, const Pal
     }
 }
 
-void DitherDiffusion(Picture& destination, const Picture& source, const Palette& palette,
+void DitherDiffusion(Picture& destination, const Picture& source, const NearestColorSearch& palette,
                      const DiffusionKernel& kernel) {
     PixelBuffer buffer = ReadFramed(source, 4, kernel.margin);
     DiffuseErrors(buffer, kernel, palette);
     WriteFramed(destination, buffer);
 }
 
-void DitherAtkinson(Picture& d, const Picture& s, const Palette& p) { DitherDiffusion(d, s, p, kAtkinsonKernel); }
-void DitherFloyd(Picture& d, const Picture& s, const Palette& p) { DitherDiffusion(d, s, p, kFloydKernel); }
-void DitherSierra(Picture& d, const Picture& s, const Palette& p) { DitherDiffusion(d, s, p, kSierraKernel); }
-void DitherBurkles(Picture& d, const Picture& s, const Palette& p) { DitherDiffusion(d, s, p, kBurklesKernel); }
-void DitherStucky(Picture& d, const Picture& s, const Palette& p) { DitherDiffusion(d, s, p, kStuckyKernel); }
-void DitherJarvis(Picture& d, const Picture& s, const Palette& p) { DitherDiffusion(d, s, p, kJarvisKernel); }
-void DitherSierraLite(Picture& d, const Picture& s, const Palette& p) { DitherDiffusion(d, s, p, kSierraLiteKernel); }
-void DitherSierra2Row(Picture& d, const Picture& s, const Palette& p) { DitherDiffusion(d, s, p, kSierra2RowKernel); }
+void DitherAtkinson(Picture& d, const Picture& s, const NearestColorSearch& p) { DitherDiffusion(d, s, p, kAtkinsonKernel); }
+void DitherFloyd(Picture& d, const Picture& s, const NearestColorSearch& p) { DitherDiffusion(d, s, p, kFloydKernel); }
+void DitherSierra(Picture& d, const Picture& s, const NearestColorSearch& p) { DitherDiffusion(d, s, p, kSierraKernel); }
+void DitherBurkles(Picture& d, const Picture& s, const NearestColorSearch& p) { DitherDiffusion(d, s, p, kBurklesKernel); }
+void DitherStucky(Picture& d, const Picture& s, const NearestColorSearch& p) { DitherDiffusion(d, s, p, kStuckyKernel); }
+void DitherJarvis(Picture& d, const Picture& s, const NearestColorSearch& p) { DitherDiffusion(d, s, p, kJarvisKernel); }
+void DitherSierraLite(Picture& d, const Picture& s, const NearestColorSearch& p) { DitherDiffusion(d, s, p, kSierraLiteKernel); }
+void DitherSierra2Row(Picture& d, const Picture& s, const NearestColorSearch& p) { DitherDiffusion(d, s, p, kSierra2RowKernel); }
 
 }  // namespace vorbix

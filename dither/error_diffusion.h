@@ -2,7 +2,7 @@
 
 #include <span>
 
-#include "core/palette.h"
+#include "core/nearest_search.h"
 #include "core/picture.h"
 #include "core/pixel_buffer.h"
 
@@ -36,18 +36,18 @@ extern const DiffusionKernel kSierra2RowKernel;
 // Walks a margin-4 framed buffer in index order over whole rows, margins included; every
 // visited pixel takes its nearest palette colour and hands (error / divisor) * weight per
 // channel to the taps, addressed by index so that a row's end runs on into the next row.
-void DiffuseErrors(PixelBuffer& buffer, const DiffusionKernel& kernel, const Palette& palette);
+void DiffuseErrors(PixelBuffer& buffer, const DiffusionKernel& kernel, const NearestColorSearch& palette);
 
-void DitherDiffusion(Picture& destination, const Picture& source, const Palette& palette,
+void DitherDiffusion(Picture& destination, const Picture& source, const NearestColorSearch& palette,
                      const DiffusionKernel& kernel);
 
-void DitherAtkinson(Picture& destination, const Picture& source, const Palette& palette);
-void DitherFloyd(Picture& destination, const Picture& source, const Palette& palette);
-void DitherSierra(Picture& destination, const Picture& source, const Palette& palette);
-void DitherBurkles(Picture& destination, const Picture& source, const Palette& palette);
-void DitherStucky(Picture& destination, const Picture& source, const Palette& palette);
-void DitherJarvis(Picture& destination, const Picture& source, const Palette& palette);
-void DitherSierraLite(Picture& destination, const Picture& source, const Palette& palette);
-void DitherSierra2Row(Picture& destination, const Picture& source, const Palette& palette);
+void DitherAtkinson(Picture& destination, const Picture& source, const NearestColorSearch& palette);
+void DitherFloyd(Picture& destination, const Picture& source, const NearestColorSearch& palette);
+void DitherSierra(Picture& destination, const Picture& source, const NearestColorSearch& palette);
+void DitherBurkles(Picture& destination, const Picture& source, const NearestColorSearch& palette);
+void DitherStucky(Picture& destination, const Picture& source, const NearestColorSearch& palette);
+void DitherJarvis(Picture& destination, const Picture& source, const NearestColorSearch& palette);
+void DitherSierraLite(Picture& destination, const Picture& source, const NearestColorSearch& palette);
+void DitherSierra2Row(Picture& destination, const Picture& source, const NearestColorSearch& palette);
 
 }  // namespace vorbix

@@ -15,9 +15,9 @@ namespace {
 
 constexpr std::uint8_t kNoiseAmplitude = 30;
 
-template <void (*Method)(Picture&, const Picture&, const Palette&)>
+template <void (*Method)(Picture&, const Picture&, const NearestColorSearch&)>
 void WithPalette(Picture& d, const Picture& s, DitherState& state) {
-    Method(d, s, state.paletteColors);
+    Method(d, s, PaletteSearch(state));
 }
 template <void (*Method)(Picture&, const Picture&)>
 void WithoutState(Picture& d, const Picture& s, DitherState&) {
@@ -25,7 +25,7 @@ void WithoutState(Picture& d, const Picture& s, DitherState&) {
 }
 void RunThresholdNoise(Picture& d, const Picture& s, DitherState& state) {
     const std::uint8_t amplitude = kNoiseAmplitude;
-    DitherThresholdNoise(d, s, amplitude, state.paletteColors, state.random);
+    DitherThresholdNoise(d, s, amplitude, PaletteSearch(state), state.random);
 }
 void RunPatternTvc(Picture& d, const Picture& s, DitherState& state) { DitherPatternTvc(d, s, state); }
 

@@ -75,16 +75,6 @@ int NearestPattern(const DitherState& state, int red, int green, int blue) {
     return bestIndex;
 }
 
-const NearestColorSearch& PatternSearch(const DitherState& state) {
-    std::vector<std::uint8_t> skip;
-    if (state.paletteColors.size() == kMixCount)
-        for (const auto& flags : state.patternFlags) skip.push_back(flags[0] == 1);
-    auto& cached = state.patternSearch.search;
-    if (!cached || !cached->Serves(state.paletteColors, skip))
-        cached = std::make_shared<const NearestColorSearch>(state.paletteColors, skip);
-    return *cached;
-}
-
 void AutoSelectPatterns(DitherState& state, const Picture& picture) {
     std::array<bool, kMixCount> used{};
     const NearestColorSearch& search = PatternSearch(state);

@@ -33,9 +33,6 @@ void SwatchPalette(DitherState& state, const ColorValue* swatches, int count);
 // The nearest-colour rule that skips switched-off mixes while the 120-entry palette is installed.
 int NearestPattern(const DitherState& state, int red, int green, int blue);
 
-// NearestPattern's answers for the current palette and switches, fast for whole pictures.
-const NearestColorSearch& PatternSearch(const DitherState& state);
-
 // Switches off every mix that no pixel of the picture chooses.
 void AutoSelectPatterns(DitherState& state, const Picture& picture);
 

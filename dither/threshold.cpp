@@ -29,21 +29,21 @@ int Jitter(int value, std::uint8_t amplitude, RandomSequence& random) {
 
 }  // namespace
 
-void DitherThreshold(Picture& destination, const Picture& source, const Palette& palette) {
+void DitherThreshold(Picture& destination, const Picture& source, const NearestColorSearch& palette) {
     MatchEveryBufferPixel(destination, source,
-                          [&](int r, int g, int b) { return NearestColor(palette, r, g, b); });
+                          [&](int r, int g, int b) { return palette.Nearest(r, g, b); });
 }
 
-PaletteEntry NearestColorNoisy(const Palette& palette, int red, int green, int blue, std::uint8_t amplitude,
+PaletteEntry NearestColorNoisy(const NearestColorSearch& palette, int red, int green, int blue, std::uint8_t amplitude,
                                RandomSequence& random) {
     const int r = Jitter(red, amplitude, random);
     const int g = Jitter(green, amplitude, random);
     const int b = Jitter(blue, amplitude, random);
-    return NearestColor(palette, r, g, b);
+    return palette.Nearest(r, g, b);
 }
 
 void DitherThresholdNoise(Picture& destination, const Picture& source, const std::uint8_t& amplitude,
-                          const Palette& palette, RandomSequence& random) {
+                          const NearestColorSearch& palette, RandomSequence& random) {
     MatchEveryBufferPixel(destination, source, [&](int r, int g, int b) {
         return NearestColorNoisy(palette, r, g, b, amplitude, random);
     });

@@ -108,7 +108,7 @@ void Session::ConvertMode(Picture& surface, const ColorValue* swatches, int swat
     } else {
         RunMethod(surface);
     }
-    if (method_ >= 5) SnapToPalette(surface, surface, state_.paletteColors);
+    if (method_ >= 5) SnapToPalette(surface, surface, PaletteSearch(state_));
 }
 
 void Session::ConvertGraphics16() {
@@ -170,7 +170,7 @@ void Session::Option2_Click(int index) {
 
 void Session::Command2_Click() {
     BuildPatternPalette(state_);
-    SnapToPalette(pic5_, pic5_, state_.paletteColors);
+    SnapToPalette(pic5_, pic5_, PaletteSearch(state_));
 }
 
 void Session::Command6_Click() { ReplacePic1(pic5_); }

@@ -9,7 +9,7 @@
 namespace vorbix {
 namespace {
 
-using Method = void (*)(Picture&, const Picture&, const Palette&);
+using Method = void (*)(Picture&, const Picture&, const NearestColorSearch&);
 using Greys = std::vector<std::vector<int>>;
 
 // Grey levels from..to (inclusive) for each range, in that order.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/nearest_search.h"
 #include "core/palette.h"
 
 namespace vorbix {
