@@ -20,4 +20,4 @@ fi
 build="$1"
 shift
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
-cmake --build "$build"
+cmake --build "$build" ${VORBIX_TARGETS:+--target $VORBIX_TARGETS}

@@ -1,11 +1,18 @@
 #include "ui/picture_file.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
-#include <QFileInfo>
 #include <QImage>
 #include <QImageReader>
 #include <QtEndian>
+#include <array>
+#include <cerrno>
 #include <cstring>
+
+#include "pipeline/session.h"
 
 namespace vorbix {
 
@@ -46,23 +53,51 @@ QString DamageIn(const QStringList& warnings) {
     return {};
 }
 
-// Qt fills a short uncompressed BMP with black without a word; compare its pixel data with the file.
-QString TruncatedBmp(const QByteArray& head, qint64 fileSize) {
-    if (head.size() < 54 || !head.startsWith("BM")) return {};
-    auto u32 = [&](int at) { return qFromLittleEndian<quint32>(head.constData() + at); };
-    auto i32 = [&](int at) { return qFromLittleEndian<qint32>(head.constData() + at); };
-    auto u16 = [&](int at) { return qFromLittleEndian<quint16>(head.constData() + at); };
-    const quint32 offset = u32(10);
-    const quint32 infoSize = u32(14);
-    if (infoSize < 40) return {};
-    const qint64 width = i32(18);
-    const qint64 height = qAbs(static_cast<qint64>(i32(22)));
-    const int bits = u16(28);
-    const quint32 compression = u32(30);
+QString TooLarge(qint64 width, qint64 height, qint64 maxPixels) {
+    return QString("picture too large: %1 × %2 (at most %3 pixels)").arg(width).arg(height).arg(maxPixels);
+}
+
+// The first bytes of a BMP: file header and the start of the info header.
+class BmpHead {
+public:
+    explicit BmpHead(const QByteArray& head) {
+        std::memcpy(bytes_.data(), head.constData(), std::min<std::size_t>(head.size(), bytes_.size()));
+        valid_ = head.size() >= 26 && head.startsWith("BM") && (InfoSize() == 12 || InfoSize() >= 40);
+        if (valid_ && InfoSize() >= 40) valid_ = head.size() >= 34;
+    }
+    bool Valid() const { return valid_; }
+    quint32 PixelOffset() const { return U32(10); }
+    quint32 InfoSize() const { return U32(14); }
+    qint64 Width() const { return InfoSize() == 12 ? U16(18) : static_cast<qint32>(U32(18)); }
+    // Negative for a picture stored top row first.
+    qint64 Height() const { return InfoSize() == 12 ? U16(20) : static_cast<qint32>(U32(22)); }
+    int Bits() const { return InfoSize() == 12 ? U16(24) : U16(28); }
+    quint32 Compression() const { return InfoSize() == 12 ? 0 : U32(30); }
+
+private:
+    quint16 U16(int at) const { return qFromLittleEndian<quint16>(bytes_.data() + at); }
+    quint32 U32(int at) const { return qFromLittleEndian<quint32>(bytes_.data() + at); }
+    std::array<char, 64> bytes_{};
+    bool valid_ = false;
+};
+
+// Qt fills a short uncompressed BMP with black without a word, and takes a header's size at its
+// word; so the size is checked here, and the pixel data against the file's length.
+QString BmpProblem(const QByteArray& head, qint64 fileSize, qint64 maxPixels) {
+    const BmpHead bmp(head);
+    if (!bmp.Valid()) return {};
+    const qint64 width = bmp.Width();
+    const qint64 height = qAbs(bmp.Height());
+    if (width <= 0 || height == 0) return QString("BMP header gives an impossible size: %1 × %2").arg(width).arg(bmp.Height());
+    if (width * height > maxPixels) return TooLarge(width, height, maxPixels);
+    const quint32 compression = bmp.Compression();
+    const int bits = bmp.Bits();
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        return QString("BMP with %1 bits a pixel, a depth this program does not read").arg(bits);
+    if (compression > 3) return QString("BMP compression %1, a kind this program does not read").arg(compression);
     if (compression != 0 && compression != 3) return {};
-    if (width <= 0 || bits <= 0) return {};
     const qint64 rowBytes = ((width * bits + 31) / 32) * 4;
-    const qint64 needed = static_cast<qint64>(offset) + rowBytes * height;
+    const qint64 needed = static_cast<qint64>(bmp.PixelOffset()) + rowBytes * height;
     if (needed > fileSize)
         return QString("truncated BMP: its pixels need %1 bytes but the file has %2").arg(needed).arg(fileSize);
     return {};
@@ -70,40 +105,85 @@ QString TruncatedBmp(const QByteArray& head, qint64 fileSize) {
 
 DecodedPicture Refuse(const QString& path, const QString& reason) { return {Picture(), path + ": " + reason}; }
 
+QString SystemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// Opens a regular file for reading. The type is checked before opening (a FIFO would block)
+// and again on the open descriptor, in case the name was swapped in between.
+QString OpenRegularFile(const QString& path, QFile& file, qint64& size) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat before {};
+    if (stat(name.constData(), &before) != 0) return errno == ENOENT ? "no such file" : "cannot open: " + SystemReason(errno);
+    if (!S_ISREG(before.st_mode)) return "not a regular file";
+    const int fd = open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return "cannot open: " + SystemReason(errno);
+    struct stat opened {};
+    if (fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+        close(fd);
+        return "not a regular file";
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        close(fd);
+        return "cannot open: " + file.errorString();
+    }
+    size = opened.st_size;
+    return {};
+}
+
+// Indexed pictures may use indexes past their colour table; give those a colour, black.
+void CompleteColorTable(QImage& image) {
+    const int entries = image.format() == QImage::Format_Indexed8 ? 256 : image.depth() == 1 ? 2 : 0;
+    if (entries == 0 || image.colorCount() >= entries) return;
+    QList<QRgb> table = image.colorTable();
+    table.resize(entries, qRgb(0, 0, 0));
+    image.setColorTable(table);
+}
+
 }  // namespace
 
-DecodedPicture DecodePictureFile(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists()) return Refuse(path, "no such file");
-    if (!info.isFile()) return Refuse(path, "not a regular file");
-    if (info.size() == 0) return Refuse(path, "the file is empty");
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return Refuse(path, "cannot open: " + file.errorString());
+DecodedPicture DecodePictureFile(const QString& path, qint64 maxPixels) {
+    QFile file;
+    qint64 fileSize = 0;
+    if (const QString problem = OpenRegularFile(path, file, fileSize); !problem.isEmpty()) return Refuse(path, problem);
+    if (fileSize == 0) return Refuse(path, "the file is empty");
     const QByteArray head = file.peek(64);
-    if (const QString truncated = TruncatedBmp(head, info.size()); !truncated.isEmpty()) return Refuse(path, truncated);
+    if (const QString problem = BmpProblem(head, fileSize, maxPixels); !problem.isEmpty()) return Refuse(path, problem);
 
+    // Qt's readers speak through warnings, also while reading the header; keep them for the message.
+    WarningCapture capture;
     QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
-    reader.setAllocationLimit(static_cast<int>(kMaxPicturePixels * 4 / (1024 * 1024)) + 1);
-    if (!reader.canRead()) return Refuse(path, "not a picture format this program reads");
+    reader.setAllocationLimit(static_cast<int>(maxPixels * 4 / (1024 * 1024)) + 1);
+    if (!reader.canRead()) {
+        const QString damage = DamageIn(capture.warnings);
+        return Refuse(path, damage.isEmpty() ? "not a picture format this program reads" : damage);
+    }
+    const QString format = QString(reader.format()).toUpper();
     const QSize size = reader.size();
-    if (size.isValid() && static_cast<qint64>(size.width()) * size.height() > kMaxPicturePixels)
-        return Refuse(path, QString("picture too large: %1 × %2").arg(size.width()).arg(size.height()));
+    if (size.isValid() && static_cast<qint64>(size.width()) * size.height() > maxPixels)
+        return Refuse(path, TooLarge(size.width(), size.height(), maxPixels));
 
-    WarningCapture capture;
     QImage image = reader.read();
     if (image.isNull()) {
-        const QString damage = DamageIn(capture.warnings);
-        return Refuse(path, damage.isEmpty() ? reader.errorString() : damage);
+        QString reason = DamageIn(capture.warnings);
+        if (reason.isEmpty()) reason = capture.warnings.isEmpty() ? reader.errorString() : capture.warnings.last().trimmed();
+        return Refuse(path, QString("cannot decode this %1 file: %2").arg(format, reason));
     }
     if (const QString damage = DamageIn(capture.warnings); !damage.isEmpty()) return Refuse(path, damage);
 
+    CompleteColorTable(image);
     image = image.convertToFormat(QImage::Format_BGR888);
     if (image.isNull()) return Refuse(path, "not enough memory to convert the picture");
     Picture picture(image.width(), image.height());
     for (int y = 0; y < image.height(); ++y)
         std::memcpy(picture.Row(y), image.constScanLine(y), static_cast<std::size_t>(image.width()) * 3);
     return {std::move(picture), {}};
+}
+
+QString LoadPictureFile(Session& session, const QString& path, qint64 maxPixels) {
+    DecodedPicture decoded = DecodePictureFile(path, maxPixels);
+    if (decoded.Ok()) session.File2_Click(decoded.picture);
+    return decoded.error;
 }
 
 }  // namespace vorbix
