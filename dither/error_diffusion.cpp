@@ -36,9 +36,17 @@ const DiffusionKernel kSierraLiteKernel{4, 2, MarginFill::Filled, kSierraLiteTap
 const DiffusionKernel kSierra2RowKernel{16, 2, MarginFill::Filled, kSierra2RowTaps};
 
 void DiffuseErrors(PixelBuffer& buffer, const DiffusionKernel& kernel, const NearestColorSearch& palette) {
-    std::vector<std::ptrdiff_t> byteSteps;
-    for (const DiffusionTap& tap : kernel.taps)
-        byteSteps.push_back(3 * (static_cast<std::ptrdiff_t>(tap.dy) * buffer.bufferWidth + tap.dx));
+    // Each tap's byte offset and weight, in update order. Every (tap, channel) pair is a different
+    // byte, so spreading a pixel's three channels tap by tap changes no result.
+    constexpr std::size_t kMaxTaps = 12;
+    assert(kernel.taps.size() <= kMaxTaps);
+    std::array<std::ptrdiff_t, kMaxTaps> byteSteps{};
+    std::array<int, kMaxTaps> weights{};
+    const std::size_t taps = kernel.taps.size();
+    for (std::size_t t = 0; t < taps; ++t) {
+        byteSteps[t] = 3 * (static_cast<std::ptrdiff_t>(kernel.taps[t].dy) * buffer.bufferWidth + kernel.taps[t].dx);
+        weights[t] = kernel.taps[t].weight;
+    }
 
     // The kernels reach at most two rows and two columns on, which a margin of 4 always holds.
     assert(buffer.margin == 4);
@@ -52,16 +60,17 @@ void DiffuseErrors(PixelBuffer& buffer, const DiffusionKernel& kernel, const Nea
 
     for (; pixel != end; pixel += 3) {
         const PaletteEntry match = palette.Nearest(pixel[2], pixel[1], pixel[0]);
-        const std::uint8_t matched[3] = {match.blue, match.green, match.red};
-        for (int c = 0; c < 3; ++c) {
-            const int share = shareOf[pixel[c] - matched[c] + 255];
-            pixel[c] = matched[c];
-            if (share == 0) continue;
-            for (std::size_t t = 0; t < byteSteps.size(); ++t) {
+        const int shares[3] = {shareOf[pixel[0] - match.blue + 255], shareOf[pixel[1] - match.green + 255],
+                               shareOf[pixel[2] - match.red + 255]};
+        pixel[0] = match.blue;
+        pixel[1] = match.green;
+        pixel[2] = match.red;
+        if ((shares[0] | shares[1] | shares[2]) == 0) continue;
+        for (std::size_t t = 0; t < taps; ++t) {
+            std::uint8_t* neighbour = pixel + byteSteps[t];
+            for (int c = 0; c < 3; ++c)
                 // Clamped at every addition, so a later opposite share cannot undo a clipped one.
-                std::uint8_t& neighbour = pixel[byteSteps[t] + c];
-                neighbour = static_cast<std::uint8_t>(std::clamp(neighbour + share * kernel.taps[t].weight, 0, 255));
-            }
+                neighbour[c] = static_cast<std::uint8_t>(std::clamp(neighbour[c] + shares[c] * weights[t], 0, 255));
         }
     }
 }
