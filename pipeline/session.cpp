@@ -185,10 +185,12 @@ void Session::File2_Click(const Picture& decoded) {
     autoPalette_ = true;
     ReplacePic1(decoded);
     for (int slider = 0; slider < kSliderCount; ++slider) HScroll_Change(slider, 50);
-    if (resize_)
+    if (resize_) {
         StretchPicture(pic5_, pic1_, pic5_.Width(), pic5_.Height(), 1);
-    else
+        scaledPic1_ = pic5_;
+    } else {
         StretchPicture(pic5_, pic1_, pic1_.Width(), pic1_.Height(), 0);
+    }
     label6_ = CountColors(pic1_);
     ChartAllOn();
     Command1_Click();
