@@ -21,6 +21,15 @@ std::string Failure(const std::string& path, int error) {
 }  // namespace
 
 std::optional<std::string> WriteFileWhole(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    // Renaming over a device, FIFO or folder would replace it, not write into it.
+    struct stat existing {};
+    const bool exists = stat(path.c_str(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode)) return Failure(path, EISDIR);
+    if (exists && !S_ISREG(existing.st_mode)) {
+        std::string message = "cannot write " + path + ": not a regular file";
+        errno = EEXIST;
+        return message;
+    }
     std::string temporary = path + ".XXXXXX";
     const int fd = mkstemp(temporary.data());
     if (fd < 0) return Failure(path, errno);
@@ -34,7 +43,8 @@ std::optional<std::string> WriteFileWhole(const std::string& path, const std::ve
             written += static_cast<std::size_t>(n);
         }
     }
-    if (error == 0 && fchmod(fd, 0644) != 0) error = errno;
+    const mode_t mode = exists ? existing.st_mode & 07777 : 0644;
+    if (error == 0 && fchmod(fd, mode) != 0) error = errno;
     if (error == 0 && fsync(fd) != 0) error = errno;
     if (close(fd) != 0 && error == 0) error = errno;
     if (error == 0 && rename(temporary.c_str(), path.c_str()) != 0) error = errno;
