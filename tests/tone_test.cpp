@@ -95,6 +95,8 @@ TEST(AdjustColor, SaturationAroundThePixelsOwnGrey) {
         {0, MakeColor(200, 100, 50), MakeColor(117, 117, 117)},
         {100, MakeColor(200, 100, 50), MakeColor(255, 83, 0)},
         {50, MakeColor(1, 2, 4), MakeColor(1, 2, 4)},
+        {25, MakeColor(3, 0, 0), MakeColor(2, 0, 0)},  // green and blue land on 0.5: even 0
+        {25, MakeColor(5, 2, 2), MakeColor(4, 2, 2)},  // 2.5: even 2
     };
     for (const Case& c : cases) {
         Picture p(1, 1, c.in);
