@@ -4,19 +4,13 @@
 #include <cmath>
 #include <cstdint>
 
+#include "core/rounding.h"
+
 namespace vorbix {
 
 namespace {
 
 using ChannelTable = std::array<std::uint8_t, 256>;
-
-// Nearest integer, halves to even: adding and taking away 1.5 * 2^52 leaves no fraction bits, and
-// the addition rounds in the default mode (half to even). Exact for the small values met here, and
-// much cheaper than a library call per channel.
-double RoundHalfEven(double x) {
-    constexpr double kShift = 6755399441055744.0;
-    return (x + kShift) - kShift;
-}
 
 std::uint8_t ClampByte(double x) { return static_cast<std::uint8_t>(x < 0 ? 0 : (x > 255 ? 255 : x)); }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/pixel_buffer.h"
+#include "core/rounding.h"
 
 namespace vorbix {
 
@@ -23,7 +24,7 @@ void MatchEveryBufferPixel(Picture& destination, const Picture& source, Match ma
 }
 
 int Jitter(int value, std::uint8_t amplitude, RandomSequence& random) {
-    const double moved = std::nearbyint(static_cast<double>(amplitude) * random.Next() + value - amplitude / 2.0);
+    const double moved = RoundHalfEven(static_cast<double>(amplitude) * random.Next() + value - amplitude / 2.0);
     return static_cast<int>(std::clamp(moved, 0.0, 255.0));
 }
 
