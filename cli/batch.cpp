@@ -10,7 +10,10 @@
 #include <thread>
 
 #include "dither/methods.h"
+#include "cli/png_output.h"
 #include "export/bmp_file.h"
+#include "export/screen_render.h"
+#include "pipeline/method_sheet.h"
 #include "ui/picture_file.h"
 
 namespace vorbix {
@@ -39,9 +42,15 @@ std::vector<OutputNames> PlanOutputs(const CliOptions& options) {
     std::vector<OutputNames> plan;
     if (options.pictures.size() == 1) {
         plan.push_back({dir.filePath("out24.bmp"), dir.filePath("screen.bin"), dir.filePath("screen.tim"),
-                        options.work, options.cas ? dir.filePath("screen.cas") : QString()});
+                        options.work, options.cas ? dir.filePath("screen.cas") : QString(), options.sheet});
         return plan;
     }
+    // A file asked for by name is written once per picture, the picture's name in front of its own.
+    auto perPicture = [](const QString& named, const QString& stem) {
+        if (named.isEmpty()) return QString();
+        const QFileInfo info(named);
+        return info.dir().filePath(stem + "." + info.fileName());
+    };
     QSet<QString> stems;
     for (const QString& picture : options.pictures) {
         const QFileInfo info(picture);
@@ -49,10 +58,9 @@ std::vector<OutputNames> PlanOutputs(const CliOptions& options) {
         QString stem = info.completeBaseName();
         if (stems.contains(stem)) stem = info.fileName();
         stems.insert(stem);
-        const QString work =
-            options.work.isEmpty() ? QString() : QFileInfo(options.work).dir().filePath(stem + "." + QFileInfo(options.work).fileName());
-        plan.push_back({dir.filePath(stem + ".preview.bmp"), dir.filePath(stem + ".bin"), dir.filePath(stem + ".tim"), work,
-                        options.cas ? dir.filePath(stem + ".cas") : QString()});
+        plan.push_back({dir.filePath(stem + ".preview.bmp"), dir.filePath(stem + ".bin"), dir.filePath(stem + ".tim"),
+                        perPicture(options.work, stem), options.cas ? dir.filePath(stem + ".cas") : QString(),
+                        perPicture(options.sheet, stem)});
     }
     return plan;
 }
@@ -82,6 +90,9 @@ PictureOutcome ConvertPicture(const CliOptions& options, const QString& input, c
         return outcome;
     }
     outcome.files = {names.bmp, names.bin, names.tim};
+    const TvcMode mode = options.mode;
+    if (auto shown = CheckShownScreen(names.tim.toStdString(), mode, session.WorkSurface(mode), session.State().paletteColors))
+        outcome.warnings.append(QString::fromStdString(*shown));
     if (!names.work.isEmpty()) {
         if (auto error = WriteBmp24(names.work.toStdString(), session.WorkSurface(options.mode))) {
             outcome.error = QString::fromStdString(*error);
@@ -95,8 +106,16 @@ PictureOutcome ConvertPicture(const CliOptions& options, const QString& input, c
             outcome.error = QString::fromStdString(*report.error);
             return outcome;
         }
-        if (report.warning) outcome.warning = names.cas + ": " + QString::fromStdString(*report.warning);
+        if (report.warning) outcome.warnings.append(names.cas + ": " + QString::fromStdString(*report.warning));
         outcome.files.append(names.cas);
+    }
+    if (!names.sheet.isEmpty()) {
+        const Picture sheet = ComposeSheet(ConvertWithEveryMethod(session), SheetLayout(options.sheetScale), options.method);
+        if (const QString error = WritePng(names.sheet, sheet); !error.isEmpty()) {
+            outcome.error = error;
+            return outcome;
+        }
+        outcome.files.append(names.sheet);
     }
     outcome.colours = session.ResultColors();
     outcome.milliseconds = session.LastMilliseconds();
@@ -114,7 +133,7 @@ std::vector<PictureOutcome> ConvertAll(const CliOptions& options, int threads) {
         for (int i = next++; i < count; i = next++) {
             const OutputNames& names = plan[i];
             const QString clash = [&] {
-                for (const QString& out : {names.bmp, names.bin, names.tim, names.work, names.cas})
+                for (const QString& out : {names.bmp, names.bin, names.tim, names.work, names.cas, names.sheet})
                     if (!out.isEmpty() && inputs.contains(CanonicalOrAbsolute(out))) return out;
                 return QString();
             }();
@@ -141,7 +160,7 @@ QString OutcomeJson(const CliOptions& options, const PictureOutcome& outcome) {
     object["milliseconds"] = outcome.milliseconds;
     object["files"] = QJsonArray::fromStringList(outcome.files);
     if (!outcome.error.isEmpty()) object["error"] = outcome.error;
-    if (!outcome.warning.isEmpty()) object["warning"] = outcome.warning;
+    if (!outcome.warnings.isEmpty()) object["warning"] = outcome.warnings.join("; ");
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 

@@ -14,7 +14,7 @@ struct PictureOutcome {
     int colours = 0;
     int milliseconds = 0;
     QStringList files;
-    QString warning;  // converted and written, but the TVC will not show it as converted
+    QStringList warnings;  // converted and written, but the TVC will not show it as converted
 };
 
 // The files one picture's conversion writes.
@@ -24,6 +24,7 @@ struct OutputNames {
     QString tim;
     QString work;  // empty: none
     QString cas;   // empty: none
+    QString sheet;  // empty: none
 };
 
 // Fixed names for one picture, names after each picture for several.

@@ -52,9 +52,15 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption outDir("out-dir", "Where files go, created if missing (default: current folder).", "DIR", ".");
     const QCommandLineOption work("work", "Also write the mode's work surface as a 24-bit BMP.", "FILE");
     const QCommandLineOption cas("cas", "Also write a TVC program file that shows the picture (screen.cas, or NAME.cas each).");
+    const QCommandLineOption sheet("sheet", "Also every method's result on the picture, side by side, as a PNG.", "FILE.png");
+    const QCommandLineOption sheetScale("sheet-scale", "The sheet's previews reduced by 1, 2 or 4 (default 2).", "S", "2");
+    const QCommandLineOption render("render",
+                                    "Draw a screen file (.tim, or a bare .bin in --mode with --palette2/--palette4) as the TVC "
+                                    "shows it into the PNG named after it, at 512 x 480; nothing is converted.",
+                                    "SCREEN");
     const QCommandLineOption jobs("jobs", "Pictures converted at once (default: one per core).", "N");
     const QCommandLineOption json("json", "One JSON object per line on stdout for each picture.");
-    parser.addOptions({mode, method, noResize, palette2, palette4, outDir, work, cas, json, jobs});
+    parser.addOptions({mode, method, noResize, palette2, palette4, outDir, work, cas, sheet, sheetScale, render, json, jobs});
     for (const auto& s : sliders) parser.addOption(s);
     parser.addPositionalArgument("PICTURE", "Pictures to convert (JPEG, BMP, ...).", "PICTURE...");
 
@@ -89,6 +95,13 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     if (options.outDir.isEmpty()) return UsageError("--out-dir needs a folder");
     options.work = parser.value(work);
     options.cas = parser.isSet(cas);
+    options.sheet = parser.value(sheet);
+    if (parser.isSet(sheet) && options.sheet.isEmpty()) return UsageError("--sheet needs a file name");
+    const QString scaleText = parser.value(sheetScale);
+    if (scaleText != "1" && scaleText != "2" && scaleText != "4") return UsageError("--sheet-scale must be 1, 2 or 4");
+    options.sheetScale = scaleText.toInt();
+    options.render = parser.value(render);
+    options.layoutGiven = parser.isSet(mode) || parser.isSet(palette2) || parser.isSet(palette4);
     options.json = parser.isSet(json);
     if (parser.isSet(jobs)) {
         bool ok = false;
@@ -96,6 +109,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         if (!ok || options.jobs < 1) return UsageError("--jobs needs a whole number of at least 1");
     }
     options.pictures = parser.positionalArguments();
+    if (parser.isSet(render) && (options.render.isEmpty() || options.pictures.size() != 1))
+        return UsageError("--render needs a screen file and one PNG to draw it into");
     if (options.pictures.isEmpty()) return UsageError("no picture given");
     return {options, {}, false, {}};
 }

@@ -22,6 +22,11 @@ struct CliOptions {
     QString outDir = ".";
     QString work;
     bool cas = false;  // also a TVC program file
+    QString sheet;       // also every method's result side by side, as a PNG
+    int sheetScale = 2;  // the sheet's previews reduced by this: 1, 2 or 4
+    // Draw this screen file as the machine shows it into the one PNG named, instead of converting.
+    QString render;
+    bool layoutGiven = false;  // --mode or a palette was given: how a bare screen file is shown
     bool json = false;
     int jobs = 0;  // pictures converted at once; 0: one per core
     QStringList pictures;

@@ -5,6 +5,7 @@
 
 #include "cli/batch.h"
 #include "cli/cli_options.h"
+#include "cli/render_command.h"
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
@@ -22,6 +23,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     const vorbix::CliOptions& options = *parsed.options;
+    if (!options.render.isEmpty()) return vorbix::RenderScreenCommand(options, err);
     if (!QDir().mkpath(options.outDir)) {
         err << "vorbix-cli: cannot create the folder " << options.outDir << "\n";
         return 1;
@@ -34,7 +36,7 @@ int main(int argc, char* argv[]) {
             err << "vorbix-cli: " << outcome.error << "\n";
             status = 1;
         }
-        if (!outcome.warning.isEmpty()) err << "vorbix-cli: warning: " << outcome.warning << "\n";
+        for (const QString& warning : outcome.warnings) err << "vorbix-cli: warning: " << warning << "\n";
         if (options.json) out << vorbix::OutcomeJson(options, outcome) << "\n";
     }
     return status;

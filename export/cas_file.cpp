@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "export/file_write.h"
+#include "export/screen_render.h"
 
 namespace vorbix {
 
@@ -123,19 +124,6 @@ std::vector<std::uint8_t> UsrLine(int address) {
     return line;
 }
 
-// The colour the machine shows for a palette register byte.
-PaletteEntry ShownColour(std::uint8_t registerByte) {
-    const int number = (registerByte & 0x01) | ((registerByte >> 1) & 0x02) | ((registerByte >> 2) & 0x04) |
-                       ((registerByte >> 3) & 0x08);
-    return DefaultPalette16()[number];
-}
-
-std::string Rgb(const PaletteEntry& e) {
-    std::string text = "(";
-    text += std::to_string(e.red) + ", " + std::to_string(e.green) + ", " + std::to_string(e.blue) + ")";
-    return text;
-}
-
 }  // namespace
 
 ColourBytes ColourBytesOf(TvcMode mode, const Palette& palette) {
@@ -174,8 +162,8 @@ std::optional<std::string> UnshowableColours(TvcMode mode, const Palette& palett
         const PaletteEntry shown = ShownColour(TvcColorByte(colour));
         if (colour.red == shown.red && colour.green == shown.green && colour.blue == shown.blue) continue;
         if (!message.empty()) message += "; ";
-        message += "palette colour " + std::to_string(i) + " " + Rgb(colour) + " is not a TVC colour, the machine shows " +
-                   Rgb(shown);
+        message += "palette colour " + std::to_string(i) + " " + RgbText(colour) + " is not a TVC colour, the machine shows " +
+                   RgbText(shown);
     }
     if (message.empty()) return std::nullopt;
     return message;

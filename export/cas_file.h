@@ -19,7 +19,6 @@ constexpr int kCasHeaderBytes = 144;             // file header block and progra
 constexpr std::uint16_t kCasLoadAddress = 0x19EF;  // where LOAD puts the program bytes
 
 // The palette register bytes of the mode, as "screen.tim" holds them at offsets 4 to 7.
-using ColourBytes = std::array<std::uint8_t, 4>;
 ColourBytes ColourBytesOf(TvcMode mode, const Palette& palette);
 
 // The whole file: headers, the line "1 PRINT USR(n)", the machine code at n, the image last.

@@ -17,6 +17,8 @@ enum class TvcMode { Graphics2 = 0, Graphics4 = 1, Graphics16 = 2 };
 constexpr int kScreenBytes = 16384;
 constexpr int kTimHeaderBytes = 16;
 using ScreenImage = std::array<std::uint8_t, kScreenBytes>;
+// The four palette register bytes (0I0G0R0B) of the 2- and 4-colour modes.
+using ColourBytes = std::array<std::uint8_t, 4>;
 
 struct ModeGeometry {
     int width;

@@ -353,4 +353,28 @@ bool Session::Pic9_MouseDown(int button, double x, double y) {
     return true;
 }
 
+Session::EditableParts Session::TakeEditableParts(bool withPic1, bool withPic5) const {
+    EditableParts parts;
+    if (withPic1) parts.pic1 = pic1_;
+    if (withPic5) parts.pic5 = pic5_;
+    parts.swatch4 = label2_;
+    parts.swatch2 = label3_;
+    parts.palette = state_.paletteColors;
+    parts.patternColors = state_.patternColors;
+    parts.patternFlags = state_.patternFlags;
+    parts.mixesOn = mixesOn_;
+    return parts;
+}
+
+void Session::PutEditableParts(const EditableParts& parts) {
+    if (parts.pic1) ReplacePic1(*parts.pic1);
+    if (parts.pic5) pic5_ = *parts.pic5;
+    label2_ = parts.swatch4;
+    label3_ = parts.swatch2;
+    state_.paletteColors = parts.palette;
+    state_.patternColors = parts.patternColors;
+    state_.patternFlags = parts.patternFlags;
+    mixesOn_ = parts.mixesOn;
+}
+
 }  // namespace vorbix

@@ -112,6 +112,25 @@ public:
     // Returns whether it hit a mix box (clicks beside the boxes do nothing).
     bool Pic9_MouseDown(int button, double x, double y);
 
+    // --- undo: the parts of the session that the undoable edits (swatches, mixes, "Set",
+    // "Command2") change, read and put back without a conversion. The pictures come along only
+    // when asked for, as the loaded one can be large.
+    struct EditableParts {
+        std::optional<Picture> pic1;
+        std::optional<Picture> pic5;
+        std::array<ColorValue, 4> swatch4{};
+        std::array<ColorValue, 2> swatch2{};
+        Palette palette;
+        PatternColorTable patternColors{};
+        PatternFlagTable patternFlags{};
+        int mixesOn = 0;
+
+        bool operator==(const EditableParts&) const = default;
+    };
+    EditableParts TakeEditableParts(bool withPic1, bool withPic5) const;
+    // Pictures are put back only where the parts hold them.
+    void PutEditableParts(const EditableParts& parts);
+
 private:
     void ConvertMode(Picture& surface, const ColorValue* swatches, int swatchCount);
     void ConvertGraphics16();

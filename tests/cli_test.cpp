@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -10,6 +11,8 @@
 #include <QTemporaryDir>
 
 #include "export/bmp_file.h"
+#include "export/screen_file.h"
+#include "pipeline/method_sheet.h"
 
 namespace vorbix {
 namespace {
@@ -147,6 +150,91 @@ TEST(VorbixCli, SliderMovesAndSwatchesChangeTheResult) {
     const QByteArray head = tim.read(8);
     EXPECT_EQ(static_cast<unsigned char>(head[4]), 0x55);
     EXPECT_EQ(static_cast<unsigned char>(head[5]), 0x00);
+}
+
+QString WriteScreenBytes(const QString& path, const std::vector<std::uint8_t>& bytes) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    return path;
+}
+
+TEST(VorbixCli, RenderDrawsScreenFilesAsTheMachineShowsThem) {
+    QTemporaryDir dir;
+    ScreenImage image{};
+    image[0] = 0xA6;  // Graphics 4: registers 1, 2, 3, 0
+    image[64] = 0x88;  // Graphics 16: bright red, black; Graphics 2: pixels 0 and 4 on register 1
+    const struct {
+        const char* name;
+        std::vector<std::uint8_t> bytes;
+        QStringList options;
+        std::vector<std::pair<QPoint, QColor>> pixels;  // at 512 x 480
+    } cases[] = {
+        {"4-colour .tim", ScreenTimBytes(TvcMode::Graphics4, image, DefaultPalette4()), {},
+         {{{0, 0}, QColor(255, 255, 255)}, {{3, 1}, QColor(0, 0, 255)}, {{5, 0}, QColor(255, 0, 0)}, {{7, 1}, Qt::black},
+          {{0, 2}, QColor(255, 0, 0)}}},
+        {"16-colour .bin", ScreenBinBytes(image), {},
+         {{{0, 2}, QColor(255, 0, 0)}, {{3, 3}, QColor(255, 0, 0)}, {{4, 2}, Qt::black}, {{0, 0}, QColor(0, 255, 255)}, {{4, 0}, QColor(145, 0, 0)}}},
+        {"2-colour .bin", ScreenBinBytes(image), {"--mode", "2", "--palette2", "000091,FFFF00"},
+         {{{0, 2}, QColor(255, 255, 0)}, {{1, 2}, QColor(0, 0, 145)}, {{4, 3}, QColor(255, 255, 0)}, {{0, 0}, QColor(255, 255, 0)}}},
+    };
+    for (const auto& c : cases) {
+        const QString screen = WriteScreenBytes(dir.filePath("screen"), c.bytes), png = dir.filePath(QString(c.name) + ".png");
+        const CliRun run = RunCli(QStringList{"--render", screen, png} << c.options);
+        ASSERT_EQ(run.status, 0) << c.name << ": " << run.err.toStdString();
+        const QImage shown(png);
+        ASSERT_EQ(shown.size(), QSize(512, 480)) << c.name;
+        for (const auto& [at, colour] : c.pixels)
+            EXPECT_EQ(shown.pixelColor(at).name(), colour.name()) << c.name << " at " << at.x() << ", " << at.y();
+    }
+}
+
+TEST(VorbixCli, RenderRefusesWhatItCannotShow) {
+    QTemporaryDir dir;
+    const QString tim = WriteScreenBytes(dir.filePath("a.tim"), ScreenTimBytes(TvcMode::Graphics2, ScreenImage{}, DefaultPalette2()));
+    const QString shortFile = WriteScreenBytes(dir.filePath("short.bin"), std::vector<std::uint8_t>(100, 0));
+    const QString out = dir.filePath("out.png");
+    const struct {
+        QStringList arguments;
+        int status;
+        const char* named;
+    } cases[] = {
+        {{"--render", dir.filePath("missing.tim"), out}, 1, "missing.tim: no such file"},
+        {{"--render", shortFile, out}, 1, "short.bin"},
+        {{"--render", tim, out, "--mode", "4"}, 2, "a.tim carries its own mode"},
+        {{"--render", tim}, 2, "--render"},
+        {{"--render", tim, dir.filePath("no/such/folder/out.png")}, 1, "out.png"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = RunCli(c.arguments);
+        EXPECT_EQ(run.status, c.status) << c.arguments.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains(c.named)) << run.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(out));
+    }
+}
+
+TEST(VorbixCli, SheetOfEveryMethodAndAWarningWhereTheMachineShowsOtherColours) {
+    QTemporaryDir dir;
+    const CliRun grey = RunCli({Sample("landscape.jpg"), "--out-dir", dir.path(), "--mode", "4", "--method", "3", "--palette4",
+                                "000000,404040,0000FF,FF0000", "--sheet", dir.filePath("sheet.png"), "--sheet-scale", "4", "--json"});
+    ASSERT_EQ(grey.status, 0) << grey.err.toStdString();
+    EXPECT_EQ(QImage(dir.filePath("sheet.png")).size(), QSize(SheetLayout(4).Width(), SheetLayout(4).Height(17)));
+    EXPECT_TRUE(grey.err.contains("warning: " + dir.filePath("screen.tim") + ": the TVC shows ")) << grey.err.toStdString();
+    EXPECT_TRUE(grey.err.contains("(64, 64, 64) as (145, 145, 145)")) << grey.err.toStdString();
+    const QJsonObject json = QJsonDocument::fromJson(grey.out.toUtf8()).object();
+    EXPECT_TRUE(json["files"].toArray().contains(dir.filePath("sheet.png")));
+    EXPECT_TRUE(json["warning"].toString().contains("(64, 64, 64)"));
+
+    WriteSmallBmp(dir.filePath("red.bmp"), MakeColor(255, 0, 0));
+    WriteSmallBmp(dir.filePath("blue.bmp"), MakeColor(0, 0, 255));
+    const CliRun two = RunCli({dir.filePath("red.bmp"), dir.filePath("blue.bmp"), "--out-dir", dir.filePath("out"), "--sheet",
+                               dir.filePath("out/methods.png")});
+    ASSERT_EQ(two.status, 0) << two.err.toStdString();
+    EXPECT_EQ(two.err, "") << "TVC colours only: nothing to warn about";
+    for (const char* name : {"red", "blue"})
+        EXPECT_EQ(QImage(dir.filePath(QString("out/%1.methods.png").arg(name))).size(),
+                  QSize(SheetLayout().Width(), SheetLayout().Height(17)))
+            << name;
 }
 
 }  // namespace

@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include "pipeline/edit_history.h"
+
+namespace vorbix {
+namespace {
+
+Picture Photo() {
+    Picture photo(180, 140);
+    for (int y = 0; y < 140; ++y)
+        for (int x = 0; x < 180; ++x) photo.SetPixel(x, y, MakeColor(x * 255 / 180, (x * y) % 256, y * 255 / 140));
+    return photo;
+}
+
+// Whatever the edits change, and what the conversion makes of it.
+void ExpectSameState(const Session& a, const Session& b) {
+    EXPECT_EQ(a.TakeEditableParts(true, true), b.TakeEditableParts(true, true));
+    EXPECT_TRUE(a.State() == b.State());
+    EXPECT_EQ(a.Pic2(), b.Pic2());
+    EXPECT_EQ(a.WorkSurface(a.Mode()), b.WorkSurface(b.Mode()));
+    EXPECT_EQ(a.ResultColors(), b.ResultColors());
+}
+
+struct EditCase {
+    const char* name;
+    EditKind kind;
+    std::function<void(Session&)> setUp;
+    std::function<void(Session&)> edit;
+};
+
+const EditCase kEdits[] = {
+    {"4-colour swatch", EditKind::Swatch, [](Session& s) { s.Option2_Click(1); s.Label1_Click(12); },
+     [](Session& s) { s.Label2_Click(3); }},
+    {"2-colour swatch", EditKind::Swatch, [](Session& s) { s.Option2_Click(0); s.Option1_Click(2); s.Label1_Click(9); },
+     [](Session& s) { s.Label3_Click(0); }},
+    {"chart switch", EditKind::Mixes, [](Session&) {}, [](Session& s) { s.Pic9_MouseDown(1, 484, 15); }},
+    {"chart swap", EditKind::Mixes, [](Session&) {}, [](Session& s) { s.Pic9_MouseDown(2, 544, 35); }},
+    {"click on the preview", EditKind::Mixes, [](Session& s) { s.Pic2_MouseMove(250, 240); },
+     [](Session& s) { s.Pic2_MouseDown(2); }},
+    {"All Off", EditKind::Mixes, [](Session&) {}, [](Session& s) { s.ChartAllOff(); }},
+    {"All On", EditKind::Mixes, [](Session& s) { s.Pic9_MouseDown(2, 504, 15); s.ChartAllOff(); },
+     [](Session& s) { s.ChartAllOn(); }},
+    {"Set", EditKind::Set, [](Session& s) { s.HScroll_Change(kBrightness, 80); }, [](Session& s) { s.Command6_Click(); }},
+    {"Command2", EditKind::Command2, [](Session& s) { s.Option2_Click(1); }, [](Session& s) { s.Command2_Click(); }},
+};
+
+TEST(EditHistory, UndoAfterEachKindOfEditRestoresTheStateAndConvertsAndRedoBringsTheEditBack) {
+    for (const EditCase& c : kEdits) {
+        SCOPED_TRACE(c.name);
+        Session s;
+        s.File2_Click(Photo());
+        c.setUp(s);
+        Session expected = s;
+        EditHistory history;
+        history.Run(s, c.kind, [&] { c.edit(s); });
+        ASSERT_TRUE(history.CanUndo());
+        ASSERT_NE(s.TakeEditableParts(true, true), expected.TakeEditableParts(true, true));
+        const Session edited = s;
+
+        const long conversions = s.ConversionCount();
+        ASSERT_TRUE(history.Undo(s));
+        EXPECT_EQ(s.ConversionCount(), conversions + 1);
+        expected.Command1_Click();
+        ExpectSameState(s, expected);
+        EXPECT_FALSE(history.CanUndo());
+
+        ASSERT_TRUE(history.Redo(s));
+        Session editedConverted = edited;
+        editedConverted.Command1_Click();
+        ExpectSameState(s, editedConverted);
+        EXPECT_FALSE(history.CanRedo());
+    }
+}
+
+TEST(EditHistory, StepsBackThroughSeveralEditsInTurn) {
+    Session s;
+    s.File2_Click(Photo());
+    s.Option2_Click(1);
+    EditHistory history;
+    std::vector<Session::EditableParts> states{s.TakeEditableParts(true, true)};
+    for (int picked : {9, 12, 14}) {
+        s.Label1_Click(picked);
+        history.Run(s, EditKind::Swatch, [&] { s.Label2_Click(picked % 4); });
+        history.Run(s, EditKind::Mixes, [&] { s.Pic9_MouseDown(1, 484 + 20 * picked, 15); });
+        states.push_back(s.TakeEditableParts(true, true));
+    }
+    history.Run(s, EditKind::Command2, [&] { s.Command2_Click(); });
+    ASSERT_TRUE(history.Undo(s));
+    for (int step = 3; step > 0; --step) {
+        EXPECT_EQ(s.TakeEditableParts(true, true), states[step]) << step;
+        ASSERT_TRUE(history.Undo(s));
+        ASSERT_TRUE(history.Undo(s));
+    }
+    EXPECT_EQ(s.TakeEditableParts(true, true), states[0]);
+    EXPECT_FALSE(history.Undo(s));
+}
+
+TEST(EditHistory, RemembersOnlyChangesAndANewEditForgetsWhatWasUndone) {
+    Session s;
+    s.File2_Click(Photo());
+    s.Option2_Click(1);
+    EditHistory history;
+    EXPECT_FALSE(history.Undo(s));
+    EXPECT_FALSE(history.Redo(s));
+
+    s.Label1_Click(15);
+    history.Run(s, EditKind::Swatch, [&] { s.Label2_Click(1); });  // white already
+    history.Run(s, EditKind::Mixes, [&] { s.Pic9_MouseDown(1, 470, 15); });  // beside the boxes
+    EXPECT_FALSE(history.CanUndo());
+
+    s.Label1_Click(2);
+    history.Run(s, EditKind::Swatch, [&] { s.Label2_Click(0); });
+    ASSERT_TRUE(history.Undo(s));
+    EXPECT_TRUE(history.CanRedo());
+    history.Run(s, EditKind::Swatch, [&] { s.Label2_Click(3); });
+    EXPECT_FALSE(history.CanRedo());
+    EXPECT_TRUE(history.CanUndo());
+    history.Clear();
+    EXPECT_FALSE(history.CanUndo());
+}
+
+}  // namespace
+}  // namespace vorbix

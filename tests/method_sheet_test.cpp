@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include "dither/methods.h"
+#include "pipeline/method_sheet.h"
+
+namespace vorbix {
+namespace {
+
+Picture Photo() {
+    Picture photo(200, 150);
+    for (int y = 0; y < 150; ++y)
+        for (int x = 0; x < 200; ++x) photo.SetPixel(x, y, MakeColor((x * 5) % 256, y * 255 / 150, (x + 2 * y) % 256));
+    return photo;
+}
+
+// Everything a window shows or a later conversion reads.
+void ExpectSameSession(const Session& a, const Session& b) {
+    EXPECT_EQ(a.Pic1(), b.Pic1());
+    EXPECT_EQ(a.Pic5(), b.Pic5());
+    EXPECT_EQ(a.Pic2(), b.Pic2());
+    for (TvcMode mode : {TvcMode::Graphics2, TvcMode::Graphics4, TvcMode::Graphics16})
+        EXPECT_EQ(a.WorkSurface(mode), b.WorkSurface(mode));
+    EXPECT_EQ(a.PicZ(), b.PicZ());
+    EXPECT_EQ(a.PicZZ(), b.PicZZ());
+    EXPECT_TRUE(a.State() == b.State());  // palette, mix tables, random position
+    EXPECT_EQ(a.Mode(), b.Mode());
+    EXPECT_EQ(a.Method(), b.Method());
+    for (int i = 0; i < kSliderCount; ++i) EXPECT_EQ(a.SliderValue(i), b.SliderValue(i));
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(a.Swatch4(i), b.Swatch4(i));
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(a.Swatch2(i), b.Swatch2(i));
+    EXPECT_EQ(a.CurrentColor(), b.CurrentColor());
+    EXPECT_EQ(a.LoadedColors(), b.LoadedColors());
+    EXPECT_EQ(a.ResultColors(), b.ResultColors());
+    EXPECT_EQ(a.LastMilliseconds(), b.LastMilliseconds());
+    EXPECT_EQ(a.MixesOn(), b.MixesOn());
+    EXPECT_EQ(a.InspectedMix(), b.InspectedMix());
+    EXPECT_EQ(a.ConversionCount(), b.ConversionCount());
+}
+
+// Loaded, adjusted, edited, and with the random sequence moved on by a noisy conversion.
+Session WorkedSession() {
+    Session s;
+    s.File2_Click(Photo());
+    s.HScroll_Change(kGamma, 65);
+    s.Option2_Click(1);
+    s.Label1_Click(12);
+    s.Label2_Click(2);
+    s.Pic9_MouseDown(2, 504, 15);  // swap mix 1
+    s.Pic2_MouseMove(300, 200);
+    s.Pic2_MouseDown(1);
+    s.Option1_Click(4);
+    return s;
+}
+
+TEST(MethodSheet, LeavesTheSessionAsItWas) {
+    const Session s = WorkedSession();
+    const Session before = s;
+    const auto tiles = ConvertWithEveryMethod(s);
+    ASSERT_EQ(tiles.size(), 17u);
+    ExpectSameSession(s, before);
+}
+
+TEST(MethodSheet, EachTileIsWhatAClickOnItsButtonGives) {
+    const Session s = WorkedSession();
+    const auto tiles = ConvertWithEveryMethod(s);
+    for (const MethodTile& tile : tiles) {
+        Session clicked = s;
+        clicked.Option1_Click(tile.method);
+        EXPECT_EQ(tile.preview, clicked.Pic2()) << tile.method;
+        EXPECT_EQ(tile.colours, clicked.ResultColors()) << tile.method;
+    }
+}
+
+TEST(MethodSheet, TilesSitInTheGridWithTheirPreviewAndFrameTheChosenMethod) {
+    Session s = WorkedSession();
+    s.Option1_Click(8);
+    const auto tiles = ConvertWithEveryMethod(s);
+    for (int scale : {1, 2, 4}) {
+        SCOPED_TRACE(scale);
+        const SheetLayout layout(scale);
+        const Picture sheet = ComposeSheet(tiles, layout, 8);
+        ASSERT_EQ(sheet.Width(), layout.Width());
+        ASSERT_EQ(sheet.Height(), layout.Height(17));
+        const ColorValue background = sheet.Pixel(0, 0);
+        for (int n = 0; n < 17; ++n) {
+            const TileBox tile = layout.TileAt(n);
+            EXPECT_EQ(layout.PositionAt(tile.left + tile.width / 2, tile.top + tile.height / 2, 17), n);
+            EXPECT_EQ(layout.PositionAt(tile.left - 1, tile.top, 17), std::nullopt);
+            EXPECT_EQ(sheet.Pixel(tile.left, tile.top) != background, tiles[n].method == 8) << n;
+        }
+        if (scale != 2) continue;
+        // Graphics 4 previews are 2 x 2 blocks: halved, each tile is the method's work surface.
+        for (int n : {0, 16}) {
+            Session clicked = s;
+            clicked.Option1_Click(n + 1);
+            const Picture& surface = clicked.WorkSurface(TvcMode::Graphics4);
+            const TileBox box = layout.PictureBox(n);
+            for (int y = 0; y < box.height; y += 7)
+                for (int x = 0; x < box.width; x += 5)
+                    ASSERT_EQ(sheet.Pixel(box.left + x, box.top + y), surface.Pixel(x, y)) << n << ": " << x << ", " << y;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vorbix
