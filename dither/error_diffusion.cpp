@@ -35,44 +35,74 @@ const DiffusionKernel kJarvisKernel{48, 4, MarginFill::Filled, kJarvisTaps};
 const DiffusionKernel kSierraLiteKernel{4, 2, MarginFill::Filled, kSierraLiteTaps};
 const DiffusionKernel kSierra2RowKernel{16, 2, MarginFill::Filled, kSierra2RowTaps};
 
+namespace {
+
+// A pixel's blue, green and red (and an unused fourth lane) as 16-bit lanes, so that a share is
+// added to all three channels and clamped in a few vector operations. The lanes hold the same
+// values the bytes would: every addition is clamped back to 0..255 at once.
+using Lanes = std::int16_t __attribute__((vector_size(8)));
+
+std::vector<Lanes> ToLanes(const PixelBuffer& buffer) {
+    std::vector<Lanes> lanes(buffer.PixelCount());
+    const std::uint8_t* p = buffer.bytes.data();
+    for (Lanes& pixel : lanes) {
+        pixel = Lanes{p[0], p[1], p[2], 0};
+        p += 3;
+    }
+    return lanes;
+}
+
+void FromLanes(const std::vector<Lanes>& lanes, PixelBuffer& buffer) {
+    std::uint8_t* p = buffer.bytes.data();
+    for (const Lanes& pixel : lanes) {
+        for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(pixel[c]);
+        p += 3;
+    }
+}
+
+}  // namespace
+
 void DiffuseErrors(PixelBuffer& buffer, const DiffusionKernel& kernel, const NearestColorSearch& palette) {
-    // Each tap's byte offset and weight, in update order. Every (tap, channel) pair is a different
-    // byte, so spreading a pixel's three channels tap by tap changes no result.
+    // Each tap's pixel offset and weight, in update order. Every (tap, channel) pair is a different
+    // byte, so spreading a pixel's three channels together changes no result.
     constexpr std::size_t kMaxTaps = 12;
     assert(kernel.taps.size() <= kMaxTaps);
-    std::array<std::ptrdiff_t, kMaxTaps> byteSteps{};
-    std::array<int, kMaxTaps> weights{};
+    std::array<std::ptrdiff_t, kMaxTaps> steps{};
+    std::array<std::int16_t, kMaxTaps> weights{};
     const std::size_t taps = kernel.taps.size();
     for (std::size_t t = 0; t < taps; ++t) {
-        byteSteps[t] = 3 * (static_cast<std::ptrdiff_t>(kernel.taps[t].dy) * buffer.bufferWidth + kernel.taps[t].dx);
-        weights[t] = kernel.taps[t].weight;
+        steps[t] = static_cast<std::ptrdiff_t>(kernel.taps[t].dy) * buffer.bufferWidth + kernel.taps[t].dx;
+        weights[t] = static_cast<std::int16_t>(kernel.taps[t].weight);
     }
 
     // The kernels reach at most two rows and two columns on, which a margin of 4 always holds.
     assert(buffer.margin == 4);
     // Divided before weighting, truncating toward zero: an error below the divisor goes nowhere.
     // A table of the 511 possible errors spares a division per channel.
-    std::array<int, 511> shareOf;
-    for (int err = -255; err <= 255; ++err) shareOf[err + 255] = err / kernel.divisor;
+    std::array<std::int16_t, 511> shareOf;
+    for (int err = -255; err <= 255; ++err) shareOf[err + 255] = static_cast<std::int16_t>(err / kernel.divisor);
 
-    std::uint8_t* pixel = buffer.At(0, kernel.firstRow);
-    std::uint8_t* const end = buffer.At(0, buffer.rows - kernel.firstRow);
+    std::vector<Lanes> lanes = ToLanes(buffer);
+    Lanes* pixel = lanes.data() + static_cast<std::size_t>(kernel.firstRow) * buffer.bufferWidth;
+    Lanes* const end = lanes.data() + static_cast<std::size_t>(buffer.rows - kernel.firstRow) * buffer.bufferWidth;
+    const Lanes black{0, 0, 0, 0};
+    const Lanes white{255, 255, 255, 0};
 
-    for (; pixel != end; pixel += 3) {
-        const PaletteEntry match = palette.Nearest(pixel[2], pixel[1], pixel[0]);
-        const int shares[3] = {shareOf[pixel[0] - match.blue + 255], shareOf[pixel[1] - match.green + 255],
-                               shareOf[pixel[2] - match.red + 255]};
-        pixel[0] = match.blue;
-        pixel[1] = match.green;
-        pixel[2] = match.red;
+    for (; pixel != end; ++pixel) {
+        const Lanes old = *pixel;
+        const PaletteEntry match = palette.Nearest(old[2], old[1], old[0]);
+        const Lanes shares{shareOf[old[0] - match.blue + 255], shareOf[old[1] - match.green + 255],
+                           shareOf[old[2] - match.red + 255], 0};
+        *pixel = Lanes{match.blue, match.green, match.red, 0};
         if ((shares[0] | shares[1] | shares[2]) == 0) continue;
         for (std::size_t t = 0; t < taps; ++t) {
-            std::uint8_t* neighbour = pixel + byteSteps[t];
-            for (int c = 0; c < 3; ++c)
-                // Clamped at every addition, so a later opposite share cannot undo a clipped one.
-                neighbour[c] = static_cast<std::uint8_t>(std::clamp(neighbour[c] + shares[c] * weights[t], 0, 255));
+            // Clamped at every addition, so a later opposite share cannot undo a clipped one.
+            Lanes sum = pixel[steps[t]] + shares * weights[t];
+            sum = sum < black ? black : sum;
+            pixel[steps[t]] = sum > white ? white : sum;
         }
     }
+    FromLanes(lanes, buffer);
 }
 
 void DitherDiffusion(Picture& destination, const Picture& source, const NearestColorSearch& palette,
