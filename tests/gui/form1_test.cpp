@@ -368,7 +368,7 @@ TEST_F(GuiTest, SaveAsWritesBesideTheChosenNameOrReportsTheSystemError) {
 
 TEST_F(GuiTest, UnreadablePictureIsReportedAndChangesNothing) {
     WritePicture("a-brown.bmp", 16, 16, kBrown);
-    WriteBytes("b-broken.jpg", QByteArray("\xFF\xD8\xFF\xE0 not really a JPEG", 24));
+    WriteBytes("b-broken.jpg", QByteArray("\xFF\xD8\xFF\xE0 not really a JPEG"));
     WriteBytes("c-empty.bmp", QByteArray());
     Open();
     ClickFile("a-brown.bmp");
