@@ -29,16 +29,26 @@ int MarkRows(const Picture& picture, int rowBegin, int rowEnd, std::vector<std::
     return fresh;
 }
 
-// A small picture marks a reused table and then clears just the words it touched, instead of
-// zeroing 2 MiB per call.
+// A small picture marks a reused table and then clears just the words its new colours set,
+// instead of zeroing 2 MiB per call.
 int CountSmall(const Picture& picture) {
     thread_local std::vector<std::uint64_t> seen(kColorWords, 0);
-    const int distinct = MarkRows(picture, 0, picture.Height(), seen);
+    thread_local std::vector<std::uint32_t> touched;
+    touched.clear();
     for (int y = 0; y < picture.Height(); ++y) {
         const std::uint8_t* p = picture.Row(y);
-        for (int x = 0; x < picture.Width(); ++x, p += 3) seen[(p[0] | (p[1] << 8) | (p[2] << 16)) >> 6] = 0;
+        for (int x = 0; x < picture.Width(); ++x, p += 3) {
+            const std::uint32_t key = p[0] | (p[1] << 8) | (p[2] << 16);
+            std::uint64_t& word = seen[key >> 6];
+            const std::uint64_t bit = std::uint64_t{1} << (key & 63);
+            if (!(word & bit)) {
+                word |= bit;
+                touched.push_back(key >> 6);
+            }
+        }
     }
-    return distinct;
+    for (std::uint32_t w : touched) seen[w] = 0;
+    return static_cast<int>(touched.size());
 }
 
 }  // namespace

@@ -19,11 +19,17 @@ public:
     NearestColorSearch(const Palette& palette) : NearestColorSearch(palette, {}) {}
 
     // 0 when the palette is empty or every entry is skipped.
-    int Index(int red, int green, int blue) const;
+    int Index(int red, int green, int blue) const {
+        // A handful of entries is scanned faster than a cell is looked up.
+        return scan_ ? ScanIndex(red, green, blue) : CellIndex(red, green, blue);
+    }
     // The entry at Index; a zero entry when the palette is empty.
     PaletteEntry Nearest(int red, int green, int blue) const {
         return palette_.empty() ? PaletteEntry{} : palette_[Index(red, green, blue)];
     }
+
+    const PaletteEntry& Entry(int index) const { return palette_[index]; }
+    bool Empty() const { return palette_.empty(); }
 
     bool Serves(const Palette& palette, const std::vector<std::uint8_t>& skip) const {
         return palette == palette_ && skip == skip_;
@@ -34,10 +40,41 @@ private:
     static constexpr int kCellShift = 4;
     static constexpr int kCellsPerChannel = 256 >> kCellShift;
 
+    int ScanIndex(int red, int green, int blue) const { return NearestColorIndex(palette_, red, green, blue); }
+    int CellIndex(int red, int green, int blue) const;
+
     Palette palette_;
+    bool scan_;
     std::vector<std::uint8_t> skip_;
     std::vector<std::uint32_t> cellStart_;  // candidates of cell c: [cellStart_[c], cellStart_[c + 1])
     std::vector<std::uint16_t> candidates_;
+};
+
+// Remembers a search's answers for the colours met during one walk over a picture, where the same
+// colours come again and again (a dithered picture holds a handful).
+class NearestMemo {
+public:
+    explicit NearestMemo(const NearestColorSearch& search)
+        : search_(search), keys_(kSlots, kNoColour), answers_(kSlots, 0) {}
+
+    int Index(int red, int green, int blue) {
+        const std::uint32_t key = (static_cast<std::uint32_t>(red) << 16) | (green << 8) | blue;
+        const std::uint32_t slot = (key * 2654435761u) >> (32 - kSlotBits);
+        if (keys_[slot] != key) {
+            keys_[slot] = key;
+            answers_[slot] = static_cast<std::uint16_t>(search_.Index(red, green, blue));
+        }
+        return answers_[slot];
+    }
+
+private:
+    static constexpr int kSlotBits = 12;
+    static constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
+    static constexpr std::uint32_t kNoColour = 0xFFFFFFFF;
+
+    const NearestColorSearch& search_;
+    std::vector<std::uint32_t> keys_;
+    std::vector<std::uint16_t> answers_;
 };
 
 // Replaces every pixel of the destination by its nearest palette colour.

@@ -20,22 +20,6 @@ Palette DefaultPalette16() {
     return palette;
 }
 
-int NearestColorIndex(const Palette& palette, int red, int green, int blue) {
-    std::int32_t best = 999999999;
-    int bestIndex = 0;
-    for (int i = 0; i < static_cast<int>(palette.size()); ++i) {
-        const PaletteEntry& e = palette[i];
-        const std::int32_t dr = red - e.red, dg = green - e.green, db = blue - e.blue;
-        const std::int32_t d = dr * dr + dg * dg + db * db;
-        if (d < best) {
-            best = d;
-            bestIndex = i;
-            if (d == 0) break;
-        }
-    }
-    return bestIndex;
-}
-
 PaletteEntry NearestColor(const Palette& palette, int red, int green, int blue) {
     if (palette.empty()) return PaletteEntry{};
     return palette[NearestColorIndex(palette, red, green, blue)];

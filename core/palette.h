@@ -32,7 +32,28 @@ Palette DefaultPalette16();
 
 // Lowest index at the smallest squared RGB distance; an exact match ends the search.
 // An empty palette answers 0.
-int NearestColorIndex(const Palette& palette, int red, int green, int blue);
+// The rule over the entries that admit(i) lets take part; 0 when none does.
+template <typename Admit>
+int NearestAdmittedIndex(const Palette& palette, int red, int green, int blue, Admit admit) {
+    std::int32_t best = 999999999;
+    int bestIndex = 0;
+    for (int i = 0; i < static_cast<int>(palette.size()); ++i) {
+        if (!admit(i)) continue;
+        const PaletteEntry& e = palette[i];
+        const std::int32_t dr = red - e.red, dg = green - e.green, db = blue - e.blue;
+        const std::int32_t d = dr * dr + dg * dg + db * db;
+        if (d < best) {
+            best = d;
+            bestIndex = i;
+            if (d == 0) break;
+        }
+    }
+    return bestIndex;
+}
+
+inline int NearestColorIndex(const Palette& palette, int red, int green, int blue) {
+    return NearestAdmittedIndex(palette, red, green, blue, [](int) { return true; });
+}
 PaletteEntry NearestColor(const Palette& palette, int red, int green, int blue);
 
 

@@ -102,6 +102,19 @@ Spans AreaSpans(int sourceLength, int destinationLength, int used) {
     return spans;
 }
 
+// Adds each run of kx source pixels of a row to its destination sums; the ratios the converter
+// uses every time (1, 2 and 4) are unrolled, Fixed 0 takes any kx.
+template <int Fixed>
+void AddBlocks(std::uint32_t* sum, const std::uint8_t* s, int w, int kx) {
+    const int run = Fixed > 0 ? Fixed : kx;
+    for (int x = 0; x < w; ++x, sum += 3)
+        for (int k = 0; k < run; ++k, s += 3) {
+            sum[0] += s[0];
+            sum[1] += s[1];
+            sum[2] += s[2];
+        }
+}
+
 // When each destination cell covers whole source pixels (kx by ky of them), every weight is the
 // same product; summing the block first and multiplying once gives the same sums.
 void StretchWholeBlocks(Picture& dst, const Picture& src, int width, int height, int w, int h) {
@@ -118,12 +131,12 @@ void StretchWholeBlocks(Picture& dst, const Picture& src, int width, int height,
             std::fill(sum.begin(), sum.end(), 0);
             for (int r = 0; r < ky; ++r) {
                 const std::uint8_t* s = src.Row(y * ky + r);
-                for (int x = 0; x < w; ++x)
-                    for (int k = 0; k < kx; ++k, s += 3) {
-                        sum[x * 3] += s[0];
-                        sum[x * 3 + 1] += s[1];
-                        sum[x * 3 + 2] += s[2];
-                    }
+                switch (kx) {
+                    case 1: AddBlocks<1>(sum.data(), s, w, kx); break;
+                    case 2: AddBlocks<2>(sum.data(), s, w, kx); break;
+                    case 4: AddBlocks<4>(sum.data(), s, w, kx); break;
+                    default: AddBlocks<0>(sum.data(), s, w, kx); break;
+                }
             }
             std::uint8_t* d = dst.Row(y);
             for (std::size_t i = 0; i < sum.size(); ++i)

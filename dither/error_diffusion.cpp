@@ -43,12 +43,10 @@ namespace {
 using Lanes = std::int16_t __attribute__((vector_size(8)));
 
 std::vector<Lanes> ToLanes(const PixelBuffer& buffer) {
-    std::vector<Lanes> lanes(buffer.PixelCount());
-    const std::uint8_t* p = buffer.bytes.data();
-    for (Lanes& pixel : lanes) {
-        pixel = Lanes{p[0], p[1], p[2], 0};
-        p += 3;
-    }
+    std::vector<Lanes> lanes;
+    lanes.reserve(buffer.PixelCount());
+    for (std::size_t i = 0; i < buffer.bytes.size(); i += 3)
+        lanes.push_back(Lanes{buffer.bytes[i], buffer.bytes[i + 1], buffer.bytes[i + 2], 0});
     return lanes;
 }
 

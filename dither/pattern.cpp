@@ -57,39 +57,26 @@ void SwatchPalette(DitherState& state, const ColorValue* swatches, int count) {
 }
 
 int NearestPattern(const DitherState& state, int red, int green, int blue) {
-    const Palette& palette = state.paletteColors;
-    const bool honourSwitches = palette.size() == kMixCount;
-    std::int32_t best = 999999999;
-    int bestIndex = 0;
-    for (int n = 0; n < static_cast<int>(palette.size()); ++n) {
-        if (honourSwitches && state.patternFlags[n][0] == 1) continue;
-        const PaletteEntry& e = palette[n];
-        const std::int32_t dr = red - e.red, dg = green - e.green, db = blue - e.blue;
-        const std::int32_t d = dr * dr + dg * dg + db * db;
-        if (d < best) {
-            best = d;
-            bestIndex = n;
-            if (d == 0) break;
-        }
-    }
-    return bestIndex;
+    const bool honourSwitches = state.paletteColors.size() == kMixCount;
+    return NearestAdmittedIndex(state.paletteColors, red, green, blue,
+                                [&](int n) { return !honourSwitches || state.patternFlags[n][0] != 1; });
 }
 
 void AutoSelectPatterns(DitherState& state, const Picture& picture) {
     std::array<bool, kMixCount> used{};
-    const NearestColorSearch& search = PatternSearch(state);
+    NearestMemo memo(PatternSearch(state));
     const std::uint8_t* p = picture.Data();
-    for (std::size_t i = 0; i < picture.ByteCount(); i += 3) used[search.Index(p[i + 2], p[i + 1], p[i])] = true;
+    for (std::size_t i = 0; i < picture.ByteCount(); i += 3) used[memo.Index(p[i + 2], p[i + 1], p[i])] = true;
     for (int k = 0; k < kMixCount; ++k) state.patternFlags[k][0] = used[k] ? 0 : 1;
 }
 
 void DitherPatternTvc(Picture& destination, const Picture& source, const DitherState& state) {
     if (&destination != &source) destination = source;
-    const NearestColorSearch& search = PatternSearch(state);
+    NearestMemo memo(PatternSearch(state));
     for (int y = 0; y < destination.Height(); ++y) {
         std::uint8_t* p = destination.Row(y);
         for (int x = 0; x < destination.Width(); ++x, p += 3) {
-            const int mix = search.Index(p[2], p[1], p[0]);
+            const int mix = memo.Index(p[2], p[1], p[0]);
             const PaletteEntry& e = state.patternColors[mix][(x + y) % 2];
             p[0] = e.blue;
             p[1] = e.green;
