@@ -5,26 +5,37 @@ namespace vorbix {
 void EditHistory::Run(Session& session, EditKind kind, const std::function<void()>& edit) {
     const bool withPic1 = kind == EditKind::Set;
     const bool withPic5 = kind == EditKind::Command2;
-    Step step{session.TakeEditableParts(withPic1, withPic5), {}};
+    Step step{session.TakeEditableParts(withPic1, withPic5), {}, false};
+    const long conversions = session.ConversionCount();
     edit();
     step.after = session.TakeEditableParts(withPic1, withPic5);
+    step.converted = session.ConversionCount() != conversions;
     if (step.after == step.before) return;
     if (done_.size() == kMaxSteps) done_.erase(done_.begin());
     done_.push_back(std::move(step));
     undone_.clear();
 }
 
-bool EditHistory::Undo(Session& session) { return Replay(done_, undone_, &Step::before, session); }
+bool EditHistory::Undo(Session& session) {
+    if (!Move(done_, undone_)) return false;
+    session.PutEditableParts(undone_.back().before);
+    session.Command1_Click();
+    return true;
+}
 
-bool EditHistory::Redo(Session& session) { return Replay(undone_, done_, &Step::after, session); }
+bool EditHistory::Redo(Session& session) {
+    if (!Move(undone_, done_)) return false;
+    const Step& step = done_.back();
+    session.PutEditableParts(step.after);
+    // As the edit itself did: "Command2" leaves the conversion to the next event.
+    if (step.converted) session.Command1_Click();
+    return true;
+}
 
-bool EditHistory::Replay(std::vector<Step>& from, std::vector<Step>& to, Session::EditableParts Step::*side,
-                         Session& session) {
+bool EditHistory::Move(std::vector<Step>& from, std::vector<Step>& to) {
     if (from.empty()) return false;
     to.push_back(std::move(from.back()));
     from.pop_back();
-    session.PutEditableParts(to.back().*side);
-    session.Command1_Click();
     return true;
 }
 

@@ -27,7 +27,8 @@ public:
     void Run(Session& session, EditKind kind, const std::function<void()>& edit);
     // Puts the parts back as they were before the last edit and converts; false when there is none.
     bool Undo(Session& session);
-    // Puts the parts back as the last undone edit left them and converts; false when there is none.
+    // Puts the parts back as the last undone edit left them and converts as it did; false when there
+    // is none.
     bool Redo(Session& session);
     bool CanUndo() const { return !done_.empty(); }
     bool CanRedo() const { return !undone_.empty(); }
@@ -37,10 +38,10 @@ private:
     struct Step {
         Session::EditableParts before;
         Session::EditableParts after;
+        bool converted;  // the edit ran a conversion
     };
-    // Moves the last step of one list to the other, puts back that side of it and converts.
-    static bool Replay(std::vector<Step>& from, std::vector<Step>& to, Session::EditableParts Step::*side,
-                       Session& session);
+    // Moves the last step of one list to the other; false when there is none.
+    static bool Move(std::vector<Step>& from, std::vector<Step>& to);
 
     std::vector<Step> done_;
     std::vector<Step> undone_;

@@ -1,5 +1,6 @@
 #include "pipeline/method_sheet.h"
 
+#include <algorithm>
 #include <string>
 
 #include "core/bitmap_font.h"
@@ -46,6 +47,11 @@ std::vector<MethodTile> ConvertWithEveryMethod(const Session& session) {
 }
 
 SheetLayout::SheetLayout(int scale, int columns) : scale_(scale < 1 ? 1 : scale), columns_(columns < 1 ? 1 : columns) {}
+
+SheetLayout SheetLayout::Fitting(int scale, int width, int tileCount) {
+    const int perColumn = SheetLayout(scale, 1).TileAt(0).width + kMargin;
+    return SheetLayout(scale, std::clamp((width - kMargin) / perColumn, 1, std::max(1, tileCount)));
+}
 
 int SheetLayout::TextScale() const { return scale_ <= 2 ? 2 : 1; }
 

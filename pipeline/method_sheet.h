@@ -33,6 +33,8 @@ struct TileBox {
 class SheetLayout {
 public:
     explicit SheetLayout(int scale = 2, int columns = 6);
+    // As many columns as fit into width (at least one, at most one per tile).
+    static SheetLayout Fitting(int scale, int width, int tileCount);
 
     int Scale() const { return scale_; }
     int Width() const;

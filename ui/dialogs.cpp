@@ -17,6 +17,9 @@ Form1Dialogs StandardDialogs() {
         [](QWidget* parent, const QString& suggestedPath) {
             return QFileDialog::getSaveFileName(parent, "Save TVC program", suggestedPath, "TVC programs (*.cas)");
         },
+        [](QWidget* parent, const QString& startFolder) {
+            return QFileDialog::getOpenFileName(parent, "Open screen file", startFolder, "TVC screen files (*.tim)");
+        },
     };
 }
 

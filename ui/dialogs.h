@@ -16,6 +16,8 @@ struct Form1Dialogs {
     std::function<void(QWidget* parent, const QString& message)> error;
     // The name chosen in the "Save TVC program" dialog, offered the suggested one; empty when cancelled.
     std::function<QString(QWidget* parent, const QString& suggestedPath)> programPath;
+    // A screen file to show as the machine would; empty when cancelled.
+    std::function<QString(QWidget* parent, const QString& startFolder)> screenFile;
 };
 
 Form1Dialogs StandardDialogs();

@@ -8,6 +8,7 @@
 
 #include "dither/methods.h"
 #include "ui/controls.h"
+#include "ui/method_sheet_window.h"
 
 namespace vorbix {
 
@@ -43,6 +44,9 @@ Form1::Form1(const QString& folder, Form1Dialogs dialogs)
     status_ = Place(new QLabel(this), "Status", QRect(592, 704, 448, 17));
     session_.SetOutsideColor(ColorOf(palette().color(QPalette::Window)));
     form2_ = new Form2(this, session_, [this] { ShowState(); });
+    BuildCompare();
+    BuildScreenFile();
+    BuildUndo();
     ShowFolder(folder);
     ShowState();
 }
@@ -150,13 +154,13 @@ void Form1::Command1_Click() {
 }
 
 void Form1::Command2_Click() {
-    session_.Command2_Click();
+    history_.Run(session_, EditKind::Command2, [this] { session_.Command2_Click(); });
     ShowState();
     SetStatus("The source picture now holds only the colours of the pattern mixes");
 }
 
 void Form1::Command6_Click() {
-    session_.Command6_Click();
+    history_.Run(session_, EditKind::Set, [this] { session_.Command6_Click(); });
     ShowState();
     SetStatus("The adjusted picture is now the loaded picture");
 }
@@ -169,8 +173,9 @@ void Form1::ShowState() {
     ShowSwatches();
     ShowInspector();
     pic5_->update();
-    pic2_->update();
+    pic2_->Show(&session_.Pic2());
     form2_->ShowState();
+    if (sheet_) sheet_->Follow();
 }
 
 void Form1::ShowTitle() { setWindowTitle(pictureName_.isEmpty() ? kTitle : kTitle + " - " + pictureName_); }
@@ -232,7 +237,10 @@ void Form1::dropEvent(QDropEvent* event) {
     const QString path = FirstLocalFile(event->mimeData());
     if (path.isEmpty()) return;
     event->acceptProposedAction();
-    LoadPicture(path);
+    if (path.endsWith(".tim", Qt::CaseInsensitive))
+        OpenScreenFile(path);
+    else
+        LoadPicture(path);
 }
 
 }  // namespace vorbix

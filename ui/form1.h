@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <array>
 
+#include "pipeline/edit_history.h"
 #include "pipeline/session.h"
 #include "ui/dialogs.h"
 #include "ui/form2.h"
@@ -17,6 +18,8 @@
 #include "ui/swatch.h"
 
 namespace vorbix {
+
+class MethodSheetWindow;
 
 // The main window "Vorbix 1.02". Every handler forwards to the one session and then shows its
 // state; the window holds no picture logic. The handlers live in files by concern: form1.cpp
@@ -58,6 +61,15 @@ public:
     void Command7_Click();  // "Save As"
     void SaveProgram_Click();  // "Save TVC program"
 
+    // --- beyond the converter: method sheet, screen files as the machine shows them, undo
+    void CompareMethods_Click();  // "Compare methods"
+    MethodSheetWindow* SheetWindow() const { return sheet_; }
+    void OpenScreenFile_Click();  // "Open screen file"
+    // Shows a ".tim" file in the preview as the TVC shows it, until the next conversion.
+    void OpenScreenFile(const QString& path);
+    void Undo();  // Ctrl+Z
+    void Redo();  // Ctrl+Shift+Z
+
     // Every control from the session, the chart window included.
     void ShowState();
 
@@ -76,6 +88,9 @@ private:
     void BuildSwatches();
     void BuildInspector();
     void BuildSave();
+    void BuildCompare();
+    void BuildScreenFile();
+    void BuildUndo();
 
     void ShowModeAndMethod();
     void ShowCounts();
@@ -88,6 +103,8 @@ private:
     void ReportError(const QString& message);
     void ReportSaveError(int number, const std::string& message);
     void SaveFinished(const QString& folder, const QString& bmpName);
+    // Reads the saved screen file back and says where the machine shows other colours.
+    void CheckSavedScreen(const QString& timPath);
 
     Session session_;
     Form1Dialogs dialogs_;
@@ -96,6 +113,9 @@ private:
     QString pictureName_;
     Form2* form2_ = nullptr;
     bool chartPlaced_ = false;
+    EditHistory history_;
+    MethodSheetWindow* sheet_ = nullptr;
+    Picture screenShown_;  // an opened screen file, as the preview shows it
 
     PictureView* pic5_ = nullptr;
     PictureView* pic2_ = nullptr;

@@ -54,6 +54,7 @@ void Form1::LoadPicture(const QString& path) {
         return;
     }
     session_.File2_Click(decoded.picture);
+    history_.Clear();
     pictureName_ = QFileInfo(path).fileName();
     ShowState();
     ShowConversion(QString("Loaded %1 (%2 × %3, %4 colours)")

@@ -35,7 +35,7 @@ void Form1::Pic2_MouseDown(Qt::MouseButton button) {
     const int number = button == Qt::LeftButton ? 1 : button == Qt::RightButton ? 2 : button == Qt::MiddleButton ? 4 : 0;
     if (number == 0) return;
     const int mix = session_.InspectedMix();
-    session_.Pic2_MouseDown(number);
+    history_.Run(session_, EditKind::Mixes, [&] { session_.Pic2_MouseDown(number); });
     ShowState();
     const bool off = session_.State().patternFlags[mix][0] == 1;
     ShowConversion(QString("Mix %1 %2%3").arg(mix).arg(off ? "off" : "on").arg(number == 2 ? ", colours swapped" : ""));

@@ -57,6 +57,7 @@ void Form1::SaveProgram_Click() {
 void Form1::SaveFinished(const QString& folder, const QString& bmpName) {
     ShowFolder(folder);
     SetStatus(QString("Saved %1, screen.bin and screen.tim in %2").arg(bmpName, QDir(folder).absolutePath()));
+    CheckSavedScreen(QDir(folder).filePath("screen.tim"));
 }
 
 void Form1::ReportSaveError(int number, const std::string& message) {

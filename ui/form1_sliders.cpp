@@ -2,6 +2,7 @@
 
 #include "ui/controls.h"
 #include "ui/form1.h"
+#include "ui/slider_entry.h"
 
 namespace vorbix {
 
@@ -22,8 +23,8 @@ void Form1::BuildSliders() {
         // Tracking is on, so the preview follows while the thumb is dragged.
         connect(slider, &QScrollBar::valueChanged, this, [this, n](int value) { HScroll_Change(n, value); });
         auto* text = Place(new QLineEdit(frame), QString("Text%1").arg(n + 1), QRect(232, 16, 33, 19));
-        text->setReadOnly(true);
-        text->setFocusPolicy(Qt::NoFocus);
+        TypeIntoSlider(text, slider);
+        ResetOnDoubleClick(slider, 50);
         sliders_[n] = slider;
         sliderTexts_[n] = text;
     }

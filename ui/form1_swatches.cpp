@@ -43,13 +43,13 @@ void Form1::Label1_Click(int index) {
 }
 
 void Form1::Label2_Click(int index) {
-    session_.Label2_Click(index);
+    history_.Run(session_, EditKind::Swatch, [&] { session_.Label2_Click(index); });
     ShowState();
     ShowConversion(QString("Graphics 4 swatch %1 is %2").arg(index).arg(Hex(session_.Swatch4(index))));
 }
 
 void Form1::Label3_Click(int index) {
-    session_.Label3_Click(index);
+    history_.Run(session_, EditKind::Swatch, [&] { session_.Label3_Click(index); });
     ShowState();
     ShowConversion(QString("Graphics 2 swatch %1 is %2").arg(index).arg(Hex(session_.Swatch2(index))));
 }

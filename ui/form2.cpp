@@ -41,12 +41,12 @@ Form2::Form2(QWidget* owner, Session& session, std::function<void()> afterEdit)
 }
 
 void Form2::Command6_Click() {
-    session_.ChartAllOn();
+    runEdit([this] { session_.ChartAllOn(); });
     afterEdit_();
 }
 
 void Form2::Command7_Click() {
-    session_.ChartAllOff();
+    runEdit([this] { session_.ChartAllOff(); });
     afterEdit_();
 }
 
@@ -58,7 +58,9 @@ void Form2::Command9_Click() {
 void Form2::Pic9_MouseDown(Qt::MouseButton button, QPointF position) {
     const int number = button == Qt::LeftButton ? 1 : button == Qt::RightButton ? 2 : 0;
     if (number == 0) return;
-    if (session_.Pic9_MouseDown(number, position.x(), position.y())) afterEdit_();
+    bool hit = false;
+    runEdit([&] { hit = session_.Pic9_MouseDown(number, position.x(), position.y()); });
+    if (hit) afterEdit_();
 }
 
 void Form2::ShowState() {

@@ -22,6 +22,8 @@ public:
     void Pic9_MouseDown(Qt::MouseButton button, QPointF position);
 
     void ShowState();
+    // Runs each edit of the mixes; the owner may wrap it (to remember it for undo).
+    std::function<void(const std::function<void()>& edit)> runEdit = [](const std::function<void()>& edit) { edit(); };
     const Picture& Chart() const { return chart_; }
 
 private:

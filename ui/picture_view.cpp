@@ -10,6 +10,11 @@ PictureView::PictureView(QWidget* parent, const Picture* picture) : QWidget(pare
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+void PictureView::Show(const Picture* picture) {
+    picture_ = picture;
+    update();
+}
+
 void PictureView::paintEvent(QPaintEvent*) {
     if (picture_->Empty()) return;
     const QImage image(picture_->Data(), picture_->Width(), picture_->Height(), picture_->Width() * 3,

@@ -11,6 +11,8 @@ namespace vorbix {
 class PictureView : public QWidget {
 public:
     PictureView(QWidget* parent, const Picture* picture);
+    // Shows another picture from now on.
+    void Show(const Picture* picture);
 
     std::function<void(QMouseEvent*)> onMouseMove;
     std::function<void(QMouseEvent*)> onMousePress;

@@ -395,13 +395,7 @@ TEST_F(GuiTest, UnreadablePictureIsReportedAndChangesNothing) {
 TEST_F(GuiTest, DroppedPictureLoadsAsIfChosenInTheList) {
     const QString path = WritePicture("four.bmp", FourColours());
     Open();
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(path)});
-    QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form_.get(), &enter);
-    ASSERT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form_.get(), &drop);
+    DropFile(path);
     EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
     EXPECT_EQ(Conversions(), 3);
     EXPECT_EQ(form_->windowTitle(), "Vorbix 1.02 - four.bmp");

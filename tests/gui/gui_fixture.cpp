@@ -1,6 +1,9 @@
 #include "gui_fixture.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QPushButton>
 #include <QFile>
 
@@ -52,6 +55,7 @@ void GuiTest::Open() {
             programSuggested_ = suggested;
             return programAnswer_;
         },
+        [this](QWidget*, const QString&) { return screenFileAnswer_; },
     };
     form_ = std::make_unique<Form1>(pictures_, dialogs);
     form_->SetProgramFolder(MakeFolder("program"));
@@ -74,6 +78,16 @@ void GuiTest::ClickFile(const QString& name) {
     const auto items = list->findItems(name, Qt::MatchExactly);
     ASSERT_EQ(items.size(), 1) << name.toStdString();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(items.first()).center());
+}
+
+void GuiTest::DropFile(const QString& path) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form_.get(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form_.get(), &drop);
 }
 
 QStringList GuiTest::ListedFiles() const {

@@ -45,6 +45,8 @@ protected:
     // Clicks a button, radio button, check box or swatch where a user would.
     void Click(const QString& name, QWidget* window = nullptr);
     void ClickFile(const QString& name);
+    // Drags the file onto the main window and drops it there.
+    void DropFile(const QString& path);
     QStringList ListedFiles() const;
 
     const Session& session() const { return form_->GetSession(); }
@@ -57,6 +59,7 @@ protected:
     QString folderAnswer_;
     QString programAnswer_;     // the "Save TVC program" dialog's answer
     QString programSuggested_;  // the name that dialog was offered
+    QString screenFileAnswer_;  // the "Open screen file" dialog's answer
     std::unique_ptr<Form1> form_;
 };
 

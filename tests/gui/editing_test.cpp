@@ -1,0 +1,103 @@
+#include <QScrollBar>
+
+#include "gui_fixture.h"
+
+namespace vorbix {
+namespace {
+
+QImage Photo() {
+    QImage image(48, 40, QImage::Format_RGB888);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 48; ++x) image.setPixelColor(x, y, QColor(x * 5, (x + y) * 2, y * 6));
+    return image;
+}
+
+class Editing : public GuiTest {
+protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        WritePicture("photo.bmp", Photo());
+        WritePicture("other.bmp", 8, 8, MakeColor(10, 200, 30));
+        Open();
+        ClickFile("photo.bmp");
+    }
+
+    void Type(const QString& box, const QString& text) {
+        auto* edit = Find<QLineEdit>(box);
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+        QTest::keyClick(edit, Qt::Key_Return);
+    }
+
+    void Keys(Qt::KeyboardModifiers modifiers, QWidget* window = nullptr) {
+        QTest::keyClick(window ? window : form_.get(), Qt::Key_Z, modifiers);
+    }
+};
+
+TEST_F(Editing, ATypedValueMovesTheSliderAsADragThereDoes) {
+    for (int n = 1; n <= 4; ++n) {
+        SCOPED_TRACE(n);
+        auto* slider = Find<QScrollBar>(QString("HScroll%1").arg(n));
+        const long before = Conversions();
+        Type(QString("Text%1").arg(n), "73");
+        EXPECT_EQ(slider->value(), 73);
+        EXPECT_EQ(session().SliderValue(n - 1), 73);
+        EXPECT_EQ(Conversions(), before + 1);
+        const Picture typed = session().Pic2(), typedSource = session().Pic5();
+
+        slider->setValue(40);
+        slider->setValue(73);
+        EXPECT_EQ(session().Pic2(), typed);
+        EXPECT_EQ(session().Pic5(), typedSource);
+
+        const long after = Conversions();
+        Type(QString("Text%1").arg(n), "73");  // where the slider stands: no move
+        Type(QString("Text%1").arg(n), "150");  // out of range: not taken
+        EXPECT_EQ(Conversions(), after);
+        EXPECT_EQ(slider->value(), 73);
+    }
+}
+
+TEST_F(Editing, ADoubleClickPutsTheSliderBackTo50AsADragThereDoes) {
+    auto* slider = Find<QScrollBar>("HScroll2");
+    slider->setValue(20);
+    QTest::mouseDClick(slider, Qt::LeftButton, {}, slider->rect().center());
+    EXPECT_EQ(slider->value(), 50);
+    EXPECT_EQ(Find<QLineEdit>("Text2")->text(), "50");
+    const Picture reset = session().Pic2();
+    slider->setValue(20);
+    slider->setValue(50);
+    EXPECT_EQ(session().Pic2(), reset);
+}
+
+TEST_F(Editing, UndoAndRedoKeysStepThroughSwatchMixSetAndCommand2Edits) {
+    Click("Option2_1");
+    const Session start = session();
+    Click("Label1_12");
+    Click("Label2_3");
+    Click("Command7", form_->ChartWindow());  // "All Off"
+    Click("Command6");                        // "Set"
+    Click("Command2");
+    const Session edited = session();
+    ASSERT_NE(edited.Swatch4(3), start.Swatch4(3));
+
+    for (int step = 0; step < 4; ++step) Keys(Qt::ControlModifier, step % 2 ? form_->ChartWindow() : nullptr);
+    EXPECT_EQ(session().TakeEditableParts(true, true), start.TakeEditableParts(true, true));
+    EXPECT_EQ(session().Pic2(), start.Pic2());
+    EXPECT_EQ(Find<Swatch>("Label2_3")->Color(), start.Swatch4(3));
+    EXPECT_TRUE(Find<QLabel>("Status")->toolTip().startsWith("Undone")) << Find<QLabel>("Status")->toolTip().toStdString();
+    Keys(Qt::ControlModifier);
+    EXPECT_EQ(Find<QLabel>("Status")->toolTip(), "Nothing to undo");
+
+    for (int step = 0; step < 4; ++step) Keys(Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(session().TakeEditableParts(true, true), edited.TakeEditableParts(true, true));
+    EXPECT_EQ(session().Pic2(), edited.Pic2());
+
+    ClickFile("other.bmp");  // a load starts afresh
+    Keys(Qt::ControlModifier);
+    EXPECT_EQ(Find<QLabel>("Status")->toolTip(), "Nothing to undo");
+}
+
+}  // namespace
+}  // namespace vorbix

@@ -1,0 +1,119 @@
+#include <QScrollBar>
+
+#include "dither/methods.h"
+#include "gui_fixture.h"
+#include "ui/method_sheet_window.h"
+
+namespace vorbix {
+namespace {
+
+QImage Photo() {
+    QImage image(64, 48, QImage::Format_RGB888);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x) image.setPixelColor(x, y, QColor(x * 4, y * 5, (x * y) % 256));
+    return image;
+}
+
+class SheetTest : public GuiTest {
+protected:
+    // A loaded picture in Graphics 4, an edited swatch, and the noisy method, which moves the
+    // random sequence on.
+    void OpenWorked() {
+        WritePicture("photo.bmp", Photo());
+        Open();
+        ClickFile("photo.bmp");
+        Click("Option2_1");
+        Click("Label1_12");
+        Click("Label2_2");
+        Click("Option1_4");
+    }
+
+    MethodSheetWindow* OpenSheet() {
+        Click("CompareMethods");
+        MethodSheetWindow* sheet = form_->SheetWindow();
+        EXPECT_TRUE(sheet && sheet->isVisible());
+        return sheet;
+    }
+
+    void WaitForRefresh(MethodSheetWindow* sheet) {
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !sheet->RefreshPending(); }, 10000));
+    }
+
+    QPoint TileCentre(MethodSheetWindow* sheet, int method) {
+        const TileBox box = sheet->Layout().PictureBox(method - 1);
+        return {box.left + box.width / 2, box.top + box.height / 2};
+    }
+
+    QStringList Shown() const {
+        QStringList texts;
+        for (const char* name : {"Label6", "Label7", "Label10", "Status"}) texts << form_->findChild<QLabel*>(name)->text();
+        return texts;
+    }
+};
+
+TEST_F(SheetTest, OpensOnCopiesAndLeavesTheMainWindowAsItWas) {
+    OpenWorked();
+    const Session before = session();
+    const QStringList shown = Shown();
+
+    MethodSheetWindow* sheet = OpenSheet();
+    ASSERT_FALSE(sheet->Sheet().Empty());
+    EXPECT_EQ(sheet->Sheet().Width(), sheet->Layout().Width());
+    EXPECT_EQ(session().Pic1(), before.Pic1());
+    EXPECT_EQ(session().Pic5(), before.Pic5());
+    EXPECT_EQ(session().Pic2(), before.Pic2());
+    EXPECT_EQ(session().WorkSurface(TvcMode::Graphics4), before.WorkSurface(TvcMode::Graphics4));
+    EXPECT_TRUE(session().State() == before.State());  // palette, mixes, random position
+    EXPECT_EQ(session().Swatch4(2), before.Swatch4(2));
+    EXPECT_EQ(session().Method(), 4);
+    EXPECT_EQ(Conversions(), before.ConversionCount());
+    EXPECT_EQ(Shown(), shown);
+}
+
+TEST_F(SheetTest, ClickOnATileChoosesItsMethodAsItsOptionButtonWould) {
+    OpenWorked();
+    Session expected = session();
+    expected.Option1_Click(9);
+    MethodSheetWindow* sheet = OpenSheet();
+    QWidget* view = Find("SheetView", sheet);
+    QTest::mouseClick(view, Qt::LeftButton, {}, TileCentre(sheet, 9));
+    EXPECT_EQ(session().Method(), 9);
+    EXPECT_TRUE(Find<QRadioButton>("Option1_9")->isChecked());
+    EXPECT_EQ(Conversions(), expected.ConversionCount());
+    EXPECT_EQ(session().Pic2(), expected.Pic2());
+
+    // The chosen method again: as a click on a selected option button, nothing happens.
+    QTest::mouseClick(view, Qt::LeftButton, {}, TileCentre(sheet, 9));
+    EXPECT_EQ(Conversions(), expected.ConversionCount());
+}
+
+TEST_F(SheetTest, FollowsEveryConversionWhileOpenAndClosesWithTheMainWindow) {
+    OpenWorked();
+    MethodSheetWindow* sheet = OpenSheet();
+    const Picture first = sheet->Sheet();
+
+    Find<QScrollBar>("HScroll1")->setValue(80);
+    EXPECT_TRUE(sheet->RefreshPending());
+    WaitForRefresh(sheet);
+    EXPECT_NE(sheet->Sheet(), first);
+
+    // The framed tile follows the method chosen in the main window.
+    Click("Option1_3");
+    WaitForRefresh(sheet);
+    const Picture& now = sheet->Sheet();
+    for (int method : {3, 4}) {
+        const TileBox tile = sheet->Layout().TileAt(method - 1);
+        EXPECT_EQ(now.Pixel(tile.left, tile.top) != now.Pixel(0, 0), method == 3) << method;
+    }
+
+    sheet->hide();
+    Click("Option1_5");
+    EXPECT_FALSE(sheet->RefreshPending());
+
+    OpenSheet();
+    form_->close();
+    EXPECT_FALSE(sheet->isVisible());
+}
+
+}  // namespace
+}  // namespace vorbix

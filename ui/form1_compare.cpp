@@ -1,0 +1,23 @@
+#include "ui/controls.h"
+#include "ui/form1.h"
+#include "ui/method_sheet_window.h"
+
+namespace vorbix {
+
+void Form1::BuildCompare() {
+    AddButton(this, "CompareMethods", QRect(952, 504, 88, 33), "Compare\nmethods",
+              "Every method on this picture side by side; click one to choose it", [this] { CompareMethods_Click(); });
+}
+
+void Form1::CompareMethods_Click() {
+    if (!sheet_)
+        sheet_ = new MethodSheetWindow(this, session_, [this](int method) {
+            // As a click on the method's option button.
+            option1_[method]->click();
+        });
+    sheet_->show();
+    sheet_->raise();
+    sheet_->activateWindow();
+}
+
+}  // namespace vorbix

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QLineEdit>
+#include <QScrollBar>
+
+namespace vorbix {
+
+// The text box beside a slider takes a whole number 0 to 100; Enter moves the slider there,
+// exactly as dragging it would.
+void TypeIntoSlider(QLineEdit* text, QScrollBar* slider);
+
+// A double-click on the slider moves it to the value, exactly as dragging it there would.
+void ResetOnDoubleClick(QScrollBar* slider, int value);
+
+}  // namespace vorbix
