@@ -1,6 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test.
+# Installs what is missing, builds, and runs every test; then runs them all again in a build
+# with AddressSanitizer and UndefinedBehaviorSanitizer, where any report fails the test.
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/setup.sh build
-QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j2
+QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j2 --timeout 600
+scripts/setup.sh build-asan -DVORBIX_SANITIZE=ON
+ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:strict_string_checks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  QT_QPA_PLATFORM=offscreen ctest --test-dir build-asan --output-on-failure -j2 --timeout 900
