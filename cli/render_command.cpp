@@ -10,9 +10,6 @@ namespace vorbix {
 
 namespace {
 
-constexpr int kShownWidth = 512;
-constexpr int kShownHeight = 480;
-
 // A bare image knows neither its mode nor its palette: both come from the options.
 ScreenFile BareScreen(const CliOptions& options, const std::vector<std::uint8_t>& bytes) {
     ScreenFile file;
@@ -52,10 +49,7 @@ int RenderScreenCommand(const CliOptions& options, QTextStream& err) {
         }
         file = std::get<ScreenFile>(parsed);
     }
-    const Picture shown = RenderScreen(file.mode, file.image, file.registers);
-    Picture enlarged(kShownWidth, kShownHeight);
-    StretchPicture(enlarged, shown, kShownWidth, kShownHeight, 0);
-    if (const QString error = WritePng(options.pictures.first(), enlarged); !error.isEmpty()) {
+    if (const QString error = WritePng(options.pictures.first(), RenderScreenLikeThePreview(file)); !error.isEmpty()) {
         err << "vorbix-cli: " << error << "\n";
         return 1;
     }

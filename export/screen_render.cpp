@@ -17,6 +17,8 @@ constexpr std::size_t kTimFileBytes = kTimHeaderBytes + kScreenBytes;
 constexpr int kShownRows = 240;
 constexpr int kRowBytes = 64;
 constexpr int kColoursListed = 5;
+constexpr int kPreviewWidth = 512;
+constexpr int kPreviewHeight = 480;
 
 // Bits 6, 4, 2, 0 of a 16-colour byte hold its right pixel; one place up, its left pixel.
 constexpr std::uint8_t kRightPixelBits = 0x55;
@@ -98,6 +100,12 @@ Picture RenderScreen(TvcMode mode, const ScreenImage& image, const ColourBytes& 
         }
     }
     return shown;
+}
+
+Picture RenderScreenLikeThePreview(const ScreenFile& file) {
+    Picture enlarged(kPreviewWidth, kPreviewHeight);
+    StretchPicture(enlarged, RenderScreen(file.mode, file.image, file.registers), kPreviewWidth, kPreviewHeight, 0);
+    return enlarged;
 }
 
 std::variant<ScreenFile, std::string> ParseTimBytes(const std::vector<std::uint8_t>& bytes) {

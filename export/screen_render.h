@@ -31,6 +31,9 @@ struct ScreenFile {
     ColourBytes registers{};
 };
 
+// The file as the machine shows it, enlarged to 512 x 480 as the preview shows a conversion.
+Picture RenderScreenLikeThePreview(const ScreenFile& file);
+
 // The bytes of a headed screen file ("TIM", mode byte, colour bytes, image); a message saying
 // what is wrong otherwise.
 std::variant<ScreenFile, std::string> ParseTimBytes(const std::vector<std::uint8_t>& bytes);

@@ -15,7 +15,6 @@ namespace vorbix {
 namespace {
 
 const QString kTitle = "Vorbix 1.02";
-const char* const kModeCaptions[] = {"Graphics 2", "Graphics 4", "Graphics 16"};
 
 ColorValue ColorOf(const QColor& c) { return MakeColor(c.red(), c.green(), c.blue()); }
 

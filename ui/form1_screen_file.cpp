@@ -9,14 +9,6 @@
 
 namespace vorbix {
 
-namespace {
-
-constexpr int kPreviewWidth = 512;
-constexpr int kPreviewHeight = 480;
-const char* const kModeCaptions[] = {"Graphics 2", "Graphics 4", "Graphics 16"};
-
-}  // namespace
-
 void Form1::BuildScreenFile() {
     AddButton(this, "OpenScreenFile", QRect(952, 544, 88, 33), "Open\nscreen file",
               "Show a screen.tim in the preview the way the TVC shows it (also by dropping it here)",
@@ -35,8 +27,7 @@ void Form1::OpenScreenFile(const QString& path) {
     if (const auto* problem = std::get_if<std::string>(&parsed))
         return ReportError(path + ": " + QString::fromStdString(*problem));
     const ScreenFile& file = std::get<ScreenFile>(parsed);
-    screenShown_ = Picture(kPreviewWidth, kPreviewHeight);
-    StretchPicture(screenShown_, RenderScreen(file.mode, file.image, file.registers), kPreviewWidth, kPreviewHeight, 0);
+    screenShown_ = RenderScreenLikeThePreview(file);
     pic2_->Show(&screenShown_);
     SetStatus(QString("%1 (%2) as the TVC shows it; the next conversion replaces it")
                   .arg(QFileInfo(path).fileName(), kModeCaptions[static_cast<int>(file.mode)]));

@@ -13,7 +13,6 @@ namespace vorbix {
 namespace {
 
 constexpr int kQuietMs = 150;
-const char* const kModeCaptions[] = {"Graphics 2", "Graphics 4", "Graphics 16"};
 const int kScales[] = {1, 2, 4};
 
 }  // namespace
