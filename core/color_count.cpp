@@ -55,7 +55,8 @@ int CountSmall(const Picture& picture) {
 
 int CountColors(const Picture& picture) {
     const std::size_t pixels = static_cast<std::size_t>(picture.Width()) * picture.Height();
-    if (pixels < kColorWords) return CountSmall(picture);
+    // Clearing word by word pays off while the picture is small next to the table.
+    if (pixels < kColorWords / 2) return CountSmall(picture);
     // One bit per 24-bit colour; each band marks its own table, the tables are merged at the end.
     std::vector<std::vector<std::uint64_t>> bands;
     int freshInBand = 0;
