@@ -1,6 +1,7 @@
 #include "dither/ordered.h"
 
 #include <cmath>
+#include <vector>
 
 #include "core/pixel_buffer.h"
 
@@ -98,16 +99,21 @@ void ScreenCells(PixelBuffer& buffer, const CellScreen& screen) {
 // that decides the three channels at every step.
 void ScreenPhases(PixelBuffer& buffer, const PhaseScreen& screen) {
     const int n = screen.size;
+    // Each entry's decision for every value, worked out once per call.
+    std::vector<std::uint8_t> decided(static_cast<std::size_t>(n) * n * 256);
+    for (int e = 0; e < n * n; ++e)
+        for (int value = 0; value < 256; ++value) decided[e * 256 + value] = screen.lights(value, screen.entries[e]) ? 255 : 0;
     for (int c = 0; c < 3; ++c) {
         int row = 0;
         int column = 0;
         for (int y = screen.first; y <= buffer.pictureHeight + screen.beyondPicture; ++y) {
-            for (int x = screen.first; x <= buffer.pictureWidth + screen.beyondPicture; ++x) {
-                std::uint8_t& value = buffer.At(x, y)[c];
-                value = screen.lights(value, screen.entries[row * n + column]) ? 255 : 0;
-                column = (column + 1) % n;
+            const std::uint8_t* rowDecisions = decided.data() + static_cast<std::size_t>(row) * n * 256;
+            std::uint8_t* value = buffer.At(screen.first, y) + c;
+            for (int x = screen.first; x <= buffer.pictureWidth + screen.beyondPicture; ++x, value += 3) {
+                *value = rowDecisions[column * 256 + *value];
+                if (++column == n) column = 0;
             }
-            row = (row + 1) % n;
+            if (++row == n) row = 0;
         }
     }
 }
