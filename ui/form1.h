@@ -24,7 +24,7 @@ class MethodSheetWindow;
 // The main window "Vorbix 1.02". Every handler forwards to the one session and then shows its
 // state; the window holds no picture logic. The handlers live in files by concern: form1.cpp
 // (window, mode and method, commands), form1_files.cpp, form1_sliders.cpp, form1_swatches.cpp,
-// form1_inspector.cpp, form1_save.cpp.
+// form1_magnifiers.cpp, form1_save.cpp.
 class Form1 : public QWidget {
 public:
     Form1(const QString& folder, Form1Dialogs dialogs = StandardDialogs());
