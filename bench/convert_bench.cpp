@@ -19,6 +19,10 @@ namespace {
 constexpr int kBigWidth = 6000;
 constexpr int kBigHeight = 4000;
 
+void SaveJpeg(const Picture& photo, const QString& path) {
+    QImage(photo.Data(), photo.Width(), photo.Height(), photo.Width() * 3, QImage::Format_BGR888).save(path, "JPEG", 90);
+}
+
 const Picture& BigPhoto() {
     static const Picture photo = PhotoLikePicture(kBigWidth, kBigHeight);
     return photo;
@@ -27,10 +31,8 @@ const Picture& BigPhoto() {
 const QString& BigJpeg() {
     static QTemporaryDir dir;
     static const QString path = [] {
-        const Picture& photo = BigPhoto();
-        QImage image(photo.Data(), photo.Width(), photo.Height(), photo.Width() * 3, QImage::Format_BGR888);
         const QString file = dir.filePath("big.jpg");
-        image.save(file, "JPEG", 90);
+        SaveJpeg(BigPhoto(), file);
         return file;
     }();
     return path;
@@ -86,10 +88,8 @@ void BM_CliBatch(benchmark::State& bench) {
     static const QStringList photos = [] {
         QStringList files;
         for (int i = 0; i < 100; ++i) {
-            const Picture photo = PhotoLikePicture(800 + i, 600);
-            QImage image(photo.Data(), photo.Width(), photo.Height(), photo.Width() * 3, QImage::Format_BGR888);
             files.append(dir.filePath(QString("photo%1.jpg").arg(i)));
-            image.save(files.back(), "JPEG", 90);
+            SaveJpeg(PhotoLikePicture(800 + i, 600), files.back());
         }
         return files;
     }();

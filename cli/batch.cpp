@@ -81,8 +81,11 @@ PictureOutcome ConvertPicture(const CliOptions& options, const QString& input, c
     session.File2_Click(decoded.picture);
     for (int slider = 0; slider < kSliderCount; ++slider) {
         if (!options.sliders[slider]) continue;
-        session.HScroll_Change(slider, *options.sliders[slider]);
-        if (session.SliderValue(slider) == *options.sliders[slider]) session.HScroll_Scroll(slider);
+        // The handler runs once, whether or not the slider moves.
+        if (session.SliderValue(slider) != *options.sliders[slider])
+            session.HScroll_Change(slider, *options.sliders[slider]);
+        else
+            session.HScroll_Scroll(slider);
         session.Command6_Click();
     }
     if (auto error = session.SaveTo(names.bmp.toStdString(), names.bin.toStdString(), names.tim.toStdString())) {

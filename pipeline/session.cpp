@@ -95,11 +95,16 @@ void Session::RunMethod(Picture& surface) {
     method.run(surface, surface, state_);
 }
 
-void Session::ConvertMode(Picture& surface, const ColorValue* swatches, int swatchCount) {
+// With "Resize" the whole source fills the destination; without it the source is copied at its own size.
+void Session::ScaleInto(Picture& destination, const Picture& source, int smooth) const {
     if (resize_)
-        StretchPicture(surface, pic5_, surface.Width(), surface.Height(), 1);
+        StretchPicture(destination, source, destination.Width(), destination.Height(), smooth);
     else
-        StretchPicture(surface, pic5_, pic5_.Width(), pic5_.Height(), 1);
+        StretchPicture(destination, source, source.Width(), source.Height(), smooth);
+}
+
+void Session::ConvertMode(Picture& surface, const ColorValue* swatches, int swatchCount) {
+    ScaleInto(surface, pic5_, 1);
     SwatchPalette(state_, swatches, swatchCount);
     if (method_ == kPatternTvc) {
         BuildPatternPalette(state_);
@@ -113,10 +118,7 @@ void Session::ConvertMode(Picture& surface, const ColorValue* swatches, int swat
 
 void Session::ConvertGraphics16() {
     if (method_ != kPatternTvc) state_.paletteColors = DefaultPalette16();
-    if (resize_)
-        StretchPicture(tvc16_, pic5_, tvc16_.Width(), tvc16_.Height(), 1);
-    else
-        StretchPicture(tvc16_, pic5_, pic5_.Width(), pic5_.Height(), 1);
+    ScaleInto(tvc16_, pic5_, 1);
     if (method_ == kPatternTvc) {
         if (state_.paletteColors.size() != kMixCount) BuildPatternPalette(state_);
         if (autoPalette_) AutoSelectPatterns(state_, tvc16_);
@@ -142,10 +144,7 @@ void Session::Command1_Click() {
             ConvertGraphics16();
             break;
     }
-    if (resize_)
-        StretchPicture(pic2_, *surface, pic2_.Width(), pic2_.Height(), 0);
-    else
-        StretchPicture(pic2_, *surface, surface->Width(), surface->Height(), 0);
+    ScaleInto(pic2_, *surface, 0);
     // With "Resize" the preview is a whole-block enlargement of the surface: same colours, fewer pixels.
     label7_ = CountColors(resize_ ? *surface : pic2_);
     label10_ = stopwatch_.ElapsedMs();

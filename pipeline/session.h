@@ -132,6 +132,7 @@ public:
     void PutEditableParts(const EditableParts& parts);
 
 private:
+    void ScaleInto(Picture& destination, const Picture& source, int smooth) const;
     void ConvertMode(Picture& surface, const ColorValue* swatches, int swatchCount);
     void ConvertGraphics16();
     void RunMethod(Picture& surface);
