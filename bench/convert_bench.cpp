@@ -10,8 +10,8 @@
 #include "bench/photo.h"
 #include "core/color_count.h"
 #include "dither/methods.h"
+#include "io/picture_decode.h"
 #include "pipeline/session.h"
-#include "ui/picture_file.h"
 
 namespace vorbix {
 namespace {
@@ -43,22 +43,22 @@ void BM_Convert(benchmark::State& bench) {
     const int mode = static_cast<int>(bench.range(0));
     const int method = static_cast<int>(bench.range(1));
     Session session;
-    session.File2_Click(PhotoLikePicture(512, 480));
-    session.Option2_Click(mode);
-    session.Option1_Click(method);
-    for (auto _ : bench) session.Command1_Click();
-    bench.SetLabel(std::string(MethodByIndex(method).caption));
+    session.Load(PhotoLikePicture(512, 480));
+    session.ChooseMode(static_cast<TvcMode>(mode));
+    session.ChooseMethod(method);
+    for (auto _ : bench) session.Reconvert();
+    bench.SetLabel(std::string(MethodNumbered(method).caption));
 }
 BENCHMARK(BM_Convert)->ArgsProduct({{0, 1, 2}, benchmark::CreateDenseRange(1, kMethodCount, 1)})->Unit(benchmark::kMillisecond);
 
 // A slider handler with a 24-megapixel picture loaded: rebuild the view, adjust, convert.
 void BM_SliderMove(benchmark::State& bench) {
-    const int slider = static_cast<int>(bench.range(0));
+    const Slider slider = static_cast<Slider>(bench.range(0));
     Session session;
-    session.File2_Click(BigPhoto());
+    session.Load(BigPhoto());
     int value = 30;
     for (auto _ : bench) {
-        session.HScroll_Change(slider, value);
+        session.MoveSlider(slider, value);
         value = value == 30 ? 70 : 30;
     }
 }
@@ -66,12 +66,11 @@ BENCHMARK(BM_SliderMove)->DenseRange(0, kSliderCount - 1)->Unit(benchmark::kMill
 
 // Choosing a 24-megapixel JPEG in the file list: decode, scale, count, three conversions.
 void BM_LoadBigJpeg(benchmark::State& bench) {
-    const QString path = BigJpeg();
+    const std::string path = BigJpeg().toStdString();
     for (auto _ : bench) {
         Session session;
-        DecodedPicture decoded = DecodePictureFile(path);
-        session.File2_Click(decoded.picture);
-        benchmark::DoNotOptimize(session.ResultColors());
+        session.Load(ReadPicture(path).Value());
+        benchmark::DoNotOptimize(session.ResultColours());
     }
 }
 BENCHMARK(BM_LoadBigJpeg)->Unit(benchmark::kMillisecond)->Iterations(5);

@@ -1,6 +1,7 @@
 #include "cli/batch.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -10,24 +11,19 @@
 #include <thread>
 
 #include "dither/methods.h"
-#include "cli/png_output.h"
-#include "export/bmp_file.h"
-#include "export/screen_render.h"
+#include "draw/sheet.h"
+#include "io/bmp_file.h"
+#include "io/picture_decode.h"
+#include "io/png_file.h"
 #include "pipeline/method_sheet.h"
-#include "ui/picture_file.h"
+#include "pipeline/save_check.h"
 
 namespace vorbix {
 
 namespace {
 
-int ModeNumber(TvcMode mode) {
-    switch (mode) {
-        case TvcMode::Graphics2: return 2;
-        case TvcMode::Graphics4: return 4;
-        case TvcMode::Graphics16: break;
-    }
-    return 16;
-}
+std::string Local(const QString& path) { return QFile::encodeName(path).toStdString(); }
+QString Text(const Error& error) { return QString::fromStdString(error.text); }
 
 QString CanonicalOrAbsolute(const QString& path) {
     const QFileInfo info(path);
@@ -67,61 +63,55 @@ std::vector<OutputNames> PlanOutputs(const CliOptions& options) {
 
 PictureOutcome ConvertPicture(const CliOptions& options, const QString& input, const OutputNames& names) {
     PictureOutcome outcome{input, {}, 0, 0, {}, {}};
-    DecodedPicture decoded = DecodePictureFile(input);
-    if (!decoded.Ok()) {
-        outcome.error = decoded.error;
+    const Result<Picture> decoded = ReadPicture(Local(input));
+    if (!decoded) {
+        outcome.error = Text(decoded.Failure());
         return outcome;
     }
     Session session;
     session.SetResize(options.resize);
-    session.Option2_Click(static_cast<int>(options.mode));
-    session.Option1_Click(options.method);
-    for (int i = 0; i < 2; ++i) session.SetSwatch2(i, options.palette2[i]);
-    for (int i = 0; i < 4; ++i) session.SetSwatch4(i, options.palette4[i]);
-    session.File2_Click(decoded.picture);
-    for (int slider = 0; slider < kSliderCount; ++slider) {
-        if (!options.sliders[slider]) continue;
-        // The handler runs once, whether or not the slider moves.
-        if (session.SliderValue(slider) != *options.sliders[slider])
-            session.HScroll_Change(slider, *options.sliders[slider]);
+    session.ChooseMode(options.mode);
+    session.ChooseMethod(options.method);
+    for (int i = 0; i < 2; ++i) session.SetSwatchColour(TvcMode::Graphics2, i, options.palette2[i]);
+    for (int i = 0; i < 4; ++i) session.SetSwatchColour(TvcMode::Graphics4, i, options.palette4[i]);
+    session.Load(decoded.Value());
+    for (int n = 0; n < kSliderCount; ++n) {
+        if (!options.sliders[n]) continue;
+        const Slider slider = static_cast<Slider>(n);
+        // The adjustment runs once, whether or not the slider moves.
+        if (session.SliderValue(slider) != *options.sliders[n])
+            session.MoveSlider(slider, *options.sliders[n]);
         else
-            session.HScroll_Scroll(slider);
-        session.Command6_Click();
+            session.ApplySlider(slider);
+        session.Commit();
     }
-    if (auto error = session.SaveTo(names.bmp.toStdString(), names.bin.toStdString(), names.tim.toStdString())) {
-        outcome.error = QString::fromStdString(*error);
+    auto fail = [&](const Error& error) {
+        outcome.error = Text(error);
         return outcome;
-    }
+    };
+    if (Status saved = session.Save({Local(names.bmp), Local(names.bin), Local(names.tim)}); !saved)
+        return fail(saved.Failure());
     outcome.files = {names.bmp, names.bin, names.tim};
     const TvcMode mode = options.mode;
-    if (auto shown = CheckShownScreen(names.tim.toStdString(), mode, session.WorkSurface(mode), session.State().paletteColors))
+    if (auto shown = CheckShownScreen(Local(names.tim), mode, session.Surface(mode), session.PaletteInUse()))
         outcome.warnings.append(QString::fromStdString(*shown));
     if (!names.work.isEmpty()) {
-        if (auto error = WriteBmp24(names.work.toStdString(), session.WorkSurface(options.mode))) {
-            outcome.error = QString::fromStdString(*error);
-            return outcome;
-        }
+        if (Status written = WriteBmp24(Local(names.work), session.Surface(mode)); !written) return fail(written.Failure());
         outcome.files.append(names.work);
     }
     if (!names.cas.isEmpty()) {
-        const SaveReport report = session.SaveProgram(names.cas.toStdString());
-        if (report.error) {
-            outcome.error = QString::fromStdString(*report.error);
-            return outcome;
-        }
-        if (report.warning) outcome.warnings.append(names.cas + ": " + QString::fromStdString(*report.warning));
+        const Result<Warning> written = session.SaveProgram(Local(names.cas));
+        if (!written) return fail(written.Failure());
+        if (written.Value()) outcome.warnings.append(names.cas + ": " + QString::fromStdString(*written.Value()));
         outcome.files.append(names.cas);
     }
     if (!names.sheet.isEmpty()) {
         const Picture sheet = ComposeSheet(ConvertWithEveryMethod(session), SheetLayout(options.sheetScale), options.method);
-        if (const QString error = WritePng(names.sheet, sheet); !error.isEmpty()) {
-            outcome.error = error;
-            return outcome;
-        }
+        if (Status written = WritePng(Local(names.sheet), sheet); !written) return fail(written.Failure());
         outcome.files.append(names.sheet);
     }
-    outcome.colours = session.ResultColors();
-    outcome.milliseconds = session.LastMilliseconds();
+    outcome.colours = session.ResultColours();
+    outcome.milliseconds = session.Milliseconds();
     return outcome;
 }
 
@@ -156,9 +146,9 @@ std::vector<PictureOutcome> ConvertAll(const CliOptions& options, int threads) {
 QString OutcomeJson(const CliOptions& options, const PictureOutcome& outcome) {
     QJsonObject object;
     object["input"] = outcome.input;
-    object["mode"] = ModeNumber(options.mode);
-    object["method"] = QString::fromUtf8(MethodByIndex(options.method).caption.data(),
-                                         static_cast<int>(MethodByIndex(options.method).caption.size()));
+    object["mode"] = ModeOf(options.mode).number;
+    const std::string_view caption = MethodNumbered(options.method).caption;
+    object["method"] = QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
     object["colours"] = outcome.colours;
     object["milliseconds"] = outcome.milliseconds;
     object["files"] = QJsonArray::fromStringList(outcome.files);

@@ -69,10 +69,11 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
 
     CliOptions options;
     const QString modeText = parser.value(mode);
-    if (modeText == "2") options.mode = TvcMode::Graphics2;
-    else if (modeText == "4") options.mode = TvcMode::Graphics4;
-    else if (modeText == "16") options.mode = TvcMode::Graphics16;
-    else return UsageError("--mode must be 2, 4 or 16, not \"" + modeText + "\"");
+    bool modeIsNumber = false;
+    const std::optional<TvcMode> chosenMode = ModeWithNumber(modeText.toInt(&modeIsNumber));
+    if (!modeIsNumber || !chosenMode || modeText != QString::number(ModeOf(*chosenMode).number))
+        return UsageError("--mode must be 2, 4 or 16, not \"" + modeText + "\"");
+    options.mode = *chosenMode;
 
     const auto found = FindMethod(parser.value(method).toStdString());
     if (!found) return UsageError("unknown method \"" + parser.value(method) + "\": give 1..17 or a caption such as \"Floyd\"");

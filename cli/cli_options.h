@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "core/picture.h"
-#include "export/screen_file.h"
+#include "core/tvc.h"
 #include "pipeline/session.h"
 
 namespace vorbix {
@@ -15,9 +15,8 @@ struct CliOptions {
     TvcMode mode = TvcMode::Graphics16;
     int method = 17;
     bool resize = true;
-    std::array<ColorValue, 2> palette2{MakeColor(0, 0, 0), MakeColor(255, 255, 255)};
-    std::array<ColorValue, 4> palette4{MakeColor(0, 0, 0), MakeColor(255, 255, 255), MakeColor(0, 0, 255),
-                                       MakeColor(255, 0, 0)};
+    std::array<ColorValue, 2> palette2 = kDefaultSwatches2;
+    std::array<ColorValue, 4> palette4 = kDefaultSwatches4;
     std::array<std::optional<int>, kSliderCount> sliders;
     QString outDir = ".";
     QString work;

@@ -2,9 +2,9 @@
 
 #include <QFile>
 
-#include "cli/png_output.h"
-#include "export/cas_file.h"
-#include "export/screen_render.h"
+#include "draw/screen_render.h"
+#include "io/png_file.h"
+#include "io/screen_file.h"
 
 namespace vorbix {
 
@@ -28,18 +28,18 @@ ScreenFile BareScreen(const CliOptions& options, const std::vector<std::uint8_t>
 
 int RenderScreenCommand(const CliOptions& options, QTextStream& err) {
     const auto bytes = ReadScreenFileBytes(QFile::encodeName(options.render).toStdString());
-    if (const auto* problem = std::get_if<std::string>(&bytes)) {
-        err << "vorbix-cli: " << QString::fromStdString(*problem) << "\n";
+    if (!bytes) {
+        err << "vorbix-cli: " << QString::fromStdString(bytes.Failure().text) << "\n";
         return 1;
     }
-    const auto& content = std::get<std::vector<std::uint8_t>>(bytes);
+    const std::vector<std::uint8_t>& content = bytes.Value();
     ScreenFile file;
     if (content.size() == static_cast<std::size_t>(kScreenBytes)) {
         file = BareScreen(options, content);
     } else {
         const auto parsed = ParseTimBytes(content);
-        if (const auto* problem = std::get_if<std::string>(&parsed)) {
-            err << "vorbix-cli: " << options.render << ": " << QString::fromStdString(*problem) << "\n";
+        if (!parsed) {
+            err << "vorbix-cli: " << options.render << ": " << QString::fromStdString(parsed.Failure().text) << "\n";
             return 1;
         }
         if (options.layoutGiven) {
@@ -47,10 +47,11 @@ int RenderScreenCommand(const CliOptions& options, QTextStream& err) {
                 << " carries its own mode and palette; --mode, --palette2 and --palette4 are for a bare screen image\n";
             return 2;
         }
-        file = std::get<ScreenFile>(parsed);
+        file = parsed.Value();
     }
-    if (const QString error = WritePng(options.pictures.first(), RenderScreenLikeThePreview(file)); !error.isEmpty()) {
-        err << "vorbix-cli: " << error << "\n";
+    const Picture shown = RenderScreenLikeThePreview(file.mode, file.image, file.registers);
+    if (Status written = WritePng(QFile::encodeName(options.pictures.first()).toStdString(), shown); !written) {
+        err << "vorbix-cli: " << QString::fromStdString(written.Failure().text) << "\n";
         return 1;
     }
     return 0;

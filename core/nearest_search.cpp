@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <deque>
+#include <mutex>
 
 namespace vorbix {
 
@@ -86,6 +88,23 @@ int NearestColorSearch::CellIndex(int red, int green, int blue) const {
         }
     }
     return bestIndex;
+}
+
+std::shared_ptr<const NearestColorSearch> SharedSearch(const Palette& palette, const std::vector<std::uint8_t>& skip) {
+    // A handful covers the palettes one document switches between (swatches, 16 colours, mixes).
+    constexpr std::size_t kKept = 8;
+    static std::mutex mutex;
+    static std::deque<std::shared_ptr<const NearestColorSearch>> kept;
+    {
+        const std::lock_guard lock(mutex);
+        for (const auto& search : kept)
+            if (search->Serves(palette, skip)) return search;
+    }
+    auto made = std::make_shared<const NearestColorSearch>(palette, skip);
+    const std::lock_guard lock(mutex);
+    kept.push_front(made);
+    if (kept.size() > kKept) kept.pop_back();
+    return made;
 }
 
 void SnapToPalette(Picture& destination, const Picture& source, const NearestColorSearch& palette) {

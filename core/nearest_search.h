@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "core/palette.h"
@@ -14,9 +15,7 @@ namespace vorbix {
 class NearestColorSearch {
 public:
     // skip[i] != 0 keeps entry i out of every match; an empty skip list keeps every entry.
-    NearestColorSearch(const Palette& palette, const std::vector<std::uint8_t>& skip);
-    // A search over a whole palette; converts implicitly so a palette can be passed where a search is asked.
-    NearestColorSearch(const Palette& palette) : NearestColorSearch(palette, {}) {}
+    explicit NearestColorSearch(const Palette& palette, const std::vector<std::uint8_t>& skip = {});
 
     // 0 when the palette is empty or every entry is skipped.
     int Index(int red, int green, int blue) const {
@@ -49,6 +48,11 @@ private:
     std::vector<std::uint32_t> cellStart_;  // candidates of cell c: [cellStart_[c], cellStart_[c + 1])
     std::vector<std::uint16_t> candidates_;
 };
+
+// The search for a palette and skip list, built once and shared while they stay the same: a
+// conversion asks for the same few palettes again and again, and a grid takes longer to build
+// than a small picture takes to convert. Safe to call from several threads.
+std::shared_ptr<const NearestColorSearch> SharedSearch(const Palette& palette, const std::vector<std::uint8_t>& skip = {});
 
 // Remembers a search's answers for the colours met during one walk over a picture, where the same
 // colours come again and again (a dithered picture holds a handful).

@@ -25,14 +25,9 @@ constexpr ColorValue ColorOfEntry(const PaletteEntry& e) { return MakeColor(e.re
 
 using Palette = std::vector<PaletteEntry>;
 
-Palette DefaultPalette2();
-Palette DefaultPalette4();
-// The TVC's 16 fixed colours; index 8 (intensity alone) is black like index 0.
-Palette DefaultPalette16();
-
-// Lowest index at the smallest squared RGB distance; an exact match ends the search.
-// An empty palette answers 0.
-// The rule over the entries that admit(i) lets take part; 0 when none does.
+// The nearest-colour rule: the lowest index at the smallest squared RGB distance, over the
+// entries that admit(i) lets take part; an exact match ends the search. 0 when none takes part
+// (an empty palette too).
 template <typename Admit>
 int NearestAdmittedIndex(const Palette& palette, int red, int green, int blue, Admit admit) {
     std::int32_t best = 999999999;
@@ -54,7 +49,5 @@ int NearestAdmittedIndex(const Palette& palette, int red, int green, int blue, A
 inline int NearestColorIndex(const Palette& palette, int red, int green, int blue) {
     return NearestAdmittedIndex(palette, red, green, blue, [](int) { return true; });
 }
-PaletteEntry NearestColor(const Palette& palette, int red, int green, int blue);
-
 
 }  // namespace vorbix

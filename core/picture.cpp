@@ -190,6 +190,36 @@ void StretchAveraging(Picture& dst, const Picture& src, int width, int height) {
 
 }  // namespace
 
+void StretchPicturePlain(Picture& destination, const Picture& source, int width, int height, int smooth) {
+    if (width <= 0 || height <= 0 || source.Empty() || destination.Empty()) return;
+    const Picture src = source;
+    const bool averaging = smooth == 1 && (width != src.Width() || height != src.Height());
+    const std::int64_t sw = src.Width(), sh = src.Height();
+    // Overlap of [a0, a1) and [b0, b1), in units of 1/width or 1/height of a source pixel.
+    auto overlap = [](std::int64_t a0, std::int64_t a1, std::int64_t b0, std::int64_t b1) {
+        return std::max<std::int64_t>(0, std::min(a1, b1) - std::max(a0, b0));
+    };
+    for (int y = 0; y < std::min(height, destination.Height()); ++y)
+        for (int x = 0; x < std::min(width, destination.Width()); ++x) {
+            if (!averaging) {
+                destination.SetPixel(x, y, src.Pixel(static_cast<int>(x * sw / width), static_cast<int>(y * sh / height)));
+                continue;
+            }
+            std::uint64_t sum[3] = {0, 0, 0};
+            for (std::int64_t sy = y * sh / height; sy < sh && sy * height < (y + 1) * sh; ++sy)
+                for (std::int64_t sx = x * sw / width; sx < sw && sx * width < (x + 1) * sw; ++sx) {
+                    const std::uint64_t weight = static_cast<std::uint64_t>(
+                        overlap(x * sw, (x + 1) * sw, sx * width, (sx + 1) * width) *
+                        overlap(y * sh, (y + 1) * sh, sy * height, (sy + 1) * height));
+                    const std::uint8_t* p = src.Row(static_cast<int>(sy)) + sx * 3;
+                    for (int c = 0; c < 3; ++c) sum[c] += p[c] * weight;
+                }
+            const std::uint64_t area = static_cast<std::uint64_t>(sw * sh);
+            std::uint8_t* d = destination.Row(y) + x * 3;
+            for (int c = 0; c < 3; ++c) d[c] = static_cast<std::uint8_t>((sum[c] + area / 2) / area);
+        }
+}
+
 void StretchPicture(Picture& destination, const Picture& source, int width, int height, int smooth) {
     if (width <= 0 || height <= 0 || source.Empty() || destination.Empty()) return;
     if (&destination == &source) {

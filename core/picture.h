@@ -52,4 +52,10 @@ private:
 // map onto it; otherwise each takes the source pixel its position falls on.
 void StretchPicture(Picture& destination, const Picture& source, int width, int height, int smooth);
 
+// The same rule written out plainly, one destination pixel at a time: destination cell d spans
+// source positions [d * S / D, (d + 1) * S / D), each source pixel weighs by its overlap, and the
+// weighted sum is divided by the cell's area, rounded half up. StretchPicture must agree with it
+// byte for byte; it is there to state the rule and to test the fast paths against.
+void StretchPicturePlain(Picture& destination, const Picture& source, int width, int height, int smooth);
+
 }  // namespace vorbix

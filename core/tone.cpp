@@ -31,9 +31,9 @@ void AdjustBrightness(Picture& destination, const Picture& source, int value) {
     ApplyTable(destination, source, table);
 }
 
-void AdjustGamma(Picture& destination, const Picture& source, float& value) {
-    value += 1;
-    const double g = static_cast<float>(value / 50.0);
+void AdjustGamma(Picture& destination, const Picture& source, int value) {
+    const float shifted = static_cast<float>(value) + 1;
+    const double g = static_cast<float>(shifted / 50.0);
     ChannelTable table;
     for (int i = 0; i < 256; ++i) table[i] = ClampByte(RoundHalfEven(255.0 * std::pow(i / 255.0, 1.0 / g)));
     ApplyTable(destination, source, table);

@@ -14,9 +14,9 @@ constexpr DiffusionTap kAtkinsonTaps[] = {{1, 0, 1}, {2, 0, 1}, {-1, 1, 1}, {0, 
 constexpr DiffusionTap kFloydTaps[] = {{1, 0, 7}, {-1, 1, 3}, {0, 1, 5}, {1, 1, 1}};
 constexpr DiffusionTap kSierraTaps[] = {{1, 0, 5},  {2, 0, 3},  {-2, 1, 2}, {-1, 1, 4}, {0, 1, 5},
                                         {1, 1, 4},  {2, 1, 2},  {-1, 2, 2}, {0, 2, 3},  {1, 2, 2}};
-constexpr DiffusionTap kBurklesTaps[] = {{1, 0, 8}, {2, 0, 4}, {-2, 1, 2}, {-1, 1, 4},
+constexpr DiffusionTap kBurkesTaps[] = {{1, 0, 8}, {2, 0, 4}, {-2, 1, 2}, {-1, 1, 4},
                                          {0, 1, 8}, {1, 1, 4}, {2, 1, 2}};
-constexpr DiffusionTap kStuckyTaps[] = {{1, 0, 8},  {2, 0, 4},  {-2, 1, 2}, {-1, 1, 4}, {0, 1, 8}, {1, 1, 4},
+constexpr DiffusionTap kStuckiTaps[] = {{1, 0, 8},  {2, 0, 4},  {-2, 1, 2}, {-1, 1, 4}, {0, 1, 8}, {1, 1, 4},
                                         {2, 1, 2},  {-2, 2, 1}, {-1, 2, 2}, {0, 2, 4},  {1, 2, 2}, {2, 2, 1}};
 constexpr DiffusionTap kJarvisTaps[] = {{1, 0, 7},  {2, 0, 5},  {-2, 1, 3}, {-1, 1, 5}, {0, 1, 7}, {1, 1, 5},
                                         {2, 1, 3},  {-2, 2, 1}, {-1, 2, 3}, {0, 2, 5},  {1, 2, 3}, {2, 2, 1}};
@@ -29,8 +29,8 @@ constexpr DiffusionTap kSierra2RowTaps[] = {{1, 0, 4}, {2, 0, 3}, {-2, 1, 1}, {-
 const DiffusionKernel kAtkinsonKernel{8, 2, MarginFill::Black, kAtkinsonTaps};
 const DiffusionKernel kFloydKernel{16, 2, MarginFill::Filled, kFloydTaps};
 const DiffusionKernel kSierraKernel{32, 4, MarginFill::Filled, kSierraTaps};
-const DiffusionKernel kBurklesKernel{32, 2, MarginFill::Filled, kBurklesTaps};
-const DiffusionKernel kStuckyKernel{42, 4, MarginFill::Filled, kStuckyTaps};
+const DiffusionKernel kBurkesKernel{32, 2, MarginFill::Filled, kBurkesTaps};
+const DiffusionKernel kStuckiKernel{42, 4, MarginFill::Filled, kStuckiTaps};
 const DiffusionKernel kJarvisKernel{48, 4, MarginFill::Filled, kJarvisTaps};
 const DiffusionKernel kSierraLiteKernel{4, 2, MarginFill::Filled, kSierraLiteTaps};
 const DiffusionKernel kSierra2RowKernel{16, 2, MarginFill::Filled, kSierra2RowTaps};
@@ -103,20 +103,29 @@ void DiffuseErrors(PixelBuffer& buffer, const DiffusionKernel& kernel, const Nea
     FromLanes(lanes, buffer);
 }
 
-void DitherDiffusion(Picture& destination, const Picture& source, const NearestColorSearch& palette,
-                     const DiffusionKernel& kernel) {
-    PixelBuffer buffer = ReadFramed(source, 4, kernel.margin);
-    DiffuseErrors(buffer, kernel, palette);
-    WriteFramed(destination, buffer);
+void DiffuseErrorsPlain(PixelBuffer& buffer, const DiffusionKernel& kernel, const NearestColorSearch& palette) {
+    const std::size_t first = static_cast<std::size_t>(kernel.firstRow) * buffer.bufferWidth;
+    const std::size_t end = static_cast<std::size_t>(buffer.rows - kernel.firstRow) * buffer.bufferWidth;
+    for (std::size_t i = first; i < end; ++i) {
+        std::uint8_t* p = buffer.bytes.data() + 3 * i;
+        const PaletteEntry match = palette.Nearest(p[2], p[1], p[0]);
+        const int matched[3] = {match.blue, match.green, match.red};
+        for (int c = 0; c < 3; ++c) {
+            const int share = (p[c] - matched[c]) / kernel.divisor;
+            p[c] = static_cast<std::uint8_t>(matched[c]);
+            for (const DiffusionTap& tap : kernel.taps) {
+                const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(i) + tap.dy * buffer.bufferWidth + tap.dx;
+                std::uint8_t& target = buffer.bytes[3 * at + c];
+                target = static_cast<std::uint8_t>(std::clamp(target + share * tap.weight, 0, 255));
+            }
+        }
+    }
 }
 
-void DitherAtkinson(Picture& d, const Picture& s, const NearestColorSearch& p) { DitherDiffusion(d, s, p, kAtkinsonKernel); }
-void DitherFloyd(Picture& d, const Picture& s, const NearestColorSearch& p) { DitherDiffusion(d, s, p, kFloydKernel); }
-void DitherSierra(Picture& d, const Picture& s, const NearestColorSearch& p) { DitherDiffusion(d, s, p, kSierraKernel); }
-void DitherBurkles(Picture& d, const Picture& s, const NearestColorSearch& p) { DitherDiffusion(d, s, p, kBurklesKernel); }
-void DitherStucky(Picture& d, const Picture& s, const NearestColorSearch& p) { DitherDiffusion(d, s, p, kStuckyKernel); }
-void DitherJarvis(Picture& d, const Picture& s, const NearestColorSearch& p) { DitherDiffusion(d, s, p, kJarvisKernel); }
-void DitherSierraLite(Picture& d, const Picture& s, const NearestColorSearch& p) { DitherDiffusion(d, s, p, kSierraLiteKernel); }
-void DitherSierra2Row(Picture& d, const Picture& s, const NearestColorSearch& p) { DitherDiffusion(d, s, p, kSierra2RowKernel); }
+void DitherDiffusion(Picture& surface, const NearestColorSearch& palette, const DiffusionKernel& kernel) {
+    PixelBuffer buffer = ReadFramed(surface, 4, kernel.margin);
+    DiffuseErrors(buffer, kernel, palette);
+    WriteFramed(surface, buffer);
+}
 
 }  // namespace vorbix

@@ -27,8 +27,8 @@ struct DiffusionKernel {
 extern const DiffusionKernel kAtkinsonKernel;
 extern const DiffusionKernel kFloydKernel;
 extern const DiffusionKernel kSierraKernel;
-extern const DiffusionKernel kBurklesKernel;
-extern const DiffusionKernel kStuckyKernel;
+extern const DiffusionKernel kBurkesKernel;
+extern const DiffusionKernel kStuckiKernel;
 extern const DiffusionKernel kJarvisKernel;
 extern const DiffusionKernel kSierraLiteKernel;
 extern const DiffusionKernel kSierra2RowKernel;
@@ -36,18 +36,12 @@ extern const DiffusionKernel kSierra2RowKernel;
 // Walks a margin-4 framed buffer in index order over whole rows, margins included; every
 // visited pixel takes its nearest palette colour and hands (error / divisor) * weight per
 // channel to the taps, addressed by index so that a row's end runs on into the next row.
+// Each addition is clamped to 0..255 at once.
 void DiffuseErrors(PixelBuffer& buffer, const DiffusionKernel& kernel, const NearestColorSearch& palette);
+// The same walk one byte at a time, as the rule reads; DiffuseErrors must agree with it.
+void DiffuseErrorsPlain(PixelBuffer& buffer, const DiffusionKernel& kernel, const NearestColorSearch& palette);
 
-void DitherDiffusion(Picture& destination, const Picture& source, const NearestColorSearch& palette,
-                     const DiffusionKernel& kernel);
-
-void DitherAtkinson(Picture& destination, const Picture& source, const NearestColorSearch& palette);
-void DitherFloyd(Picture& destination, const Picture& source, const NearestColorSearch& palette);
-void DitherSierra(Picture& destination, const Picture& source, const NearestColorSearch& palette);
-void DitherBurkles(Picture& destination, const Picture& source, const NearestColorSearch& palette);
-void DitherStucky(Picture& destination, const Picture& source, const NearestColorSearch& palette);
-void DitherJarvis(Picture& destination, const Picture& source, const NearestColorSearch& palette);
-void DitherSierraLite(Picture& destination, const Picture& source, const NearestColorSearch& palette);
-void DitherSierra2Row(Picture& destination, const Picture& source, const NearestColorSearch& palette);
+// The surface read into a framed buffer with the kernel's margin fill, diffused, written back.
+void DitherDiffusion(Picture& surface, const NearestColorSearch& palette, const DiffusionKernel& kernel);
 
 }  // namespace vorbix

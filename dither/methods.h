@@ -1,30 +1,58 @@
 #pragma once
 
+// The colour-reduction methods: each is a row of one table (caption, kind, data), the kernels,
+// matrices and noise amplitudes are data, and the walks over the pixels are code in
+// error_diffusion, ordered, threshold and pattern. Uses core/ only.
+
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
+#include "core/palette.h"
 #include "core/picture.h"
-#include "dither/dither_state.h"
+#include "dither/error_diffusion.h"
+#include "dither/mix_table.h"
+#include "dither/ordered.h"
+#include "dither/random_sequence.h"
 
 namespace vorbix {
+
+enum class MethodKind {
+    ErrorDiffusion,  // kernel: each pixel's error spread to its neighbours
+    Cells,           // cells: ordered threshold cells per channel
+    Phases,          // phases: Bayer matrices per channel
+    Threshold,       // the nearest palette colour
+    NoisyThreshold,  // the nearest palette colour after random noise of noiseAmplitude
+    Pattern,         // the nearest two-colour mix as a checkerboard
+};
+
+struct Method {
+    int number;  // 1..17: the method buttons and the command line count them so
+    std::string_view caption;
+    MethodKind kind;
+    const DiffusionKernel* kernel = nullptr;
+    const CellScreen* cells = nullptr;
+    const PhaseScreen* phases = nullptr;
+    std::uint8_t noiseAmplitude = 0;
+    // In Graphics 2 and 4 the result is snapped to the swatches afterwards: the ordered methods
+    // make colours of their own, and the rest came that way.
+    bool snapped = true;
+};
 
 constexpr int kMethodCount = 17;
 constexpr int kPatternTvc = 17;
 
-// A colour-reduction method as the converter calls it: the work surface as destination and
-// source, the session's shared state for palette, pattern tables and random sequence.
-using MethodProcedure = void (*)(Picture& destination, const Picture& source, DitherState& state);
+const std::array<Method, kMethodCount>& Methods();
+// The method with that number, 1..17.
+const Method& MethodNumbered(int number);
+// A number 1..17 or a caption, case-insensitive.
+std::optional<int> FindMethod(std::string_view numberOrCaption);
 
-struct MethodInfo {
-    int index;  // 1..17, the option button's index
-    std::string_view caption;
-    MethodProcedure run;
-};
-
-const std::array<MethodInfo, kMethodCount>& Methods();
-const MethodInfo& MethodByIndex(int index);
-// An index 1..17 or a caption, case-insensitive.
-std::optional<int> FindMethod(std::string_view indexOrCaption);
+// Runs the method on the surface in place. The palette is what it matches against (for
+// "Pattern TVC" the 120 mix colours); the mixes serve "Pattern TVC", the random sequence the
+// noisy threshold.
+void RunMethod(const Method& method, Picture& surface, const Palette& palette, const MixTable& mixes,
+               RandomSequence& random);
 
 }  // namespace vorbix

@@ -9,29 +9,6 @@ namespace vorbix {
 
 namespace {
 
-// Every matrix is written row by row: the entry for column offset i and row offset j is
-// entries[j * size + i].
-
-// Cells tile the buffer from the picture's corner while they start inside the picture or on
-// the first column or row after it; each cell pixel is decided by the cell's channel sum.
-struct CellScreen {
-    int size;
-    int margin;
-    MarginFill fill;
-    const int* entries;
-    bool (*lights)(int cellSum, int entry);
-};
-
-// Every visited pixel is decided by its own channel value against the entry the phase
-// counters point at; the column counter is not set back at a row's start.
-struct PhaseScreen {
-    int size;
-    int first;          // first visited buffer row and column
-    int beyondPicture;  // the last visited row is H + beyondPicture, the last column W + beyondPicture
-    const int* entries;
-    bool (*lights)(int value, int entry);
-};
-
 constexpr int kHalftone2Ranks[] = {
     1, 4,
     3, 2,
@@ -68,18 +45,22 @@ constexpr int kBayer8[] = {
     63, 31, 55, 23, 61, 29, 53, 21,
 };
 
-constexpr CellScreen kHalftone2{2, 4, MarginFill::Filled, kHalftone2Ranks,
+}  // namespace
+
+const CellScreen kHalftone2Cells{2, 4, MarginFill::Filled, kHalftone2Ranks,
                                 [](int sum, int rank) { return sum > rank * 204; }};
-constexpr CellScreen kHalftone3{3, 4, MarginFill::Filled, kHalftone3Ranks,
+const CellScreen kHalftone3Cells{3, 4, MarginFill::Filled, kHalftone3Ranks,
                                 [](int sum, int rank) { return sum > rank * 229; }};
-constexpr CellScreen kNewsCells{4, 8, MarginFill::Black, kNews4,
+const CellScreen kNews4Cells{4, 8, MarginFill::Black, kNews4,
                                 [](int sum, int entry) { return sum / 512 > entry / 2.0; }};
 
-constexpr PhaseScreen kBayer2Phases{2, 4, 4, kBayer2, [](int value, int entry) { return value > entry; }};
-constexpr PhaseScreen kBayer4Phases{4, 0, 3, kBayer4, [](int value, int entry) { return !(value < entry); }};
+const PhaseScreen kBayer2Phases{2, 4, 4, kBayer2, [](int value, int entry) { return value > entry; }};
+const PhaseScreen kBayer4Phases{4, 0, 3, kBayer4, [](int value, int entry) { return !(value < entry); }};
 // The value is taken in quarters, an exact half rounded to the even neighbour.
-constexpr PhaseScreen kBayer8Phases{8, 0, 3, kBayer8,
+const PhaseScreen kBayer8Phases{8, 0, 3, kBayer8,
                                     [](int value, int entry) { return !(std::nearbyint(value / 4.0) < entry); }};
+
+namespace {
 
 void ScreenCells(PixelBuffer& buffer, const CellScreen& screen) {
     const int n = screen.size;
@@ -118,25 +99,18 @@ void ScreenPhases(PixelBuffer& buffer, const PhaseScreen& screen) {
     }
 }
 
-void ApplyCells(Picture& destination, const Picture& source, const CellScreen& screen) {
-    PixelBuffer buffer = ReadFramed(source, screen.margin, screen.fill);
-    ScreenCells(buffer, screen);
-    WriteFramed(destination, buffer);
-}
-
-void ApplyPhases(Picture& destination, const Picture& source, const PhaseScreen& screen) {
-    PixelBuffer buffer = ReadFramed(source, 4, MarginFill::Black);
-    ScreenPhases(buffer, screen);
-    WriteFramed(destination, buffer);
-}
-
 }  // namespace
 
-void DitherHalftone2(Picture& destination, const Picture& source) { ApplyCells(destination, source, kHalftone2); }
-void DitherHalftone3(Picture& destination, const Picture& source) { ApplyCells(destination, source, kHalftone3); }
-void DitherBayer2(Picture& destination, const Picture& source) { ApplyPhases(destination, source, kBayer2Phases); }
-void DitherBayer4(Picture& destination, const Picture& source) { ApplyPhases(destination, source, kBayer4Phases); }
-void DitherBayer8(Picture& destination, const Picture& source) { ApplyPhases(destination, source, kBayer8Phases); }
-void DitherNews4(Picture& destination, const Picture& source) { ApplyCells(destination, source, kNewsCells); }
+void ApplyCells(Picture& surface, const CellScreen& screen) {
+    PixelBuffer buffer = ReadFramed(surface, screen.margin, screen.fill);
+    ScreenCells(buffer, screen);
+    WriteFramed(surface, buffer);
+}
+
+void ApplyPhases(Picture& surface, const PhaseScreen& screen) {
+    PixelBuffer buffer = ReadFramed(surface, 4, MarginFill::Black);
+    ScreenPhases(buffer, screen);
+    WriteFramed(surface, buffer);
+}
 
 }  // namespace vorbix

@@ -4,14 +4,14 @@
 
 #include "core/palette.h"
 #include "core/picture.h"
-#include "dither/dither_state.h"
+#include "dither/mix_table.h"
 
 namespace vorbix {
 
-constexpr int kChartColorCount = 15;
+constexpr int kChartColourCount = 15;
 
-// The TVC colours without the second black, at 147 for normal intensity.
-const std::array<PaletteEntry, kChartColorCount>& ChartColors();
+// The TVC colours without the second black, at the chart's normal level.
+const std::array<PaletteEntry, kChartColourCount>& ChartColours();
 
 // Mix (j, i), j <= i, counted row by row: (0,0)..(0,14) are 0..14, (1,1) is 15, (14,14) is 119.
 int MixIndex(int j, int i);
@@ -22,22 +22,19 @@ struct MixPair {
 MixPair MixOfIndex(int k);
 
 // Per channel the mean of the two chart colours, an exact half rounded up.
-PaletteEntry MixColor(int k);
+PaletteEntry MixColour(int k);
+// The 120 mix colours, the palette "Pattern TVC" matches against.
+Palette PatternPalette();
 
-// Installs the 120 mix colours as PaletteColors.
-void BuildPatternPalette(DitherState& state);
-// First colour of mix k is chart colour i, the second chart colour j.
-void FillPatternColors(DitherState& state);
-void SwatchPalette(DitherState& state, const ColorValue* swatches, int count);
-
-// The nearest-colour rule that skips switched-off mixes while the 120-entry palette is installed.
-int NearestPattern(const DitherState& state, int red, int green, int blue);
+// The nearest-colour rule over the palette, skipping switched-off mixes when the palette is the
+// 120 mix colours (any other palette is searched whole).
+int NearestMix(const Palette& palette, const MixTable& mixes, int red, int green, int blue);
 
 // Switches off every mix that no pixel of the picture chooses.
-void AutoSelectPatterns(DitherState& state, const Picture& picture);
+void AutoSelectMixes(MixTable& mixes, const Palette& palette, const Picture& picture);
 
 // Every pixel takes the first colour of its nearest mix where column and row are both even or
 // both odd, the second colour elsewhere.
-void DitherPatternTvc(Picture& destination, const Picture& source, const DitherState& state);
+void DitherPatternTvc(Picture& surface, const Palette& palette, const MixTable& mixes);
 
 }  // namespace vorbix

@@ -11,8 +11,8 @@ namespace vorbix {
 namespace {
 
 template <typename Match>
-void MatchEveryBufferPixel(Picture& destination, const Picture& source, Match match) {
-    PixelBuffer buffer = ReadPlain(source);
+void MatchEveryBufferPixel(Picture& surface, Match match) {
+    PixelBuffer buffer = ReadPlain(surface);
     for (std::size_t i = 0; i < buffer.bytes.size(); i += 3) {
         std::uint8_t* p = buffer.bytes.data() + i;
         const PaletteEntry e = match(p[2], p[1], p[0]);
@@ -20,7 +20,7 @@ void MatchEveryBufferPixel(Picture& destination, const Picture& source, Match ma
         p[1] = e.green;
         p[2] = e.red;
     }
-    WritePlain(destination, buffer);
+    WritePlain(surface, buffer);
 }
 
 int Jitter(int value, std::uint8_t amplitude, RandomSequence& random) {
@@ -30,8 +30,8 @@ int Jitter(int value, std::uint8_t amplitude, RandomSequence& random) {
 
 }  // namespace
 
-void DitherThreshold(Picture& destination, const Picture& source, const NearestColorSearch& palette) {
-    MatchEveryBufferPixel(destination, source,
+void DitherThreshold(Picture& surface, const NearestColorSearch& palette) {
+    MatchEveryBufferPixel(surface,
                           [&](int r, int g, int b) { return palette.Nearest(r, g, b); });
 }
 
@@ -43,9 +43,9 @@ PaletteEntry NearestColorNoisy(const NearestColorSearch& palette, int red, int g
     return palette.Nearest(r, g, b);
 }
 
-void DitherThresholdNoise(Picture& destination, const Picture& source, const std::uint8_t& amplitude,
-                          const NearestColorSearch& palette, RandomSequence& random) {
-    MatchEveryBufferPixel(destination, source, [&](int r, int g, int b) {
+void DitherThresholdNoise(Picture& surface, std::uint8_t amplitude, const NearestColorSearch& palette,
+                          RandomSequence& random) {
+    MatchEveryBufferPixel(surface, [&](int r, int g, int b) {
         return NearestColorNoisy(palette, r, g, b, amplitude, random);
     });
 }

@@ -4,17 +4,17 @@
 
 #include "core/nearest_search.h"
 #include "core/picture.h"
-#include "dither/dither_state.h"
+#include "dither/random_sequence.h"
 
 namespace vorbix {
 
 // Every pixel becomes its nearest palette colour.
-void DitherThreshold(Picture& destination, const Picture& source, const NearestColorSearch& palette);
+void DitherThreshold(Picture& surface, const NearestColorSearch& palette);
 
 // Each channel moves by a random whole amount of about +-amplitude/2 before the match; three
 // numbers per buffer pixel, the columns right of the picture included, bottom row first.
-void DitherThresholdNoise(Picture& destination, const Picture& source, const std::uint8_t& amplitude,
-                          const NearestColorSearch& palette, RandomSequence& random);
+void DitherThresholdNoise(Picture& surface, std::uint8_t amplitude, const NearestColorSearch& palette,
+                          RandomSequence& random);
 
 PaletteEntry NearestColorNoisy(const NearestColorSearch& palette, int red, int green, int blue, std::uint8_t amplitude,
                                RandomSequence& random);

@@ -3,12 +3,12 @@
 namespace vorbix {
 
 void EditHistory::Run(Session& session, EditKind kind, const std::function<void()>& edit) {
-    const bool withPic1 = kind == EditKind::Set;
-    const bool withPic5 = kind == EditKind::Command2;
-    Step step{session.TakeEditableParts(withPic1, withPic5), {}, false};
+    const bool withLoaded = kind == EditKind::Commit;
+    const bool withSourceView = kind == EditKind::SnapToMixes;
+    Step step{session.TakeSnapshot(withLoaded, withSourceView), {}, false};
     const long conversions = session.ConversionCount();
     edit();
-    step.after = session.TakeEditableParts(withPic1, withPic5);
+    step.after = session.TakeSnapshot(withLoaded, withSourceView);
     step.converted = session.ConversionCount() != conversions;
     if (step.after == step.before) return;
     if (done_.size() == kMaxSteps) done_.erase(done_.begin());
@@ -18,17 +18,17 @@ void EditHistory::Run(Session& session, EditKind kind, const std::function<void(
 
 bool EditHistory::Undo(Session& session) {
     if (!Move(done_, undone_)) return false;
-    session.PutEditableParts(undone_.back().before);
-    session.Command1_Click();
+    session.Restore(undone_.back().before);
+    session.Reconvert();
     return true;
 }
 
 bool EditHistory::Redo(Session& session) {
     if (!Move(undone_, done_)) return false;
     const Step& step = done_.back();
-    session.PutEditableParts(step.after);
-    // As the edit itself did: "Command2" leaves the conversion to the next event.
-    if (step.converted) session.Command1_Click();
+    session.Restore(step.after);
+    // As the edit itself did: snapping the source leaves the conversion to the next event.
+    if (step.converted) session.Reconvert();
     return true;
 }
 

@@ -10,10 +10,10 @@ namespace vorbix {
 
 // The edits that can be undone, by what they change beside swatches, palette and mixes.
 enum class EditKind {
-    Swatch,    // a 2- or 4-colour swatch given the picked colour
-    Mixes,     // mix switches and swaps: chart clicks, clicks on the preview, "All On", "All Off"
-    Set,       // the loaded picture
-    Command2,  // the source view
+    Swatch,       // a 2- or 4-colour swatch given the picked colour
+    Mixes,        // mix switches and swaps: chart clicks, clicks on the preview, "All On", "All Off"
+    Commit,       // the loaded picture
+    SnapToMixes,  // the source view
 };
 
 // Undo and redo of the edits that change what a conversion reads. Each step keeps the parts of
@@ -36,8 +36,8 @@ public:
 
 private:
     struct Step {
-        Session::EditableParts before;
-        Session::EditableParts after;
+        Session::Snapshot before;
+        Session::Snapshot after;
         bool converted;  // the edit ran a conversion
     };
     // Moves the last step of one list to the other; false when there is none.

@@ -8,9 +8,6 @@
 
 namespace vorbix {
 
-// The captions of the "TVC MODE" option buttons, by mode index.
-inline constexpr const char* kModeCaptions[] = {"Graphics 2", "Graphics 4", "Graphics 16"};
-
 // Gives a control its name (the name the windows and tests find it by) and its place.
 template <typename Control>
 Control* Place(Control* control, const QString& name, const QRect& place) {

@@ -16,8 +16,6 @@ namespace {
 
 const QString kTitle = "Vorbix 1.02";
 
-ColorValue ColorOf(const QColor& c) { return MakeColor(c.red(), c.green(), c.blue()); }
-
 QString FirstLocalFile(const QMimeData* data) {
     for (const QUrl& url : data->urls())
         if (url.isLocalFile()) return url.toLocalFile();
@@ -41,7 +39,6 @@ Form1::Form1(const QString& folder, Form1Dialogs dialogs)
     BuildSwatches();
     BuildModeAndMethod();
     status_ = Place(new QLabel(this), "Status", QRect(592, 704, 448, 17));
-    session_.SetOutsideColor(ColorOf(palette().color(QPalette::Window)));
     form2_ = new Form2(this, session_, [this] { ShowState(); });
     BuildCompare();
     BuildScreenFile();
@@ -51,42 +48,24 @@ Form1::Form1(const QString& folder, Form1Dialogs dialogs)
 }
 
 void Form1::BuildViews() {
-    struct View {
-        const char* name;
-        QRect place;
-        const Picture& picture;
-        bool shown;
-    };
-    // The work surfaces and the unscaled picture are the program's own; they stay hidden.
-    const View views[] = {
-        {"Pic5", QRect(8, 8, 512, 480), session_.Pic5(), true},
-        {"Pic2", QRect(528, 8, 512, 480), session_.Pic2(), true},
-        {"TVC2", QRect(8, 8, 512, 240), session_.WorkSurface(TvcMode::Graphics2), false},
-        {"TVC4", QRect(8, 248, 256, 240), session_.WorkSurface(TvcMode::Graphics4), false},
-        {"TVC16", QRect(392, 248, 128, 240), session_.WorkSurface(TvcMode::Graphics16), false},
-        {"Pic1", QRect(392, 688, 96, 64), session_.Pic1(), false},
-    };
-    for (const View& view : views) {
-        auto* widget = Place(new PictureView(this, &view.picture), view.name, view.place);
-        widget->setVisible(view.shown);
-    }
-    pic5_ = findChild<PictureView*>("Pic5");
-    pic2_ = findChild<PictureView*>("Pic2");
+    pic5_ = Place(new PictureView(this, &session_.SourceView()), "Pic5", QRect(8, 8, kPreviewWidth, kPreviewHeight));
+    pic2_ = Place(new PictureView(this, &session_.Preview()), "Pic2", QRect(528, 8, kPreviewWidth, kPreviewHeight));
     pic5_->setToolTip("The picture as loaded, scaled and adjusted");
 }
 
 void Form1::BuildModeAndMethod() {
     auto* frame2 = Place(new QGroupBox("TVC MODE", this), "Frame2", QRect(1048, 304, 145, 81));
     for (int i = 0; i < 3; ++i) {
-        option2_[i] = Place(new QRadioButton(kModeCaptions[i], frame2), QString("Option2_%1").arg(i),
-                            QRect(8, 24 + 16 * i, 129, 17));
+        const std::string_view caption = kModes[i].caption;
+        option2_[i] = Place(new QRadioButton(QString::fromUtf8(caption.data(), caption.size()), frame2),
+                            QString("Option2_%1").arg(i), QRect(8, 24 + 16 * i, 129, 17));
         connect(option2_[i], &QRadioButton::toggled, this, [this, i](bool on) {
             if (on) Option2_Click(i);
         });
     }
     auto* frame1 = Place(new QGroupBox("DITHER MODE", this), "Frame1", QRect(1048, 392, 145, 337));
-    for (const MethodInfo& method : Methods()) {
-        const int i = method.index;
+    for (const Method& method : Methods()) {
+        const int i = method.number;
         const int top = i == kMethodCount ? 288 : 24 + 16 * (i - 1);
         option1_[i] = Place(new QRadioButton(QString::fromUtf8(method.caption.data(), method.caption.size()), frame1),
                             QString("Option1_%1").arg(i), QRect(16, top, 121, 17));
@@ -111,17 +90,6 @@ void Form1::BuildCommands() {
     AddButton(this, "Command2", QRect(296, 688, 65, 33), "Command2",
               "Reduce the source picture to the colours of the pattern mixes (no conversion)",
               [this] { Command2_Click(); });
-    // Controls the program works itself: nothing reads the check boxes, and the screen files
-    // are written by "Save" and "Save As".
-    const char* const channels[] = {"R", "G", "B"};
-    for (int i = 0; i < 3; ++i) {
-        auto* check = Place(new QCheckBox(channels[i], this), QString("Check1_%1").arg(i), QRect(160, 680 + 16 * i, 33, 17));
-        check->setChecked(true);
-        check->hide();
-    }
-    const char* const writers[][2] = {{"Command4", "Save bin 16"}, {"Command8", "Save bin 4"}, {"Command9", "Save bin 2"}};
-    for (int i = 0; i < 3; ++i)
-        Place(new QPushButton(writers[i][1], this), writers[i][0], QRect(832 + 72 * i, 656, 65, 33))->hide();
 
     Place(new QLabel("Colors Used:", this), "Label5", QRect(168, 496, 65, 17));
     label6_ = Place(new QLabel(this), "Label6", QRect(240, 496, 73, 17));
@@ -135,31 +103,32 @@ void Form1::BuildCommands() {
 }
 
 void Form1::Option1_Click(int index) {
-    session_.Option1_Click(index);
+    session_.ChooseMethod(index);
     ShowState();
     ShowConversion(option1_[index]->text());
 }
 
 void Form1::Option2_Click(int index) {
-    session_.Option2_Click(index);
+    if (index < 0 || index > 2) return;
+    session_.ChooseMode(static_cast<TvcMode>(index));
     ShowState();
-    ShowConversion(kModeCaptions[index]);
+    ShowConversion(option2_[index]->text());
 }
 
 void Form1::Command1_Click() {
-    session_.Command1_Click();
+    session_.Reconvert();
     ShowState();
     ShowConversion("Converted");
 }
 
 void Form1::Command2_Click() {
-    history_.Run(session_, EditKind::Command2, [this] { session_.Command2_Click(); });
+    history_.Run(session_, EditKind::SnapToMixes, [this] { session_.SnapSourceToMixes(); });
     ShowState();
     SetStatus("The source picture now holds only the colours of the pattern mixes");
 }
 
 void Form1::Command6_Click() {
-    history_.Run(session_, EditKind::Set, [this] { session_.Command6_Click(); });
+    history_.Run(session_, EditKind::Commit, [this] { session_.Commit(); });
     ShowState();
     SetStatus("The adjusted picture is now the loaded picture");
 }
@@ -172,7 +141,7 @@ void Form1::ShowState() {
     ShowSwatches();
     ShowInspector();
     pic5_->update();
-    pic2_->Show(&session_.Pic2());
+    pic2_->Show(&session_.Preview());
     form2_->ShowState();
     if (sheet_) sheet_->Follow();
 }
@@ -185,19 +154,19 @@ void Form1::ShowModeAndMethod() {
     const QSignalBlocker blockMethod(option1_[session_.Method()]);
     option1_[session_.Method()]->setChecked(true);
     const QSignalBlocker blockAuto(check2_);
-    check2_->setChecked(session_.AutoPalette());
+    check2_->setChecked(session_.Settings().autoPalette);
     const QSignalBlocker blockResize(check3_);
-    check3_->setChecked(session_.Resize());
+    check3_->setChecked(session_.Settings().resize);
 }
 
 void Form1::ShowCounts() {
-    label6_->setText(QString::number(session_.LoadedColors()));
-    label7_->setText(QString::number(session_.ResultColors()));
-    label10_->setText(QString::number(session_.LastMilliseconds()));
+    label6_->setText(QString::number(session_.LoadedColours()));
+    label7_->setText(QString::number(session_.ResultColours()));
+    label10_->setText(QString::number(session_.Milliseconds()));
 }
 
 void Form1::ShowConversion(const QString& action) {
-    SetStatus(QString("%1: %2 colours in %3 ms").arg(action).arg(session_.ResultColors()).arg(session_.LastMilliseconds()));
+    SetStatus(QString("%1: %2 colours in %3 ms").arg(action).arg(session_.ResultColours()).arg(session_.Milliseconds()));
 }
 
 void Form1::SetStatus(const QString& text) {

@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <array>
 
+#include "draw/magnifier.h"
 #include "pipeline/edit_history.h"
 #include "pipeline/session.h"
 #include "ui/dialogs.h"
@@ -21,16 +22,26 @@ namespace vorbix {
 
 class MethodSheetWindow;
 
-// The main window "Vorbix 1.02". Every handler forwards to the one session and then shows its
-// state; the window holds no picture logic. The handlers live in files by concern: form1.cpp
-// (window, mode and method, commands), form1_files.cpp, form1_sliders.cpp, form1_swatches.cpp,
-// form1_magnifiers.cpp, form1_save.cpp.
+// The main window "Vorbix 1.02". The controls and their handlers keep the names the program has
+// always had (Command1_Click, Option2_Click(Index), Pic2_MouseMove); each handler forwards to a
+// verb of the one document and then shows its state. The window holds no picture logic beyond
+// the inspector's view of the pointer. Handlers live in files by concern: form1.cpp (window, mode
+// and method, commands), form1_files.cpp, form1_sliders.cpp, form1_swatches.cpp,
+// form1_magnifiers.cpp, form1_save.cpp, form1_compare.cpp, form1_screen_file.cpp, form1_undo.cpp.
 class Form1 : public QWidget {
 public:
     Form1(const QString& folder, Form1Dialogs dialogs = StandardDialogs());
 
     const Session& GetSession() const { return session_; }
     Form2* ChartWindow() const { return form2_; }
+    // The inspector: the magnifiers (PicZ, PicZZ), the colour under the pointer (Shape1), its
+    // nearest mix (Label9) and that mix's cells (Shape2..Shape5: top left, top right, bottom
+    // left, bottom right).
+    const Picture& MagnifiedSource() const { return magnifiedSource_; }
+    const Picture& MagnifiedResult() const { return magnifiedResult_; }
+    ColorValue InspectedColour() const { return inspectedColour_; }
+    int InspectedMix() const { return inspectedMix_; }
+    const std::array<ColorValue, 4>& InspectedMixCells() const { return inspectedMixCells_; }
     QString ListFolder() const { return listFolder_; }
     // Where "Save" writes: the program's own folder unless a test says otherwise.
     void SetProgramFolder(const QString& folder) { programFolder_ = folder; }
@@ -101,7 +112,7 @@ private:
     void ShowConversion(const QString& action);
     void SetStatus(const QString& text);
     void ReportError(const QString& message);
-    void ReportSaveError(int number, const std::string& message);
+    void ReportSaveError(const Error& error);
     void SaveFinished(const QString& folder, const QString& bmpName);
     // Reads the saved screen file back and says where the machine shows other colours.
     void CheckSavedScreen(const QString& timPath);
@@ -116,6 +127,11 @@ private:
     EditHistory history_;
     MethodSheetWindow* sheet_ = nullptr;
     Picture screenShown_;  // an opened screen file, as the preview shows it
+    Picture magnifiedSource_{kMagnifierSize, kMagnifierSize, MakeColor(255, 255, 255)};
+    Picture magnifiedResult_{kMagnifierSize, kMagnifierSize, MakeColor(255, 255, 255)};
+    ColorValue inspectedColour_ = 0;
+    int inspectedMix_ = 0;
+    std::array<ColorValue, 4> inspectedMixCells_{};
 
     PictureView* pic5_ = nullptr;
     PictureView* pic2_ = nullptr;

@@ -1,10 +1,11 @@
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSignalBlocker>
 
 #include "ui/controls.h"
 #include "ui/form1.h"
-#include "ui/picture_file.h"
+#include "io/picture_decode.h"
 
 namespace vorbix {
 
@@ -48,20 +49,21 @@ void Form1::File2_Click() {
 }
 
 void Form1::LoadPicture(const QString& path) {
-    const DecodedPicture decoded = DecodePictureFile(path);
-    if (!decoded.Ok()) {
-        ReportError(decoded.error);
+    const Result<Picture> decoded = ReadPicture(QFile::encodeName(path).toStdString());
+    if (!decoded) {
+        ReportError(QString::fromStdString(decoded.Failure().text));
         return;
     }
-    session_.File2_Click(decoded.picture);
+    const Picture& picture = decoded.Value();
+    session_.Load(picture);
     history_.Clear();
     pictureName_ = QFileInfo(path).fileName();
     ShowState();
     ShowConversion(QString("Loaded %1 (%2 × %3, %4 colours)")
                        .arg(pictureName_)
-                       .arg(decoded.picture.Width())
-                       .arg(decoded.picture.Height())
-                       .arg(session_.LoadedColors()));
+                       .arg(picture.Width())
+                       .arg(picture.Height())
+                       .arg(session_.LoadedColours()));
 }
 
 }  // namespace vorbix

@@ -1,14 +1,21 @@
 #include <QMouseEvent>
+#include <cmath>
 
 #include "ui/controls.h"
 #include "ui/form1.h"
 
 namespace vorbix {
 
+namespace {
+
+ColorValue ColorOf(const QColor& c) { return MakeColor(c.red(), c.green(), c.blue()); }
+
+}  // namespace
+
 void Form1::BuildInspector() {
-    picZ_ = Place(new PictureView(this, &session_.PicZ()), "PicZ", QRect(608, 520, kMagnifierSize, kMagnifierSize));
+    picZ_ = Place(new PictureView(this, &magnifiedSource_), "PicZ", QRect(608, 520, kMagnifierSize, kMagnifierSize));
     picZ_->setToolTip("The source around the pointer, 24 times");
-    picZZ_ = Place(new PictureView(this, &session_.PicZZ()), "PicZZ", QRect(736, 520, kMagnifierSize, kMagnifierSize));
+    picZZ_ = Place(new PictureView(this, &magnifiedResult_), "PicZZ", QRect(736, 520, kMagnifierSize, kMagnifierSize));
     picZZ_->setToolTip("The result around the pointer, 24 times");
     shape1_ = Place(new Swatch(this, true), "Shape1", QRect(864, 504, 33, 33));
     shape1_->setToolTip("The source colour under the pointer");
@@ -27,26 +34,44 @@ void Form1::BuildInspector() {
 }
 
 void Form1::Pic2_MouseMove(QPointF position) {
-    session_.Pic2_MouseMove(position.x(), position.y());
+    const double x = position.x(), y = position.y();
+    const int left = static_cast<int>(std::nearbyint(x - 2));
+    const int top = static_cast<int>(std::nearbyint(y - 2));
+    const ColorValue outside = ColorOf(palette().color(QPalette::Window));
+    const ColorValue white = MakeColor(255, 255, 255), black = MakeColor(0, 0, 0);
+    DrawMagnifier(magnifiedSource_, session_.SourceView(), left, top, outside, white, black);
+    DrawMagnifier(magnifiedResult_, session_.Preview(), left, top, outside, black, white);
+    const int px = static_cast<int>(std::floor(x)), py = static_cast<int>(std::floor(y));
+    if (session_.SourceView().Contains(px, py)) {
+        inspectedColour_ = session_.SourceView().Pixel(px, py);
+        inspectedMix_ = session_.MixFor(inspectedColour_);
+        const Mix& mix = session_.Mixes()[inspectedMix_];
+        const ColorValue first = ColorOfEntry(mix.first), second = ColorOfEntry(mix.second);
+        inspectedMixCells_ = {first, second, second, first};
+    }
     ShowInspector();
 }
 
 void Form1::Pic2_MouseDown(Qt::MouseButton button) {
     const int number = button == Qt::LeftButton ? 1 : button == Qt::RightButton ? 2 : button == Qt::MiddleButton ? 4 : 0;
     if (number == 0) return;
-    const int mix = session_.InspectedMix();
-    history_.Run(session_, EditKind::Mixes, [&] { session_.Pic2_MouseDown(number); });
+    const int k = inspectedMix_;
+    // Left switches the mix off; right switches it on and swaps its colours; middle switches it on.
+    history_.Run(session_, EditKind::Mixes, [&] { session_.SwitchMix(k, number != 1, number == 2); });
+    const Mix& mix = session_.Mixes()[k];
+    const ColorValue first = ColorOfEntry(mix.first), second = ColorOfEntry(mix.second);
+    inspectedMixCells_ = mix.swapMarked ? std::array<ColorValue, 4>{second, first, first, second}
+                                        : std::array<ColorValue, 4>{first, second, second, first};
     ShowState();
-    const bool off = session_.State().patternFlags[mix][0] == 1;
-    ShowConversion(QString("Mix %1 %2%3").arg(mix).arg(off ? "off" : "on").arg(number == 2 ? ", colours swapped" : ""));
+    ShowConversion(QString("Mix %1 %2%3").arg(k).arg(mix.off ? "off" : "on").arg(number == 2 ? ", colours swapped" : ""));
 }
 
 void Form1::ShowInspector() {
     picZ_->update();
     picZZ_->update();
-    shape1_->SetColor(session_.InspectedColor());
-    for (int n = 0; n < 4; ++n) mixCells_[n]->SetColor(session_.InspectedMixCells()[n]);
-    label9_->setText(QString::number(session_.InspectedMix()));
+    shape1_->SetColor(inspectedColour_);
+    for (int n = 0; n < 4; ++n) mixCells_[n]->SetColor(inspectedMixCells_[n]);
+    label9_->setText(QString::number(inspectedMix_));
 }
 
 }  // namespace vorbix

@@ -1,7 +1,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <cerrno>
 
 #include "ui/controls.h"
 #include "ui/form1.h"
@@ -25,20 +24,18 @@ void Form1::Command3_Click() {
     // the folder the list shows.
     const QFileInfo programFolder(programFolder_);
     const QString folder = programFolder.isDir() && programFolder.isWritable() ? programFolder_ : listFolder_;
-    errno = 0;
-    const auto error = session_.Command3_Click(QFile::encodeName(folder).toStdString());
-    if (error) return ReportSaveError(errno, *error);
+    const Status saved = session_.Save(Session::SavePathsInFolder(QFile::encodeName(folder).toStdString()));
+    if (!saved) return ReportSaveError(saved.Failure());
     SaveFinished(folder, "out24.bmp");
 }
 
 void Form1::Command7_Click() {
     const QString chosen = dialogs_.saveAsPath(this, programFolder_);
     if (chosen.isEmpty()) return;
-    const std::string chosenPath = QFile::encodeName(chosen).toStdString();
-    errno = 0;
-    const auto error = session_.SaveAs(chosenPath);
-    if (error) return ReportSaveError(errno, *error);
-    const QFileInfo bmp(QFile::decodeName(Session::SaveAsBmpPath(chosenPath).c_str()));
+    const SavePaths paths = Session::SaveAsPaths(QFile::encodeName(chosen).toStdString());
+    const Status saved = session_.Save(paths);
+    if (!saved) return ReportSaveError(saved.Failure());
+    const QFileInfo bmp(QFile::decodeName(paths.bmp.c_str()));
     SaveFinished(bmp.absolutePath(), bmp.fileName());
 }
 
@@ -47,11 +44,11 @@ void Form1::SaveProgram_Click() {
     QString chosen = dialogs_.programPath(this, QDir(listFolder_).filePath(name + ".cas"));
     if (chosen.isEmpty()) return;
     if (!chosen.endsWith(".cas", Qt::CaseInsensitive)) chosen += ".cas";
-    errno = 0;
-    const SaveReport report = session_.SaveProgram(QFile::encodeName(chosen).toStdString());
-    if (report.error) return ReportSaveError(errno, *report.error);
+    const Result<Warning> saved = session_.SaveProgram(QFile::encodeName(chosen).toStdString());
+    if (!saved) return ReportSaveError(saved.Failure());
     SetStatus("Saved " + QDir::toNativeSeparators(chosen));
-    if (report.warning) ReportError("Saved " + QDir::toNativeSeparators(chosen) + ", but " + QString::fromStdString(*report.warning));
+    if (const Warning& warning = saved.Value())
+        ReportError("Saved " + QDir::toNativeSeparators(chosen) + ", but " + QString::fromStdString(*warning));
 }
 
 void Form1::SaveFinished(const QString& folder, const QString& bmpName) {
@@ -60,8 +57,8 @@ void Form1::SaveFinished(const QString& folder, const QString& bmpName) {
     CheckSavedScreen(QDir(folder).filePath("screen.tim"));
 }
 
-void Form1::ReportSaveError(int number, const std::string& message) {
-    ReportError(QString("Error #%1 - %2").arg(number).arg(QString::fromStdString(message)));
+void Form1::ReportSaveError(const Error& error) {
+    ReportError(QString("Error #%1 - %2").arg(error.code).arg(QString::fromStdString(error.text)));
 }
 
 }  // namespace vorbix

@@ -3,7 +3,9 @@
 #include <QFileInfo>
 #include <iostream>
 
-#include "export/screen_render.h"
+#include "draw/screen_render.h"
+#include "io/screen_file.h"
+#include "pipeline/save_check.h"
 #include "ui/controls.h"
 #include "ui/form1.h"
 
@@ -22,21 +24,21 @@ void Form1::OpenScreenFile_Click() {
 
 void Form1::OpenScreenFile(const QString& path) {
     const auto bytes = ReadScreenFileBytes(QFile::encodeName(path).toStdString());
-    if (const auto* problem = std::get_if<std::string>(&bytes)) return ReportError(QString::fromStdString(*problem));
-    const auto parsed = ParseTimBytes(std::get<std::vector<std::uint8_t>>(bytes));
-    if (const auto* problem = std::get_if<std::string>(&parsed))
-        return ReportError(path + ": " + QString::fromStdString(*problem));
-    const ScreenFile& file = std::get<ScreenFile>(parsed);
-    screenShown_ = RenderScreenLikeThePreview(file);
+    if (!bytes) return ReportError(QString::fromStdString(bytes.Failure().text));
+    const auto parsed = ParseTimBytes(bytes.Value());
+    if (!parsed) return ReportError(path + ": " + QString::fromStdString(parsed.Failure().text));
+    const ScreenFile& file = parsed.Value();
+    screenShown_ = RenderScreenLikeThePreview(file.mode, file.image, file.registers);
     pic2_->Show(&screenShown_);
+    const std::string_view caption = ModeOf(file.mode).caption;
     SetStatus(QString("%1 (%2) as the TVC shows it; the next conversion replaces it")
-                  .arg(QFileInfo(path).fileName(), kModeCaptions[static_cast<int>(file.mode)]));
+                  .arg(QFileInfo(path).fileName(), QString::fromUtf8(caption.data(), caption.size())));
 }
 
 void Form1::CheckSavedScreen(const QString& timPath) {
     const TvcMode mode = session_.Mode();
-    const auto shown = CheckShownScreen(QFile::encodeName(timPath).toStdString(), mode, session_.WorkSurface(mode),
-                                        session_.State().paletteColors);
+    const auto shown = CheckShownScreen(QFile::encodeName(timPath).toStdString(), mode, session_.Surface(mode),
+                                        session_.PaletteInUse());
     if (!shown) return;
     std::cerr << "vorbix: warning: " << *shown << std::endl;
     SetStatus("Saved, but " + QString::fromStdString(*shown));

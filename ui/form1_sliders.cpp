@@ -24,21 +24,21 @@ void Form1::BuildSliders() {
         connect(slider, &QScrollBar::valueChanged, this, [this, n](int value) { HScroll_Change(n, value); });
         auto* text = Place(new QLineEdit(frame), QString("Text%1").arg(n + 1), QRect(232, 16, 33, 19));
         TypeIntoSlider(text, slider);
-        ResetOnDoubleClick(slider, 50);
+        ResetOnDoubleClick(slider, kSliderMiddle);
         sliders_[n] = slider;
         sliderTexts_[n] = text;
     }
 }
 
 void Form1::HScroll_Change(int slider, int value) {
-    session_.HScroll_Change(slider, value);
+    session_.MoveSlider(static_cast<Slider>(slider), value);
     ShowState();
     ShowConversion(QString("%1 %2").arg(kSliderCaptions[slider]).arg(value));
 }
 
 void Form1::ShowSliders() {
     for (int n = 0; n < kSliderCount; ++n) {
-        const int value = session_.SliderValue(n);
+        const int value = session_.SliderValue(static_cast<Slider>(n));
         const QSignalBlocker block(sliders_[n]);
         sliders_[n]->setValue(value);
         sliderTexts_[n]->setText(QString::number(value));

@@ -37,30 +37,32 @@ void Form1::BuildSwatches() {
 }
 
 void Form1::Label1_Click(int index) {
-    session_.Label1_Click(index);
+    session_.PickColour(index);
     ShowSwatches();
-    SetStatus("Picked " + Hex(session_.CurrentColor()));
+    SetStatus("Picked " + Hex(session_.PickedColour()));
 }
 
 void Form1::Label2_Click(int index) {
-    history_.Run(session_, EditKind::Swatch, [&] { session_.Label2_Click(index); });
+    history_.Run(session_, EditKind::Swatch, [&] { session_.SetSwatch(TvcMode::Graphics4, index); });
     ShowState();
-    ShowConversion(QString("Graphics 4 swatch %1 is %2").arg(index).arg(Hex(session_.Swatch4(index))));
+    ShowConversion(QString("Graphics 4 swatch %1 is %2").arg(index).arg(Hex(session_.Settings().swatches4[index])));
 }
 
 void Form1::Label3_Click(int index) {
-    history_.Run(session_, EditKind::Swatch, [&] { session_.Label3_Click(index); });
+    history_.Run(session_, EditKind::Swatch, [&] { session_.SetSwatch(TvcMode::Graphics2, index); });
     ShowState();
-    ShowConversion(QString("Graphics 2 swatch %1 is %2").arg(index).arg(Hex(session_.Swatch2(index))));
+    ShowConversion(QString("Graphics 2 swatch %1 is %2").arg(index).arg(Hex(session_.Settings().swatches2[index])));
 }
 
 void Form1::ShowSwatches() {
-    for (int i = 0; i < 16; ++i) label1_[i]->SetColor(session_.Swatch16(i));
-    for (int i = 0; i < 4; ++i) label2_[i]->SetColor(session_.Swatch4(i));
-    for (int i = 0; i < 2; ++i) label3_[i]->SetColor(session_.Swatch2(i));
-    label4_->SetColor(session_.CurrentColor());
-    frame4_->setEnabled(session_.Frame4Enabled());
-    frame5_->setEnabled(session_.Frame5Enabled());
+    static const Palette kTvcColours = TvcColours();
+    for (int i = 0; i < 16; ++i) label1_[i]->SetColor(ColorOfEntry(kTvcColours[i]));
+    for (int i = 0; i < 4; ++i) label2_[i]->SetColor(session_.Settings().swatches4[i]);
+    for (int i = 0; i < 2; ++i) label3_[i]->SetColor(session_.Settings().swatches2[i]);
+    label4_->SetColor(session_.PickedColour());
+    // Each mode's swatches can be clicked only while that mode is chosen.
+    frame4_->setEnabled(session_.Mode() == TvcMode::Graphics4);
+    frame5_->setEnabled(session_.Mode() == TvcMode::Graphics2);
 }
 
 }  // namespace vorbix

@@ -3,7 +3,7 @@
 #include <QMouseEvent>
 
 #include "ui/controls.h"
-#include "ui/pattern_chart.h"
+#include "draw/pattern_chart.h"
 
 namespace vorbix {
 
@@ -35,40 +35,42 @@ Form2::Form2(QWidget* owner, Session& session, std::function<void()> afterEdit)
               [this] { Command9_Click(); });
     Place(new QLabel("used :", this), "Label6", QRect(8, kLabelRow, 36, 17));
     mixesOn_ = Place(new QLabel(this), "Label7", QRect(50, kLabelRow, 40, 17));
-    lastHit_ = Place(new QLabel(this), "Label5", QRect(96, kLabelRow, kVisibleWidth - 104, 17));
-    lastHit_->setToolTip("The mix hit by the last click, and where the click was");
+    lastHitLabel_ = Place(new QLabel(this), "Label5", QRect(96, kLabelRow, kVisibleWidth - 104, 17));
+    lastHitLabel_->setToolTip("The mix hit by the last click, and where the click was");
     ShowState();
 }
 
 void Form2::Command6_Click() {
-    runEdit([this] { session_.ChartAllOn(); });
+    runEdit([this] { session_.SwitchAllMixes(true); });
     afterEdit_();
 }
 
 void Form2::Command7_Click() {
-    runEdit([this] { session_.ChartAllOff(); });
+    runEdit([this] { session_.SwitchAllMixes(false); });
     afterEdit_();
 }
 
 void Form2::Command9_Click() {
-    session_.ChartSetTPattern();
+    session_.ApplyMixes();
     afterEdit_();
 }
 
 void Form2::Pic9_MouseDown(Qt::MouseButton button, QPointF position) {
-    const int number = button == Qt::LeftButton ? 1 : button == Qt::RightButton ? 2 : 0;
-    if (number == 0) return;
-    bool hit = false;
-    runEdit([&] { hit = session_.Pic9_MouseDown(number, position.x(), position.y()); });
-    if (hit) afterEdit_();
+    if (button != Qt::LeftButton && button != Qt::RightButton) return;
+    const std::optional<int> hit = MixAt(position.x(), position.y());
+    if (!hit) return;
+    const int k = *hit;
+    lastHit_ = ChartHit{static_cast<int>(position.x()), static_cast<int>(position.y()), k};
+    // Left switches the mix on or off, right swaps its colours.
+    runEdit([&] { button == Qt::LeftButton ? session_.ToggleMix(k) : session_.SwapMix(k); });
+    afterEdit_();
 }
 
 void Form2::ShowState() {
-    DrawPatternChart(chart_, session_.State());
+    DrawPatternChart(chart_, session_.Mixes());
     pic9_->update();
     mixesOn_->setText(QString::number(session_.MixesOn()));
-    if (const auto& hit = session_.LastChartHit())
-        lastHit_->setText(QString("mix %1 at %2, %3").arg(hit->mix).arg(hit->x).arg(hit->y));
+    if (lastHit_) lastHitLabel_->setText(QString("mix %1 at %2, %3").arg(lastHit_->mix).arg(lastHit_->x).arg(lastHit_->y));
 }
 
 }  // namespace vorbix

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 #include "core/picture.h"
 #include "pipeline/session.h"
@@ -26,13 +27,22 @@ public:
     std::function<void(const std::function<void()>& edit)> runEdit = [](const std::function<void()>& edit) { edit(); };
     const Picture& Chart() const { return chart_; }
 
+    // Where the last click that hit a mix box was, and the mix.
+    struct ChartHit {
+        int x;
+        int y;
+        int mix;
+    };
+    const std::optional<ChartHit>& LastHit() const { return lastHit_; }
+
 private:
     Session& session_;
     std::function<void()> afterEdit_;
     Picture chart_;
     PictureView* pic9_;
     QLabel* mixesOn_;
-    QLabel* lastHit_;
+    QLabel* lastHitLabel_;
+    std::optional<ChartHit> lastHit_;
 };
 
 }  // namespace vorbix

@@ -68,8 +68,9 @@ void MethodSheetWindow::Follow() {
 void MethodSheetWindow::Refresh() {
     refresh_.stop();
     tiles_ = ConvertWithEveryMethod(session_);
+    const std::string_view mode = ModeOf(session_.Mode()).caption;
     caption_->setText(QString("%1, every method on the picture as the main window shows it. Click one to choose it.")
-                          .arg(kModeCaptions[static_cast<int>(session_.Mode())]));
+                          .arg(QString::fromUtf8(mode.data(), mode.size())));
     Compose();
 }
 

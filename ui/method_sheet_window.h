@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "draw/sheet.h"
 #include "pipeline/method_sheet.h"
 #include "pipeline/session.h"
 #include "ui/picture_view.h"

@@ -1,9 +1,10 @@
-#include "ui/picture_file.h"
+#include "io/picture_decode.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
@@ -12,7 +13,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "pipeline/session.h"
 
 namespace vorbix {
 
@@ -53,7 +53,7 @@ QString DamageIn(const QStringList& warnings) {
     return {};
 }
 
-QString TooLarge(qint64 width, qint64 height, qint64 maxPixels) {
+QString TooLarge(qint64 width, qint64 height, std::int64_t maxPixels) {
     return QString("picture too large: %1 × %2 (at most %3 pixels)").arg(width).arg(height).arg(maxPixels);
 }
 
@@ -83,7 +83,7 @@ private:
 
 // Qt fills a short uncompressed BMP with black without a word, and takes a header's size at its
 // word; so the size is checked here, and the pixel data against the file's length.
-QString BmpProblem(const QByteArray& head, qint64 fileSize, qint64 maxPixels) {
+QString BmpProblem(const QByteArray& head, qint64 fileSize, std::int64_t maxPixels) {
     const BmpHead bmp(head);
     if (!bmp.Valid()) return {};
     const qint64 width = bmp.Width();
@@ -103,28 +103,34 @@ QString BmpProblem(const QByteArray& head, qint64 fileSize, qint64 maxPixels) {
     return {};
 }
 
-DecodedPicture Refuse(const QString& path, const QString& reason) { return {Picture(), path + ": " + reason}; }
+Error Refuse(const QString& reason) { return {"", 0, reason.toStdString()}; }
 
 QString SystemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
 
 // Opens a regular file for reading. The type is checked before opening (a FIFO would block)
 // and again on the open descriptor, in case the name was swapped in between.
-QString OpenRegularFile(const QString& path, QFile& file, qint64& size) {
-    const QByteArray name = QFile::encodeName(path);
+// The error's text is the reason alone; the caller names the path.
+Status OpenRegularFile(const std::string& path, QFile& file, qint64& size) {
     struct stat before {};
-    if (stat(name.constData(), &before) != 0) return errno == ENOENT ? "no such file" : "cannot open: " + SystemReason(errno);
-    if (!S_ISREG(before.st_mode)) return "not a regular file";
-    const int fd = open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return "cannot open: " + SystemReason(errno);
+    if (stat(path.c_str(), &before) != 0) {
+        const int error = errno;
+        return Error{path, error, error == ENOENT ? "no such file" : "cannot open: " + SystemReason(error).toStdString()};
+    }
+    if (!S_ISREG(before.st_mode)) return Error{path, 0, "not a regular file"};
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        const int error = errno;
+        return Error{path, error, "cannot open: " + SystemReason(error).toStdString()};
+    }
     struct stat opened {};
     if (fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
         close(fd);
-        return "not a regular file";
+        return Error{path, 0, "not a regular file"};
     }
     fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         close(fd);
-        return "cannot open: " + file.errorString();
+        return Error{path, 0, "cannot open: " + file.errorString().toStdString()};
     }
     size = opened.st_size;
     return {};
@@ -139,51 +145,62 @@ void CompleteColorTable(QImage& image) {
     image.setColorTable(table);
 }
 
-}  // namespace
-
-DecodedPicture DecodePictureFile(const QString& path, qint64 maxPixels) {
-    QFile file;
-    qint64 fileSize = 0;
-    if (const QString problem = OpenRegularFile(path, file, fileSize); !problem.isEmpty()) return Refuse(path, problem);
-    if (fileSize == 0) return Refuse(path, "the file is empty");
-    const QByteArray head = file.peek(64);
-    if (const QString problem = BmpProblem(head, fileSize, maxPixels); !problem.isEmpty()) return Refuse(path, problem);
+// One decoder for bytes in memory and open files alike; the error's text is the reason alone.
+Result<Picture> DecodeFrom(QIODevice& device, qint64 byteCount, std::int64_t maxPixels) {
+    if (byteCount == 0) return Refuse("the file is empty");
+    const QByteArray head = device.peek(64);
+    if (const QString problem = BmpProblem(head, byteCount, maxPixels); !problem.isEmpty()) return Refuse(problem);
 
     // Qt's readers speak through warnings, also while reading the header; keep them for the message.
     WarningCapture capture;
-    QImageReader reader(&file);
+    QImageReader reader(&device);
     reader.setDecideFormatFromContent(true);
     reader.setAllocationLimit(static_cast<int>(maxPixels * 4 / (1024 * 1024)) + 1);
     if (!reader.canRead()) {
         const QString damage = DamageIn(capture.warnings);
-        return Refuse(path, damage.isEmpty() ? "not a picture format this program reads" : damage);
+        return Refuse(damage.isEmpty() ? "not a picture format this program reads" : damage);
     }
     const QString format = QString(reader.format()).toUpper();
     const QSize size = reader.size();
     if (size.isValid() && static_cast<qint64>(size.width()) * size.height() > maxPixels)
-        return Refuse(path, TooLarge(size.width(), size.height(), maxPixels));
+        return Refuse(TooLarge(size.width(), size.height(), maxPixels));
 
     QImage image = reader.read();
     if (image.isNull()) {
         QString reason = DamageIn(capture.warnings);
         if (reason.isEmpty()) reason = capture.warnings.isEmpty() ? reader.errorString() : capture.warnings.last().trimmed();
-        return Refuse(path, QString("cannot decode this %1 file: %2").arg(format, reason));
+        return Refuse(QString("cannot decode this %1 file: %2").arg(format, reason));
     }
-    if (const QString damage = DamageIn(capture.warnings); !damage.isEmpty()) return Refuse(path, damage);
+    if (const QString damage = DamageIn(capture.warnings); !damage.isEmpty()) return Refuse(damage);
 
     CompleteColorTable(image);
     image = image.convertToFormat(QImage::Format_BGR888);
-    if (image.isNull()) return Refuse(path, "not enough memory to convert the picture");
+    if (image.isNull()) return Refuse("not enough memory to convert the picture");
     Picture picture(image.width(), image.height());
     for (int y = 0; y < image.height(); ++y)
         std::memcpy(picture.Row(y), image.constScanLine(y), static_cast<std::size_t>(image.width()) * 3);
-    return {std::move(picture), {}};
+    return picture;
 }
 
-QString LoadPictureFile(Session& session, const QString& path, qint64 maxPixels) {
-    DecodedPicture decoded = DecodePictureFile(path, maxPixels);
-    if (decoded.Ok()) session.File2_Click(decoded.picture);
-    return decoded.error;
+}  // namespace
+
+Result<Picture> DecodePicture(std::span<const std::uint8_t> bytes, std::int64_t maxPixels) {
+    const QByteArray view = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
+                                                    static_cast<qsizetype>(bytes.size()));
+    QBuffer buffer;
+    buffer.setData(view);
+    buffer.open(QIODevice::ReadOnly);
+    return DecodeFrom(buffer, view.size(), maxPixels);
+}
+
+Result<Picture> ReadPicture(const std::string& path, std::int64_t maxPixels) {
+    auto named = [&](const Error& error) { return Error{path, error.code, path + ": " + error.text}; };
+    QFile file;
+    qint64 size = 0;
+    if (Status opened = OpenRegularFile(path, file, size); !opened) return named(opened.Failure());
+    Result<Picture> decoded = DecodeFrom(file, size, maxPixels);
+    if (!decoded) return named(decoded.Failure());
+    return decoded;
 }
 
 }  // namespace vorbix

@@ -1,4 +1,4 @@
-#include "core/bitmap_font.h"
+#include "draw/bitmap_font.h"
 
 #include <array>
 #include <cstdint>
@@ -52,8 +52,6 @@ const std::array<std::uint8_t, 5>& GlyphOf(char c) {
 }
 
 }  // namespace
-
-int TextWidth(std::string_view text, int scale) { return static_cast<int>(text.size()) * kGlyphAdvance * scale; }
 
 void DrawText(Picture& picture, int x, int y, std::string_view text, ColorValue colour, int scale) {
     for (std::size_t n = 0; n < text.size(); ++n) {

@@ -1,8 +1,8 @@
-#include "export/bmp_file.h"
+#include "io/bmp_file.h"
 
 #include <cstring>
 
-#include "export/file_write.h"
+#include "io/file_write.h"
 
 namespace vorbix {
 
@@ -41,7 +41,7 @@ std::vector<std::uint8_t> EncodeBmp24(const Picture& picture) {
     return b;
 }
 
-std::optional<std::string> WriteBmp24(const std::string& path, const Picture& picture) {
+Status WriteBmp24(const std::string& path, const Picture& picture) {
     return WriteFileWhole(path, EncodeBmp24(picture));
 }
 

@@ -11,8 +11,6 @@ namespace vorbix {
 constexpr int kGlyphAdvance = 6;
 constexpr int kGlyphLineHeight = 8;
 
-int TextWidth(std::string_view text, int scale);
-
 // Draws the text with its top-left corner at (x, y), clipped to the picture; characters
 // outside printable ASCII are drawn as '?'.
 void DrawText(Picture& picture, int x, int y, std::string_view text, ColorValue colour, int scale);

@@ -1,10 +1,10 @@
-#include "export/cas_file.h"
+#include "io/cas_file.h"
 
 #include <algorithm>
 #include <tuple>
 
-#include "export/file_write.h"
-#include "export/screen_render.h"
+#include "io/file_write.h"
+#include "io/screen_file.h"
 
 namespace vorbix {
 
@@ -126,17 +126,10 @@ std::vector<std::uint8_t> UsrLine(int address) {
 
 }  // namespace
 
-ColourBytes ColourBytesOf(TvcMode mode, const Palette& palette) {
-    const auto header = TimHeader(mode, palette);
-    ColourBytes colours;
-    std::copy_n(header.begin() + 4, colours.size(), colours.begin());
-    return colours;
-}
-
 std::vector<std::uint8_t> BuildCasProgram(TvcMode mode, const ScreenImage& image, const ColourBytes& colours) {
     std::vector<std::uint8_t> program = UsrLine(kCodeAddress);
     program.push_back(kProgramEnd);
-    const auto code = ShowPictureCode({kImageAddress, GeometryOf(mode).timModeByte, colours});
+    const auto code = ShowPictureCode({kImageAddress, ModeOf(mode).hardwareMode, colours});
     program.insert(program.end(), code.begin(), code.end());
     program.insert(program.end(), image.begin(), image.end());
 
@@ -154,26 +147,11 @@ std::vector<std::uint8_t> BuildCasProgram(TvcMode mode, const ScreenImage& image
     return file;
 }
 
-std::optional<std::string> UnshowableColours(TvcMode mode, const Palette& palette) {
-    const int count = std::min(GeometryOf(mode).colourBytes, static_cast<int>(palette.size()));
-    std::string message;
-    for (int i = 0; i < count; ++i) {
-        const PaletteEntry& colour = palette[i];
-        const PaletteEntry shown = ShownColour(TvcColorByte(colour));
-        if (colour.red == shown.red && colour.green == shown.green && colour.blue == shown.blue) continue;
-        if (!message.empty()) message += "; ";
-        message += "palette colour " + std::to_string(i) + " " + RgbText(colour) + " is not a TVC colour, the machine shows " +
-                   RgbText(shown);
-    }
-    if (message.empty()) return std::nullopt;
-    return message;
-}
-
-SaveReport WriteCasFile(const std::string& path, TvcMode mode, const Picture& surface, const Palette& palette) {
+Result<Warning> WriteCasFile(const std::string& path, TvcMode mode, const Picture& surface, const Palette& palette) {
     const ScreenImage image = EncodeScreen(mode, surface, palette);
-    if (auto error = WriteFileWhole(path, BuildCasProgram(mode, image, ColourBytesOf(mode, palette))))
-        return {error, std::nullopt};
-    return {std::nullopt, UnshowableColours(mode, palette)};
+    if (Status written = WriteFileWhole(path, BuildCasProgram(mode, image, ColourBytesOf(mode, palette))); !written)
+        return written.Failure();
+    return UnshowableColours(mode, palette);
 }
 
 }  // namespace vorbix

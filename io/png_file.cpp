@@ -1,8 +1,10 @@
-#include "cli/png_output.h"
+#include "io/png_file.h"
 
+#include <QBuffer>
 #include <QHash>
 #include <QImage>
-#include <QSaveFile>
+
+#include "io/file_write.h"
 
 namespace vorbix {
 
@@ -10,8 +12,6 @@ namespace {
 
 constexpr int kPaletteSize = 256;
 
-// Sheets and screens hold few colours: as a palette PNG they take a third of the room, with
-// every pixel kept. A picture of more colours stays as it is.
 QImage WithPaletteWherePossible(const QImage& rgb) {
     QHash<QRgb, int> indexOf;
     QList<QRgb> table;
@@ -35,16 +35,19 @@ QImage WithPaletteWherePossible(const QImage& rgb) {
 
 }  // namespace
 
-QString WritePng(const QString& path, const Picture& picture) {
+std::vector<std::uint8_t> EncodePng(const Picture& picture) {
     const QImage image(picture.Data(), picture.Width(), picture.Height(), picture.Width() * 3, QImage::Format_BGR888);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return path + ": cannot write: " + file.errorString();
-    if (!WithPaletteWherePossible(image).save(&file, "PNG")) {
-        file.cancelWriting();
-        return path + ": cannot write the PNG";
-    }
-    if (!file.commit()) return path + ": cannot write: " + file.errorString();
-    return {};
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!WithPaletteWherePossible(image).save(&buffer, "PNG")) return {};
+    return {bytes.begin(), bytes.end()};
+}
+
+Status WritePng(const std::string& path, const Picture& picture) {
+    const std::vector<std::uint8_t> bytes = EncodePng(picture);
+    if (bytes.empty()) return Error{path, 0, "cannot write " + path + ": the PNG encoder failed"};
+    return WriteFileWhole(path, bytes);
 }
 
 }  // namespace vorbix

@@ -1,4 +1,4 @@
-#include "export/file_write.h"
+#include "io/file_write.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,25 +11,18 @@ namespace vorbix {
 
 namespace {
 
-// Leaves errno at the error, so that a caller can show the number too.
-std::string Failure(const std::string& path, int error) {
-    std::string message = "cannot write " + path + ": " + std::strerror(error);
-    errno = error;
-    return message;
+Error Failure(const std::string& path, int error) {
+    return {path, error, "cannot write " + path + ": " + std::strerror(error)};
 }
 
 }  // namespace
 
-std::optional<std::string> WriteFileWhole(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+Status WriteFileWhole(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     // Renaming over a device, FIFO or folder would replace it, not write into it.
     struct stat existing {};
     const bool exists = stat(path.c_str(), &existing) == 0;
     if (exists && S_ISDIR(existing.st_mode)) return Failure(path, EISDIR);
-    if (exists && !S_ISREG(existing.st_mode)) {
-        std::string message = "cannot write " + path + ": not a regular file";
-        errno = EEXIST;
-        return message;
-    }
+    if (exists && !S_ISREG(existing.st_mode)) return Error{path, EEXIST, "cannot write " + path + ": not a regular file"};
     std::string temporary = path + ".XXXXXX";
     const int fd = mkstemp(temporary.data());
     if (fd < 0) return Failure(path, errno);
@@ -52,7 +45,7 @@ std::optional<std::string> WriteFileWhole(const std::string& path, const std::ve
         unlink(temporary.c_str());
         return Failure(path, error);
     }
-    return std::nullopt;
+    return {};
 }
 
 }  // namespace vorbix

@@ -1,0 +1,93 @@
+#include "draw/sheet.h"
+
+#include <algorithm>
+#include <string>
+
+#include "core/tvc.h"
+#include "dither/methods.h"
+#include "draw/bitmap_font.h"
+
+namespace vorbix {
+
+namespace {
+
+constexpr int kMargin = 8;
+constexpr int kFrame = 3;
+constexpr ColorValue kBackground = MakeColor(48, 48, 48);
+constexpr ColorValue kCaption = MakeColor(240, 240, 240);
+constexpr ColorValue kFigures = MakeColor(176, 176, 176);
+constexpr ColorValue kHighlight = MakeColor(255, 200, 0);
+
+void FillBox(Picture& picture, const TileBox& box, ColorValue colour) {
+    for (int y = box.top; y < box.top + box.height; ++y)
+        for (int x = box.left; x < box.left + box.width; ++x)
+            if (picture.Contains(x, y)) picture.SetPixel(x, y, colour);
+}
+
+void Paste(Picture& sheet, const Picture& tile, int left, int top) {
+    for (int y = 0; y < tile.Height(); ++y)
+        for (int x = 0; x < tile.Width(); ++x) sheet.SetPixel(left + x, top + y, tile.Pixel(x, y));
+}
+
+}  // namespace
+
+SheetLayout::SheetLayout(int scale, int columns) : scale_(scale < 1 ? 1 : scale), columns_(columns < 1 ? 1 : columns) {}
+
+SheetLayout SheetLayout::Fitting(int scale, int width, int tileCount) {
+    const int perColumn = SheetLayout(scale, 1).TileAt(0).width + kMargin;
+    return SheetLayout(scale, std::clamp((width - kMargin) / perColumn, 1, std::max(1, tileCount)));
+}
+
+int SheetLayout::TextScale() const { return scale_ <= 2 ? 2 : 1; }
+
+TileBox SheetLayout::PictureBox(int n) const {
+    const TileBox tile = TileAt(n);
+    return {tile.left + kFrame, tile.top + kFrame, kPreviewWidth / scale_, kPreviewHeight / scale_};
+}
+
+TileBox SheetLayout::TileAt(int n) const {
+    const int width = kPreviewWidth / scale_ + 2 * kFrame;
+    const int height = kPreviewHeight / scale_ + 2 * kFrame + 2 * kGlyphLineHeight * TextScale() + kFrame;
+    return {kMargin + (n % columns_) * (width + kMargin), kMargin + (n / columns_) * (height + kMargin), width, height};
+}
+
+int SheetLayout::Width() const {
+    const TileBox first = TileAt(0);
+    return kMargin + columns_ * (first.width + kMargin);
+}
+
+int SheetLayout::Height(int tileCount) const {
+    const int rows = (tileCount + columns_ - 1) / columns_;
+    return kMargin + rows * (TileAt(0).height + kMargin);
+}
+
+std::optional<int> SheetLayout::PositionAt(int x, int y, int tileCount) const {
+    for (int n = 0; n < tileCount; ++n)
+        if (TileAt(n).Contains(x, y)) return n;
+    return std::nullopt;
+}
+
+Picture ComposeSheet(const std::vector<MethodTile>& tiles, const SheetLayout& layout, int highlightedMethod) {
+    const int count = static_cast<int>(tiles.size());
+    Picture sheet(layout.Width(), layout.Height(count), kBackground);
+    const int text = layout.TextScale();
+    for (int n = 0; n < count; ++n) {
+        const MethodTile& tile = tiles[n];
+        if (tile.method == highlightedMethod) FillBox(sheet, layout.TileAt(n), kHighlight);
+        const TileBox box = layout.PictureBox(n);
+        Picture reduced(box.width, box.height);
+        StretchPicture(reduced, tile.preview, box.width, box.height, 1);
+        Paste(sheet, reduced, box.left, box.top);
+        const int captionTop = box.top + box.height + kFrame;
+        // Inside the highlight frame the captions need their own dark ground.
+        FillBox(sheet, {box.left, captionTop, box.width, 2 * kGlyphLineHeight * text}, kBackground);
+        const std::string caption = std::to_string(tile.method) + " " + std::string(MethodNumbered(tile.method).caption);
+        DrawText(sheet, box.left, captionTop, caption, kCaption, text);
+        const std::string figures = std::to_string(tile.colours) + (tile.colours == 1 ? " colour, " : " colours, ") +
+                                    std::to_string(tile.milliseconds) + " ms";
+        DrawText(sheet, box.left, captionTop + kGlyphLineHeight * text, figures, kFigures, text);
+    }
+    return sheet;
+}
+
+}  // namespace vorbix

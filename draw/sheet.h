@@ -1,0 +1,53 @@
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include "core/picture.h"
+
+namespace vorbix {
+
+// One method's result on the current source view.
+struct MethodTile {
+    int method = 0;  // 1..17
+    Picture preview;  // as the preview would show it
+    int colours = 0;
+    int milliseconds = 0;
+};
+
+struct TileBox {
+    int left;
+    int top;
+    int width;
+    int height;
+    bool Contains(int x, int y) const { return x >= left && y >= top && x < left + width && y < top + height; }
+};
+
+// Where the tiles of a sheet go: a grid of previews reduced by scale, each with two caption lines
+// below it (method, then colour count and milliseconds).
+class SheetLayout {
+public:
+    explicit SheetLayout(int scale = 2, int columns = 6);
+    // As many columns as fit into width (at least one, at most one per tile).
+    static SheetLayout Fitting(int scale, int width, int tileCount);
+
+    int Scale() const { return scale_; }
+    int Width() const;
+    int Height(int tileCount) const;
+    // The preview part of the tile at position n (0 first, left to right, then down).
+    TileBox PictureBox(int n) const;
+    // The whole tile at position n: picture, captions and the frame around them.
+    TileBox TileAt(int n) const;
+    // The position of the tile under (x, y), if any.
+    std::optional<int> PositionAt(int x, int y, int tileCount) const;
+    int TextScale() const;
+
+private:
+    int scale_;
+    int columns_;
+};
+
+// The labelled grid of the tiles; the tile of the highlighted method (0: none) gets a frame.
+Picture ComposeSheet(const std::vector<MethodTile>& tiles, const SheetLayout& layout, int highlightedMethod);
+
+}  // namespace vorbix

@@ -1,0 +1,65 @@
+#include "pipeline/convert.h"
+
+#include "core/color_count.h"
+#include "core/nearest_search.h"
+#include "dither/pattern.h"
+#include "pipeline/stopwatch.h"
+
+namespace vorbix {
+
+namespace {
+
+Palette SwatchPalette(const ColorValue* swatches, int count) {
+    Palette palette(count);
+    for (int n = 0; n < count; ++n) palette[n] = EntryFromColor(swatches[n]);
+    return palette;
+}
+
+Palette ModePalette(const ConversionSettings& settings, const Palette& paletteInUse) {
+    switch (settings.mode) {
+        case TvcMode::Graphics2: return SwatchPalette(settings.swatches2.data(), 2);
+        case TvcMode::Graphics4: return SwatchPalette(settings.swatches4.data(), 4);
+        case TvcMode::Graphics16: break;
+    }
+    if (settings.method != kPatternTvc) return TvcColours();
+    return paletteInUse.size() == kMixCount ? paletteInUse : PatternPalette();
+}
+
+}  // namespace
+
+void ScaleInto(Picture& destination, const Picture& source, bool resize, bool smooth) {
+    const int width = resize ? destination.Width() : source.Width();
+    const int height = resize ? destination.Height() : source.Height();
+    StretchPicture(destination, source, width, height, smooth ? 1 : 0);
+}
+
+Conversion Convert(const Picture& sourceView, const ConversionSettings& settings, MixTable& mixes,
+                   RandomSequence& random, Picture preview, const Palette& paletteInUse) {
+    Stopwatch stopwatch;
+    stopwatch.Start();
+    const ModeInfo& mode = ModeOf(settings.mode);
+    const Method& method = MethodNumbered(settings.method);
+    Conversion result;
+    result.palette = ModePalette(settings, paletteInUse);
+    // The background shows only where the source view does not reach: never with a full-size view.
+    result.surface = Picture(mode.width, mode.height, kSurfaceBackground);
+    ScaleInto(result.surface, sourceView, settings.resize, true);
+    if (settings.mode == TvcMode::Graphics16) {
+        if (method.kind == MethodKind::Pattern && settings.autoPalette)
+            AutoSelectMixes(mixes, result.palette, result.surface);
+        RunMethod(method, result.surface, result.palette, mixes, random);
+    } else {
+        // The swatches serve the match and the snap; "Pattern TVC" matches against the mixes.
+        const Palette matched = method.kind == MethodKind::Pattern ? PatternPalette() : result.palette;
+        RunMethod(method, result.surface, matched, mixes, random);
+        if (method.snapped) SnapToPalette(result.surface, result.surface, *SharedSearch(result.palette));
+    }
+    ScaleInto(preview, result.surface, settings.resize, false);
+    result.preview = std::move(preview);
+    // With "Resize" the preview is a whole-block enlargement of the surface: same colours, fewer pixels.
+    result.colours = CountColors(settings.resize ? result.surface : result.preview);
+    result.milliseconds = stopwatch.ElapsedMs();
+    return result;
+}
+
+}  // namespace vorbix

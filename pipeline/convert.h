@@ -1,0 +1,58 @@
+#pragma once
+
+// The converter's spine and the document around it: Convert (a function whose inputs and outputs
+// are all in its signature), the document Session with its verbs, the undo history, the method
+// sheet and the check of a saved screen. Uses core/, dither/, io/ and draw/; no window toolkit.
+
+#include <array>
+
+#include "core/palette.h"
+#include "core/picture.h"
+#include "core/tvc.h"
+#include "dither/methods.h"
+#include "dither/mix_table.h"
+#include "dither/random_sequence.h"
+
+namespace vorbix {
+
+// What a work surface shows before anything was converted onto it.
+inline constexpr ColorValue kSurfaceBackground = MakeColor(192, 192, 255);
+
+// The user's choices a conversion reads.
+struct ConversionSettings {
+    TvcMode mode = TvcMode::Graphics16;
+    int method = kPatternTvc;  // 1..17
+    // The whole source view fills the surface and the surface the preview; otherwise both are
+    // copied at their own size into the top-left corner.
+    bool resize = true;
+    // "Pattern TVC" in Graphics 16 first switches off the mixes the picture does not use.
+    bool autoPalette = false;
+    std::array<ColorValue, 2> swatches2 = kDefaultSwatches2;
+    std::array<ColorValue, 4> swatches4 = kDefaultSwatches4;
+
+    bool operator==(const ConversionSettings&) const = default;
+};
+
+struct Conversion {
+    Picture surface;  // the mode's work surface, at the machine's resolution
+    Picture preview;  // 512 x 480
+    // What the method matched against, as the screen encoder reads it: the swatches in Graphics 2
+    // and 4, the 16 TVC colours in Graphics 16, or there the 120 mix colours for "Pattern TVC".
+    Palette palette;
+    int colours = 0;  // distinct colours in the preview
+    int milliseconds = 0;
+};
+
+// Scales the source view into the mode's surface, runs the method with the mode's palette,
+// snaps to the swatches where the method asks for it in Graphics 2 and 4, and enlarges the result
+// onto the preview it was given (with "Resize" off it covers only the corner). In Graphics 16,
+// "Pattern TVC" keeps a 120-entry palette in use as it finds it, and with autoPalette switches
+// mixes off; the noisy threshold advances the random sequence.
+Conversion Convert(const Picture& sourceView, const ConversionSettings& settings, MixTable& mixes,
+                   RandomSequence& random, Picture preview, const Palette& paletteInUse);
+
+// Scales source into destination: with resize the whole source fills the destination, otherwise
+// it is copied at its own size. smooth averages the source pixels each destination pixel covers.
+void ScaleInto(Picture& destination, const Picture& source, bool resize, bool smooth);
+
+}  // namespace vorbix

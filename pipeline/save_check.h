@@ -1,0 +1,18 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "core/palette.h"
+#include "core/picture.h"
+#include "core/tvc.h"
+
+namespace vorbix {
+
+// Reads a headed screen file back and compares what the machine shows with the work surface it
+// was made from. Silent (nothing) when they agree; otherwise which colours the machine shows
+// differently, on how many pixels, and the palette colours it cannot show.
+std::optional<std::string> CheckShownScreen(const std::string& timPath, TvcMode mode, const Picture& surface,
+                                            const Palette& palette);
+
+}  // namespace vorbix
