@@ -9,8 +9,8 @@
 
 #include <unistd.h>
 
-#include "export/bmp_file.h"
-#include "export/cas_file.h"
+#include "io/bmp_file.h"
+#include "io/cas_file.h"
 #include "pipeline/session.h"
 
 namespace vorbix {
@@ -30,12 +30,12 @@ Palette PaletteOf(TvcMode mode) {
         case TvcMode::Graphics4: return DefaultPalette4();
         case TvcMode::Graphics16: break;
     }
-    return DefaultPalette16();
+    return TvcColours();
 }
 
 // A few pixels of every palette colour in the top-left corner, encoded as the screen files do.
 ScreenImage SmallImage(TvcMode mode) {
-    const ModeGeometry& g = GeometryOf(mode);
+    const ModeGeometry& g = ModeOf(mode);
     const Palette palette = PaletteOf(mode);
     Picture surface(g.width, g.height);
     for (int x = 0; x < 24; ++x)
@@ -261,7 +261,7 @@ TEST(CasFile, ColoursTheMachineCannotShowAreNamed) {
     } cases[] = {
         {"default 2", TvcMode::Graphics2, DefaultPalette2(), {}},
         {"default 4", TvcMode::Graphics4, DefaultPalette4(), {}},
-        {"16 colours", TvcMode::Graphics16, DefaultPalette16(), {}},
+        {"16 colours", TvcMode::Graphics16, TvcColours(), {}},
         {"mixes of the pattern method", TvcMode::Graphics16, Palette(120, grey64), {}},
         {"normal intensity", TvcMode::Graphics4,
          {EntryFromRgb(145, 0, 0), EntryFromRgb(0, 145, 145), EntryFromRgb(255, 255, 255), EntryFromRgb(0, 0, 0)}, {}},
@@ -295,8 +295,8 @@ protected:
 
 TEST_F(CasFiles, SessionSavesTheSelectedModeAndWarnsAboutAGreySwatch) {
     Session s;
-    s.SetSwatch4(2, MakeColor(64, 64, 64));
-    s.File2_Click(Picture(64, 48, MakeColor(255, 255, 255)));
+    s.SetSwatchColour(TvcMode::Graphics4, 2, MakeColor(64, 64, 64));
+    s.Load(Picture(64, 48, MakeColor(255, 255, 255)));
     s.Option2_Click(static_cast<int>(TvcMode::Graphics4));
     const auto cas = dir / "photo.cas";
     const SaveReport report = s.SaveProgram(cas.string());

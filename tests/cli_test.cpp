@@ -10,8 +10,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "export/bmp_file.h"
-#include "export/screen_file.h"
+#include "io/bmp_file.h"
+#include "io/screen_file.h"
 #include "pipeline/method_sheet.h"
 
 namespace vorbix {

@@ -14,11 +14,11 @@ Picture Photo() {
 
 // Whatever the edits change, and what the conversion makes of it.
 void ExpectSameState(const Session& a, const Session& b) {
-    EXPECT_EQ(a.TakeEditableParts(true, true), b.TakeEditableParts(true, true));
+    EXPECT_EQ(a.TakeSnapshot(true, true), b.TakeSnapshot(true, true));
     EXPECT_TRUE(a.State() == b.State());
-    EXPECT_EQ(a.Pic2(), b.Pic2());
-    EXPECT_EQ(a.WorkSurface(a.Mode()), b.WorkSurface(b.Mode()));
-    EXPECT_EQ(a.ResultColors(), b.ResultColors());
+    EXPECT_EQ(a.Preview(), b.Preview());
+    EXPECT_EQ(a.Surface(a.Mode()), b.Surface(b.Mode()));
+    EXPECT_EQ(a.ResultColours(), b.ResultColours());
 }
 
 struct EditCase {
@@ -29,38 +29,38 @@ struct EditCase {
 };
 
 const EditCase kEdits[] = {
-    {"4-colour swatch", EditKind::Swatch, [](Session& s) { s.Option2_Click(1); s.Label1_Click(12); },
+    {"4-colour swatch", EditKind::Swatch, [](Session& s) { s.Option2_Click(1); s.PickColour(12); },
      [](Session& s) { s.Label2_Click(3); }},
-    {"2-colour swatch", EditKind::Swatch, [](Session& s) { s.Option2_Click(0); s.Option1_Click(2); s.Label1_Click(9); },
+    {"2-colour swatch", EditKind::Swatch, [](Session& s) { s.Option2_Click(0); s.ChooseMethod(2); s.PickColour(9); },
      [](Session& s) { s.Label3_Click(0); }},
     {"chart switch", EditKind::Mixes, [](Session&) {}, [](Session& s) { s.Pic9_MouseDown(1, 484, 15); }},
     {"chart swap", EditKind::Mixes, [](Session&) {}, [](Session& s) { s.Pic9_MouseDown(2, 544, 35); }},
     {"click on the preview", EditKind::Mixes, [](Session& s) { s.Pic2_MouseMove(250, 240); },
      [](Session& s) { s.Pic2_MouseDown(2); }},
-    {"All Off", EditKind::Mixes, [](Session&) {}, [](Session& s) { s.ChartAllOff(); }},
-    {"All On", EditKind::Mixes, [](Session& s) { s.Pic9_MouseDown(2, 504, 15); s.ChartAllOff(); },
-     [](Session& s) { s.ChartAllOn(); }},
-    {"Set", EditKind::Set, [](Session& s) { s.HScroll_Change(kBrightness, 80); }, [](Session& s) { s.Command6_Click(); }},
-    {"Command2", EditKind::Command2, [](Session& s) { s.Option2_Click(1); }, [](Session& s) { s.Command2_Click(); }},
+    {"All Off", EditKind::Mixes, [](Session&) {}, [](Session& s) { s.SwitchAllMixes(false); }},
+    {"All On", EditKind::Mixes, [](Session& s) { s.Pic9_MouseDown(2, 504, 15); s.SwitchAllMixes(false); },
+     [](Session& s) { s.SwitchAllMixes(true); }},
+    {"Set", EditKind::Commit, [](Session& s) { s.HScroll_Change(kBrightness, 80); }, [](Session& s) { s.Commit(); }},
+    {"Command2", EditKind::SnapToMixes, [](Session& s) { s.Option2_Click(1); }, [](Session& s) { s.SnapSourceToMixes(); }},
 };
 
 TEST(EditHistory, UndoAfterEachKindOfEditRestoresTheStateAndConvertsAndRedoBringsTheEditBack) {
     for (const EditCase& c : kEdits) {
         SCOPED_TRACE(c.name);
         Session s;
-        s.File2_Click(Photo());
+        s.Load(Photo());
         c.setUp(s);
         Session expected = s;
         EditHistory history;
         history.Run(s, c.kind, [&] { c.edit(s); });
         ASSERT_TRUE(history.CanUndo());
-        ASSERT_NE(s.TakeEditableParts(true, true), expected.TakeEditableParts(true, true));
+        ASSERT_NE(s.TakeSnapshot(true, true), expected.TakeSnapshot(true, true));
         const Session edited = s;
 
         const long conversions = s.ConversionCount();
         ASSERT_TRUE(history.Undo(s));
         EXPECT_EQ(s.ConversionCount(), conversions + 1);
-        expected.Command1_Click();
+        expected.Reconvert();
         ExpectSameState(s, expected);
         EXPECT_FALSE(history.CanUndo());
 
@@ -72,41 +72,41 @@ TEST(EditHistory, UndoAfterEachKindOfEditRestoresTheStateAndConvertsAndRedoBring
 
 TEST(EditHistory, StepsBackThroughSeveralEditsInTurn) {
     Session s;
-    s.File2_Click(Photo());
+    s.Load(Photo());
     s.Option2_Click(1);
     EditHistory history;
-    std::vector<Session::EditableParts> states{s.TakeEditableParts(true, true)};
+    std::vector<Session::Snapshot> states{s.TakeSnapshot(true, true)};
     for (int picked : {9, 12, 14}) {
-        s.Label1_Click(picked);
+        s.PickColour(picked);
         history.Run(s, EditKind::Swatch, [&] { s.Label2_Click(picked % 4); });
         history.Run(s, EditKind::Mixes, [&] { s.Pic9_MouseDown(1, 484 + 20 * picked, 15); });
-        states.push_back(s.TakeEditableParts(true, true));
+        states.push_back(s.TakeSnapshot(true, true));
     }
-    history.Run(s, EditKind::Command2, [&] { s.Command2_Click(); });
+    history.Run(s, EditKind::SnapToMixes, [&] { s.SnapSourceToMixes(); });
     ASSERT_TRUE(history.Undo(s));
     for (int step = 3; step > 0; --step) {
-        EXPECT_EQ(s.TakeEditableParts(true, true), states[step]) << step;
+        EXPECT_EQ(s.TakeSnapshot(true, true), states[step]) << step;
         ASSERT_TRUE(history.Undo(s));
         ASSERT_TRUE(history.Undo(s));
     }
-    EXPECT_EQ(s.TakeEditableParts(true, true), states[0]);
+    EXPECT_EQ(s.TakeSnapshot(true, true), states[0]);
     EXPECT_FALSE(history.Undo(s));
 }
 
 TEST(EditHistory, RemembersOnlyChangesAndANewEditForgetsWhatWasUndone) {
     Session s;
-    s.File2_Click(Photo());
+    s.Load(Photo());
     s.Option2_Click(1);
     EditHistory history;
     EXPECT_FALSE(history.Undo(s));
     EXPECT_FALSE(history.Redo(s));
 
-    s.Label1_Click(15);
+    s.PickColour(15);
     history.Run(s, EditKind::Swatch, [&] { s.Label2_Click(1); });  // white already
     history.Run(s, EditKind::Mixes, [&] { s.Pic9_MouseDown(1, 470, 15); });  // beside the boxes
     EXPECT_FALSE(history.CanUndo());
 
-    s.Label1_Click(2);
+    s.PickColour(2);
     history.Run(s, EditKind::Swatch, [&] { s.Label2_Click(0); });
     ASSERT_TRUE(history.Undo(s));
     EXPECT_TRUE(history.CanRedo());

@@ -144,7 +144,7 @@ TEST(DiffuseErrors, WalksWholeBufferRowsByIndexAndRunsOnPastEachRowsEnd) {
 }
 
 TEST(ErrorDiffusion, EveryPictureMethodKeepsPaletteColoursAndReducesGreyToPaletteColours) {
-    const Palette palette = DefaultPalette16();
+    const Palette palette = TvcColours();
     Picture palettePicture(13, 5);  // pad 3: the pad columns are walked too
     for (int y = 0; y < 5; ++y)
         for (int x = 0; x < 13; ++x) palettePicture.SetPixel(x, y, ColorOfEntry(palette[(x * 3 + y * 5) % 16]));

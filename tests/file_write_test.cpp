@@ -12,7 +12,7 @@
 #include <iterator>
 #include <set>
 
-#include "export/file_write.h"
+#include "io/file_write.h"
 #include "pipeline/session.h"
 
 namespace vorbix {
@@ -139,7 +139,7 @@ TEST(WriteFileWhole, ReadOnlyFolderIsReported) {
 Session ConvertedSession(ColorValue colour) {
     Session session;
     session.Option2_Click(static_cast<int>(TvcMode::Graphics4));
-    session.File2_Click(Picture(40, 30, colour));
+    session.Load(Picture(40, 30, colour));
     return session;
 }
 

@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "dither/methods.h"
-#include "export/screen_file.h"
+#include "io/screen_file.h"
 #include "pipeline/session.h"
 
 namespace vorbix {
@@ -44,13 +44,13 @@ TEST(Golden, EveryModeAndMethodProducesTheSameBytes) {
         if (print) std::printf("    {");
         for (int method = 1; method <= kMethodCount; ++method) {
             Session s;
-            s.File2_Click(fixture);
+            s.Load(fixture);
             s.Option2_Click(mode);
-            s.Option1_Click(method);
-            const ScreenImage image = EncodeScreen(static_cast<TvcMode>(mode), s.WorkSurface(static_cast<TvcMode>(mode)),
-                                                   s.State().paletteColors);
+            s.ChooseMethod(method);
+            const ScreenImage image = EncodeScreen(static_cast<TvcMode>(mode), s.Surface(static_cast<TvcMode>(mode)),
+                                                   s.PaletteInUse());
             std::uint64_t h = Fnv(1469598103934665603ull, image.data(), image.size());
-            h = Fnv(h, s.Pic2().Data(), s.Pic2().ByteCount());
+            h = Fnv(h, s.Preview().Data(), s.Preview().ByteCount());
             if (print) std::printf("0x%016llxull,%s", static_cast<unsigned long long>(h), method % 4 == 0 ? "\n     " : " ");
             else EXPECT_EQ(h, kGolden[mode][method - 1]) << "mode " << mode << " method " << method;
         }

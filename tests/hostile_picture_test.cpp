@@ -15,7 +15,7 @@
 
 #include "core/picture.h"
 #include "pipeline/session.h"
-#include "ui/picture_file.h"
+#include "io/picture_decode.h"
 
 namespace vorbix {
 namespace {
@@ -72,10 +72,10 @@ QString Sample(const char* file) { return QString(VORBIX_SOURCE_DIR) + "/samples
 // Everything a load could change.
 struct SessionState {
     explicit SessionState(const Session& s)
-        : pic1(s.Pic1()), pic5(s.Pic5()), pic2(s.Pic2()), tvc2(s.WorkSurface(TvcMode::Graphics2)),
-          tvc4(s.WorkSurface(TvcMode::Graphics4)), tvc16(s.WorkSurface(TvcMode::Graphics16)),
+        : pic1(s.Loaded()), pic5(s.SourceView()), pic2(s.Preview()), tvc2(s.Surface(TvcMode::Graphics2)),
+          tvc4(s.Surface(TvcMode::Graphics4)), tvc16(s.Surface(TvcMode::Graphics16)),
           sliders{s.SliderValue(0), s.SliderValue(1), s.SliderValue(2), s.SliderValue(3)},
-          counts{s.LoadedColors(), s.ResultColors(), s.MixesOn()}, conversions(s.ConversionCount()),
+          counts{s.LoadedColours(), s.ResultColours(), s.MixesOn()}, conversions(s.ConversionCount()),
           autoPalette(s.AutoPalette()), state(s.State()) {}
     Picture pic1, pic5, pic2, tvc2, tvc4, tvc16;
     std::array<int, kSliderCount> sliders;
@@ -116,11 +116,11 @@ TEST(HostilePicture, LoadsWithItsSizeOrIsRefusedLeavingTheSessionAsItWas) {
         }
         Session session = SessionWithAPicture();
         ASSERT_EQ(LoadPictureFile(session, path), "");
-        EXPECT_EQ(session.Pic1().Width(), c.width);
-        EXPECT_EQ(session.Pic1().Height(), c.height);
+        EXPECT_EQ(session.Loaded().Width(), c.width);
+        EXPECT_EQ(session.Loaded().Height(), c.height);
         EXPECT_EQ(session.SliderValue(kBrightness), 50);
         EXPECT_EQ(session.ConversionCount(), SessionWithAPicture().ConversionCount() + 4);
-        if (c.topLeft) EXPECT_EQ(session.Pic1().Pixel(0, 0), *c.topLeft);
+        if (c.topLeft) EXPECT_EQ(session.Loaded().Pixel(0, 0), *c.topLeft);
     }
 }
 

@@ -15,23 +15,23 @@ Picture Photo() {
 
 // Everything a window shows or a later conversion reads.
 void ExpectSameSession(const Session& a, const Session& b) {
-    EXPECT_EQ(a.Pic1(), b.Pic1());
-    EXPECT_EQ(a.Pic5(), b.Pic5());
-    EXPECT_EQ(a.Pic2(), b.Pic2());
+    EXPECT_EQ(a.Loaded(), b.Loaded());
+    EXPECT_EQ(a.SourceView(), b.SourceView());
+    EXPECT_EQ(a.Preview(), b.Preview());
     for (TvcMode mode : {TvcMode::Graphics2, TvcMode::Graphics4, TvcMode::Graphics16})
-        EXPECT_EQ(a.WorkSurface(mode), b.WorkSurface(mode));
+        EXPECT_EQ(a.Surface(mode), b.Surface(mode));
     EXPECT_EQ(a.PicZ(), b.PicZ());
     EXPECT_EQ(a.PicZZ(), b.PicZZ());
     EXPECT_TRUE(a.State() == b.State());  // palette, mix tables, random position
     EXPECT_EQ(a.Mode(), b.Mode());
     EXPECT_EQ(a.Method(), b.Method());
     for (int i = 0; i < kSliderCount; ++i) EXPECT_EQ(a.SliderValue(i), b.SliderValue(i));
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(a.Swatch4(i), b.Swatch4(i));
-    for (int i = 0; i < 2; ++i) EXPECT_EQ(a.Swatch2(i), b.Swatch2(i));
-    EXPECT_EQ(a.CurrentColor(), b.CurrentColor());
-    EXPECT_EQ(a.LoadedColors(), b.LoadedColors());
-    EXPECT_EQ(a.ResultColors(), b.ResultColors());
-    EXPECT_EQ(a.LastMilliseconds(), b.LastMilliseconds());
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(a.Settings().swatches4[i], b.Settings().swatches4[i]);
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(a.Settings().swatches2[i], b.Settings().swatches2[i]);
+    EXPECT_EQ(a.PickedColour(), b.PickedColour());
+    EXPECT_EQ(a.LoadedColours(), b.LoadedColours());
+    EXPECT_EQ(a.ResultColours(), b.ResultColours());
+    EXPECT_EQ(a.Milliseconds(), b.Milliseconds());
     EXPECT_EQ(a.MixesOn(), b.MixesOn());
     EXPECT_EQ(a.InspectedMix(), b.InspectedMix());
     EXPECT_EQ(a.ConversionCount(), b.ConversionCount());
@@ -40,15 +40,15 @@ void ExpectSameSession(const Session& a, const Session& b) {
 // Loaded, adjusted, edited, and with the random sequence moved on by a noisy conversion.
 Session WorkedSession() {
     Session s;
-    s.File2_Click(Photo());
+    s.Load(Photo());
     s.HScroll_Change(kGamma, 65);
     s.Option2_Click(1);
-    s.Label1_Click(12);
+    s.PickColour(12);
     s.Label2_Click(2);
     s.Pic9_MouseDown(2, 504, 15);  // swap mix 1
     s.Pic2_MouseMove(300, 200);
     s.Pic2_MouseDown(1);
-    s.Option1_Click(4);
+    s.ChooseMethod(4);
     return s;
 }
 
@@ -65,15 +65,15 @@ TEST(MethodSheet, EachTileIsWhatAClickOnItsButtonGives) {
     const auto tiles = ConvertWithEveryMethod(s);
     for (const MethodTile& tile : tiles) {
         Session clicked = s;
-        clicked.Option1_Click(tile.method);
-        EXPECT_EQ(tile.preview, clicked.Pic2()) << tile.method;
-        EXPECT_EQ(tile.colours, clicked.ResultColors()) << tile.method;
+        clicked.ChooseMethod(tile.method);
+        EXPECT_EQ(tile.preview, clicked.Preview()) << tile.method;
+        EXPECT_EQ(tile.colours, clicked.ResultColours()) << tile.method;
     }
 }
 
 TEST(MethodSheet, TilesSitInTheGridWithTheirPreviewAndFrameTheChosenMethod) {
     Session s = WorkedSession();
-    s.Option1_Click(8);
+    s.ChooseMethod(8);
     const auto tiles = ConvertWithEveryMethod(s);
     for (int scale : {1, 2, 4}) {
         SCOPED_TRACE(scale);
@@ -92,8 +92,8 @@ TEST(MethodSheet, TilesSitInTheGridWithTheirPreviewAndFrameTheChosenMethod) {
         // Graphics 4 previews are 2 x 2 blocks: halved, each tile is the method's work surface.
         for (int n : {0, 16}) {
             Session clicked = s;
-            clicked.Option1_Click(n + 1);
-            const Picture& surface = clicked.WorkSurface(TvcMode::Graphics4);
+            clicked.ChooseMethod(n + 1);
+            const Picture& surface = clicked.Surface(TvcMode::Graphics4);
             const TileBox box = layout.PictureBox(n);
             for (int y = 0; y < box.height; y += 7)
                 for (int x = 0; x < box.width; x += 5)

@@ -41,7 +41,7 @@ TEST(NearestColorSearch, AgreesWithTheFullScanEverywhere) {
         std::vector<std::uint8_t> skip;
     };
     std::vector<Case> cases = {
-        {"16 colours with black twice", DefaultPalette16(), {}},
+        {"16 colours with black twice", TvcColours(), {}},
         {"one entry", Palette{EntryFromRgb(10, 200, 30)}, {}},
         {"empty", Palette{}, {}},
         {"coarse levels force ties", RandomPalette(120, random, 3), {}},

@@ -172,24 +172,24 @@ TEST(OrderedDither, EveryChannelEndsAtZeroOr255AndTheSizeStays) {
 TEST(OrderedDither, ThroughTheSessionGraphics2And4HoldOnlySwatchColoursAndGraphics16OnlyFullChannels) {
     Session s;
     // None of these swatches is a colour the patterns produce, so only the snapping can give them.
-    s.SetSwatch2(0, MakeColor(0, 0, 145));
-    s.SetSwatch2(1, MakeColor(145, 145, 0));
-    s.SetSwatch4(0, MakeColor(145, 0, 0));
-    s.SetSwatch4(1, MakeColor(0, 145, 0));
-    s.SetSwatch4(2, MakeColor(0, 145, 145));
-    s.SetSwatch4(3, MakeColor(145, 145, 145));
+    s.SetSwatchColour(TvcMode::Graphics2, 0, MakeColor(0, 0, 145));
+    s.SetSwatchColour(TvcMode::Graphics2, 1, MakeColor(145, 145, 0));
+    s.SetSwatchColour(TvcMode::Graphics4, 0, MakeColor(145, 0, 0));
+    s.SetSwatchColour(TvcMode::Graphics4, 1, MakeColor(0, 145, 0));
+    s.SetSwatchColour(TvcMode::Graphics4, 2, MakeColor(0, 145, 145));
+    s.SetSwatchColour(TvcMode::Graphics4, 3, MakeColor(145, 145, 145));
     Picture photo(160, 120);
     for (int y = 0; y < 120; ++y)
         for (int x = 0; x < 160; ++x) photo.SetPixel(x, y, MakeColor(x * 255 / 159, y * 255 / 119, (x + 2 * y) % 256));
-    s.File2_Click(photo);
+    s.Load(photo);
 
-    const std::set<ColorValue> swatches2 = {s.Swatch2(0), s.Swatch2(1)};
-    const std::set<ColorValue> swatches4 = {s.Swatch4(0), s.Swatch4(1), s.Swatch4(2), s.Swatch4(3)};
+    const std::set<ColorValue> swatches2 = {s.Settings().swatches2[0], s.Settings().swatches2[1]};
+    const std::set<ColorValue> swatches4 = {s.Settings().swatches4[0], s.Settings().swatches4[1], s.Settings().swatches4[2], s.Settings().swatches4[3]};
     for (int mode = 0; mode < 3; ++mode) {
         s.Option2_Click(mode);
         for (int method = 5; method <= 10; ++method) {
-            s.Option1_Click(method);
-            const Picture& surface = s.WorkSurface(static_cast<TvcMode>(mode));
+            s.ChooseMethod(method);
+            const Picture& surface = s.Surface(static_cast<TvcMode>(mode));
             std::set<ColorValue> colours;
             for (int y = 0; y < surface.Height(); ++y)
                 for (int x = 0; x < surface.Width(); ++x) colours.insert(surface.Pixel(x, y));

@@ -15,13 +15,13 @@ struct NearestCase {
 
 TEST(NearestColorIndex, LowestIndexWinsTiesAndExactMatchStops) {
     const NearestCase cases[] = {
-        {"black is entry 0, never 8", DefaultPalette16(), 0, 0, 0, 0},
-        {"near black", DefaultPalette16(), 1, 1, 1, 0},
-        {"exact grey", DefaultPalette16(), 145, 145, 145, 7},
-        {"tie 7 and 15", DefaultPalette16(), 200, 200, 200, 7},
-        {"72 goes to black", DefaultPalette16(), 72, 72, 72, 0},
-        {"73 goes to grey", DefaultPalette16(), 73, 73, 73, 7},
-        {"128 with 16 colours", DefaultPalette16(), 128, 128, 128, 7},
+        {"black is entry 0, never 8", TvcColours(), 0, 0, 0, 0},
+        {"near black", TvcColours(), 1, 1, 1, 0},
+        {"exact grey", TvcColours(), 145, 145, 145, 7},
+        {"tie 7 and 15", TvcColours(), 200, 200, 200, 7},
+        {"72 goes to black", TvcColours(), 72, 72, 72, 0},
+        {"73 goes to grey", TvcColours(), 73, 73, 73, 7},
+        {"128 with 16 colours", TvcColours(), 128, 128, 128, 7},
         {"128 with 2 colours", DefaultPalette2(), 128, 128, 128, 1},
         {"127 with 2 colours", DefaultPalette2(), 127, 127, 127, 0},
         {"green with 4 colours", DefaultPalette4(), 0, 255, 0, 0},
@@ -41,7 +41,7 @@ TEST(ColorValue, TakesApartRedGreenBlue) {
 }
 
 TEST(DefaultPalette16, SpreadsTheColourNumberBits) {
-    const Palette p = DefaultPalette16();
+    const Palette p = TvcColours();
     ASSERT_EQ(p.size(), 16u);
     EXPECT_EQ(p[7], EntryFromRgb(145, 145, 145));
     EXPECT_EQ(p[8], EntryFromRgb(0, 0, 0));
@@ -54,8 +54,8 @@ TEST(DefaultPalette16, SpreadsTheColourNumberBits) {
 TEST(SnapToPalette, ThousandColoursBecomeAtMostFifteen) {
     Picture picture(40, 25);
     for (int i = 0; i < 1000; ++i) picture.SetPixel(i % 40, i / 40, MakeColor(i % 256, (i * 7) % 256, (i * 13) % 256));
-    SnapToPalette(picture, picture, DefaultPalette16());
-    const Palette p = DefaultPalette16();
+    SnapToPalette(picture, picture, TvcColours());
+    const Palette p = TvcColours();
     for (int y = 0; y < 25; ++y)
         for (int x = 0; x < 40; ++x) {
             const ColorValue c = picture.Pixel(x, y);

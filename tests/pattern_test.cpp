@@ -32,7 +32,7 @@ TEST(BuildPatternPalette, MeansRoundHalvesUp) {
     EXPECT_EQ(state.paletteColors[119], EntryFromRgb(255, 255, 255));
     EXPECT_EQ(state.patternColors[MixIndex(0, 9)][0], EntryFromRgb(255, 0, 0));  // first: higher index
     EXPECT_EQ(state.patternColors[MixIndex(0, 9)][1], EntryFromRgb(0, 0, 0));
-    EXPECT_EQ(ChartColors()[7], EntryFromRgb(147, 147, 147));
+    EXPECT_EQ(ChartColours()[7], EntryFromRgb(147, 147, 147));
 }
 
 Picture Dithered(const DitherState& state, ColorValue flat) {

@@ -4,8 +4,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "export/bmp_file.h"
-#include "export/screen_file.h"
+#include "io/bmp_file.h"
+#include "io/screen_file.h"
 
 namespace vorbix {
 namespace {
@@ -23,7 +23,7 @@ TEST(TvcColorByte, ColourBitsForAnyComponentIntensityOnlyFor255) {
                  {200, 255, 0, 0x54},   {255, 255, 255, 0x55}, {0, 0, 255, 0x41},   {255, 255, 0, 0x54},
                  {64, 64, 64, 0x15},    {0, 145, 0, 0x10}};
     for (const auto& c : cases) EXPECT_EQ(TvcColorByte(EntryFromRgb(c.r, c.g, c.b)), c.byte) << c.r << "," << c.g << "," << c.b;
-    const Palette p = DefaultPalette16();
+    const Palette p = TvcColours();
     for (int n = 0; n < 16; ++n) {
         const int expected = (n == 8) ? 0 : ((n & 1) | ((n & 2) << 1) | ((n & 4) << 2) | ((n & 8) << 3));
         EXPECT_EQ(TvcColorByte(p[n]), expected) << n;
@@ -36,14 +36,14 @@ TEST(TimHeader, ModeByteAndColourBytes) {
         Palette palette;
         std::array<std::uint8_t, 8> head;
     } cases[] = {
-        {TvcMode::Graphics16, DefaultPalette16(), {'T', 'I', 'M', 2, 0, 0, 0, 0}},
+        {TvcMode::Graphics16, TvcColours(), {'T', 'I', 'M', 2, 0, 0, 0, 0}},
         {TvcMode::Graphics4, DefaultPalette4(), {'T', 'I', 'M', 1, 0x00, 0x55, 0x41, 0x44}},
         {TvcMode::Graphics2, DefaultPalette2(), {'T', 'I', 'M', 0, 0x00, 0x55, 0, 0}},
         {TvcMode::Graphics4,
          {EntryFromRgb(0, 0, 0), EntryFromRgb(145, 0, 0), EntryFromRgb(0, 145, 0), EntryFromRgb(255, 255, 255)},
          {'T', 'I', 'M', 1, 0x00, 0x04, 0x10, 0x55}},
         {TvcMode::Graphics4, DefaultPalette2(), {'T', 'I', 'M', 1, 0x00, 0x55, 0, 0}},  // missing entries: zero
-        {TvcMode::Graphics2, DefaultPalette16(), {'T', 'I', 'M', 0, 0x00, 0x01, 0, 0}},
+        {TvcMode::Graphics2, TvcColours(), {'T', 'I', 'M', 0, 0x00, 0x01, 0, 0}},
     };
     for (const auto& c : cases) {
         const auto header = TimHeader(c.mode, c.palette);
@@ -54,7 +54,7 @@ TEST(TimHeader, ModeByteAndColourBytes) {
 
 // One row of the mode's surface painted with colours by pixel, the rest entry 0.
 ScreenImage FirstRow(TvcMode mode, const Palette& palette, const std::vector<int>& indexes) {
-    const ModeGeometry& g = GeometryOf(mode);
+    const ModeGeometry& g = ModeOf(mode);
     Picture surface(g.width, g.height, ColorOfEntry(palette[0]));
     for (int x = 0; x < g.width; ++x) surface.SetPixel(x, 0, ColorOfEntry(palette[indexes[x % indexes.size()]]));
     return EncodeScreen(mode, surface, palette);
@@ -68,9 +68,9 @@ TEST(EncodeScreen, PixelBitsOfEachMode) {
         std::vector<int> indexes;
         std::uint8_t byte;
     } cases[] = {
-        {"16: red then black", TvcMode::Graphics16, DefaultPalette16(), {10, 0}, 0x88},
-        {"16: black then red", TvcMode::Graphics16, DefaultPalette16(), {0, 10}, 0x44},
-        {"16: black as entry 8 is entry 0", TvcMode::Graphics16, DefaultPalette16(), {8, 15}, 0x55},
+        {"16: red then black", TvcMode::Graphics16, TvcColours(), {10, 0}, 0x88},
+        {"16: black then red", TvcMode::Graphics16, TvcColours(), {0, 10}, 0x44},
+        {"16: black as entry 8 is entry 0", TvcMode::Graphics16, TvcColours(), {8, 15}, 0x55},
         {"4: indexes 1 2 3 0", TvcMode::Graphics4, DefaultPalette4(), {1, 2, 3, 0}, 0xA6},
         {"2: indexes 1 0 0 0 0 0 0 1", TvcMode::Graphics2, DefaultPalette2(), {1, 0, 0, 0, 0, 0, 0, 1}, 0x81},
         {"4: duplicate colour takes the lower index",
@@ -78,7 +78,7 @@ TEST(EncodeScreen, PixelBitsOfEachMode) {
          {EntryFromRgb(0, 0, 0), EntryFromRgb(9, 9, 9), EntryFromRgb(9, 9, 9), EntryFromRgb(1, 1, 1)},
          {2, 2, 2, 2},
          0xF0},
-        {"2: higher index bits dropped", TvcMode::Graphics2, DefaultPalette16(), {2, 3, 2, 3, 2, 3, 2, 3}, 0x55},
+        {"2: higher index bits dropped", TvcMode::Graphics2, TvcColours(), {2, 3, 2, 3, 2, 3, 2, 3}, 0x55},
     };
     for (const auto& c : cases) {
         const ScreenImage image = FirstRow(c.mode, c.palette, c.indexes);
@@ -105,8 +105,8 @@ TEST_F(ScreenFiles, BlackPictureGivesZerosBehindTheHeaderAndReplacesLongerFiles)
     const auto bin = dir / "screen.bin", tim = dir / "screen.tim";
     std::ofstream(bin, std::ios::binary) << std::string(20000, 'x');
     for (TvcMode mode : {TvcMode::Graphics2, TvcMode::Graphics4, TvcMode::Graphics16}) {
-        const ModeGeometry& g = GeometryOf(mode);
-        const Palette palette = mode == TvcMode::Graphics16 ? DefaultPalette16()
+        const ModeGeometry& g = ModeOf(mode);
+        const Palette palette = mode == TvcMode::Graphics16 ? TvcColours()
                                 : mode == TvcMode::Graphics4 ? DefaultPalette4()
                                                              : DefaultPalette2();
         ASSERT_FALSE(WriteScreenFiles(mode, Picture(g.width, g.height), palette, bin.string(), tim.string()));

@@ -5,7 +5,9 @@
 
 #include <unistd.h>
 
-#include "export/screen_render.h"
+#include "draw/screen_render.h"
+#include "io/screen_file.h"
+#include "pipeline/save_check.h"
 #include "pipeline/session.h"
 
 namespace vorbix {
@@ -54,7 +56,7 @@ TEST(RenderScreen, KnownBytesShowAtTheirPixelsInTheirColours) {
         const Picture blank = RenderScreen(c.mode, image, c.registers);
         image[c.offset] = c.byte;
         const Picture shown = RenderScreen(c.mode, image, c.registers);
-        ASSERT_EQ(shown.Width(), GeometryOf(c.mode).width);
+        ASSERT_EQ(shown.Width(), ModeOf(c.mode).width);
         ASSERT_EQ(shown.Height(), 240);
         Picture expected = blank;
         for (const Pixel& p : c.shown) expected.SetPixel(p.x, p.y, p.colour);
@@ -69,7 +71,7 @@ TEST(RenderScreen, ShowsEveryModesExportOfPaletteColoursAsItWas) {
         TvcMode mode;
         Palette palette;
     } cases[] = {
-        {TvcMode::Graphics16, DefaultPalette16()},
+        {TvcMode::Graphics16, TvcColours()},
         {TvcMode::Graphics4,
          {EntryFromRgb(0, 0, 145), EntryFromRgb(255, 255, 0), EntryFromRgb(145, 0, 145), EntryFromRgb(255, 255, 255)}},
         {TvcMode::Graphics2, {EntryFromRgb(0, 145, 145), EntryFromRgb(255, 0, 255)}},
@@ -77,7 +79,7 @@ TEST(RenderScreen, ShowsEveryModesExportOfPaletteColoursAsItWas) {
     std::mt19937 random(7);
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.mode));
-        const ModeGeometry& g = GeometryOf(c.mode);
+        const ModeGeometry& g = ModeOf(c.mode);
         Picture surface(g.width, g.height);
         for (int y = 0; y < g.height; ++y)
             for (int x = 0; x < g.width; ++x) surface.SetPixel(x, y, ColorOfEntry(c.palette[random() % c.palette.size()]));
@@ -127,7 +129,7 @@ protected:
         Picture photo(160, 120);
         for (int y = 0; y < 120; ++y)
             for (int x = 0; x < 160; ++x) photo.SetPixel(x, y, MakeColor(x * 255 / 160, y * 2, (x * y) % 256));
-        session.File2_Click(photo);
+        session.Load(photo);
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
 
@@ -135,7 +137,7 @@ protected:
     std::optional<std::string> SaveAndCheck() {
         EXPECT_FALSE(session.Command3_Click(dir.string()));
         const TvcMode mode = session.Mode();
-        return CheckShownScreen((dir / "screen.tim").string(), mode, session.WorkSurface(mode), session.State().paletteColors);
+        return CheckShownScreen((dir / "screen.tim").string(), mode, session.Surface(mode), session.PaletteInUse());
     }
 
     std::filesystem::path dir;
@@ -146,16 +148,16 @@ TEST_F(SaveCheck, SilentForTvcColoursInEveryModeAndMethodKind) {
     for (int mode : {0, 1, 2})
         for (int method : {2, 3, 8, 17}) {
             session.Option2_Click(mode);
-            session.Option1_Click(method);
+            session.ChooseMethod(method);
             EXPECT_EQ(SaveAndCheck(), std::nullopt) << "mode " << mode << ", method " << method;
         }
 }
 
 TEST_F(SaveCheck, NamesTheStartUpGreyAndCountsItsPixels) {
     session.Option2_Click(1);
-    session.Option1_Click(3);
+    session.ChooseMethod(3);
     session.Label2_Click(1);  // nothing picked yet: the start-up grey
-    const Picture& surface = session.WorkSurface(TvcMode::Graphics4);
+    const Picture& surface = session.Surface(TvcMode::Graphics4);
     int grey = 0;
     for (int y = 0; y < surface.Height(); ++y)
         for (int x = 0; x < surface.Width(); ++x) grey += surface.Pixel(x, y) == MakeColor(64, 64, 64);
@@ -172,7 +174,7 @@ TEST_F(SaveCheck, NamesTheStartUpGreyAndCountsItsPixels) {
 
 TEST_F(SaveCheck, NamesAPaletteLeftByAnotherMode) {
     session.Option2_Click(0);
-    session.Command2_Click();  // the pattern palette, 120 entries, in place of the two swatches
+    session.SnapSourceToMixes();  // the pattern palette, 120 entries, in place of the two swatches
     const auto report = SaveAndCheck();
     ASSERT_TRUE(report);
     EXPECT_NE(report->find("pixels differently"), std::string::npos) << *report;
@@ -180,7 +182,7 @@ TEST_F(SaveCheck, NamesAPaletteLeftByAnotherMode) {
 
 TEST_F(SaveCheck, SaysWhenTheFileCannotBeReadBack) {
     const auto report = CheckShownScreen((dir / "missing.tim").string(), TvcMode::Graphics2,
-                                         session.WorkSurface(TvcMode::Graphics2), DefaultPalette2());
+                                         session.Surface(TvcMode::Graphics2), DefaultPalette2());
     ASSERT_TRUE(report);
     EXPECT_NE(report->find("cannot read back"), std::string::npos) << *report;
     EXPECT_NE(report->find("missing.tim: no such file"), std::string::npos) << *report;

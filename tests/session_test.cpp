@@ -34,33 +34,33 @@ TEST(Session, StartsAsTheMainWindowLoads) {
     EXPECT_TRUE(s.Resize());
     EXPECT_FALSE(s.AutoPalette());
     for (int i = 0; i < kSliderCount; ++i) EXPECT_EQ(s.SliderValue(i), 50);
-    EXPECT_EQ(s.State().paletteColors, DefaultPalette16());
-    EXPECT_EQ(s.Swatch2(1), MakeColor(255, 255, 255));
-    EXPECT_EQ(s.Swatch4(2), MakeColor(0, 0, 255));
-    EXPECT_EQ(s.Swatch4(3), MakeColor(255, 0, 0));
+    EXPECT_EQ(s.PaletteInUse(), TvcColours());
+    EXPECT_EQ(s.Settings().swatches2[1], MakeColor(255, 255, 255));
+    EXPECT_EQ(s.Settings().swatches4[2], MakeColor(0, 0, 255));
+    EXPECT_EQ(s.Settings().swatches4[3], MakeColor(255, 0, 0));
     EXPECT_EQ(s.Swatch16(9), MakeColor(0, 0, 255));
-    EXPECT_EQ(s.CurrentColor(), kGrey64);
+    EXPECT_EQ(s.PickedColour(), kGrey64);
     EXPECT_FALSE(s.Frame4Enabled());
     EXPECT_FALSE(s.Frame5Enabled());
-    EXPECT_EQ(s.LoadedColors() + s.ResultColors() + s.LastMilliseconds(), 0);
+    EXPECT_EQ(s.LoadedColours() + s.ResultColours() + s.Milliseconds(), 0);
     EXPECT_EQ(s.ConversionCount(), 0);
     EXPECT_EQ(s.State().patternColors[9][0], EntryFromRgb(255, 0, 0));
-    EXPECT_EQ(s.Pic5(), Picture(512, 480, kGrey64));
+    EXPECT_EQ(s.SourceView(), Picture(512, 480, kGrey64));
 }
 
 TEST(Session, LoadRunsThreeConversionsPlusOnePerMovedSlider) {
     Session s;
     const Picture photo = Gradient(300, 200);
-    s.File2_Click(photo);
+    s.Load(photo);
     EXPECT_EQ(s.ConversionCount(), 3);
-    EXPECT_EQ(s.LoadedColors(), CountColors(photo));
+    EXPECT_EQ(s.LoadedColours(), CountColors(photo));
     EXPECT_FALSE(s.AutoPalette());
-    EXPECT_EQ(s.Pic1(), photo);
+    EXPECT_EQ(s.Loaded(), photo);
 
     s.HScroll_Change(kBrightness, 70);
     s.HScroll_Change(kContrast, 20);
     EXPECT_EQ(s.ConversionCount(), 5);
-    s.File2_Click(photo);
+    s.Load(photo);
     EXPECT_EQ(s.ConversionCount(), 5 + 2 + 3);
     EXPECT_EQ(s.SliderValue(kBrightness), 50);
 }
@@ -70,7 +70,7 @@ TEST(Session, AutoPaletteAfterALoadKeepsOnlyTheMixesThePictureUses) {
     Picture bw(64, 64, 0);
     for (int y = 0; y < 64; ++y)
         for (int x = 32; x < 64; ++x) bw.SetPixel(x, y, MakeColor(255, 255, 255));
-    s.File2_Click(bw);
+    s.Load(bw);
     EXPECT_EQ(s.MixesOn(), 2);
     EXPECT_EQ(s.State().patternFlags[0][0], 0);
     EXPECT_EQ(s.State().patternFlags[119][0], 0);
@@ -78,38 +78,38 @@ TEST(Session, AutoPaletteAfterALoadKeepsOnlyTheMixesThePictureUses) {
 
 TEST(Session, EachModeInstallsItsPaletteAndSnaps) {
     Session s;
-    s.File2_Click(Gradient(200, 150));
+    s.Load(Gradient(200, 150));
     s.Option2_Click(0);
-    EXPECT_EQ(s.State().paletteColors, DefaultPalette2());
+    EXPECT_EQ(s.PaletteInUse(), DefaultPalette2());
     EXPECT_TRUE(s.Frame5Enabled());
     EXPECT_FALSE(s.Frame4Enabled());
-    EXPECT_EQ(ColoursOf(s.Pic2()), (std::set<ColorValue>{0, MakeColor(255, 255, 255)}));
+    EXPECT_EQ(ColoursOf(s.Preview()), (std::set<ColorValue>{0, MakeColor(255, 255, 255)}));
 
     s.Option2_Click(1);
-    EXPECT_EQ(s.State().paletteColors, DefaultPalette4());
+    EXPECT_EQ(s.PaletteInUse(), DefaultPalette4());
     EXPECT_TRUE(s.Frame4Enabled());
-    for (ColorValue c : ColoursOf(s.Pic2())) EXPECT_TRUE(c == s.Swatch4(0) || c == s.Swatch4(1) || c == s.Swatch4(2) || c == s.Swatch4(3));
+    for (ColorValue c : ColoursOf(s.Preview())) EXPECT_TRUE(c == s.Settings().swatches4[0] || c == s.Settings().swatches4[1] || c == s.Settings().swatches4[2] || c == s.Settings().swatches4[3]);
 
     s.Option2_Click(2);
-    EXPECT_EQ(s.State().paletteColors.size(), 120u) << "pattern palette rebuilt after a 4-entry palette";
+    EXPECT_EQ(s.PaletteInUse().size(), 120u) << "pattern palette rebuilt after a 4-entry palette";
     EXPECT_FALSE(s.Frame4Enabled() || s.Frame5Enabled());
-    s.Option1_Click(3);
-    EXPECT_EQ(s.State().paletteColors, DefaultPalette16());
-    EXPECT_LE(s.ResultColors(), 15);
+    s.ChooseMethod(3);
+    EXPECT_EQ(s.PaletteInUse(), TvcColours());
+    EXPECT_LE(s.ResultColours(), 15);
 }
 
 TEST(Session, ResizeOnEnlargesEveryWorkPixelToABlock) {
     Session s;
-    s.File2_Click(Gradient(640, 480));
+    s.Load(Gradient(640, 480));
     const struct {
         int mode, bw, bh;
     } modes[] = {{0, 1, 2}, {1, 2, 2}, {2, 4, 2}};
     for (const auto& m : modes) {
         s.Option2_Click(m.mode);
-        const Picture& work = s.WorkSurface(static_cast<TvcMode>(m.mode));
-        EXPECT_EQ(s.ResultColors(), CountColors(s.Pic2()));
+        const Picture& work = s.Surface(static_cast<TvcMode>(m.mode));
+        EXPECT_EQ(s.ResultColours(), CountColors(s.Preview()));
         for (int y = 0; y < 480; y += 7)
-            for (int x = 0; x < 512; x += 5) ASSERT_EQ(s.Pic2().Pixel(x, y), work.Pixel(x / m.bw, y / m.bh)) << m.mode;
+            for (int x = 0; x < 512; x += 5) ASSERT_EQ(s.Preview().Pixel(x, y), work.Pixel(x / m.bw, y / m.bh)) << m.mode;
     }
 }
 
@@ -117,52 +117,52 @@ TEST(Session, ResizeOffCopiesTopLeftAndKeepsTheRest) {
     Session s;
     s.SetResize(false);
     const Picture small = Gradient(100, 80);
-    s.File2_Click(small);
-    EXPECT_EQ(s.Pic5().Pixel(99, 79), small.Pixel(99, 79));
-    EXPECT_EQ(s.Pic5().Pixel(100, 79), kGrey64);
-    EXPECT_EQ(s.Pic5().Pixel(5, 80), kGrey64);
-    EXPECT_EQ(s.Pic2().Pixel(200, 300), kGrey64) << "the preview beyond 128 x 240 keeps what it had";
-    const Picture& work = s.WorkSurface(TvcMode::Graphics16);
-    EXPECT_EQ(s.Pic2().Pixel(127, 239), work.Pixel(127, 239));
-    EXPECT_EQ(s.Pic2().Pixel(3, 5), work.Pixel(3, 5));
-    EXPECT_EQ(s.ResultColors(), CountColors(s.Pic2()));
+    s.Load(small);
+    EXPECT_EQ(s.SourceView().Pixel(99, 79), small.Pixel(99, 79));
+    EXPECT_EQ(s.SourceView().Pixel(100, 79), kGrey64);
+    EXPECT_EQ(s.SourceView().Pixel(5, 80), kGrey64);
+    EXPECT_EQ(s.Preview().Pixel(200, 300), kGrey64) << "the preview beyond 128 x 240 keeps what it had";
+    const Picture& work = s.Surface(TvcMode::Graphics16);
+    EXPECT_EQ(s.Preview().Pixel(127, 239), work.Pixel(127, 239));
+    EXPECT_EQ(s.Preview().Pixel(3, 5), work.Pixel(3, 5));
+    EXPECT_EQ(s.ResultColours(), CountColors(s.Preview()));
 }
 
 TEST(Session, SetMakesTheAdjustedViewTheLoadedPicture) {
     Session s;
-    s.File2_Click(Gradient(512, 480));
-    const Picture original = s.Pic5();
+    s.Load(Gradient(512, 480));
+    const Picture original = s.SourceView();
     s.HScroll_Change(kBrightness, 20);
-    s.Command6_Click();
+    s.Commit();
     s.HScroll_Change(kBrightness, 50);
-    EXPECT_NE(s.Pic5(), original);
+    EXPECT_NE(s.SourceView(), original);
     s.HScroll_Change(kContrast, 60);
     s.HScroll_Change(kContrast, 50);
-    EXPECT_EQ(s.Pic5(), s.Pic1()) << "contrast back at 50 shows the set picture";
+    EXPECT_EQ(s.SourceView(), s.Loaded()) << "contrast back at 50 shows the set picture";
 }
 
 TEST(Session, Command2ReducesTheSourceViewToMixColours) {
     Session s;
-    s.File2_Click(Gradient(200, 100));
-    s.Command2_Click();
-    EXPECT_EQ(s.State().paletteColors.size(), 120u);
-    for (ColorValue c : ColoursOf(s.Pic5())) {
-        const int k = NearestColorIndex(s.State().paletteColors, GetRed(c), GetGreen(c), GetBlue(c));
-        EXPECT_EQ(ColorOfEntry(s.State().paletteColors[k]), c);
+    s.Load(Gradient(200, 100));
+    s.SnapSourceToMixes();
+    EXPECT_EQ(s.PaletteInUse().size(), 120u);
+    for (ColorValue c : ColoursOf(s.SourceView())) {
+        const int k = NearestColorIndex(s.PaletteInUse(), GetRed(c), GetGreen(c), GetBlue(c));
+        EXPECT_EQ(ColorOfEntry(s.PaletteInUse()[k]), c);
     }
 }
 
 TEST(Session, TwoClickSwatchEditReconvertsWithTheNewColour) {
     Session s;
-    s.File2_Click(Gradient(200, 100));
+    s.Load(Gradient(200, 100));
     s.Option2_Click(1);
     const long before = s.ConversionCount();
-    s.Label1_Click(12);
+    s.PickColour(12);
     s.Label2_Click(3);
     EXPECT_EQ(s.ConversionCount(), before + 1);
-    EXPECT_EQ(s.Swatch4(3), MakeColor(0, 255, 0));
-    EXPECT_EQ(s.State().paletteColors[3], EntryFromRgb(0, 255, 0));
-    EXPECT_TRUE(ColoursOf(s.Pic2()).count(MakeColor(0, 255, 0)));
+    EXPECT_EQ(s.Settings().swatches4[3], MakeColor(0, 255, 0));
+    EXPECT_EQ(s.PaletteInUse()[3], EntryFromRgb(0, 255, 0));
+    EXPECT_TRUE(ColoursOf(s.Preview()).count(MakeColor(0, 255, 0)));
 }
 
 TEST(Session, ChartClicksHitTheMixBoxesOnly) {
@@ -184,12 +184,12 @@ TEST(Session, ChartClicksHitTheMixBoxesOnly) {
 
 TEST(Session, AllOffGivesABlackResultAndAllOnKeepsSwappedColours) {
     Session s;
-    s.File2_Click(Gradient(200, 100));
+    s.Load(Gradient(200, 100));
     s.Pic9_MouseDown(2, 20 * 9 + 485, 15);  // mix (0, 9)
-    s.ChartAllOff();
+    s.SwitchAllMixes(false);
     EXPECT_EQ(s.MixesOn(), 0);
-    EXPECT_EQ(ColoursOf(s.Pic2()), std::set<ColorValue>{0});
-    s.ChartAllOn();
+    EXPECT_EQ(ColoursOf(s.Preview()), std::set<ColorValue>{0});
+    s.SwitchAllMixes(true);
     EXPECT_EQ(s.MixesOn(), 120);
     EXPECT_EQ(s.State().patternFlags[9][1], 0);
     EXPECT_EQ(s.State().patternColors[9][0], EntryFromRgb(0, 0, 0));
@@ -198,14 +198,14 @@ TEST(Session, AllOffGivesABlackResultAndAllOnKeepsSwappedColours) {
 TEST(Session, InspectorReadsTheMixTheMethodPicks) {
     Session s;
     Picture flat(64, 64, MakeColor(128, 0, 0));
-    s.File2_Click(flat);
+    s.Load(flat);
     s.Pic2_MouseMove(100, 50);
     EXPECT_EQ(s.InspectedColor(), MakeColor(128, 0, 0));
     EXPECT_EQ(s.InspectedMix(), 9);
     EXPECT_EQ(s.InspectedMixCells()[0], MakeColor(255, 0, 0));
     EXPECT_EQ(s.InspectedMixCells()[1], 0u);
     EXPECT_EQ(s.PicZ().Pixel(60, 60), MakeColor(128, 0, 0));
-    EXPECT_EQ(s.PicZZ().Pixel(60, 60), s.Pic2().Pixel(100, 50));
+    EXPECT_EQ(s.PicZZ().Pixel(60, 60), s.Preview().Pixel(100, 50));
     EXPECT_EQ(s.PicZ().Pixel(48, 48), MakeColor(255, 255, 255));
     EXPECT_EQ(s.PicZ().Pixel(47, 47), 0u);
 
@@ -232,7 +232,7 @@ TEST(Session, SaveWritesThreeFilesAndSaveAsAddsBmpOnlyWhenMissing) {
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     Session s;
-    s.File2_Click(Gradient(100, 100));
+    s.Load(Gradient(100, 100));
     s.Option2_Click(1);
     ASSERT_FALSE(s.Command3_Click(dir.string()));
     EXPECT_EQ(std::filesystem::file_size(dir / "out24.bmp"), 737334u);

@@ -13,7 +13,7 @@ Picture Mixed(int w, int h) {
 }
 
 TEST(DitherThreshold, PaletteColoursStayAndOthersTakeTheirNearest) {
-    const Palette palette = DefaultPalette16();
+    const Palette palette = TvcColours();
     Picture p(16, 1);
     for (int i = 0; i < 16; ++i) p.SetPixel(i, 0, ColorOfEntry(palette[i]));
     const Picture before = p;
@@ -26,7 +26,7 @@ TEST(DitherThreshold, PaletteColoursStayAndOthersTakeTheirNearest) {
 }
 
 TEST(DitherThresholdNoise, ZeroAmplitudeMatchesThresholdButStillDrawsThreeNumbersPerBufferPixel) {
-    const Palette palette = DefaultPalette16();
+    const Palette palette = TvcColours();
     const Picture source = Mixed(130, 5);  // buffer width 140
     Picture plain = source, noisy = source;
     DitherThreshold(plain, plain, palette);

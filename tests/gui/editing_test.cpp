@@ -44,12 +44,12 @@ TEST_F(Editing, ATypedValueMovesTheSliderAsADragThereDoes) {
         EXPECT_EQ(slider->value(), 73);
         EXPECT_EQ(session().SliderValue(n - 1), 73);
         EXPECT_EQ(Conversions(), before + 1);
-        const Picture typed = session().Pic2(), typedSource = session().Pic5();
+        const Picture typed = session().Preview(), typedSource = session().SourceView();
 
         slider->setValue(40);
         slider->setValue(73);
-        EXPECT_EQ(session().Pic2(), typed);
-        EXPECT_EQ(session().Pic5(), typedSource);
+        EXPECT_EQ(session().Preview(), typed);
+        EXPECT_EQ(session().SourceView(), typedSource);
 
         const long after = Conversions();
         Type(QString("Text%1").arg(n), "73");  // where the slider stands: no move
@@ -65,10 +65,10 @@ TEST_F(Editing, ADoubleClickPutsTheSliderBackTo50AsADragThereDoes) {
     QTest::mouseDClick(slider, Qt::LeftButton, {}, slider->rect().center());
     EXPECT_EQ(slider->value(), 50);
     EXPECT_EQ(Find<QLineEdit>("Text2")->text(), "50");
-    const Picture reset = session().Pic2();
+    const Picture reset = session().Preview();
     slider->setValue(20);
     slider->setValue(50);
-    EXPECT_EQ(session().Pic2(), reset);
+    EXPECT_EQ(session().Preview(), reset);
 }
 
 TEST_F(Editing, UndoAndRedoKeysStepThroughSwatchMixSetAndCommand2Edits) {
@@ -80,19 +80,19 @@ TEST_F(Editing, UndoAndRedoKeysStepThroughSwatchMixSetAndCommand2Edits) {
     Click("Command6");                        // "Set"
     Click("Command2");
     const Session edited = session();
-    ASSERT_NE(edited.Swatch4(3), start.Swatch4(3));
+    ASSERT_NE(edited.Settings().swatches4[3], start.Settings().swatches4[3]);
 
     for (int step = 0; step < 4; ++step) Keys(Qt::ControlModifier, step % 2 ? form_->ChartWindow() : nullptr);
-    EXPECT_EQ(session().TakeEditableParts(true, true), start.TakeEditableParts(true, true));
-    EXPECT_EQ(session().Pic2(), start.Pic2());
-    EXPECT_EQ(Find<Swatch>("Label2_3")->Color(), start.Swatch4(3));
+    EXPECT_EQ(session().TakeSnapshot(true, true), start.TakeSnapshot(true, true));
+    EXPECT_EQ(session().Preview(), start.Preview());
+    EXPECT_EQ(Find<Swatch>("Label2_3")->Color(), start.Settings().swatches4[3]);
     EXPECT_TRUE(Find<QLabel>("Status")->toolTip().startsWith("Undone")) << Find<QLabel>("Status")->toolTip().toStdString();
     Keys(Qt::ControlModifier);
     EXPECT_EQ(Find<QLabel>("Status")->toolTip(), "Nothing to undo");
 
     for (int step = 0; step < 4; ++step) Keys(Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(session().TakeEditableParts(true, true), edited.TakeEditableParts(true, true));
-    EXPECT_EQ(session().Pic2(), edited.Pic2());
+    EXPECT_EQ(session().TakeSnapshot(true, true), edited.TakeSnapshot(true, true));
+    EXPECT_EQ(session().Preview(), edited.Preview());
 
     ClickFile("other.bmp");  // a load starts afresh
     Keys(Qt::ControlModifier);

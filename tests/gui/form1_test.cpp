@@ -124,7 +124,7 @@ TEST_F(GuiTest, StartsWithEveryControlAtItsPlaceAndInItsStartState) {
     EXPECT_TRUE(Find<QCheckBox>("Check3")->isChecked());
     EXPECT_FALSE(Find<QCheckBox>("Check2")->isChecked());
     for (int n = 1; n <= 4; ++n) EXPECT_EQ(Find<QScrollBar>(QString("HScroll%1").arg(n))->value(), 50);
-    const Palette palette16 = DefaultPalette16(), palette4 = DefaultPalette4(), palette2 = DefaultPalette2();
+    const Palette palette16 = TvcColours(), palette4 = DefaultPalette4(), palette2 = DefaultPalette2();
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(Find<Swatch>(QString("Label1_%1").arg(i))->Color(), ColorOfEntry(palette16[i])) << i;
     for (int i = 0; i < 4; ++i)
@@ -135,7 +135,7 @@ TEST_F(GuiTest, StartsWithEveryControlAtItsPlaceAndInItsStartState) {
     EXPECT_FALSE(Find("Frame4")->isEnabled());
     EXPECT_FALSE(Find("Frame5")->isEnabled());
     EXPECT_EQ(ListedFiles(), (QStringList{"flat.bmp", "Middle.Bmp", "UPPER.JPG"}));
-    EXPECT_EQ(session().State().paletteColors, palette16);
+    EXPECT_EQ(session().PaletteInUse(), palette16);
     EXPECT_EQ(Conversions(), 0);
 
     Form2* chart = form_->ChartWindow();
@@ -155,8 +155,8 @@ TEST_F(GuiTest, FileClickLoadsWithThreeConversionsAndKeyboardSelectionLoadsToo) 
     EXPECT_EQ(Conversions(), 3);
     EXPECT_EQ(Find<QLabel>("Label6")->text(), "4");
     EXPECT_EQ(form_->windowTitle(), "Vorbix 1.02 - a-four.bmp");
-    EXPECT_EQ(session().Pic1().Width(), 4);
-    EXPECT_EQ(Find<QLabel>("Label7")->text(), QString::number(session().ResultColors()));
+    EXPECT_EQ(session().Loaded().Width(), 4);
+    EXPECT_EQ(Find<QLabel>("Label7")->text(), QString::number(session().ResultColours()));
     EXPECT_FALSE(Find<QCheckBox>("Check2")->isChecked());
 
     QTest::keyClick(Find("File2"), Qt::Key_Down);
@@ -187,13 +187,13 @@ TEST_F(GuiTest, ModeClickConvertsInTheNewModeAndOpensOnlyItsSwatchFrame) {
     EXPECT_TRUE(Find("Frame4")->isEnabled());
     EXPECT_FALSE(Find("Frame5")->isEnabled());
     std::set<ColorValue> swatches;
-    for (int i = 0; i < 4; ++i) swatches.insert(session().Swatch4(i));
-    for (ColorValue c : ColoursOf(session().Pic2())) EXPECT_TRUE(swatches.count(c)) << std::hex << c;
+    for (int i = 0; i < 4; ++i) swatches.insert(session().Settings().swatches4[i]);
+    for (ColorValue c : ColoursOf(session().Preview())) EXPECT_TRUE(swatches.count(c)) << std::hex << c;
 
     Click("Option2_0");
     EXPECT_FALSE(Find("Frame4")->isEnabled());
     EXPECT_TRUE(Find("Frame5")->isEnabled());
-    EXPECT_EQ(ColoursOf(session().Pic2()).size(), 2u);
+    EXPECT_EQ(ColoursOf(session().Preview()).size(), 2u);
 
     Click("Option2_2");
     EXPECT_EQ(Conversions(), before + 3);
@@ -211,13 +211,13 @@ TEST_F(GuiTest, MethodClickConvertsEvenWithoutPicture) {
 }
 
 TEST_F(GuiTest, TwoClickSwatchEditReconvertsWithTheNewColour) {
-    const ColorValue green = ColorOfEntry(DefaultPalette16()[12]);
+    const ColorValue green = ColorOfEntry(TvcColours()[12]);
     WritePicture("green.bmp", 16, 16, green);
     Open();
     ClickFile("green.bmp");
     Click("Option1_3");
     Click("Option2_1");
-    ASSERT_EQ(ColoursOf(session().Pic2()), std::set<ColorValue>{MakeColor(0, 0, 0)});
+    ASSERT_EQ(ColoursOf(session().Preview()), std::set<ColorValue>{MakeColor(0, 0, 0)});
 
     const long before = Conversions();
     Click("Label1_12");
@@ -226,7 +226,7 @@ TEST_F(GuiTest, TwoClickSwatchEditReconvertsWithTheNewColour) {
     Click("Label2_3");
     EXPECT_EQ(Find<Swatch>("Label2_3")->Color(), green);
     EXPECT_EQ(Conversions(), before + 1);
-    EXPECT_EQ(ColoursOf(session().Pic2()), std::set<ColorValue>{green});
+    EXPECT_EQ(ColoursOf(session().Preview()), std::set<ColorValue>{green});
 
     Click("Label3_0");  // its frame is unavailable in Graphics 4
     EXPECT_EQ(Find<Swatch>("Label3_0")->Color(), MakeColor(0, 0, 0));
@@ -255,7 +255,7 @@ TEST_F(GuiTest, SlidersShowTheirValueAndThePreviewFollowsWhileDragging) {
     EXPECT_GT(Conversions(), before);
     EXPECT_EQ(Find<QLineEdit>("Text1")->text(), QString::number(dragged));
     QTest::mouseRelease(brightness, Qt::LeftButton, {}, thumb + QPoint(30, 0));
-    EXPECT_NE(session().Pic5().Pixel(0, 0), kBrown);
+    EXPECT_NE(session().SourceView().Pixel(0, 0), kBrown);
 }
 
 TEST_F(GuiTest, InspectorShowsTheMixThePatternMethodPicks) {
@@ -269,7 +269,7 @@ TEST_F(GuiTest, InspectorShowsTheMixThePatternMethodPicks) {
     EXPECT_EQ(mix, NearestPattern(session().State(), GetRed(kBrown), GetGreen(kBrown), GetBlue(kBrown)));
     EXPECT_EQ(Find<Swatch>("Shape1")->Color(), kBrown);
     // The result is the mix's checkerboard: a work-surface pixel is 4 x 2 preview pixels.
-    const Picture& result = session().Pic2();
+    const Picture& result = session().Preview();
     EXPECT_EQ(Find<Swatch>("Shape2")->Color(), result.Pixel(0, 0));
     EXPECT_EQ(Find<Swatch>("Shape3")->Color(), result.Pixel(4, 0));
     EXPECT_EQ(Find<Swatch>("Shape4")->Color(), result.Pixel(0, 2));
@@ -373,7 +373,7 @@ TEST_F(GuiTest, UnreadablePictureIsReportedAndChangesNothing) {
     Open();
     ClickFile("a-brown.bmp");
     QTest::keyClick(Find("HScroll1"), Qt::Key_Right);
-    const Picture pic1 = session().Pic1(), pic5 = session().Pic5(), pic2 = session().Pic2();
+    const Picture pic1 = session().Loaded(), pic5 = session().SourceView(), pic2 = session().Preview();
     const long conversions = Conversions();
     const QString title = form_->windowTitle();
 
@@ -382,9 +382,9 @@ TEST_F(GuiTest, UnreadablePictureIsReportedAndChangesNothing) {
         ClickFile(name);
         ASSERT_EQ(errors_.size(), 1) << name.toStdString();
         EXPECT_TRUE(errors_.first().contains(name)) << errors_.first().toStdString();
-        EXPECT_EQ(session().Pic1(), pic1);
-        EXPECT_EQ(session().Pic5(), pic5);
-        EXPECT_EQ(session().Pic2(), pic2);
+        EXPECT_EQ(session().Loaded(), pic1);
+        EXPECT_EQ(session().SourceView(), pic5);
+        EXPECT_EQ(session().Preview(), pic2);
         EXPECT_EQ(Conversions(), conversions);
         EXPECT_EQ(form_->windowTitle(), title);
         EXPECT_EQ(Find<QScrollBar>("HScroll1")->value(), 51);

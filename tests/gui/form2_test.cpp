@@ -2,7 +2,7 @@
 
 #include "dither/pattern.h"
 #include "gui_fixture.h"
-#include "ui/pattern_chart.h"
+#include "draw/pattern_chart.h"
 
 namespace vorbix {
 namespace {
@@ -29,7 +29,7 @@ TEST_F(ChartTest, LeftClicksSwitchTheHitMixOffAndOnAgain) {
     for (const auto& hit : hits) {
         const MixPair pair = MixOfIndex(hit.mix);
         const int boxX = 20 * pair.i + 480, boxY = 20 * pair.j + 11;
-        const ColorValue mixColour = ColorOfEntry(MixColor(hit.mix));
+        const ColorValue mixColour = ColorOfEntry(MixColour(hit.mix));
         const long before = Conversions();
 
         ClickChart(hit.at);
@@ -60,7 +60,7 @@ TEST_F(ChartTest, ClicksBesideTheBoxesDoNothing) {
 TEST_F(ChartTest, RightClicksSwapTheColoursUnderAVisibleMark) {
     Open();
     const auto colours = State().patternColors[1];
-    const ColorValue mixColour = ColorOfEntry(MixColor(1));
+    const ColorValue mixColour = ColorOfEntry(MixColour(1));
 
     ClickChart({505, 15}, Qt::RightButton);
     EXPECT_EQ(State().patternColors[1][0], colours[1]);
@@ -88,7 +88,7 @@ TEST_F(ChartTest, AllOffGivesABlackResultAndAllOnCountsEveryMix) {
 
     ClickButton("Command7");
     EXPECT_EQ(Caption("Label7"), "0");
-    const Picture& result = session().Pic2();
+    const Picture& result = session().Preview();
     EXPECT_EQ(result, Picture(result.Width(), result.Height(), MakeColor(0, 0, 0)));
     for (int k = 0; k < kMixCount; ++k) {
         const MixPair pair = MixOfIndex(k);
@@ -97,7 +97,7 @@ TEST_F(ChartTest, AllOffGivesABlackResultAndAllOnCountsEveryMix) {
 
     ClickButton("Command6");
     EXPECT_EQ(Caption("Label7"), "120");
-    EXPECT_NE(session().Pic2().Pixel(0, 0), MakeColor(0, 0, 0));
+    EXPECT_NE(session().Preview().Pixel(0, 0), MakeColor(0, 0, 0));
 }
 
 }  // namespace

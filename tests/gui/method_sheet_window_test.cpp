@@ -59,12 +59,12 @@ TEST_F(SheetTest, OpensOnCopiesAndLeavesTheMainWindowAsItWas) {
     MethodSheetWindow* sheet = OpenSheet();
     ASSERT_FALSE(sheet->Sheet().Empty());
     EXPECT_EQ(sheet->Sheet().Width(), sheet->Layout().Width());
-    EXPECT_EQ(session().Pic1(), before.Pic1());
-    EXPECT_EQ(session().Pic5(), before.Pic5());
-    EXPECT_EQ(session().Pic2(), before.Pic2());
-    EXPECT_EQ(session().WorkSurface(TvcMode::Graphics4), before.WorkSurface(TvcMode::Graphics4));
+    EXPECT_EQ(session().Loaded(), before.Loaded());
+    EXPECT_EQ(session().SourceView(), before.SourceView());
+    EXPECT_EQ(session().Preview(), before.Preview());
+    EXPECT_EQ(session().Surface(TvcMode::Graphics4), before.Surface(TvcMode::Graphics4));
     EXPECT_TRUE(session().State() == before.State());  // palette, mixes, random position
-    EXPECT_EQ(session().Swatch4(2), before.Swatch4(2));
+    EXPECT_EQ(session().Settings().swatches4[2], before.Settings().swatches4[2]);
     EXPECT_EQ(session().Method(), 4);
     EXPECT_EQ(Conversions(), before.ConversionCount());
     EXPECT_EQ(Shown(), shown);
@@ -73,14 +73,14 @@ TEST_F(SheetTest, OpensOnCopiesAndLeavesTheMainWindowAsItWas) {
 TEST_F(SheetTest, ClickOnATileChoosesItsMethodAsItsOptionButtonWould) {
     OpenWorked();
     Session expected = session();
-    expected.Option1_Click(9);
+    expected.ChooseMethod(9);
     MethodSheetWindow* sheet = OpenSheet();
     QWidget* view = Find("SheetView", sheet);
     QTest::mouseClick(view, Qt::LeftButton, {}, TileCentre(sheet, 9));
     EXPECT_EQ(session().Method(), 9);
     EXPECT_TRUE(Find<QRadioButton>("Option1_9")->isChecked());
     EXPECT_EQ(Conversions(), expected.ConversionCount());
-    EXPECT_EQ(session().Pic2(), expected.Pic2());
+    EXPECT_EQ(session().Preview(), expected.Preview());
 
     // The chosen method again: as a click on a selected option button, nothing happens.
     QTest::mouseClick(view, Qt::LeftButton, {}, TileCentre(sheet, 9));

@@ -1,7 +1,7 @@
 #include <iostream>
 #include <sstream>
 
-#include "export/screen_file.h"
+#include "io/screen_file.h"
 #include "gui_fixture.h"
 
 namespace vorbix {
@@ -39,11 +39,11 @@ TEST_F(ScreenFileTest, OpenedTimShowsInThePreviewUntilTheNextConversionAndChange
 
     Click("OpenScreenFile");
     ExpectTheTimShown();
-    EXPECT_EQ(session().Pic2(), before.Pic2());
+    EXPECT_EQ(session().Preview(), before.Preview());
     EXPECT_EQ(Conversions(), before.ConversionCount());
 
     Click("Command1");
-    EXPECT_EQ(Shown(300, 200), QColorOf(session().Pic2().Pixel(300, 200)));
+    EXPECT_EQ(Shown(300, 200), QColorOf(session().Preview().Pixel(300, 200)));
 }
 
 TEST_F(ScreenFileTest, DroppedTimOpensTheSameWay) {
@@ -80,7 +80,7 @@ TEST_F(ScreenFileTest, SaveSaysWhereTheMachineShowsOtherColours) {
     std::streambuf* stderrBuffer = std::cerr.rdbuf(captured.rdbuf());
     Click("Command3");
     std::cerr.rdbuf(stderrBuffer);
-    const Picture& surface = session().WorkSurface(TvcMode::Graphics4);
+    const Picture& surface = session().Surface(TvcMode::Graphics4);
     int grey = 0;
     for (int y = 0; y < surface.Height(); ++y)
         for (int x = 0; x < surface.Width(); ++x) grey += surface.Pixel(x, y) == MakeColor(64, 64, 64);
