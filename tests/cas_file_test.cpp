@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -24,10 +25,18 @@ std::vector<std::uint8_t> ReadAll(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
+// The palette a fresh document's swatches give.
+template <std::size_t N>
+Palette SwatchPalette(const std::array<ColorValue, N>& swatches) {
+    Palette palette;
+    for (ColorValue colour : swatches) palette.push_back(EntryFromColor(colour));
+    return palette;
+}
+
 Palette PaletteOf(TvcMode mode) {
     switch (mode) {
-        case TvcMode::Graphics2: return DefaultPalette2();
-        case TvcMode::Graphics4: return DefaultPalette4();
+        case TvcMode::Graphics2: return SwatchPalette(kDefaultSwatches2);
+        case TvcMode::Graphics4: return SwatchPalette(kDefaultSwatches4);
         case TvcMode::Graphics16: break;
     }
     return TvcColours();
@@ -35,7 +44,7 @@ Palette PaletteOf(TvcMode mode) {
 
 // A few pixels of every palette colour in the top-left corner, encoded as the screen files do.
 ScreenImage SmallImage(TvcMode mode) {
-    const ModeGeometry& g = ModeOf(mode);
+    const ModeInfo& g = ModeOf(mode);
     const Palette palette = PaletteOf(mode);
     Picture surface(g.width, g.height);
     for (int x = 0; x < 24; ++x)
@@ -259,8 +268,8 @@ TEST(CasFile, ColoursTheMachineCannotShowAreNamed) {
         std::vector<std::string> named;  // empty: no warning
         std::string unnamed = "colour 2";
     } cases[] = {
-        {"default 2", TvcMode::Graphics2, DefaultPalette2(), {}},
-        {"default 4", TvcMode::Graphics4, DefaultPalette4(), {}},
+        {"default 2", TvcMode::Graphics2, PaletteOf(TvcMode::Graphics2), {}},
+        {"default 4", TvcMode::Graphics4, PaletteOf(TvcMode::Graphics4), {}},
         {"16 colours", TvcMode::Graphics16, TvcColours(), {}},
         {"mixes of the pattern method", TvcMode::Graphics16, Palette(120, grey64), {}},
         {"normal intensity", TvcMode::Graphics4,
@@ -297,14 +306,16 @@ TEST_F(CasFiles, SessionSavesTheSelectedModeAndWarnsAboutAGreySwatch) {
     Session s;
     s.SetSwatchColour(TvcMode::Graphics4, 2, MakeColor(64, 64, 64));
     s.Load(Picture(64, 48, MakeColor(255, 255, 255)));
-    s.Option2_Click(static_cast<int>(TvcMode::Graphics4));
+    s.ChooseMode(TvcMode::Graphics4);
     const auto cas = dir / "photo.cas";
-    const SaveReport report = s.SaveProgram(cas.string());
-    ASSERT_FALSE(report.error) << *report.error;
-    ASSERT_TRUE(report.warning);
-    EXPECT_NE(report.warning->find("(64, 64, 64)"), std::string::npos) << *report.warning;
+    const Result<Warning> saved = s.SaveProgram(cas.string());
+    ASSERT_TRUE(saved.Ok()) << saved.Failure().text;
+    const Warning& warning = saved.Value();
+    ASSERT_TRUE(warning);
+    EXPECT_NE(warning->find("(64, 64, 64)"), std::string::npos) << *warning;
 
-    ASSERT_FALSE(s.SaveScreenFiles(TvcMode::Graphics4, (dir / "screen.bin").string(), (dir / "screen.tim").string()));
+    const Status screenSaved = s.Save(Session::SavePathsInFolder(dir.string()));
+    ASSERT_TRUE(screenSaved.Ok()) << screenSaved.Failure().text;
     const auto bin = ReadAll(dir / "screen.bin"), tim = ReadAll(dir / "screen.tim");
     Machine machine(ReadAll(cas));
     ASSERT_NO_FATAL_FAILURE(machine.Call(UsrAddress(ReadAll(cas))));
@@ -317,10 +328,12 @@ TEST_F(CasFiles, UnwritablePathIsNamedAndNothingIsLeft) {
     const auto blocker = dir / "file";
     std::ofstream(blocker) << "x";
     const std::string target = (blocker / "screen.cas").string();
-    const SaveReport report = Session().SaveProgram(target);
-    ASSERT_TRUE(report.error);
-    EXPECT_NE(report.error->find(target), std::string::npos) << *report.error;
-    EXPECT_FALSE(report.warning);
+    const Result<Warning> saved = Session().SaveProgram(target);
+    ASSERT_FALSE(saved.Ok()) << "no error, and no room for a warning beside one";
+    const Error& error = saved.Failure();
+    EXPECT_NE(error.text.find(target), std::string::npos) << error.text;
+    EXPECT_EQ(error.path, target);
+    EXPECT_EQ(error.code, ENOTDIR);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);
 }
 
@@ -347,7 +360,7 @@ std::pair<bool, std::string> RunCommand(const std::string& command) {
 
 TEST_F(CasFiles, CommandLineNamesTheFilesAndWarnsOnStderr) {
     for (const char* name : {"red", "blue"})
-        ASSERT_FALSE(WriteBmp24((dir / (std::string(name) + ".bmp")).string(), Picture(40, 30, MakeColor(200, 0, 0))));
+        ASSERT_TRUE(WriteBmp24((dir / (std::string(name) + ".bmp")).string(), Picture(40, 30, MakeColor(200, 0, 0))).Ok());
     const std::string cli = std::string(VORBIX_CLI) + " --cas --mode 4 --palette4 000000,404040,0000FF,FF0000";
     const auto [several, severalOutput] =
         RunCommand(cli + " --out-dir " + Quoted(dir / "several") + " " + Quoted(dir / "red.bmp") + " " + Quoted(dir / "blue.bmp"));

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "dither/methods.h"
+#include "draw/pattern_chart.h"
 #include "pipeline/edit_history.h"
 
 namespace vorbix {
@@ -12,14 +14,32 @@ Picture Photo() {
     return photo;
 }
 
+// What the noisy threshold makes next: the same only where the random sequences stand alike.
+Picture NextNoisyPreview(Session s) {
+    for (const Method& method : Methods())
+        if (method.kind == MethodKind::NoisyThreshold) s.ChooseMethod(method.number);
+    return s.Preview();
+}
+
 // Whatever the edits change, and what the conversion makes of it.
 void ExpectSameState(const Session& a, const Session& b) {
     EXPECT_EQ(a.TakeSnapshot(true, true), b.TakeSnapshot(true, true));
-    EXPECT_TRUE(a.State() == b.State());
+    EXPECT_EQ(a.Settings(), b.Settings());
+    EXPECT_EQ(a.Mixes(), b.Mixes());
+    EXPECT_EQ(NextNoisyPreview(a), NextNoisyPreview(b));
     EXPECT_EQ(a.Preview(), b.Preview());
     EXPECT_EQ(a.Surface(a.Mode()), b.Surface(b.Mode()));
     EXPECT_EQ(a.ResultColours(), b.ResultColours());
 }
+
+// A click on the pattern chart: left switches the mix in the box, right swaps it; beside the
+// boxes nothing happens.
+void ChartClick(Session& s, int button, double x, double y) {
+    if (const std::optional<int> k = MixAt(x, y)) button == 1 ? s.ToggleMix(*k) : s.SwapMix(*k);
+}
+
+// A right click on the preview where the inspector points: the mix on and its colours swapped.
+void PreviewRightClick(Session& s, int x, int y) { s.SwitchMix(s.MixFor(s.SourceView().Pixel(x, y)), true, true); }
 
 struct EditCase {
     const char* name;
@@ -29,19 +49,20 @@ struct EditCase {
 };
 
 const EditCase kEdits[] = {
-    {"4-colour swatch", EditKind::Swatch, [](Session& s) { s.Option2_Click(1); s.PickColour(12); },
-     [](Session& s) { s.Label2_Click(3); }},
-    {"2-colour swatch", EditKind::Swatch, [](Session& s) { s.Option2_Click(0); s.ChooseMethod(2); s.PickColour(9); },
-     [](Session& s) { s.Label3_Click(0); }},
-    {"chart switch", EditKind::Mixes, [](Session&) {}, [](Session& s) { s.Pic9_MouseDown(1, 484, 15); }},
-    {"chart swap", EditKind::Mixes, [](Session&) {}, [](Session& s) { s.Pic9_MouseDown(2, 544, 35); }},
-    {"click on the preview", EditKind::Mixes, [](Session& s) { s.Pic2_MouseMove(250, 240); },
-     [](Session& s) { s.Pic2_MouseDown(2); }},
+    {"4-colour swatch", EditKind::Swatch, [](Session& s) { s.ChooseMode(TvcMode::Graphics4); s.PickColour(12); },
+     [](Session& s) { s.SetSwatch(TvcMode::Graphics4, 3); }},
+    {"2-colour swatch", EditKind::Swatch,
+     [](Session& s) { s.ChooseMode(TvcMode::Graphics2); s.ChooseMethod(2); s.PickColour(9); },
+     [](Session& s) { s.SetSwatch(TvcMode::Graphics2, 0); }},
+    {"chart switch", EditKind::Mixes, [](Session&) {}, [](Session& s) { ChartClick(s, 1, 484, 15); }},
+    {"chart swap", EditKind::Mixes, [](Session&) {}, [](Session& s) { ChartClick(s, 2, 544, 35); }},
+    {"click on the preview", EditKind::Mixes, [](Session&) {}, [](Session& s) { PreviewRightClick(s, 250, 240); }},
     {"All Off", EditKind::Mixes, [](Session&) {}, [](Session& s) { s.SwitchAllMixes(false); }},
-    {"All On", EditKind::Mixes, [](Session& s) { s.Pic9_MouseDown(2, 504, 15); s.SwitchAllMixes(false); },
+    {"All On", EditKind::Mixes, [](Session& s) { ChartClick(s, 2, 504, 15); s.SwitchAllMixes(false); },
      [](Session& s) { s.SwitchAllMixes(true); }},
-    {"Set", EditKind::Commit, [](Session& s) { s.HScroll_Change(kBrightness, 80); }, [](Session& s) { s.Commit(); }},
-    {"Command2", EditKind::SnapToMixes, [](Session& s) { s.Option2_Click(1); }, [](Session& s) { s.SnapSourceToMixes(); }},
+    {"Commit", EditKind::Commit, [](Session& s) { s.MoveSlider(Slider::Brightness, 80); }, [](Session& s) { s.Commit(); }},
+    {"snap to mixes", EditKind::SnapToMixes, [](Session& s) { s.ChooseMode(TvcMode::Graphics4); },
+     [](Session& s) { s.SnapSourceToMixes(); }},
 };
 
 TEST(EditHistory, UndoAfterEachKindOfEditRestoresTheStateAndConvertsAndRedoBringsTheEditBack) {
@@ -73,13 +94,13 @@ TEST(EditHistory, UndoAfterEachKindOfEditRestoresTheStateAndConvertsAndRedoBring
 TEST(EditHistory, StepsBackThroughSeveralEditsInTurn) {
     Session s;
     s.Load(Photo());
-    s.Option2_Click(1);
+    s.ChooseMode(TvcMode::Graphics4);
     EditHistory history;
     std::vector<Session::Snapshot> states{s.TakeSnapshot(true, true)};
     for (int picked : {9, 12, 14}) {
         s.PickColour(picked);
-        history.Run(s, EditKind::Swatch, [&] { s.Label2_Click(picked % 4); });
-        history.Run(s, EditKind::Mixes, [&] { s.Pic9_MouseDown(1, 484 + 20 * picked, 15); });
+        history.Run(s, EditKind::Swatch, [&] { s.SetSwatch(TvcMode::Graphics4, picked % 4); });
+        history.Run(s, EditKind::Mixes, [&] { ChartClick(s, 1, 484 + 20 * picked, 15); });
         states.push_back(s.TakeSnapshot(true, true));
     }
     history.Run(s, EditKind::SnapToMixes, [&] { s.SnapSourceToMixes(); });
@@ -96,21 +117,21 @@ TEST(EditHistory, StepsBackThroughSeveralEditsInTurn) {
 TEST(EditHistory, RemembersOnlyChangesAndANewEditForgetsWhatWasUndone) {
     Session s;
     s.Load(Photo());
-    s.Option2_Click(1);
+    s.ChooseMode(TvcMode::Graphics4);
     EditHistory history;
     EXPECT_FALSE(history.Undo(s));
     EXPECT_FALSE(history.Redo(s));
 
     s.PickColour(15);
-    history.Run(s, EditKind::Swatch, [&] { s.Label2_Click(1); });  // white already
-    history.Run(s, EditKind::Mixes, [&] { s.Pic9_MouseDown(1, 470, 15); });  // beside the boxes
+    history.Run(s, EditKind::Swatch, [&] { s.SetSwatch(TvcMode::Graphics4, 1); });  // white already
+    history.Run(s, EditKind::Mixes, [&] { ChartClick(s, 1, 470, 15); });  // beside the boxes
     EXPECT_FALSE(history.CanUndo());
 
     s.PickColour(2);
-    history.Run(s, EditKind::Swatch, [&] { s.Label2_Click(0); });
+    history.Run(s, EditKind::Swatch, [&] { s.SetSwatch(TvcMode::Graphics4, 0); });
     ASSERT_TRUE(history.Undo(s));
     EXPECT_TRUE(history.CanRedo());
-    history.Run(s, EditKind::Swatch, [&] { s.Label2_Click(3); });
+    history.Run(s, EditKind::Swatch, [&] { s.SetSwatch(TvcMode::Graphics4, 3); });
     EXPECT_FALSE(history.CanRedo());
     EXPECT_TRUE(history.CanUndo());
     history.Clear();

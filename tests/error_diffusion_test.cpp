@@ -1,15 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <set>
 #include <vector>
 
 #include "core/pixel_buffer.h"
+#include "core/tvc.h"
 #include "dither/error_diffusion.h"
+#include "dither/pattern.h"
 
 namespace vorbix {
 namespace {
 
-using Method = void (*)(Picture&, const Picture&, const NearestColorSearch&);
+using Kernel = const DiffusionKernel*;
 using Greys = std::vector<std::vector<int>>;
 
 // Grey levels from..to (inclusive) for each range, in that order.
@@ -27,9 +30,9 @@ Picture GreyPicture(const Greys& rows) {
     return p;
 }
 
-Picture Dithered(Method method, const Picture& source, const Palette& palette) {
+Picture Dithered(Kernel kernel, const Picture& source, const Palette& palette) {
     Picture result = source;
-    method(result, result, palette);
+    DitherDiffusion(result, NearestColorSearch(palette), *kernel);
     return result;
 }
 
@@ -39,38 +42,38 @@ Picture Dithered(Method method, const Picture& source, const Palette& palette) {
 
 struct KernelCase {
     const char* name;
-    Method method;
+    Kernel kernel;
     Greys impulse;  // 139 at (2, 1) in black, palette 0..60 and 255: error 79
     Greys corners;  // 4 x 1 of 200, palette 60 and 150..255: black alone carries error (-60)
 };
 
 const KernelCase kKernelCases[] = {
-    {"Atkinson", DitherAtkinson,
+    {"Atkinson", &kAtkinsonKernel,
      {{0, 0, 0, 0, 0}, {0, 0, 60, 9, 9}, {0, 9, 9, 9, 0}, {0, 0, 9, 0, 0}},
      // Margin left black; two margin rows above visited: each picture pixel counts its black
      // sources times 60 / 8 = 7.
      {{158, 165, 172, 172}}},
-    {"Floyd", DitherFloyd,
+    {"Floyd", &kFloydKernel,
      {{0, 0, 0, 0, 0}, {0, 0, 60, 28, 0}, {0, 12, 20, 4, 0}, {0, 0, 0, 0, 0}},
      // Filled margin: only the black corners of margin rows 2 and 3 carry error, 60 / 16 = 3.
      {{197, 200, 200, 191}}},
-    {"Sierra", DitherSierra,
+    {"Sierra", &kSierraKernel,
      {{0, 0, 0, 0, 0}, {0, 0, 60, 10, 6}, {4, 8, 10, 8, 4}, {0, 4, 6, 4, 0}},
      // Starts on the picture's own row: no corner is visited.
      {{200, 200, 200, 200}}},
-    {"Burkles", DitherBurkles,
+    {"Burkles", &kBurkesKernel,
      {{0, 0, 0, 0, 0}, {0, 0, 60, 16, 8}, {4, 8, 16, 8, 4}, {0, 0, 0, 0, 0}},
      {{194, 198, 198, 194}}},
-    {"Stucky", DitherStucky,
+    {"Stucky", &kStuckiKernel,
      {{0, 0, 0, 0, 0}, {0, 0, 60, 8, 4}, {2, 4, 8, 4, 2}, {1, 2, 4, 2, 1}},
      {{200, 200, 200, 200}}},
-    {"Jarvis", DitherJarvis,
+    {"Jarvis", &kJarvisKernel,
      {{0, 0, 0, 0, 0}, {0, 0, 60, 7, 5}, {3, 5, 7, 5, 3}, {1, 3, 5, 3, 1}},
      {{200, 200, 200, 200}}},
-    {"Sierra Lite", DitherSierraLite,
+    {"Sierra Lite", &kSierraLiteKernel,
      {{0, 0, 0, 0, 0}, {0, 0, 60, 38, 0}, {0, 19, 19, 0, 0}, {0, 0, 0, 0, 0}},
      {{200, 200, 200, 185}}},
-    {"Sierra2 Row", DitherSierra2Row,
+    {"Sierra2 Row", &kSierra2RowKernel,
      {{0, 0, 0, 0, 0}, {0, 0, 60, 16, 12}, {4, 8, 12, 8, 4}, {0, 0, 0, 0, 0}},
      {{191, 197, 197, 191}}},
 };
@@ -80,14 +83,14 @@ TEST(ErrorDiffusion, OnePixelsErrorIsDividedThenWeightedOntoEachNeighbour) {
     const Palette palette = GreyPalette({{0, 60}, {255, 255}});
     const Picture source = GreyPicture({{0, 0, 0, 0, 0}, {0, 0, 139, 0, 0}, {0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}});
     for (const KernelCase& c : kKernelCases)
-        EXPECT_EQ(Dithered(c.method, source, palette), GreyPicture(c.impulse)) << c.name;
+        EXPECT_EQ(Dithered(c.kernel, source, palette), GreyPicture(c.impulse)) << c.name;
 }
 
 TEST(ErrorDiffusion, FirstVisitedRowAndMarginFillDecideWhatReachesThePicture) {
     const Palette palette = GreyPalette({{60, 60}, {150, 255}});
     const Picture source = GreyPicture({{200, 200, 200, 200}});
     for (const KernelCase& c : kKernelCases)
-        EXPECT_EQ(Dithered(c.method, source, palette), GreyPicture(c.corners)) << c.name;
+        EXPECT_EQ(Dithered(c.kernel, source, palette), GreyPicture(c.corners)) << c.name;
 }
 
 TEST(ErrorDiffusion, EveryAdditionIsClampedAndNegativeErrorsTruncateTowardZero) {
@@ -97,13 +100,13 @@ TEST(ErrorDiffusion, EveryAdditionIsClampedAndNegativeErrorsTruncateTowardZero) 
     const Palette palette = GreyPalette({{0, 100}, {200, 255}});
     const Picture source = GreyPicture({{0, 0, 0, 0, 0}, {0, 0, 140, 0, 0}, {0, 160, 255, 0, 0}, {0, 0, 0, 0, 0}});
     const Picture expected = GreyPicture({{0, 0, 0, 0, 0}, {0, 0, 100, 20, 0}, {0, 200, 241, 0, 0}, {0, 0, 0, 0, 0}});
-    EXPECT_EQ(Dithered(DitherSierraLite, source, palette), expected);
+    EXPECT_EQ(Dithered(&kSierraLiteKernel, source, palette), expected);
 }
 
 TEST(ErrorDiffusion, OneMatchServesAllThreeChannels) {
     // Nearer white than black as a whole, though its blue alone is near 0.
     Picture p(1, 1, MakeColor(200, 200, 10));
-    DitherAtkinson(p, p, DefaultPalette2());
+    p = Dithered(&kAtkinsonKernel, p, Palette{EntryFromRgb(0, 0, 0), EntryFromRgb(255, 255, 255)});
     EXPECT_EQ(p.Pixel(0, 0), MakeColor(255, 255, 255));
 }
 
@@ -115,7 +118,7 @@ TEST(DiffuseErrors, WalksWholeBufferRowsByIndexAndRunsOnPastEachRowsEnd) {
     for (const auto& [x, y] : seeded) grey(x, y) = 139;
     for (std::size_t i = 0; i < buffer.bytes.size(); i += 3) buffer.bytes[i + 1] = buffer.bytes[i + 2] = buffer.bytes[i];
 
-    DiffuseErrors(buffer, kFloydKernel, GreyPalette({{0, 60}, {255, 255}}));
+    DiffuseErrors(buffer, kFloydKernel, NearestColorSearch(GreyPalette({{0, 60}, {255, 255}})));
 
     int expected[9][12] = {};
     expected[1][11] = 139;  // the row above the first visited one is left alone
@@ -150,9 +153,9 @@ TEST(ErrorDiffusion, EveryPictureMethodKeepsPaletteColoursAndReducesGreyToPalett
         for (int x = 0; x < 13; ++x) palettePicture.SetPixel(x, y, ColorOfEntry(palette[(x * 3 + y * 5) % 16]));
     const Picture grey(13, 9, MakeColor(100, 100, 100));
     for (const KernelCase& c : kKernelCases) {
-        EXPECT_EQ(Dithered(c.method, palettePicture, palette), palettePicture) << c.name;
+        EXPECT_EQ(Dithered(c.kernel, palettePicture, palette), palettePicture) << c.name;
 
-        const Picture result = Dithered(c.method, grey, DefaultPalette2());
+        const Picture result = Dithered(c.kernel, grey, Palette{EntryFromRgb(0, 0, 0), EntryFromRgb(255, 255, 255)});
         ASSERT_EQ(result.Width(), 13);
         ASSERT_EQ(result.Height(), 9);
         std::multiset<ColorValue> colours;
@@ -163,6 +166,31 @@ TEST(ErrorDiffusion, EveryPictureMethodKeepsPaletteColoursAndReducesGreyToPalett
         EXPECT_GT(white, 0u) << c.name;
         EXPECT_LT(white, colours.size() / 2) << c.name << ": 100 of 255 is mostly black";
     }
+}
+
+// The fast walk spreads a pixel's three channels on vector lanes; the plain one goes byte by byte.
+TEST(DiffuseErrors, FastWalkAgreesWithThePlainRuleForEveryKernelAndPalette) {
+    std::mt19937 random(11);
+    Picture noise(37, 23);  // odd sizes: pad columns, and rows whose ends run on
+    for (int y = 0; y < noise.Height(); ++y)
+        for (int x = 0; x < noise.Width(); ++x)
+            noise.SetPixel(x, y, MakeColor(random() % 256, random() % 256, random() % 256));
+    const Palette palettes[] = {Palette{EntryFromRgb(0, 0, 0), EntryFromRgb(255, 255, 255)},
+                                Palette{EntryFromRgb(0, 0, 0), EntryFromRgb(145, 0, 0), EntryFromRgb(145, 145, 0),
+                                        EntryFromRgb(255, 255, 255)},
+                                TvcColours(), PatternPalette()};
+    for (const KernelCase& c : kKernelCases)
+        for (const Palette& palette : palettes) {
+            const NearestColorSearch search(palette);
+            PixelBuffer fast = ReadFramed(noise, 4, c.kernel->margin);
+            PixelBuffer plain = fast;
+            DiffuseErrors(fast, *c.kernel, search);
+            DiffuseErrorsPlain(plain, *c.kernel, search);
+            ASSERT_EQ(fast.bytes.size(), plain.bytes.size());
+            for (std::size_t i = 0; i < fast.bytes.size(); ++i)
+                ASSERT_EQ(fast.bytes[i], plain.bytes[i]) << c.name << ", " << palette.size() << " colours: buffer pixel "
+                                                         << i / 3 << " channel " << i % 3;
+        }
 }
 
 }  // namespace

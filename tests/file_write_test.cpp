@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -76,7 +77,8 @@ TEST(WriteFileWhole, ReplacesTheWholeFileAndKeepsItsPermissions) {
     const std::string path = folder / "screen.bin";
     Put(path, "old");
     chmod(path.c_str(), 0600);
-    ASSERT_EQ(WriteFileWhole(path, kNewBytes), std::nullopt);
+    const Status written = WriteFileWhole(path, kNewBytes);
+    ASSERT_TRUE(written.Ok()) << written.Failure().text;
     EXPECT_EQ(Contents(path), std::string(kNewBytes.begin(), kNewBytes.end()));
     EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(folder.Names(), std::set<std::string>{"screen.bin"});
@@ -86,25 +88,26 @@ struct FailedWrite {
     const char* what;
     std::function<std::string(const TempFolder&)> target;  // makes the obstacle, gives the path to write
     const char* reason;
+    int code;
 };
 
 TEST(WriteFileWhole, FailureLeavesThePreviousFileAndNamesPathAndReason) {
     const FailedWrite cases[] = {
-        {"stopped halfway", [](const TempFolder& f) { return f / "previous.bin"; }, "File too large"},
-        {"parent is a file", [](const TempFolder& f) { return f / "previous.bin/screen.bin"; }, "Not a directory"},
-        {"parent is missing", [](const TempFolder& f) { return f / "gone/screen.bin"; }, "No such file or directory"},
+        {"stopped halfway", [](const TempFolder& f) { return f / "previous.bin"; }, "File too large", EFBIG},
+        {"parent is a file", [](const TempFolder& f) { return f / "previous.bin/screen.bin"; }, "Not a directory", ENOTDIR},
+        {"parent is missing", [](const TempFolder& f) { return f / "gone/screen.bin"; }, "No such file or directory", ENOENT},
         {"a folder at the path",
          [](const TempFolder& f) {
              fs::create_directory(f / "screen.bin");
              return f / "screen.bin";
          },
-         "Is a directory"},
+         "Is a directory", EISDIR},
         {"a FIFO at the path",
          [](const TempFolder& f) {
              mkfifo((f / "screen.bin").c_str(), 0644);
              return f / "screen.bin";
          },
-         "not a regular file"},
+         "not a regular file", EEXIST},
     };
     for (const FailedWrite& c : cases) {
         SCOPED_TRACE(c.what);
@@ -113,13 +116,16 @@ TEST(WriteFileWhole, FailureLeavesThePreviousFileAndNamesPathAndReason) {
         Put(previous, "the user's bytes");
         const std::string path = c.target(folder);
         const std::set<std::string> names = folder.Names();
-        std::optional<std::string> error;
+        Status written;
         {
             FileSizeLimit limit(1000);
-            error = WriteFileWhole(path, kNewBytes);
+            written = WriteFileWhole(path, kNewBytes);
         }
-        ASSERT_TRUE(error.has_value());
-        EXPECT_EQ(*error, "cannot write " + path + ": " + c.reason);
+        ASSERT_FALSE(written.Ok());
+        const Error& error = written.Failure();
+        EXPECT_EQ(error.text, "cannot write " + path + ": " + c.reason);
+        EXPECT_EQ(error.path, path);
+        EXPECT_EQ(error.code, c.code);
         EXPECT_EQ(Contents(previous), "the user's bytes");
         EXPECT_EQ(folder.Names(), names) << "a temporary file was left behind";
     }
@@ -131,14 +137,17 @@ TEST(WriteFileWhole, ReadOnlyFolderIsReported) {
     Put(path, "the user's bytes");
     chmod(folder.Path().c_str(), 0555);
     if (access(folder.Path().c_str(), W_OK) == 0) GTEST_SKIP() << "permissions do not bind this user (root)";
-    EXPECT_EQ(WriteFileWhole(path, kNewBytes), "cannot write " + path + ": Permission denied");
+    const Status written = WriteFileWhole(path, kNewBytes);
+    ASSERT_FALSE(written.Ok());
+    EXPECT_EQ(written.Failure().text, "cannot write " + path + ": Permission denied");
+    EXPECT_EQ(written.Failure().code, EACCES);
     EXPECT_EQ(Contents(path), "the user's bytes");
 }
 
 // A session whose result differs from the one it saved before.
 Session ConvertedSession(ColorValue colour) {
     Session session;
-    session.Option2_Click(static_cast<int>(TvcMode::Graphics4));
+    session.ChooseMode(TvcMode::Graphics4);
     session.Load(Picture(40, 30, colour));
     return session;
 }
@@ -147,8 +156,10 @@ TEST(SessionSave, FailedSaveKeepsThePreviousFilesAndNamesThePath) {
     TempFolder folder;
     const std::string saved = folder / "saved";
     fs::create_directory(saved);
-    ASSERT_EQ(ConvertedSession(MakeColor(200, 30, 30)).Command3_Click(saved), std::nullopt);
-    ASSERT_EQ(ConvertedSession(MakeColor(200, 30, 30)).SaveAs(saved + "/photo"), std::nullopt);
+    for (const SavePaths& paths : {Session::SavePathsInFolder(saved), Session::SaveAsPaths(saved + "/photo")}) {
+        const Status written = ConvertedSession(MakeColor(200, 30, 30)).Save(paths);
+        ASSERT_TRUE(written.Ok()) << written.Failure().text;
+    }
     const std::vector<std::string> names{"out24.bmp", "screen.bin", "screen.tim", "photo.bmp"};
     std::vector<std::string> before;
     for (const std::string& name : names) before.push_back(Contents(saved + "/" + name));
@@ -157,26 +168,26 @@ TEST(SessionSave, FailedSaveKeepsThePreviousFilesAndNamesThePath) {
     Session session = ConvertedSession(MakeColor(30, 30, 200));
     const struct {
         const char* what;
-        std::function<std::optional<std::string>()> save;
+        std::function<Status()> save;
         std::string message;
     } cases[] = {
-        {"Save stopped halfway", [&] { return session.Command3_Click(saved); },
+        {"Save stopped halfway", [&] { return session.Save(Session::SavePathsInFolder(saved)); },
          "cannot write " + saved + "/out24.bmp: File too large"},
-        {"Save As stopped halfway", [&] { return session.SaveAs(saved + "/photo"); },
+        {"Save As stopped halfway", [&] { return session.Save(Session::SaveAsPaths(saved + "/photo")); },
          "cannot write " + saved + "/photo.bmp: File too large"},
-        {"Save into a file", [&] { return session.Command3_Click(folder / "file"); },
+        {"Save into a file", [&] { return session.Save(Session::SavePathsInFolder(folder / "file")); },
          "cannot write " + folder / "file/out24.bmp: Not a directory"},
-        {"Save As beside a file", [&] { return session.SaveAs(folder / "file/photo.bmp"); },
+        {"Save As beside a file", [&] { return session.Save(Session::SaveAsPaths(folder / "file/photo.bmp")); },
          "cannot write " + folder / "file/photo.bmp: Not a directory"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        std::optional<std::string> error;
+        Status written;
         {
             FileSizeLimit limit(100000);
-            error = c.save();
+            written = c.save();
         }
-        EXPECT_EQ(error, c.message);
+        EXPECT_EQ(written.Ok() ? "" : written.Failure().text, c.message);
         for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(Contents(saved + "/" + names[i]), before[i]) << names[i];
         EXPECT_EQ(std::distance(fs::directory_iterator(saved), fs::directory_iterator()), 4) << "a temporary file was left";
     }

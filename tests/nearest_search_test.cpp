@@ -3,6 +3,7 @@
 #include <random>
 
 #include "core/nearest_search.h"
+#include "core/tvc.h"
 
 namespace vorbix {
 namespace {

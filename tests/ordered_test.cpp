@@ -10,7 +10,14 @@
 namespace vorbix {
 namespace {
 
-using Method = void (*)(Picture&, const Picture&);
+using Screen = void (*)(Picture&);
+
+void Halftone2(Picture& p) { ApplyCells(p, kHalftone2Cells); }
+void Halftone3(Picture& p) { ApplyCells(p, kHalftone3Cells); }
+void News4(Picture& p) { ApplyCells(p, kNews4Cells); }
+void Bayer2(Picture& p) { ApplyPhases(p, kBayer2Phases); }
+void Bayer4(Picture& p) { ApplyPhases(p, kBayer4Phases); }
+void Bayer8(Picture& p) { ApplyPhases(p, kBayer8Phases); }
 using Mask = std::vector<std::string>;  // '#' channel at 255, '.' at 0, '?' anything else
 
 Mask MaskOf(const Picture& p, int channel) {
@@ -33,9 +40,9 @@ Picture GreyPicture(const std::vector<std::vector<int>>& rows) {
     return p;
 }
 
-Picture Dithered(Method method, const Picture& source) {
+Picture Dithered(Screen screen, const Picture& source) {
     Picture result = source;
-    method(result, result);
+    screen(result);
     return result;
 }
 
@@ -43,25 +50,25 @@ constexpr int kNever = 256;
 
 struct ThresholdCase {
     const char* name;
-    Method method;
+    Screen method;
     std::vector<std::vector<int>> firstLit;  // per picture pixel, the lowest grey level that lights it
 };
 
 TEST(OrderedDither, TheLowestLevelThatLightsEachPixelFollowsItsMatrixEntryAndRule) {
     const ThresholdCase cases[] = {
         // Ranks 1 4 / 3 2: lit when 4v > 204r.
-        {"Halftone 2x2", DitherHalftone2, {{52, 205}, {154, 103}}},
+        {"Halftone 2x2", Halftone2, {{52, 205}, {154, 103}}},
         // Ranks 5 1 6 / 7 2 9 / 4 3 8: lit when 9v > 229r.
-        {"Halftone 3x3", DitherHalftone3, {{128, 26, 153}, {179, 51, 230}, {102, 77, 204}}},
+        {"Halftone 3x3", Halftone3, {{128, 26, 153}, {179, 51, 230}, {102, 77, 204}}},
         // W = 2: 3 pixels a buffer row, so row 1 starts at column phase 1 and meets M[1, 1] = 0
         // first. Lit when v > M.
-        {"Bayer 2x2", DitherBayer2, {{64, 128}, {1, 192}}},
+        {"Bayer 2x2", Bayer2, {{64, 128}, {1, 192}}},
         // W = 4: 8 pixels a buffer row from column 0, so pixel (x, y) meets M[x, y]. Lit when v >= M.
-        {"Bayer 4x4", DitherBayer4, {{32, 159, 64, 191}, {255, 96, 223, 128}, {48, 175, 16, 143}, {207, 112, 239, 80}}},
+        {"Bayer 4x4", Bayer4, {{32, 159, 64, 191}, {255, 96, 223, 128}, {48, 175, 16, 143}, {207, 112, 239, 80}}},
         // W = 8: 12 pixels a buffer row from (0, 0), so picture row y meets matrix row y + 4 (mod 8),
         // shifted 4 columns on the even rows. Lit when v / 4, half to even, >= M: at 4M - 1 for
         // an odd M, at 4M - 2 for an even one.
-        {"Bayer 8x8", DitherBayer8,
+        {"Bayer 8x8", Bayer8,
          {{3, 131, 35, 163, 11, 139, 43, 171},
           {203, 75, 235, 107, 195, 67, 227, 99},
           {51, 179, 19, 147, 59, 187, 27, 155},
@@ -71,7 +78,7 @@ TEST(OrderedDither, TheLowestLevelThatLightsEachPixelFollowsItsMatrixEntryAndRul
           {54, 182, 22, 150, 46, 174, 14, 142},
           {238, 110, 206, 78, 246, 118, 214, 86}}},
         // Level v / 32 must exceed M / 2: entries 14 and 15 never light.
-        {"News 4x4", DitherNews4,
+        {"News 4x4", News4,
          {{224, 96, 192, kNever}, {96, 32, 64, 192}, {128, 32, 64, 160}, {224, 128, 160, kNever}}},
     };
     for (const ThresholdCase& c : cases) {
@@ -95,7 +102,7 @@ TEST(OrderedDither, TheLowestLevelThatLightsEachPixelFollowsItsMatrixEntryAndRul
 
 struct MaskCase {
     const char* name;
-    Method method;
+    Screen method;
     Picture source;
     Mask lit;  // the same in every channel of these grey pictures
 };
@@ -104,13 +111,13 @@ TEST(OrderedDither, EdgeCellsAndRowPhases) {
     const MaskCase cases[] = {
         // The last cell of a row holds picture column 3 and two filled margin copies of it:
         // 9 * 128 lights ranks 1 to 5, of which 5 and 4 lie in the picture's column.
-        {"Halftone 3x3 cell into the margin", DitherHalftone3,
+        {"Halftone 3x3 cell into the margin", Halftone3,
          GreyPicture({{0, 0, 0, 128}, {0, 0, 0, 128}, {0, 0, 0, 128}}), {"...#", "....", "...#"}},
         // W = 4: 5 pixels a row, so every second row starts at column phase 1, comparing with 0 and 191.
-        {"Bayer 2x2 at 100", DitherBayer2, Grey(4, 4, 100), {"#.#.", "#.#.", "#.#.", "#.#."}},
-        {"Bayer 2x2 at 150", DitherBayer2, Grey(4, 4, 150), {"####", "#.#.", "####", "#.#."}},
+        {"Bayer 2x2 at 100", Bayer2, Grey(4, 4, 100), {"#.#.", "#.#.", "#.#.", "#.#."}},
+        {"Bayer 2x2 at 150", Bayer2, Grey(4, 4, 150), {"####", "#.#.", "####", "#.#."}},
         // Level 7: the pixels of 15 (top right) and 14 (bottom right) stay dark.
-        {"News 4x4 white", DitherNews4, Grey(4, 4, 255), {"###.", "####", "####", "###."}},
+        {"News 4x4 white", News4, Grey(4, 4, 255), {"###.", "####", "####", "###."}},
     };
     for (const MaskCase& c : cases) {
         const Picture result = Dithered(c.method, c.source);
@@ -122,7 +129,7 @@ TEST(OrderedDither, HalftoneTwoByTwoCellSumsEachChannelOnItsOwn) {
     // Blue sums to 408: only rank 1 (top left) is above 204; green sums to 409: rank 2 (bottom right) too.
     Picture cell(2, 2, MakeColor(0, 102, 102));
     cell.SetPixel(1, 0, MakeColor(0, 103, 102));
-    const Picture result = Dithered(DitherHalftone2, cell);
+    const Picture result = Dithered(Halftone2, cell);
     EXPECT_EQ(MaskOf(result, 0), Mask({"#.", ".."}));
     EXPECT_EQ(MaskOf(result, 1), Mask({"#.", ".#"}));
     EXPECT_EQ(MaskOf(result, 2), Mask({"..", ".."}));
@@ -146,14 +153,14 @@ TEST(OrderedDither, BayerEightByEightRunsItsColumnPhaseOnAndRoundsQuartersHalfTo
         {4, 5, 197, false},  // 49.25 rounds to 49
     };
     for (const Case& c : cases) {
-        const Picture result = Dithered(DitherBayer8, Grey(128, 6, c.value));
+        const Picture result = Dithered(Bayer8, Grey(128, 6, c.value));
         EXPECT_EQ(result.Pixel(c.x, c.y), c.lit ? MakeColor(255, 255, 255) : 0)
             << "(" << c.x << ", " << c.y << ") at " << c.value;
     }
 }
 
-const Method kOrderedMethods[] = {DitherHalftone2, DitherHalftone3, DitherBayer2,
-                                  DitherBayer4,    DitherBayer8,    DitherNews4};
+const Screen kOrderedMethods[] = {Halftone2, Halftone3, Bayer2,
+                                  Bayer4,    Bayer8,    News4};
 
 TEST(OrderedDither, EveryChannelEndsAtZeroOr255AndTheSizeStays) {
     Picture source(13, 7);  // pad 3
@@ -186,7 +193,7 @@ TEST(OrderedDither, ThroughTheSessionGraphics2And4HoldOnlySwatchColoursAndGraphi
     const std::set<ColorValue> swatches2 = {s.Settings().swatches2[0], s.Settings().swatches2[1]};
     const std::set<ColorValue> swatches4 = {s.Settings().swatches4[0], s.Settings().swatches4[1], s.Settings().swatches4[2], s.Settings().swatches4[3]};
     for (int mode = 0; mode < 3; ++mode) {
-        s.Option2_Click(mode);
+        s.ChooseMode(static_cast<TvcMode>(mode));
         for (int method = 5; method <= 10; ++method) {
             s.ChooseMethod(method);
             const Picture& surface = s.Surface(static_cast<TvcMode>(mode));

@@ -2,9 +2,16 @@
 
 #include "core/nearest_search.h"
 #include "core/palette.h"
+#include "core/tvc.h"
 
 namespace vorbix {
 namespace {
+
+Palette SwatchPalette(const auto& swatches) {
+    Palette palette;
+    for (ColorValue c : swatches) palette.push_back(EntryFromColor(c));
+    return palette;
+}
 
 struct NearestCase {
     const char* name;
@@ -22,9 +29,9 @@ TEST(NearestColorIndex, LowestIndexWinsTiesAndExactMatchStops) {
         {"72 goes to black", TvcColours(), 72, 72, 72, 0},
         {"73 goes to grey", TvcColours(), 73, 73, 73, 7},
         {"128 with 16 colours", TvcColours(), 128, 128, 128, 7},
-        {"128 with 2 colours", DefaultPalette2(), 128, 128, 128, 1},
-        {"127 with 2 colours", DefaultPalette2(), 127, 127, 127, 0},
-        {"green with 4 colours", DefaultPalette4(), 0, 255, 0, 0},
+        {"128 with 2 colours", SwatchPalette(kDefaultSwatches2), 128, 128, 128, 1},
+        {"127 with 2 colours", SwatchPalette(kDefaultSwatches2), 127, 127, 127, 0},
+        {"green with 4 colours", SwatchPalette(kDefaultSwatches4), 0, 255, 0, 0},
         {"one entry", Palette{EntryFromRgb(9, 9, 9)}, 250, 3, 77, 0},
         {"duplicate colour", Palette{EntryFromRgb(1, 2, 3), EntryFromRgb(5, 5, 5), EntryFromRgb(5, 5, 5)}, 5, 5, 5, 1},
     };
@@ -40,7 +47,7 @@ TEST(ColorValue, TakesApartRedGreenBlue) {
     EXPECT_EQ(GetBlue(c), 51);
 }
 
-TEST(DefaultPalette16, SpreadsTheColourNumberBits) {
+TEST(TvcColours, SpreadTheColourNumberBits) {
     const Palette p = TvcColours();
     ASSERT_EQ(p.size(), 16u);
     EXPECT_EQ(p[7], EntryFromRgb(145, 145, 145));
@@ -54,7 +61,7 @@ TEST(DefaultPalette16, SpreadsTheColourNumberBits) {
 TEST(SnapToPalette, ThousandColoursBecomeAtMostFifteen) {
     Picture picture(40, 25);
     for (int i = 0; i < 1000; ++i) picture.SetPixel(i % 40, i / 40, MakeColor(i % 256, (i * 7) % 256, (i * 13) % 256));
-    SnapToPalette(picture, picture, TvcColours());
+    SnapToPalette(picture, picture, NearestColorSearch(TvcColours()));
     const Palette p = TvcColours();
     for (int y = 0; y < 25; ++y)
         for (int x = 0; x < 40; ++x) {

@@ -1,16 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "core/tvc.h"
 #include "dither/pattern.h"
 
 namespace vorbix {
 namespace {
-
-DitherState PatternState() {
-    DitherState state;
-    FillPatternColors(state);
-    BuildPatternPalette(state);
-    return state;
-}
 
 TEST(MixIndex, CountsPairsRowByRow) {
     const struct {
@@ -23,66 +17,86 @@ TEST(MixIndex, CountsPairsRowByRow) {
     }
 }
 
-TEST(BuildPatternPalette, MeansRoundHalvesUp) {
-    const DitherState state = PatternState();
-    ASSERT_EQ(state.paletteColors.size(), 120u);
-    EXPECT_EQ(state.paletteColors[MixIndex(0, 2)], EntryFromRgb(74, 0, 0));     // 0 and 147
-    EXPECT_EQ(state.paletteColors[MixIndex(0, 9)], EntryFromRgb(128, 0, 0));    // 0 and 255
-    EXPECT_EQ(state.paletteColors[MixIndex(2, 9)], EntryFromRgb(201, 0, 0));    // 147 and 255
-    EXPECT_EQ(state.paletteColors[119], EntryFromRgb(255, 255, 255));
-    EXPECT_EQ(state.patternColors[MixIndex(0, 9)][0], EntryFromRgb(255, 0, 0));  // first: higher index
-    EXPECT_EQ(state.patternColors[MixIndex(0, 9)][1], EntryFromRgb(0, 0, 0));
+TEST(PatternPalette, MeansRoundHalvesUp) {
+    const Palette palette = PatternPalette();
+    ASSERT_EQ(palette.size(), 120u);
+    EXPECT_EQ(palette[MixIndex(0, 2)], EntryFromRgb(74, 0, 0));     // 0 and 147
+    EXPECT_EQ(palette[MixIndex(0, 9)], EntryFromRgb(128, 0, 0));    // 0 and 255
+    EXPECT_EQ(palette[MixIndex(2, 9)], EntryFromRgb(201, 0, 0));    // 147 and 255
+    EXPECT_EQ(palette[119], EntryFromRgb(255, 255, 255));
+    const MixTable mixes;
+    EXPECT_EQ(mixes[MixIndex(0, 9)].first, EntryFromRgb(255, 0, 0));  // first: higher index
+    EXPECT_EQ(mixes[MixIndex(0, 9)].second, EntryFromRgb(0, 0, 0));
     EXPECT_EQ(ChartColours()[7], EntryFromRgb(147, 147, 147));
 }
 
-Picture Dithered(const DitherState& state, ColorValue flat) {
+TEST(MixTable, SwapsMarksAndSwitchesAreIndependent) {
+    MixTable mixes;
+    EXPECT_EQ(mixes.OnCount(), kMixCount);
+    mixes.SwapColours(9);
+    EXPECT_EQ(mixes[9].first, EntryFromRgb(0, 0, 0));
+    EXPECT_FALSE(mixes[9].swapMarked) << "swapping colours leaves the mark alone";
+    mixes.ToggleSwapMark(9);
+    mixes.SetOff(3, true);
+    EXPECT_EQ(mixes.OnCount(), kMixCount - 1);
+    EXPECT_EQ(mixes.OffList()[3], 1);
+    mixes.SetAll(false);
+    EXPECT_FALSE(mixes[9].swapMarked) << "all on clears the marks";
+    EXPECT_EQ(mixes[9].first, EntryFromRgb(0, 0, 0)) << "but does not swap back";
+    EXPECT_EQ(mixes.OnCount(), kMixCount);
+}
+
+Picture Dithered(const MixTable& mixes, ColorValue flat) {
     Picture p(4, 3, flat);
-    DitherPatternTvc(p, p, state);
+    DitherPatternTvc(p, PatternPalette(), mixes);
     return p;
 }
 
 TEST(DitherPatternTvc, CheckerboardOfTheNearestMix) {
-    DitherState state = PatternState();
+    MixTable mixes;
     const ColorValue red = MakeColor(255, 0, 0), black = 0;
 
-    EXPECT_EQ(Dithered(state, red), Picture(4, 3, red)) << "pure chart colour comes back unchanged";
+    EXPECT_EQ(Dithered(mixes, red), Picture(4, 3, red)) << "pure chart colour comes back unchanged";
 
-    const Picture board = Dithered(state, MakeColor(128, 0, 0));
+    const Picture board = Dithered(mixes, MakeColor(128, 0, 0));
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 4; ++x) EXPECT_EQ(board.Pixel(x, y), (x + y) % 2 == 0 ? red : black) << x << "," << y;
 
-    std::swap(state.patternColors[9][0], state.patternColors[9][1]);
-    const Picture swapped = Dithered(state, MakeColor(128, 0, 0));
+    mixes.SwapColours(9);
+    const Picture swapped = Dithered(mixes, MakeColor(128, 0, 0));
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 4; ++x) EXPECT_EQ(swapped.Pixel(x, y), (x + y) % 2 == 0 ? black : red);
 }
 
-TEST(NearestPattern, SkipsSwitchedOffMixesOnlyWithTheFullPalette) {
-    DitherState state = PatternState();
-    EXPECT_EQ(NearestPattern(state, 128, 0, 0), 9);
-    state.patternFlags[9][0] = 1;
-    const int next = NearestPattern(state, 128, 0, 0);
+TEST(NearestMix, SkipsSwitchedOffMixesOnlyWithTheFullPalette) {
+    const Palette palette = PatternPalette();
+    MixTable mixes;
+    EXPECT_EQ(NearestMix(palette, mixes, 128, 0, 0), 9);
+    mixes.SetOff(9, true);
+    const int next = NearestMix(palette, mixes, 128, 0, 0);
     EXPECT_NE(next, 9);
     EXPECT_EQ(next, MixIndex(2, 2)) << "(147,0,0) is the next nearest";
 
-    for (auto& flags : state.patternFlags) flags[0] = 1;
-    EXPECT_EQ(NearestPattern(state, 200, 10, 99), 0);
-    EXPECT_EQ(Dithered(state, MakeColor(200, 150, 10)), Picture(4, 3, 0)) << "all mixes off: black";
+    mixes.SetAll(true);
+    EXPECT_EQ(NearestMix(palette, mixes, 200, 10, 99), 0);
+    EXPECT_EQ(Dithered(mixes, MakeColor(200, 150, 10)), Picture(4, 3, 0)) << "all mixes off: black";
 
-    state.paletteColors = DefaultPalette4();
-    EXPECT_EQ(NearestPattern(state, 255, 255, 255), 1) << "switches ignored with a short palette";
+    const Palette four = {EntryFromColor(kDefaultSwatches4[0]), EntryFromColor(kDefaultSwatches4[1]),
+                          EntryFromColor(kDefaultSwatches4[2]), EntryFromColor(kDefaultSwatches4[3])};
+    EXPECT_EQ(NearestMix(four, mixes, 255, 255, 255), 1) << "switches ignored with a short palette";
 }
 
-TEST(AutoSelectPatterns, SwitchesOffEveryUnusedMix) {
-    DitherState state = PatternState();
+TEST(AutoSelectMixes, SwitchesOffEveryUnusedMix) {
+    const Palette palette = PatternPalette();
+    MixTable mixes;
     Picture p(3, 2, 0);
     p.SetPixel(1, 1, MakeColor(255, 255, 255));
-    AutoSelectPatterns(state, p);
-    for (int k = 0; k < kMixCount; ++k) EXPECT_EQ(state.patternFlags[k][0], (k == 0 || k == 119) ? 0 : 1) << k;
+    AutoSelectMixes(mixes, palette, p);
+    for (int k = 0; k < kMixCount; ++k) EXPECT_EQ(mixes[k].off, !(k == 0 || k == 119)) << k;
 
-    state.patternFlags[119][0] = 1;
-    AutoSelectPatterns(state, p);
-    EXPECT_EQ(state.patternFlags[119][0], 1) << "a mix that was off stays off";
+    mixes.SetOff(119, true);
+    AutoSelectMixes(mixes, palette, p);
+    EXPECT_TRUE(mixes[119].off) << "a mix that was off stays off";
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "core/color_count.h"
 #include "core/pixel_buffer.h"
 
@@ -105,6 +107,42 @@ TEST(StretchPicture, CopyIntoLargerLeavesTheRest) {
     EXPECT_EQ(view.Pixel(2, 1), loaded.Pixel(2, 1));
     EXPECT_EQ(view.Pixel(3, 1), MakeColor(1, 2, 3));
     EXPECT_EQ(view.Pixel(0, 2), MakeColor(1, 2, 3));
+}
+
+// The fast paths (whole blocks summed first, a corrected reciprocal instead of a division,
+// parallel bands) against the rule written out pixel by pixel.
+TEST(StretchPicture, AgreesWithThePlainRuleOnEveryPath) {
+    std::mt19937 random(3);
+    auto noise = [&](int w, int h) {
+        Picture p(w, h);
+        for (std::size_t i = 0; i < p.ByteCount(); ++i) p.Data()[i] = static_cast<std::uint8_t>(random());
+        return p;
+    };
+    const struct {
+        int sourceWidth, sourceHeight, width, height, smooth;
+        int targetWidth, targetHeight;
+    } cases[] = {
+        {2048, 1920, 512, 480, 1, 512, 480},  // whole 4 x 4 blocks, large enough for parallel bands
+        {1024, 480, 512, 480, 1, 512, 480},   // whole 2 x 1 blocks
+        {512, 480, 128, 240, 1, 128, 240},    // the Graphics 16 surface
+        {1999, 1337, 512, 480, 1, 512, 480},  // uneven overlaps, parallel
+        {37, 23, 512, 480, 1, 512, 480},      // enlarged with averaging
+        {300, 220, 512, 480, 0, 512, 480},    // nearest pixel
+        {512, 480, 512, 480, 1, 128, 240},    // "Resize" off: copied at its own size, clipped
+        {96, 64, 96, 64, 0, 512, 480},        // copied into the corner of a larger one
+    };
+    for (const auto& c : cases) {
+        const Picture source = noise(c.sourceWidth, c.sourceHeight);
+        const Picture before = noise(c.targetWidth, c.targetHeight);
+        Picture fast = before, plain = before;
+        StretchPicture(fast, source, c.width, c.height, c.smooth);
+        StretchPicturePlain(plain, source, c.width, c.height, c.smooth);
+        for (int y = 0; y < fast.Height(); ++y)
+            for (int x = 0; x < fast.Width(); ++x)
+                ASSERT_EQ(fast.Pixel(x, y), plain.Pixel(x, y))
+                    << c.sourceWidth << " x " << c.sourceHeight << " into " << c.width << " x " << c.height
+                    << " smooth " << c.smooth << ": first difference at (" << x << ", " << y << ")";
+    }
 }
 
 TEST(CountColors, DistinctColoursOfThePictureOnly) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -14,6 +15,10 @@ std::vector<std::uint8_t> ReadAll(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
+
+const Palette kBlackWhite{EntryFromRgb(0, 0, 0), EntryFromRgb(255, 255, 255)};
+const Palette kBlackWhiteBlueRed{EntryFromRgb(0, 0, 0), EntryFromRgb(255, 255, 255), EntryFromRgb(0, 0, 255),
+                                 EntryFromRgb(255, 0, 0)};
 
 TEST(TvcColorByte, ColourBitsForAnyComponentIntensityOnlyFor255) {
     const struct {
@@ -37,12 +42,12 @@ TEST(TimHeader, ModeByteAndColourBytes) {
         std::array<std::uint8_t, 8> head;
     } cases[] = {
         {TvcMode::Graphics16, TvcColours(), {'T', 'I', 'M', 2, 0, 0, 0, 0}},
-        {TvcMode::Graphics4, DefaultPalette4(), {'T', 'I', 'M', 1, 0x00, 0x55, 0x41, 0x44}},
-        {TvcMode::Graphics2, DefaultPalette2(), {'T', 'I', 'M', 0, 0x00, 0x55, 0, 0}},
+        {TvcMode::Graphics4, kBlackWhiteBlueRed, {'T', 'I', 'M', 1, 0x00, 0x55, 0x41, 0x44}},
+        {TvcMode::Graphics2, kBlackWhite, {'T', 'I', 'M', 0, 0x00, 0x55, 0, 0}},
         {TvcMode::Graphics4,
          {EntryFromRgb(0, 0, 0), EntryFromRgb(145, 0, 0), EntryFromRgb(0, 145, 0), EntryFromRgb(255, 255, 255)},
          {'T', 'I', 'M', 1, 0x00, 0x04, 0x10, 0x55}},
-        {TvcMode::Graphics4, DefaultPalette2(), {'T', 'I', 'M', 1, 0x00, 0x55, 0, 0}},  // missing entries: zero
+        {TvcMode::Graphics4, kBlackWhite, {'T', 'I', 'M', 1, 0x00, 0x55, 0, 0}},  // missing entries: zero
         {TvcMode::Graphics2, TvcColours(), {'T', 'I', 'M', 0, 0x00, 0x01, 0, 0}},
     };
     for (const auto& c : cases) {
@@ -54,7 +59,7 @@ TEST(TimHeader, ModeByteAndColourBytes) {
 
 // One row of the mode's surface painted with colours by pixel, the rest entry 0.
 ScreenImage FirstRow(TvcMode mode, const Palette& palette, const std::vector<int>& indexes) {
-    const ModeGeometry& g = ModeOf(mode);
+    const ModeInfo& g = ModeOf(mode);
     Picture surface(g.width, g.height, ColorOfEntry(palette[0]));
     for (int x = 0; x < g.width; ++x) surface.SetPixel(x, 0, ColorOfEntry(palette[indexes[x % indexes.size()]]));
     return EncodeScreen(mode, surface, palette);
@@ -71,8 +76,8 @@ TEST(EncodeScreen, PixelBitsOfEachMode) {
         {"16: red then black", TvcMode::Graphics16, TvcColours(), {10, 0}, 0x88},
         {"16: black then red", TvcMode::Graphics16, TvcColours(), {0, 10}, 0x44},
         {"16: black as entry 8 is entry 0", TvcMode::Graphics16, TvcColours(), {8, 15}, 0x55},
-        {"4: indexes 1 2 3 0", TvcMode::Graphics4, DefaultPalette4(), {1, 2, 3, 0}, 0xA6},
-        {"2: indexes 1 0 0 0 0 0 0 1", TvcMode::Graphics2, DefaultPalette2(), {1, 0, 0, 0, 0, 0, 0, 1}, 0x81},
+        {"4: indexes 1 2 3 0", TvcMode::Graphics4, kBlackWhiteBlueRed, {1, 2, 3, 0}, 0xA6},
+        {"2: indexes 1 0 0 0 0 0 0 1", TvcMode::Graphics2, kBlackWhite, {1, 0, 0, 0, 0, 0, 0, 1}, 0x81},
         {"4: duplicate colour takes the lower index",
          TvcMode::Graphics4,
          {EntryFromRgb(0, 0, 0), EntryFromRgb(9, 9, 9), EntryFromRgb(9, 9, 9), EntryFromRgb(1, 1, 1)},
@@ -105,16 +110,17 @@ TEST_F(ScreenFiles, BlackPictureGivesZerosBehindTheHeaderAndReplacesLongerFiles)
     const auto bin = dir / "screen.bin", tim = dir / "screen.tim";
     std::ofstream(bin, std::ios::binary) << std::string(20000, 'x');
     for (TvcMode mode : {TvcMode::Graphics2, TvcMode::Graphics4, TvcMode::Graphics16}) {
-        const ModeGeometry& g = ModeOf(mode);
+        const ModeInfo& g = ModeOf(mode);
         const Palette palette = mode == TvcMode::Graphics16 ? TvcColours()
-                                : mode == TvcMode::Graphics4 ? DefaultPalette4()
-                                                             : DefaultPalette2();
-        ASSERT_FALSE(WriteScreenFiles(mode, Picture(g.width, g.height), palette, bin.string(), tim.string()));
+                                : mode == TvcMode::Graphics4 ? kBlackWhiteBlueRed
+                                                             : kBlackWhite;
+        const Status written = WriteScreenFiles(mode, Picture(g.width, g.height), palette, bin.string(), tim.string());
+        ASSERT_TRUE(written.Ok()) << written.Failure().text;
         const auto binBytes = ReadAll(bin), timBytes = ReadAll(tim);
         ASSERT_EQ(binBytes.size(), 16384u);
         ASSERT_EQ(timBytes.size(), 16400u);
         EXPECT_TRUE(std::all_of(binBytes.begin(), binBytes.end(), [](std::uint8_t b) { return b == 0; }));
-        EXPECT_EQ(timBytes[3], g.timModeByte);
+        EXPECT_EQ(timBytes[3], g.hardwareMode);
         EXPECT_TRUE(std::equal(binBytes.begin(), binBytes.end(), timBytes.begin() + 16));
     }
 }
@@ -123,7 +129,8 @@ TEST_F(ScreenFiles, BmpLayoutOfThePreview) {
     Picture picture(512, 480, MakeColor(1, 2, 3));
     picture.SetPixel(0, 0, MakeColor(200, 100, 50));
     const auto path = dir / "out24.bmp";
-    ASSERT_FALSE(WriteBmp24(path.string(), picture));
+    const Status written = WriteBmp24(path.string(), picture);
+    ASSERT_TRUE(written.Ok()) << written.Failure().text;
     const auto b = ReadAll(path);
     ASSERT_EQ(b.size(), 737334u);
     EXPECT_EQ(b[0], 'B');
@@ -142,10 +149,13 @@ TEST_F(ScreenFiles, FailedWriteNamesThePath) {
     const auto blocker = dir / "file";
     std::ofstream(blocker) << "x";
     const std::string target = (blocker / "screen.bin").string();
-    const auto error = WriteScreenFiles(TvcMode::Graphics2, Picture(512, 240), DefaultPalette2(), target,
-                                        (blocker / "screen.tim").string());
-    ASSERT_TRUE(error);
-    EXPECT_NE(error->find(target), std::string::npos) << *error;
+    const Status written = WriteScreenFiles(TvcMode::Graphics2, Picture(512, 240), kBlackWhite, target,
+                                            (blocker / "screen.tim").string());
+    ASSERT_FALSE(written.Ok());
+    const Error& error = written.Failure();
+    EXPECT_NE(error.text.find(target), std::string::npos) << error.text;
+    EXPECT_EQ(error.path, target);
+    EXPECT_EQ(error.code, ENOTDIR);
 }
 
 }  // namespace

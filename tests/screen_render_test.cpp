@@ -79,14 +79,14 @@ TEST(RenderScreen, ShowsEveryModesExportOfPaletteColoursAsItWas) {
     std::mt19937 random(7);
     for (const auto& c : cases) {
         SCOPED_TRACE(static_cast<int>(c.mode));
-        const ModeGeometry& g = ModeOf(c.mode);
+        const ModeInfo& g = ModeOf(c.mode);
         Picture surface(g.width, g.height);
         for (int y = 0; y < g.height; ++y)
             for (int x = 0; x < g.width; ++x) surface.SetPixel(x, y, ColorOfEntry(c.palette[random() % c.palette.size()]));
         const ScreenImage image = EncodeScreen(c.mode, surface, c.palette);
         const auto parsed = ParseTimBytes(ScreenTimBytes(c.mode, image, c.palette));
-        ASSERT_TRUE(std::holds_alternative<ScreenFile>(parsed)) << std::get<std::string>(parsed);
-        const ScreenFile& file = std::get<ScreenFile>(parsed);
+        ASSERT_TRUE(parsed.Ok()) << parsed.Failure().text;
+        const ScreenFile& file = parsed.Value();
         EXPECT_EQ(file.mode, c.mode);
         EXPECT_EQ(file.image, image);
         EXPECT_EQ(RenderScreen(file.mode, file.image, file.registers), surface);
@@ -94,7 +94,9 @@ TEST(RenderScreen, ShowsEveryModesExportOfPaletteColoursAsItWas) {
 }
 
 TEST(ParseTimBytes, RefusesWhatIsNotAScreenFile) {
-    const std::vector<std::uint8_t> good = ScreenTimBytes(TvcMode::Graphics4, ScreenImage{}, DefaultPalette4());
+    const Palette fourColours{EntryFromRgb(0, 0, 0), EntryFromRgb(255, 255, 255), EntryFromRgb(0, 0, 255),
+                              EntryFromRgb(255, 0, 0)};
+    const std::vector<std::uint8_t> good = ScreenTimBytes(TvcMode::Graphics4, ScreenImage{}, fourColours);
     auto with = [&](std::size_t at, std::uint8_t value) {
         auto bytes = good;
         bytes[at] = value;
@@ -113,12 +115,14 @@ TEST(ParseTimBytes, RefusesWhatIsNotAScreenFile) {
     };
     for (const auto& c : cases) {
         const auto parsed = ParseTimBytes(c.bytes);
-        ASSERT_TRUE(std::holds_alternative<std::string>(parsed)) << c.name;
-        EXPECT_NE(std::get<std::string>(parsed).find(c.message), std::string::npos) << c.name << ": " << std::get<std::string>(parsed);
+        ASSERT_FALSE(parsed.Ok()) << c.name;
+        const Error& error = parsed.Failure();
+        EXPECT_NE(error.text.find(c.message), std::string::npos) << c.name << ": " << error.text;
+        EXPECT_EQ(error.path, "") << c.name << ": the bytes were read already";
     }
     const auto mode3 = ParseTimBytes(with(3, 3));
-    ASSERT_TRUE(std::holds_alternative<ScreenFile>(mode3));
-    EXPECT_EQ(std::get<ScreenFile>(mode3).mode, TvcMode::Graphics16);
+    ASSERT_TRUE(mode3.Ok()) << mode3.Failure().text;
+    EXPECT_EQ(mode3.Value().mode, TvcMode::Graphics16);
 }
 
 class SaveCheck : public testing::Test {
@@ -135,7 +139,8 @@ protected:
 
     // Saves as "Save" does and checks what was written.
     std::optional<std::string> SaveAndCheck() {
-        EXPECT_FALSE(session.Command3_Click(dir.string()));
+        const Status saved = session.Save(Session::SavePathsInFolder(dir.string()));
+        EXPECT_TRUE(saved.Ok()) << saved.Failure().text;
         const TvcMode mode = session.Mode();
         return CheckShownScreen((dir / "screen.tim").string(), mode, session.Surface(mode), session.PaletteInUse());
     }
@@ -145,18 +150,18 @@ protected:
 };
 
 TEST_F(SaveCheck, SilentForTvcColoursInEveryModeAndMethodKind) {
-    for (int mode : {0, 1, 2})
+    for (TvcMode mode : {TvcMode::Graphics2, TvcMode::Graphics4, TvcMode::Graphics16})
         for (int method : {2, 3, 8, 17}) {
-            session.Option2_Click(mode);
+            session.ChooseMode(mode);
             session.ChooseMethod(method);
-            EXPECT_EQ(SaveAndCheck(), std::nullopt) << "mode " << mode << ", method " << method;
+            EXPECT_EQ(SaveAndCheck(), std::nullopt) << ModeOf(mode).caption << ", method " << method;
         }
 }
 
 TEST_F(SaveCheck, NamesTheStartUpGreyAndCountsItsPixels) {
-    session.Option2_Click(1);
+    session.ChooseMode(TvcMode::Graphics4);
     session.ChooseMethod(3);
-    session.Label2_Click(1);  // nothing picked yet: the start-up grey
+    session.SetSwatch(TvcMode::Graphics4, 1);  // nothing picked yet: the start-up grey
     const Picture& surface = session.Surface(TvcMode::Graphics4);
     int grey = 0;
     for (int y = 0; y < surface.Height(); ++y)
@@ -173,7 +178,7 @@ TEST_F(SaveCheck, NamesTheStartUpGreyAndCountsItsPixels) {
 }
 
 TEST_F(SaveCheck, NamesAPaletteLeftByAnotherMode) {
-    session.Option2_Click(0);
+    session.ChooseMode(TvcMode::Graphics2);
     session.SnapSourceToMixes();  // the pattern palette, 120 entries, in place of the two swatches
     const auto report = SaveAndCheck();
     ASSERT_TRUE(report);
@@ -182,7 +187,8 @@ TEST_F(SaveCheck, NamesAPaletteLeftByAnotherMode) {
 
 TEST_F(SaveCheck, SaysWhenTheFileCannotBeReadBack) {
     const auto report = CheckShownScreen((dir / "missing.tim").string(), TvcMode::Graphics2,
-                                         session.Surface(TvcMode::Graphics2), DefaultPalette2());
+                                         session.Surface(TvcMode::Graphics2),
+                                         Palette{EntryFromRgb(0, 0, 0), EntryFromRgb(255, 255, 255)});
     ASSERT_TRUE(report);
     EXPECT_NE(report->find("cannot read back"), std::string::npos) << *report;
     EXPECT_NE(report->find("missing.tim: no such file"), std::string::npos) << *report;

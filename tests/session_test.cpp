@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <set>
 
 #include "core/color_count.h"
-#include "dither/pattern.h"
+#include "draw/magnifier.h"
+#include "draw/pattern_chart.h"
 #include "pipeline/session.h"
 #include "pipeline/stopwatch.h"
 
@@ -12,6 +14,7 @@ namespace vorbix {
 namespace {
 
 constexpr ColorValue kGrey64 = MakeColor(64, 64, 64);
+constexpr ColorValue kWhite = MakeColor(255, 255, 255);
 
 Picture Gradient(int w, int h) {
     Picture p(w, h);
@@ -27,25 +30,34 @@ std::set<ColorValue> ColoursOf(const Picture& p) {
     return colours;
 }
 
+template <std::size_t N>
+Palette PaletteOf(const std::array<ColorValue, N>& swatches) {
+    Palette palette;
+    for (ColorValue c : swatches) palette.push_back(EntryFromColor(c));
+    return palette;
+}
+
 TEST(Session, StartsAsTheMainWindowLoads) {
     const Session s;
     EXPECT_EQ(s.Mode(), TvcMode::Graphics16);
     EXPECT_EQ(s.Method(), 17);
-    EXPECT_TRUE(s.Resize());
-    EXPECT_FALSE(s.AutoPalette());
-    for (int i = 0; i < kSliderCount; ++i) EXPECT_EQ(s.SliderValue(i), 50);
+    EXPECT_TRUE(s.Settings().resize);
+    EXPECT_FALSE(s.Settings().autoPalette);
+    for (int i = 0; i < kSliderCount; ++i) EXPECT_EQ(s.SliderValue(static_cast<Slider>(i)), 50);
     EXPECT_EQ(s.PaletteInUse(), TvcColours());
     EXPECT_EQ(s.Settings().swatches2[1], MakeColor(255, 255, 255));
     EXPECT_EQ(s.Settings().swatches4[2], MakeColor(0, 0, 255));
     EXPECT_EQ(s.Settings().swatches4[3], MakeColor(255, 0, 0));
-    EXPECT_EQ(s.Swatch16(9), MakeColor(0, 0, 255));
     EXPECT_EQ(s.PickedColour(), kGrey64);
-    EXPECT_FALSE(s.Frame4Enabled());
-    EXPECT_FALSE(s.Frame5Enabled());
     EXPECT_EQ(s.LoadedColours() + s.ResultColours() + s.Milliseconds(), 0);
     EXPECT_EQ(s.ConversionCount(), 0);
-    EXPECT_EQ(s.State().patternColors[9][0], EntryFromRgb(255, 0, 0));
+    EXPECT_EQ(s.Mixes()[9].first, EntryFromRgb(255, 0, 0));
     EXPECT_EQ(s.SourceView(), Picture(512, 480, kGrey64));
+
+    Session picking = s;
+    picking.PickColour(9);
+    EXPECT_EQ(picking.PickedColour(), MakeColor(0, 0, 255));
+    EXPECT_EQ(picking.ConversionCount(), 0);
 }
 
 TEST(Session, LoadRunsThreeConversionsPlusOnePerMovedSlider) {
@@ -54,15 +66,15 @@ TEST(Session, LoadRunsThreeConversionsPlusOnePerMovedSlider) {
     s.Load(photo);
     EXPECT_EQ(s.ConversionCount(), 3);
     EXPECT_EQ(s.LoadedColours(), CountColors(photo));
-    EXPECT_FALSE(s.AutoPalette());
+    EXPECT_FALSE(s.Settings().autoPalette);
     EXPECT_EQ(s.Loaded(), photo);
 
-    s.HScroll_Change(kBrightness, 70);
-    s.HScroll_Change(kContrast, 20);
+    s.MoveSlider(Slider::Brightness, 70);
+    s.MoveSlider(Slider::Contrast, 20);
     EXPECT_EQ(s.ConversionCount(), 5);
     s.Load(photo);
     EXPECT_EQ(s.ConversionCount(), 5 + 2 + 3);
-    EXPECT_EQ(s.SliderValue(kBrightness), 50);
+    EXPECT_EQ(s.SliderValue(Slider::Brightness), 50);
 }
 
 TEST(Session, AutoPaletteAfterALoadKeepsOnlyTheMixesThePictureUses) {
@@ -72,27 +84,23 @@ TEST(Session, AutoPaletteAfterALoadKeepsOnlyTheMixesThePictureUses) {
         for (int x = 32; x < 64; ++x) bw.SetPixel(x, y, MakeColor(255, 255, 255));
     s.Load(bw);
     EXPECT_EQ(s.MixesOn(), 2);
-    EXPECT_EQ(s.State().patternFlags[0][0], 0);
-    EXPECT_EQ(s.State().patternFlags[119][0], 0);
+    EXPECT_FALSE(s.Mixes()[0].off);
+    EXPECT_FALSE(s.Mixes()[119].off);
 }
 
 TEST(Session, EachModeInstallsItsPaletteAndSnaps) {
     Session s;
     s.Load(Gradient(200, 150));
-    s.Option2_Click(0);
-    EXPECT_EQ(s.PaletteInUse(), DefaultPalette2());
-    EXPECT_TRUE(s.Frame5Enabled());
-    EXPECT_FALSE(s.Frame4Enabled());
+    s.ChooseMode(TvcMode::Graphics2);
+    EXPECT_EQ(s.PaletteInUse(), PaletteOf(kDefaultSwatches2));
     EXPECT_EQ(ColoursOf(s.Preview()), (std::set<ColorValue>{0, MakeColor(255, 255, 255)}));
 
-    s.Option2_Click(1);
-    EXPECT_EQ(s.PaletteInUse(), DefaultPalette4());
-    EXPECT_TRUE(s.Frame4Enabled());
+    s.ChooseMode(TvcMode::Graphics4);
+    EXPECT_EQ(s.PaletteInUse(), PaletteOf(kDefaultSwatches4));
     for (ColorValue c : ColoursOf(s.Preview())) EXPECT_TRUE(c == s.Settings().swatches4[0] || c == s.Settings().swatches4[1] || c == s.Settings().swatches4[2] || c == s.Settings().swatches4[3]);
 
-    s.Option2_Click(2);
+    s.ChooseMode(TvcMode::Graphics16);
     EXPECT_EQ(s.PaletteInUse().size(), 120u) << "pattern palette rebuilt after a 4-entry palette";
-    EXPECT_FALSE(s.Frame4Enabled() || s.Frame5Enabled());
     s.ChooseMethod(3);
     EXPECT_EQ(s.PaletteInUse(), TvcColours());
     EXPECT_LE(s.ResultColours(), 15);
@@ -102,14 +110,16 @@ TEST(Session, ResizeOnEnlargesEveryWorkPixelToABlock) {
     Session s;
     s.Load(Gradient(640, 480));
     const struct {
-        int mode, bw, bh;
-    } modes[] = {{0, 1, 2}, {1, 2, 2}, {2, 4, 2}};
+        TvcMode mode;
+        int bw, bh;
+    } modes[] = {{TvcMode::Graphics2, 1, 2}, {TvcMode::Graphics4, 2, 2}, {TvcMode::Graphics16, 4, 2}};
     for (const auto& m : modes) {
-        s.Option2_Click(m.mode);
-        const Picture& work = s.Surface(static_cast<TvcMode>(m.mode));
+        s.ChooseMode(m.mode);
+        const Picture& work = s.Surface(m.mode);
         EXPECT_EQ(s.ResultColours(), CountColors(s.Preview()));
         for (int y = 0; y < 480; y += 7)
-            for (int x = 0; x < 512; x += 5) ASSERT_EQ(s.Preview().Pixel(x, y), work.Pixel(x / m.bw, y / m.bh)) << m.mode;
+            for (int x = 0; x < 512; x += 5)
+                ASSERT_EQ(s.Preview().Pixel(x, y), work.Pixel(x / m.bw, y / m.bh)) << ModeOf(m.mode).caption;
     }
 }
 
@@ -128,20 +138,20 @@ TEST(Session, ResizeOffCopiesTopLeftAndKeepsTheRest) {
     EXPECT_EQ(s.ResultColours(), CountColors(s.Preview()));
 }
 
-TEST(Session, SetMakesTheAdjustedViewTheLoadedPicture) {
+TEST(Session, CommitMakesTheAdjustedViewTheLoadedPicture) {
     Session s;
     s.Load(Gradient(512, 480));
     const Picture original = s.SourceView();
-    s.HScroll_Change(kBrightness, 20);
+    s.MoveSlider(Slider::Brightness, 20);
     s.Commit();
-    s.HScroll_Change(kBrightness, 50);
+    s.MoveSlider(Slider::Brightness, 50);
     EXPECT_NE(s.SourceView(), original);
-    s.HScroll_Change(kContrast, 60);
-    s.HScroll_Change(kContrast, 50);
-    EXPECT_EQ(s.SourceView(), s.Loaded()) << "contrast back at 50 shows the set picture";
+    s.MoveSlider(Slider::Contrast, 60);
+    s.MoveSlider(Slider::Contrast, 50);
+    EXPECT_EQ(s.SourceView(), s.Loaded()) << "contrast back at 50 shows the committed picture";
 }
 
-TEST(Session, Command2ReducesTheSourceViewToMixColours) {
+TEST(Session, SnapSourceToMixesReducesTheSourceViewToMixColours) {
     Session s;
     s.Load(Gradient(200, 100));
     s.SnapSourceToMixes();
@@ -152,79 +162,96 @@ TEST(Session, Command2ReducesTheSourceViewToMixColours) {
     }
 }
 
-TEST(Session, TwoClickSwatchEditReconvertsWithTheNewColour) {
+TEST(Session, PickedColourGivenToASwatchReconvertsWithTheNewColour) {
     Session s;
     s.Load(Gradient(200, 100));
-    s.Option2_Click(1);
+    s.ChooseMode(TvcMode::Graphics4);
     const long before = s.ConversionCount();
     s.PickColour(12);
-    s.Label2_Click(3);
+    s.SetSwatch(TvcMode::Graphics4, 3);
     EXPECT_EQ(s.ConversionCount(), before + 1);
     EXPECT_EQ(s.Settings().swatches4[3], MakeColor(0, 255, 0));
     EXPECT_EQ(s.PaletteInUse()[3], EntryFromRgb(0, 255, 0));
     EXPECT_TRUE(ColoursOf(s.Preview()).count(MakeColor(0, 255, 0)));
 }
 
+// A click on the chart: MixAt finds the box, the verb switches (left) or swaps (right) its mix.
 TEST(Session, ChartClicksHitTheMixBoxesOnly) {
     Session s;
-    EXPECT_TRUE(s.Pic9_MouseDown(1, 485, 15));
-    EXPECT_EQ(s.LastChartHit()->mix, 0);
-    EXPECT_EQ(s.State().patternFlags[0][0], 1);
-    EXPECT_TRUE(s.Pic9_MouseDown(1, 485, 15));
-    EXPECT_EQ(s.State().patternFlags[0][0], 0);
-    EXPECT_TRUE(s.Pic9_MouseDown(2, 505, 35));
-    EXPECT_EQ(s.LastChartHit()->mix, 15);
-    EXPECT_EQ(s.State().patternFlags[15][1], 1);
-    EXPECT_EQ(s.State().patternColors[15][0], s.State().patternColors[15][1]) << "(1,1) swaps with itself";
-    const long conversions = s.ConversionCount();
+    ASSERT_EQ(MixAt(485, 15), 0);
+    s.ToggleMix(0);
+    EXPECT_TRUE(s.Mixes()[0].off);
+    s.ToggleMix(0);
+    EXPECT_FALSE(s.Mixes()[0].off);
+    ASSERT_EQ(MixAt(505, 35), 15);
+    s.SwapMix(15);
+    EXPECT_TRUE(s.Mixes()[15].swapMarked);
+    EXPECT_EQ(s.Mixes()[15].first, s.Mixes()[15].second) << "(1,1) swaps with itself";
+    EXPECT_EQ(s.ConversionCount(), 3);
     for (auto [x, y] : {std::pair{460.0, 15.0}, {495.0, 15.0}, {485.0, 35.0}, {800.0, 15.0}, {485.0, 400.0}})
-        EXPECT_FALSE(s.Pic9_MouseDown(1, x, y)) << x << "," << y;
-    EXPECT_EQ(s.ConversionCount(), conversions);
+        EXPECT_EQ(MixAt(x, y), std::nullopt) << x << "," << y;
 }
 
 TEST(Session, AllOffGivesABlackResultAndAllOnKeepsSwappedColours) {
     Session s;
     s.Load(Gradient(200, 100));
-    s.Pic9_MouseDown(2, 20 * 9 + 485, 15);  // mix (0, 9)
+    ASSERT_EQ(MixAt(20 * 9 + 485, 15), 9);  // mix (0, 9)
+    s.SwapMix(9);
     s.SwitchAllMixes(false);
     EXPECT_EQ(s.MixesOn(), 0);
     EXPECT_EQ(ColoursOf(s.Preview()), std::set<ColorValue>{0});
     s.SwitchAllMixes(true);
     EXPECT_EQ(s.MixesOn(), 120);
-    EXPECT_EQ(s.State().patternFlags[9][1], 0);
-    EXPECT_EQ(s.State().patternColors[9][0], EntryFromRgb(0, 0, 0));
+    EXPECT_FALSE(s.Mixes()[9].swapMarked);
+    EXPECT_EQ(s.Mixes()[9].first, EntryFromRgb(0, 0, 0));
 }
 
+// What the inspector reads from the document, and its clicks: left switches the mix off, right
+// switches it on and swaps its colours.
 TEST(Session, InspectorReadsTheMixTheMethodPicks) {
     Session s;
-    Picture flat(64, 64, MakeColor(128, 0, 0));
-    s.Load(flat);
-    s.Pic2_MouseMove(100, 50);
-    EXPECT_EQ(s.InspectedColor(), MakeColor(128, 0, 0));
-    EXPECT_EQ(s.InspectedMix(), 9);
-    EXPECT_EQ(s.InspectedMixCells()[0], MakeColor(255, 0, 0));
-    EXPECT_EQ(s.InspectedMixCells()[1], 0u);
-    EXPECT_EQ(s.PicZ().Pixel(60, 60), MakeColor(128, 0, 0));
-    EXPECT_EQ(s.PicZZ().Pixel(60, 60), s.Preview().Pixel(100, 50));
-    EXPECT_EQ(s.PicZ().Pixel(48, 48), MakeColor(255, 255, 255));
-    EXPECT_EQ(s.PicZ().Pixel(47, 47), 0u);
+    s.Load(Picture(64, 64, MakeColor(128, 0, 0)));
+    const ColorValue pointed = s.SourceView().Pixel(100, 50);
+    EXPECT_EQ(pointed, MakeColor(128, 0, 0));
+    const int k = s.MixFor(pointed);
+    EXPECT_EQ(k, 9);
+    EXPECT_EQ(s.Mixes()[k].first, EntryFromRgb(255, 0, 0));
+    EXPECT_EQ(s.Mixes()[k].second, EntryFromRgb(0, 0, 0));
+    // "Pattern TVC" drew that mix: a surface pixel is 4 x 2 preview pixels, the first colour where
+    // column and row are both even.
+    EXPECT_EQ(s.Preview().Pixel(0, 0), MakeColor(255, 0, 0));
+    EXPECT_EQ(s.Preview().Pixel(4, 0), 0u);
 
-    s.Pic2_MouseDown(1);
-    s.Pic2_MouseDown(1);
-    EXPECT_EQ(s.State().patternFlags[9][0], 1) << "a second left click leaves it off";
-    s.Pic2_MouseDown(2);
-    s.Pic2_MouseDown(2);
-    EXPECT_EQ(s.State().patternFlags[9][0], 0);
-    EXPECT_EQ(s.State().patternColors[9][0], EntryFromRgb(255, 0, 0)) << "two swaps restore the order";
+    s.SwitchMix(k, false, false);
+    s.SwitchMix(k, false, false);
+    EXPECT_TRUE(s.Mixes()[k].off) << "a second left click leaves it off";
+    s.SwitchMix(k, true, true);
+    s.SwitchMix(k, true, true);
+    EXPECT_FALSE(s.Mixes()[k].off);
+    EXPECT_EQ(s.Mixes()[k].first, EntryFromRgb(255, 0, 0)) << "two swaps restore the order";
+}
 
-    s.SetOutsideColor(MakeColor(1, 2, 3));
-    s.Pic2_MouseMove(0, 0);
-    EXPECT_EQ(s.PicZ().Pixel(10, 10), MakeColor(1, 2, 3));
-    EXPECT_EQ(s.PicZZ().Pixel(119, 10), MakeColor(1, 2, 3));
-    EXPECT_EQ(s.PicZ().Pixel(60, 60), MakeColor(128, 0, 0));
-    const int mix = s.InspectedMix();
-    s.Pic2_MouseMove(-30, 900);
-    EXPECT_EQ(s.InspectedMix(), mix) << "outside the picture the readout stays";
+// The inspector's magnifiers over the document's pictures: the 5 x 5 block around the pointer.
+TEST(Magnifier, ShowsTheBlockAroundThePointFramedAndTheOutsideBeyondTheEdge) {
+    Session s;
+    s.Load(Picture(64, 64, MakeColor(128, 0, 0)));
+    const ColorValue outside = MakeColor(1, 2, 3), black = 0;
+    Picture source, result;
+    DrawMagnifier(source, s.SourceView(), 100 - 2, 50 - 2, outside, kWhite, black);
+    DrawMagnifier(result, s.Preview(), 100 - 2, 50 - 2, outside, black, kWhite);
+    EXPECT_EQ(source.Width(), kMagnifierSize);
+    EXPECT_EQ(source.Pixel(60, 60), MakeColor(128, 0, 0));
+    EXPECT_EQ(result.Pixel(60, 60), s.Preview().Pixel(100, 50));
+    EXPECT_EQ(source.Pixel(48, 48), kWhite);
+    EXPECT_EQ(source.Pixel(47, 47), black);
+    EXPECT_EQ(result.Pixel(48, 48), black);
+    EXPECT_EQ(result.Pixel(47, 47), kWhite);
+
+    DrawMagnifier(source, s.SourceView(), 0 - 2, 0 - 2, outside, kWhite, black);
+    DrawMagnifier(result, s.Preview(), 0 - 2, 0 - 2, outside, black, kWhite);
+    EXPECT_EQ(source.Pixel(10, 10), outside);
+    EXPECT_EQ(result.Pixel(119, 10), outside);
+    EXPECT_EQ(source.Pixel(60, 60), MakeColor(128, 0, 0));
 }
 
 TEST(Session, SaveWritesThreeFilesAndSaveAsAddsBmpOnlyWhenMissing) {
@@ -233,16 +260,27 @@ TEST(Session, SaveWritesThreeFilesAndSaveAsAddsBmpOnlyWhenMissing) {
     std::filesystem::create_directories(dir);
     Session s;
     s.Load(Gradient(100, 100));
-    s.Option2_Click(1);
-    ASSERT_FALSE(s.Command3_Click(dir.string()));
+    s.ChooseMode(TvcMode::Graphics4);
+    ASSERT_TRUE(s.Save(Session::SavePathsInFolder(dir.string())).Ok());
     EXPECT_EQ(std::filesystem::file_size(dir / "out24.bmp"), 737334u);
     EXPECT_EQ(std::filesystem::file_size(dir / "screen.bin"), 16384u);
     EXPECT_EQ(std::filesystem::file_size(dir / "screen.tim"), 16400u);
-    ASSERT_FALSE(s.SaveAs((dir / "sub-photo").string()));
+    ASSERT_TRUE(s.Save(Session::SaveAsPaths((dir / "sub-photo").string())).Ok());
     EXPECT_TRUE(std::filesystem::exists(dir / "sub-photo.bmp"));
-    ASSERT_FALSE(s.SaveAs((dir / "again.BMP").string()));
+    ASSERT_TRUE(s.Save(Session::SaveAsPaths((dir / "again.BMP").string())).Ok());
     EXPECT_TRUE(std::filesystem::exists(dir / "again.BMP"));
     EXPECT_FALSE(std::filesystem::exists(dir / "again.BMP.bmp"));
+    const SavePaths beside = Session::SaveAsPaths("/pictures/photo");
+    EXPECT_EQ(beside.bin, "/pictures/screen.bin");
+    EXPECT_EQ(beside.tim, "/pictures/screen.tim");
+
+    const std::string missing = (dir / "no-such-folder").string();
+    const Status refused = s.Save(Session::SavePathsInFolder(missing));
+    ASSERT_FALSE(refused.Ok());
+    EXPECT_EQ(refused.Failure().path, missing + "/out24.bmp");
+    EXPECT_EQ(refused.Failure().code, ENOENT);
+    EXPECT_NE(refused.Failure().text.find(missing + "/out24.bmp"), std::string::npos) << refused.Failure().text;
+    EXPECT_FALSE(std::filesystem::exists(missing));
     std::filesystem::remove_all(dir);
 }
 

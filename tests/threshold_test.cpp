@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "core/tvc.h"
 #include "dither/threshold.h"
 
 namespace vorbix {
@@ -17,11 +18,11 @@ TEST(DitherThreshold, PaletteColoursStayAndOthersTakeTheirNearest) {
     Picture p(16, 1);
     for (int i = 0; i < 16; ++i) p.SetPixel(i, 0, ColorOfEntry(palette[i]));
     const Picture before = p;
-    DitherThreshold(p, p, palette);
+    DitherThreshold(p, NearestColorSearch(palette));
     EXPECT_EQ(p, before);
 
     Picture q(2, 1, MakeColor(200, 200, 200));
-    DitherThreshold(q, q, palette);
+    DitherThreshold(q, NearestColorSearch(palette));
     EXPECT_EQ(q.Pixel(1, 0), MakeColor(145, 145, 145)) << "tie between 7 and 15 goes to 7";
 }
 
@@ -29,27 +30,27 @@ TEST(DitherThresholdNoise, ZeroAmplitudeMatchesThresholdButStillDrawsThreeNumber
     const Palette palette = TvcColours();
     const Picture source = Mixed(130, 5);  // buffer width 140
     Picture plain = source, noisy = source;
-    DitherThreshold(plain, plain, palette);
+    DitherThreshold(plain, NearestColorSearch(palette));
     RandomSequence random, expected;
     const std::uint8_t zero = 0;
-    DitherThresholdNoise(noisy, noisy, zero, palette, random);
+    DitherThresholdNoise(noisy, zero, NearestColorSearch(palette), random);
     EXPECT_EQ(noisy, plain);
     for (int i = 0; i < 3 * 140 * 5; ++i) expected.Next();
     EXPECT_EQ(random, expected);
 }
 
 TEST(DitherThresholdNoise, RunsOnAcrossConversionsAndRepeatsFromAFreshStart) {
-    const Palette palette = DefaultPalette2();
+    const Palette palette = {EntryFromRgb(0, 0, 0), EntryFromRgb(255, 255, 255)};
     const Picture source(64, 32, MakeColor(128, 128, 128));
     const std::uint8_t amplitude = 30;
     RandomSequence first;
     Picture a = source, b = source;
-    DitherThresholdNoise(a, a, amplitude, palette, first);
-    DitherThresholdNoise(b, b, amplitude, palette, first);
+    DitherThresholdNoise(a, amplitude, NearestColorSearch(palette), first);
+    DitherThresholdNoise(b, amplitude, NearestColorSearch(palette), first);
     EXPECT_NE(a, b);
     RandomSequence fresh;
     Picture c = source;
-    DitherThresholdNoise(c, c, amplitude, palette, fresh);
+    DitherThresholdNoise(c, amplitude, NearestColorSearch(palette), fresh);
     EXPECT_EQ(a, c);
 }
 
@@ -58,8 +59,8 @@ TEST(NearestColorNoisy, ClampsJitteredChannelsIntoRange) {
     const Palette extremes = {EntryFromRgb(0, 0, 0), EntryFromRgb(255, 255, 255)};
     RandomSequence random;
     for (int i = 0; i < 2000; ++i) {
-        EXPECT_EQ(NearestColorNoisy(extremes, 5, 5, 5, 30, random), extremes[0]);
-        EXPECT_EQ(NearestColorNoisy(extremes, 250, 250, 250, 30, random), extremes[1]);
+        EXPECT_EQ(NearestColorNoisy(NearestColorSearch(extremes), 5, 5, 5, 30, random), extremes[0]);
+        EXPECT_EQ(NearestColorNoisy(NearestColorSearch(extremes), 250, 250, 250, 30, random), extremes[1]);
     }
 }
 
