@@ -1,5 +1,8 @@
 #pragma once
 
+// vorbix-cli: command-line options, the batch of pictures converted in parallel, each on a fresh
+// document, and the screen renderer command. Uses every folder below the windows and Qt Core.
+
 #include <QString>
 #include <QStringList>
 #include <vector>

@@ -1,5 +1,9 @@
 #pragma once
 
+// The image core: pictures and their scaling, pixel buffers and their visiting orders, palettes
+// and the nearest-colour rule, tone adjustments, colour counting, the thread pool, and tvc.h,
+// the machine's facts. Uses the standard library only.
+
 #include <cstdint>
 #include <vector>
 

@@ -12,6 +12,7 @@
 
 #include "io/bmp_file.h"
 #include "io/cas_file.h"
+#include "io/screen_file.h"
 #include "pipeline/session.h"
 
 namespace vorbix {
@@ -329,7 +330,7 @@ TEST_F(CasFiles, UnwritablePathIsNamedAndNothingIsLeft) {
     std::ofstream(blocker) << "x";
     const std::string target = (blocker / "screen.cas").string();
     const Result<Warning> saved = Session().SaveProgram(target);
-    ASSERT_FALSE(saved.Ok()) << "no error, and no room for a warning beside one";
+    ASSERT_FALSE(saved.Ok());
     const Error& error = saved.Failure();
     EXPECT_NE(error.text.find(target), std::string::npos) << error.text;
     EXPECT_EQ(error.path, target);

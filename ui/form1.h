@@ -1,5 +1,9 @@
 #pragma once
 
+// The Qt windows: the main window, the pattern chart window, the method sheet and their small
+// widgets. Handlers keep the controls' names and forward to the document's verbs; they may use
+// every folder below and Qt Widgets.
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
