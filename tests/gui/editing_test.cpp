@@ -42,7 +42,7 @@ TEST_F(Editing, ATypedValueMovesTheSliderAsADragThereDoes) {
         const long before = Conversions();
         Type(QString("Text%1").arg(n), "73");
         EXPECT_EQ(slider->value(), 73);
-        EXPECT_EQ(session().SliderValue(n - 1), 73);
+        EXPECT_EQ(session().SliderValue(static_cast<Slider>(n - 1)), 73);
         EXPECT_EQ(Conversions(), before + 1);
         const Picture typed = session().Preview(), typedSource = session().SourceView();
 

@@ -52,10 +52,6 @@ TEST_F(GuiTest, StartsWithEveryControlAtItsPlaceAndInItsStartState) {
     const Control controls[] = {
         {"Pic5", {8, 8, 512, 480}, "", true},
         {"Pic2", {528, 8, 512, 480}, "", true},
-        {"TVC2", {8, 8, 512, 240}, "", false},
-        {"TVC4", {8, 248, 256, 240}, "", false},
-        {"TVC16", {392, 248, 128, 240}, "", false},
-        {"Pic1", {392, 688, 96, 64}, "", false},
         {"PicZ", {608, 520, 120, 120}, "", true},
         {"PicZZ", {736, 520, 120, 120}, "", true},
         {"Shape1", {864, 504, 33, 33}, "", true},
@@ -79,17 +75,12 @@ TEST_F(GuiTest, StartsWithEveryControlAtItsPlaceAndInItsStartState) {
         {"Text3", {232, 16, 33, 19}, "50", true},
         {"Text4", {232, 16, 33, 19}, "50", true},
         {"Command6", {448, 528, 73, 33}, "Set", true},
-        {"Check1_0", {160, 680, 33, 17}, "R", false},
-        {"Check1_2", {160, 712, 33, 17}, "B", false},
         {"Command1", {224, 688, 65, 33}, "Command1", true},
         {"Command2", {296, 688, 65, 33}, "Command2", true},
         {"Check3", {680, 496, 73, 17}, "Resize ", true},
         {"Command3", {528, 528, 73, 33}, "Save", true},
         {"Command7", {528, 568, 73, 33}, "Save As", true},
         {"Label13", {528, 608, 73, 17}, "bmp, bin, tim", true},
-        {"Command4", {832, 656, 65, 33}, "Save bin 16", false},
-        {"Command8", {904, 656, 65, 33}, "Save bin 4", false},
-        {"Command9", {976, 656, 65, 33}, "Save bin 2", false},
         {"Label10", {504, 704, 41, 17}, "0", true},
         {"Label11", {544, 704, 33, 17}, "msec", true},
         {"Frame3", {1048, 8, 145, 289}, "Color Palette", true},
@@ -124,13 +115,11 @@ TEST_F(GuiTest, StartsWithEveryControlAtItsPlaceAndInItsStartState) {
     EXPECT_TRUE(Find<QCheckBox>("Check3")->isChecked());
     EXPECT_FALSE(Find<QCheckBox>("Check2")->isChecked());
     for (int n = 1; n <= 4; ++n) EXPECT_EQ(Find<QScrollBar>(QString("HScroll%1").arg(n))->value(), 50);
-    const Palette palette16 = TvcColours(), palette4 = DefaultPalette4(), palette2 = DefaultPalette2();
+    const Palette palette16 = TvcColours();
     for (int i = 0; i < 16; ++i)
         EXPECT_EQ(Find<Swatch>(QString("Label1_%1").arg(i))->Color(), ColorOfEntry(palette16[i])) << i;
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(Find<Swatch>(QString("Label2_%1").arg(i))->Color(), ColorOfEntry(palette4[i])) << i;
-    for (int i = 0; i < 2; ++i)
-        EXPECT_EQ(Find<Swatch>(QString("Label3_%1").arg(i))->Color(), ColorOfEntry(palette2[i])) << i;
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(Find<Swatch>(QString("Label2_%1").arg(i))->Color(), kDefaultSwatches4[i]) << i;
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(Find<Swatch>(QString("Label3_%1").arg(i))->Color(), kDefaultSwatches2[i]) << i;
     EXPECT_EQ(Find<Swatch>("Label4")->Color(), MakeColor(64, 64, 64));
     EXPECT_FALSE(Find("Frame4")->isEnabled());
     EXPECT_FALSE(Find("Frame5")->isEnabled());
@@ -241,7 +230,7 @@ TEST_F(GuiTest, SlidersShowTheirValueAndThePreviewFollowsWhileDragging) {
         const long before = Conversions();
         QTest::keyClick(Find(QString("HScroll%1").arg(n)), Qt::Key_Right);
         EXPECT_EQ(Find<QLineEdit>(QString("Text%1").arg(n))->text(), "51") << n;
-        EXPECT_EQ(session().SliderValue(n - 1), 51) << n;
+        EXPECT_EQ(session().SliderValue(static_cast<Slider>(n - 1)), 51) << n;
         EXPECT_EQ(Conversions(), before + 1) << n;
     }
 
@@ -266,7 +255,8 @@ TEST_F(GuiTest, InspectorShowsTheMixThePatternMethodPicks) {
 
     QTest::mouseMove(pic2, QPoint(100, 50));
     const int mix = Find<QLabel>("Label9")->text().toInt();
-    EXPECT_EQ(mix, NearestPattern(session().State(), GetRed(kBrown), GetGreen(kBrown), GetBlue(kBrown)));
+    EXPECT_EQ(mix,
+              NearestMix(session().PaletteInUse(), session().Mixes(), GetRed(kBrown), GetGreen(kBrown), GetBlue(kBrown)));
     EXPECT_EQ(Find<Swatch>("Shape1")->Color(), kBrown);
     // The result is the mix's checkerboard: a work-surface pixel is 4 x 2 preview pixels.
     const Picture& result = session().Preview();
@@ -274,15 +264,55 @@ TEST_F(GuiTest, InspectorShowsTheMixThePatternMethodPicks) {
     EXPECT_EQ(Find<Swatch>("Shape3")->Color(), result.Pixel(4, 0));
     EXPECT_EQ(Find<Swatch>("Shape4")->Color(), result.Pixel(0, 2));
     EXPECT_EQ(Find<Swatch>("Shape5")->Color(), result.Pixel(4, 2));
-    EXPECT_EQ(session().PicZ().Pixel(60, 60), kBrown);
-    EXPECT_EQ(session().PicZZ().Pixel(50, 50), result.Pixel(100, 50));
+    EXPECT_EQ(form_->MagnifiedSource().Pixel(60, 60), kBrown);
+    EXPECT_EQ(form_->MagnifiedResult().Pixel(50, 50), result.Pixel(100, 50));
 
     QTest::mouseClick(pic2, Qt::LeftButton, {}, QPoint(100, 50));
-    EXPECT_EQ(session().State().patternFlags[mix][0], 1);
+    EXPECT_TRUE(session().Mixes()[mix].off);
     const MixPair pair = MixOfIndex(mix);
     EXPECT_EQ(form_->ChartWindow()->Chart().Pixel(20 * pair.i + 480, 20 * pair.j + 11), MakeColor(255, 255, 255));
     QTest::mouseMove(pic2, QPoint(101, 50));
     EXPECT_NE(Find<QLabel>("Label9")->text().toInt(), mix);
+}
+
+// Left switches the pointed mix off, middle switches it on, right switches it on and swaps its
+// colours without a swap mark.
+TEST_F(GuiTest, InspectorClicksSwitchThePointedMixAndTheReadoutStaysOffThePicture) {
+    WritePicture("brown.bmp", 16, 16, kBrown);
+    Open();
+    ClickFile("brown.bmp");
+    auto* pic2 = Find("Pic2");
+    const QPoint at(100, 50);
+    QTest::mouseMove(pic2, at);
+    const int mix = form_->InspectedMix();
+    const Mix start = session().Mixes()[mix];
+    ASSERT_NE(start.first, start.second);  // else a swap would not show
+    const auto mixNow = [&] { return session().Mixes()[mix]; };
+
+    QTest::mouseClick(pic2, Qt::LeftButton, {}, at);
+    QTest::mouseClick(pic2, Qt::LeftButton, {}, at);
+    EXPECT_TRUE(mixNow().off) << "a second left click leaves it off";
+    QTest::mouseClick(pic2, Qt::MiddleButton, {}, at);
+    EXPECT_FALSE(mixNow().off);
+    EXPECT_EQ(mixNow().first, start.first);
+
+    QTest::mouseClick(pic2, Qt::LeftButton, {}, at);
+    QTest::mouseClick(pic2, Qt::RightButton, {}, at);
+    EXPECT_FALSE(mixNow().off);
+    EXPECT_EQ(mixNow().first, start.second);
+    EXPECT_EQ(mixNow().second, start.first);
+    EXPECT_FALSE(mixNow().swapMarked);
+    EXPECT_EQ(Find<Swatch>("Shape2")->Color(), ColorOfEntry(start.second));
+    EXPECT_EQ(Find<Swatch>("Shape3")->Color(), ColorOfEntry(start.first));
+    EXPECT_EQ(Find<Swatch>("Shape2")->Color(), session().Preview().Pixel(0, 0));
+    QTest::mouseClick(pic2, Qt::RightButton, {}, at);
+    EXPECT_EQ(mixNow().first, start.first) << "two swaps restore the order";
+
+    // A drag that leaves the picture keeps reporting moves; the readout stays.
+    form_->Pic2_MouseMove(QPointF(-30, 900));
+    EXPECT_EQ(Find<QLabel>("Label9")->text(), QString::number(mix));
+    EXPECT_EQ(Find<Swatch>("Shape1")->Color(), kBrown);
+    EXPECT_EQ(QColorOf(form_->MagnifiedSource().Pixel(60, 60)), form_->palette().color(QPalette::Window));
 }
 
 TEST_F(GuiTest, MagnifierShowsTheWindowColourBeyondThePictureEdge) {
@@ -291,9 +321,9 @@ TEST_F(GuiTest, MagnifierShowsTheWindowColourBeyondThePictureEdge) {
     ClickFile("brown.bmp");
     QTest::mouseMove(Find("Pic2"), QPoint(1, 1));  // (0, 0) would mean the centre
     const QColor window = form_->palette().color(QPalette::Window);
-    EXPECT_EQ(QColorOf(session().PicZ().Pixel(0, 0)), window);
-    EXPECT_EQ(QColorOf(session().PicZZ().Pixel(119, 0)), window);
-    EXPECT_EQ(session().PicZ().Pixel(60, 60), kBrown);
+    EXPECT_EQ(QColorOf(form_->MagnifiedSource().Pixel(0, 0)), window);
+    EXPECT_EQ(QColorOf(form_->MagnifiedResult().Pixel(119, 0)), window);
+    EXPECT_EQ(form_->MagnifiedSource().Pixel(60, 60), kBrown);
 }
 
 TEST_F(GuiTest, SaveWritesTheThreeFilesAndShowsTheirFolder) {

@@ -17,7 +17,7 @@ protected:
     void ClickButton(const QString& name) { Click(name, form_->ChartWindow()); }
     QString Caption(const QString& label) const { return Find<QLabel>(label, form_->ChartWindow())->text(); }
     const Picture& Chart() const { return form_->ChartWindow()->Chart(); }
-    const DitherState& State() const { return session().State(); }
+    const Mix& MixNumbered(int k) const { return session().Mixes()[k]; }
 };
 
 TEST_F(ChartTest, LeftClicksSwitchTheHitMixOffAndOnAgain) {
@@ -33,7 +33,7 @@ TEST_F(ChartTest, LeftClicksSwitchTheHitMixOffAndOnAgain) {
         const long before = Conversions();
 
         ClickChart(hit.at);
-        EXPECT_EQ(State().patternFlags[hit.mix][0], 1) << hit.mix;
+        EXPECT_TRUE(MixNumbered(hit.mix).off) << hit.mix;
         EXPECT_EQ(Caption("Label5"),
                   QString("mix %1 at %2, %3").arg(hit.mix).arg(hit.at.x()).arg(hit.at.y()));
         EXPECT_EQ(Chart().Pixel(boxX, boxY), kWhite);
@@ -42,7 +42,7 @@ TEST_F(ChartTest, LeftClicksSwitchTheHitMixOffAndOnAgain) {
         EXPECT_EQ(Conversions(), before + 1);
 
         ClickChart(hit.at);
-        EXPECT_EQ(State().patternFlags[hit.mix][0], 0);
+        EXPECT_FALSE(MixNumbered(hit.mix).off);
         EXPECT_EQ(Chart().Pixel(boxX, boxY), mixColour);
         EXPECT_EQ(Conversions(), before + 2);
     }
@@ -59,25 +59,25 @@ TEST_F(ChartTest, ClicksBesideTheBoxesDoNothing) {
 
 TEST_F(ChartTest, RightClicksSwapTheColoursUnderAVisibleMark) {
     Open();
-    const auto colours = State().patternColors[1];
+    const Mix start = MixNumbered(1);
     const ColorValue mixColour = ColorOfEntry(MixColour(1));
 
     ClickChart({505, 15}, Qt::RightButton);
-    EXPECT_EQ(State().patternColors[1][0], colours[1]);
-    EXPECT_EQ(State().patternColors[1][1], colours[0]);
-    EXPECT_EQ(State().patternFlags[1][1], 1);
+    EXPECT_EQ(MixNumbered(1).first, start.second);
+    EXPECT_EQ(MixNumbered(1).second, start.first);
+    EXPECT_TRUE(MixNumbered(1).swapMarked);
     EXPECT_NE(Chart().Pixel(502, 13), mixColour);
     EXPECT_EQ(Chart().Pixel(504, 15), mixColour);
 
     ClickChart({505, 15}, Qt::RightButton);
-    EXPECT_EQ(State().patternColors[1][0], colours[0]);
-    EXPECT_EQ(State().patternFlags[1][1], 0);
+    EXPECT_EQ(MixNumbered(1).first, start.first);
+    EXPECT_FALSE(MixNumbered(1).swapMarked);
     EXPECT_EQ(Chart().Pixel(502, 13), mixColour);
 
     ClickChart({505, 15}, Qt::RightButton);
     ClickButton("Command6");  // "All On" clears the mark, the colours stay swapped
-    EXPECT_EQ(State().patternFlags[1][1], 0);
-    EXPECT_EQ(State().patternColors[1][0], colours[1]);
+    EXPECT_FALSE(MixNumbered(1).swapMarked);
+    EXPECT_EQ(MixNumbered(1).first, start.second);
     EXPECT_EQ(Chart().Pixel(502, 13), mixColour);
 }
 

@@ -32,8 +32,9 @@ TEST_F(SaveProgram, WritesTheSelectedModeUnderTheChosenNameSuggestedFromThePictu
     EXPECT_EQ(out_.entryList(QDir::Files), QStringList{"tvc.cas"});
     EXPECT_TRUE(Find<QLabel>("Status")->toolTip().contains("tvc.cas"));
 
-    ASSERT_FALSE(session().SaveScreenFiles(TvcMode::Graphics4, out_.filePath("screen.bin").toStdString(),
-                                           out_.filePath("screen.tim").toStdString()));
+    ASSERT_EQ(session().Mode(), TvcMode::Graphics4);  // the screen files of the selected mode
+    const Status saved = session().Save(Session::SavePathsInFolder(QFile::encodeName(out_.path()).toStdString()));
+    ASSERT_TRUE(saved.Ok()) << saved.Failure().text;
     const QByteArray program = ReadFile(out_.filePath("tvc.cas"));
     EXPECT_TRUE(program.endsWith(ReadFile(out_.filePath("screen.bin"))));
     EXPECT_EQ(static_cast<std::uint8_t>(program[0]), 0x11);

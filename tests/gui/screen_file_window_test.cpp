@@ -11,7 +11,9 @@ namespace {
 QByteArray FourColourTim() {
     ScreenImage image{};
     image[0] = 0xA6;
-    const auto bytes = ScreenTimBytes(TvcMode::Graphics4, image, DefaultPalette4());
+    Palette registers;
+    for (ColorValue c : kDefaultSwatches4) registers.push_back(EntryFromColor(c));
+    const auto bytes = ScreenTimBytes(TvcMode::Graphics4, image, registers);
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()));
 }
 
