@@ -37,7 +37,14 @@ QString Sample(const char* name) { return QString(VORBIX_SOURCE_DIR) + "/samples
 qint64 SizeOf(const QString& path) { return QFileInfo(path).size(); }
 
 void WriteSmallBmp(const QString& path, ColorValue colour) {
-    ASSERT_FALSE(WriteBmp24(path.toStdString(), Picture(40, 30, colour)));
+    ASSERT_TRUE(WriteBmp24(path.toStdString(), Picture(40, 30, colour)).Ok());
+}
+
+template <std::size_t N>
+Palette PaletteOf(const std::array<ColorValue, N>& swatches) {
+    Palette palette;
+    for (ColorValue c : swatches) palette.push_back(EntryFromColor(c));
+    return palette;
 }
 
 TEST(VorbixCli, OnePictureWritesTheThreeFilesAndReportsJson) {
@@ -170,7 +177,7 @@ TEST(VorbixCli, RenderDrawsScreenFilesAsTheMachineShowsThem) {
         QStringList options;
         std::vector<std::pair<QPoint, QColor>> pixels;  // at 512 x 480
     } cases[] = {
-        {"4-colour .tim", ScreenTimBytes(TvcMode::Graphics4, image, DefaultPalette4()), {},
+        {"4-colour .tim", ScreenTimBytes(TvcMode::Graphics4, image, PaletteOf(kDefaultSwatches4)), {},
          {{{0, 0}, QColor(255, 255, 255)}, {{3, 1}, QColor(0, 0, 255)}, {{5, 0}, QColor(255, 0, 0)}, {{7, 1}, Qt::black},
           {{0, 2}, QColor(255, 0, 0)}}},
         {"16-colour .bin", ScreenBinBytes(image), {},
@@ -191,7 +198,7 @@ TEST(VorbixCli, RenderDrawsScreenFilesAsTheMachineShowsThem) {
 
 TEST(VorbixCli, RenderRefusesWhatItCannotShow) {
     QTemporaryDir dir;
-    const QString tim = WriteScreenBytes(dir.filePath("a.tim"), ScreenTimBytes(TvcMode::Graphics2, ScreenImage{}, DefaultPalette2()));
+    const QString tim = WriteScreenBytes(dir.filePath("a.tim"), ScreenTimBytes(TvcMode::Graphics2, ScreenImage{}, PaletteOf(kDefaultSwatches2)));
     const QString shortFile = WriteScreenBytes(dir.filePath("short.bin"), std::vector<std::uint8_t>(100, 0));
     const QString out = dir.filePath("out.png");
     const struct {

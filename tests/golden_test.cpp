@@ -45,7 +45,7 @@ TEST(Golden, EveryModeAndMethodProducesTheSameBytes) {
         for (int method = 1; method <= kMethodCount; ++method) {
             Session s;
             s.Load(fixture);
-            s.Option2_Click(mode);
+            s.ChooseMode(static_cast<TvcMode>(mode));
             s.ChooseMethod(method);
             const ScreenImage image = EncodeScreen(static_cast<TvcMode>(mode), s.Surface(static_cast<TvcMode>(mode)),
                                                    s.PaletteInUse());

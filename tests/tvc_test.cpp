@@ -33,7 +33,9 @@ TEST(TvcColours, ShownColourOfEachColourByteIsTheColourItCameFrom) {
 TEST(TvcColours, UnshowableColoursNameEveryRegisterColourOutsideTheSixteen) {
     const Palette palette = {EntryFromRgb(0, 0, 0), EntryFromRgb(200, 10, 0), EntryFromRgb(145, 145, 145),
                              EntryFromRgb(0, 0, 128)};
-    EXPECT_FALSE(UnshowableColours(TvcMode::Graphics2, palette)) << "Graphics 2 uses the first two registers only";
+    EXPECT_EQ(UnshowableColours(TvcMode::Graphics2, palette),
+              "palette colour 1 (200, 10, 0) is not a TVC colour, the machine shows (145, 145, 0)")
+        << "Graphics 2 uses the first two registers only";
     const auto message = UnshowableColours(TvcMode::Graphics4, palette);
     ASSERT_TRUE(message);
     EXPECT_EQ(*message,
