@@ -7,10 +7,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSet>
-#include <atomic>
-#include <thread>
+#include <algorithm>
 
 #include "dither/methods.h"
+#include "core/thread_pool.h"
 #include "draw/sheet.h"
 #include "io/bmp_file.h"
 #include "io/picture_decode.h"
@@ -121,25 +121,22 @@ std::vector<PictureOutcome> ConvertAll(const CliOptions& options, int threads) {
     std::vector<PictureOutcome> outcomes(count);
     QSet<QString> inputs;
     for (const QString& picture : options.pictures) inputs.insert(CanonicalOrAbsolute(picture));
-    std::atomic<int> next{0};
-    auto worker = [&] {
-        for (int i = next++; i < count; i = next++) {
-            const OutputNames& names = plan[i];
-            const QString clash = [&] {
-                for (const QString& out : {names.bmp, names.bin, names.tim, names.work, names.cas, names.sheet})
-                    if (!out.isEmpty() && inputs.contains(CanonicalOrAbsolute(out))) return out;
-                return QString();
-            }();
-            if (!clash.isEmpty())
-                outcomes[i] = {options.pictures[i], clash + ": an input picture, never overwritten", 0, 0, {}, {}};
-            else
-                outcomes[i] = ConvertPicture(options, options.pictures[i], names);
-        }
+    auto convert = [&](int i) {
+        const OutputNames& names = plan[i];
+        const QString clash = [&] {
+            for (const QString& out : {names.bmp, names.bin, names.tim, names.work, names.cas, names.sheet})
+                if (!out.isEmpty() && inputs.contains(CanonicalOrAbsolute(out))) return out;
+            return QString();
+        }();
+        if (!clash.isEmpty())
+            outcomes[i] = {options.pictures[i], clash + ": an input picture, never overwritten", 0, 0, {}, {}};
+        else
+            outcomes[i] = ConvertPicture(options, options.pictures[i], names);
     };
-    std::vector<std::thread> pool;
-    for (int t = 1; t < std::min(threads, count); ++t) pool.emplace_back(worker);
-    worker();
-    for (std::thread& thread : pool) thread.join();
+    // One limit for the pictures and the bands inside each conversion together.
+    ThreadPool& pool = ThreadPool::Shared();
+    pool.SetThreadLimit(std::max(threads, 1));
+    pool.Run(count, convert);
     return outcomes;
 }
 

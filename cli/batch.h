@@ -36,7 +36,7 @@ std::vector<OutputNames> PlanOutputs(const CliOptions& options);
 // Converts one picture on a fresh session as the command line describes and writes its files.
 PictureOutcome ConvertPicture(const CliOptions& options, const QString& input, const OutputNames& names);
 
-// Every picture, in parallel; outcomes in input order.
+// Every picture, in parallel on the shared thread pool, whose limit becomes threads; outcomes in input order.
 std::vector<PictureOutcome> ConvertAll(const CliOptions& options, int threads);
 
 QString OutcomeJson(const CliOptions& options, const PictureOutcome& outcome);

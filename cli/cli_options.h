@@ -27,7 +27,7 @@ struct CliOptions {
     QString render;
     bool layoutGiven = false;  // --mode or a palette was given: how a bare screen file is shown
     bool json = false;
-    int jobs = 0;  // pictures converted at once; 0: one per core
+    int jobs = 0;  // threads at work at once; 0: one per core
     QStringList pictures;
 };
 

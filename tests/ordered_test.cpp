@@ -201,8 +201,12 @@ TEST(OrderedDither, ThroughTheSessionGraphics2And4HoldOnlySwatchColoursAndGraphi
             for (int y = 0; y < surface.Height(); ++y)
                 for (int x = 0; x < surface.Width(); ++x) colours.insert(surface.Pixel(x, y));
             for (ColorValue c : colours) {
-                if (mode == 0) EXPECT_TRUE(swatches2.count(c)) << "Graphics 2, method " << method << ": " << c;
-                if (mode == 1) EXPECT_TRUE(swatches4.count(c)) << "Graphics 4, method " << method << ": " << c;
+                if (mode == 0) {
+                    EXPECT_TRUE(swatches2.count(c)) << "Graphics 2, method " << method << ": " << c;
+                }
+                if (mode == 1) {
+                    EXPECT_TRUE(swatches4.count(c)) << "Graphics 4, method " << method << ": " << c;
+                }
                 if (mode == 2)
                     for (int channel : {GetRed(c), GetGreen(c), GetBlue(c)})
                         EXPECT_TRUE(channel == 0 || channel == 255) << "Graphics 16, method " << method << ": " << c;

@@ -57,7 +57,7 @@ TEST(PixelBuffer, FramedPutsTopLeftAtMarginAndPlainStartsAtBottomRow) {
 
 TEST(PixelBuffer, ReadThenWriteGivesThePictureBack) {
     const Picture p = Numbered(7, 5);
-    for (const auto [margin, fill] : {std::pair{4, MarginFill::Filled}, std::pair{8, MarginFill::Black}}) {
+    for (const auto& [margin, fill] : {std::pair{4, MarginFill::Filled}, std::pair{8, MarginFill::Black}}) {
         Picture out(7, 5);
         WriteFramed(out, ReadFramed(p, margin, fill));
         EXPECT_EQ(out, p) << margin;
