@@ -1,9 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <QByteArray>
+#include <QFile>
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
 
+#include "core/tvc.h"
 #include "dither/methods.h"
+#include "draw/screen_render.h"
 #include "io/screen_file.h"
 #include "pipeline/session.h"
 
@@ -37,25 +44,97 @@ const std::uint64_t kGolden[3][kMethodCount] = {
 #include "golden_digests.inc"
 };
 
+// The screens the digests were taken of, zlib-packed one after another (mode by mode, method by
+// method), so that a failure names the first byte or pixel that changed rather than a hash.
+const char* const kStoredScreens = VORBIX_SOURCE_DIR "/tests/data/golden_screens.z";
+
+struct Result {
+    ScreenImage screen;
+    Picture preview;
+    Palette palette;
+};
+
+Result Convert(TvcMode mode, int method) {
+    Session s;
+    s.Load(Fixture());
+    s.ChooseMode(mode);
+    s.ChooseMethod(method);
+    return {EncodeScreen(mode, s.Surface(mode), s.PaletteInUse()), s.Preview(), s.PaletteInUse()};
+}
+
+std::vector<ScreenImage> StoredScreens() {
+    QFile file(kStoredScreens);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    const QByteArray bytes = qUncompress(file.readAll());
+    std::vector<ScreenImage> screens(static_cast<std::size_t>(bytes.size()) / kScreenBytes);
+    for (std::size_t n = 0; n < screens.size(); ++n)
+        std::copy_n(bytes.constData() + n * kScreenBytes, kScreenBytes, screens[n].begin());
+    return screens;
+}
+
+std::string Rgb(ColorValue c) { return RgbText(EntryFromColor(c)); }
+
+// The first byte of the screen that changed; or, when the screens agree, the first preview pixel
+// that the stored screen, shown as the machine shows it, does not explain.
+std::string FirstDifference(TvcMode mode, const Result& now, const ScreenImage& stored) {
+    std::ostringstream text;
+    const ModeInfo& info = ModeOf(mode);
+    for (int i = 0; i < kScreenBytes; ++i)
+        if (now.screen[i] != stored[i]) {
+            const int row = i / kScreenRowBytes, first = (i % kScreenRowBytes) * info.pixelsPerByte;
+            text << "screen byte " << i << " (row " << row << ", pixels " << first << ".." << first + info.pixelsPerByte - 1
+                 << ") is " << int(now.screen[i]) << ", was " << int(stored[i]);
+            return text.str();
+        }
+    const Picture shown = RenderScreenLikeThePreview(mode, stored, ColourBytesOf(mode, now.palette));
+    auto atMachineLevels = [](ColorValue c) {
+        auto level = [](int v) { return v == kChartNormalLevel ? kNormalLevel : v; };
+        return MakeColor(level(GetRed(c)), level(GetGreen(c)), level(GetBlue(c)));
+    };
+    for (int y = 0; y < shown.Height(); ++y)
+        for (int x = 0; x < shown.Width(); ++x)
+            if (atMachineLevels(now.preview.Pixel(x, y)) != shown.Pixel(x, y)) {
+                text << "screen unchanged; preview pixel (" << x << ", " << y << ") is " << Rgb(now.preview.Pixel(x, y))
+                     << " where the screen shows " << Rgb(shown.Pixel(x, y));
+                return text.str();
+            }
+    return "screen unchanged; the preview's colour levels changed";
+}
+
 TEST(Golden, EveryModeAndMethodProducesTheSameBytes) {
-    const Picture fixture = Fixture();
     const bool print = std::getenv("VORBIX_PRINT_GOLDEN") != nullptr;
-    for (int mode = 0; mode < 3; ++mode) {
+    const std::vector<ScreenImage> stored = StoredScreens();
+    QByteArray screens;
+    for (const ModeInfo& mode : kModes) {
         if (print) std::printf("    {");
-        for (int method = 1; method <= kMethodCount; ++method) {
-            Session s;
-            s.Load(fixture);
-            s.ChooseMode(static_cast<TvcMode>(mode));
-            s.ChooseMethod(method);
-            const ScreenImage image = EncodeScreen(static_cast<TvcMode>(mode), s.Surface(static_cast<TvcMode>(mode)),
-                                                   s.PaletteInUse());
-            std::uint64_t h = Fnv(1469598103934665603ull, image.data(), image.size());
-            h = Fnv(h, s.Preview().Data(), s.Preview().ByteCount());
-            if (print) std::printf("0x%016llxull,%s", static_cast<unsigned long long>(h), method % 4 == 0 ? "\n     " : " ");
-            else EXPECT_EQ(h, kGolden[mode][method - 1]) << "mode " << mode << " method " << method;
+        for (const Method& method : Methods()) {
+            const Result now = Convert(mode.mode, method.number);
+            std::uint64_t h = Fnv(1469598103934665603ull, now.screen.data(), now.screen.size());
+            h = Fnv(h, now.preview.Data(), now.preview.ByteCount());
+            screens.append(reinterpret_cast<const char*>(now.screen.data()), kScreenBytes);
+            if (print) {
+                std::printf("0x%016llxull,%s", static_cast<unsigned long long>(h), method.number % 4 == 0 ? "\n     " : " ");
+                continue;
+            }
+            const std::size_t n = static_cast<std::size_t>(mode.mode) * kMethodCount + (method.number - 1);
+            if (h == kGolden[static_cast<int>(mode.mode)][method.number - 1]) continue;
+            ADD_FAILURE() << mode.caption << ", method " << method.number << " \"" << method.caption << "\": "
+                          << (n < stored.size() ? FirstDifference(mode.mode, now, stored[n]) : "no stored screen to compare");
         }
         if (print) std::printf("},\n");
     }
+    if (print) {
+        QFile file(kStoredScreens);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << kStoredScreens;
+        file.write(qCompress(screens, 9));
+    }
+}
+
+// The stored screens are those the digests were taken of.
+TEST(Golden, StoredScreensMatchTheDigestsScreens) {
+    const std::vector<ScreenImage> stored = StoredScreens();
+    ASSERT_EQ(stored.size(), 3u * kMethodCount) << kStoredScreens;
+    EXPECT_EQ(Convert(TvcMode::Graphics4, 2).screen, stored[kMethodCount + 1]) << "Graphics 4, \"Floyd\"";
 }
 
 }  // namespace

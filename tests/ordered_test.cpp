@@ -207,9 +207,10 @@ TEST(OrderedDither, ThroughTheSessionGraphics2And4HoldOnlySwatchColoursAndGraphi
                 if (mode == 1) {
                     EXPECT_TRUE(swatches4.count(c)) << "Graphics 4, method " << method << ": " << c;
                 }
-                if (mode == 2)
+                if (mode == 2) {
                     for (int channel : {GetRed(c), GetGreen(c), GetBlue(c)})
                         EXPECT_TRUE(channel == 0 || channel == 255) << "Graphics 16, method " << method << ": " << c;
+                }
             }
             EXPECT_GT(colours.size(), 1u) << "mode " << mode << ", method " << method;
         }
