@@ -20,8 +20,8 @@ public:
     ThreadPool(const ThreadPool&) = delete;
     ThreadPool& operator=(const ThreadPool&) = delete;
 
-    // n >= 1 (std::invalid_argument otherwise). Waits for workers to finish their current task
-    // when it lowers the limit, so it must not be called from inside a task (std::logic_error).
+    // n >= 1 (std::invalid_argument otherwise). A change replaces the workers, waiting for each
+    // to finish its current task, so it must not be called from inside a task (std::logic_error).
     void SetThreadLimit(int n);
     int ThreadLimit() const;
 
