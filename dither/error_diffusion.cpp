@@ -58,16 +58,17 @@ void FromLanes(const std::vector<Lanes>& lanes, PixelBuffer& buffer) {
     }
 }
 
-}  // namespace
-
-void DiffuseErrors(PixelBuffer& buffer, const DiffusionKernel& kernel, const NearestColorSearch& palette) {
+// Fixed is the kernel's tap count when known at compile time (0: read it from the kernel), so
+// that the loop over the taps unrolls.
+template <std::size_t Fixed>
+void DiffuseOnLanes(PixelBuffer& buffer, const DiffusionKernel& kernel, const NearestColorSearch& palette) {
     // Each tap's pixel offset and weight, in update order. Every (tap, channel) pair is a different
     // byte, so spreading a pixel's three channels together changes no result.
     constexpr std::size_t kMaxTaps = 12;
     assert(kernel.taps.size() <= kMaxTaps);
     std::array<std::ptrdiff_t, kMaxTaps> steps{};
     std::array<std::int16_t, kMaxTaps> weights{};
-    const std::size_t taps = kernel.taps.size();
+    const std::size_t taps = Fixed > 0 ? Fixed : kernel.taps.size();
     for (std::size_t t = 0; t < taps; ++t) {
         steps[t] = static_cast<std::ptrdiff_t>(kernel.taps[t].dy) * buffer.bufferWidth + kernel.taps[t].dx;
         weights[t] = static_cast<std::int16_t>(kernel.taps[t].weight);
@@ -101,6 +102,20 @@ void DiffuseErrors(PixelBuffer& buffer, const DiffusionKernel& kernel, const Nea
         }
     }
     FromLanes(lanes, buffer);
+}
+
+}  // namespace
+
+void DiffuseErrors(PixelBuffer& buffer, const DiffusionKernel& kernel, const NearestColorSearch& palette) {
+    switch (kernel.taps.size()) {
+        case 3: DiffuseOnLanes<3>(buffer, kernel, palette); break;
+        case 4: DiffuseOnLanes<4>(buffer, kernel, palette); break;
+        case 6: DiffuseOnLanes<6>(buffer, kernel, palette); break;
+        case 7: DiffuseOnLanes<7>(buffer, kernel, palette); break;
+        case 10: DiffuseOnLanes<10>(buffer, kernel, palette); break;
+        case 12: DiffuseOnLanes<12>(buffer, kernel, palette); break;
+        default: DiffuseOnLanes<0>(buffer, kernel, palette); break;
+    }
 }
 
 void DiffuseErrorsPlain(PixelBuffer& buffer, const DiffusionKernel& kernel, const NearestColorSearch& palette) {

@@ -11,6 +11,12 @@ namespace vorbix {
 // Every matrix is written row by row: the entry for column offset i and row offset j is
 // entries[j * size + i].
 
+// How a cell pixel is decided from the cell's channel sum and its entry.
+enum class CellRule {
+    SumAboveRankSteps,    // lit when sum > entry * step: cells lit in rank order
+    LevelAboveHalfEntry,  // lit when sum / 512 (the level in eighths, truncated) > entry / 2
+};
+
 // Cells tile the buffer from the picture's corner while they start inside the picture or on
 // the first column or row after it; each cell pixel is decided by the cell's channel sum.
 struct CellScreen {
@@ -18,7 +24,8 @@ struct CellScreen {
     int margin;
     MarginFill fill;
     const int* entries;
-    bool (*lights)(int cellSum, int entry);
+    CellRule rule;
+    int step;  // for SumAboveRankSteps
 };
 
 // Every visited pixel is decided by its own channel value against the entry the phase

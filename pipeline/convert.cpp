@@ -34,15 +34,16 @@ void ScaleInto(Picture& destination, const Picture& source, bool resize, bool sm
 }
 
 Conversion Convert(const Picture& sourceView, const ConversionSettings& settings, MixTable& mixes,
-                   RandomSequence& random, Picture preview, const Palette& paletteInUse) {
+                   RandomSequence& random, Canvas canvas, const Palette& paletteInUse) {
     Stopwatch stopwatch;
     stopwatch.Start();
     const ModeInfo& mode = ModeOf(settings.mode);
     const Method& method = MethodNumbered(settings.method);
     Conversion result;
     result.palette = ModePalette(settings, paletteInUse);
-    // The background shows only where the source view does not reach: never with a full-size view.
-    result.surface = Picture(mode.width, mode.height, kSurfaceBackground);
+    result.surface = std::move(canvas.surface);
+    if (result.surface.Width() != mode.width || result.surface.Height() != mode.height)
+        result.surface = Picture(mode.width, mode.height, kSurfaceBackground);
     ScaleInto(result.surface, sourceView, settings.resize, true);
     if (settings.mode == TvcMode::Graphics16) {
         if (method.kind == MethodKind::Pattern && settings.autoPalette)
@@ -54,8 +55,10 @@ Conversion Convert(const Picture& sourceView, const ConversionSettings& settings
         RunMethod(method, result.surface, matched, mixes, random);
         if (method.snapped) SnapToPalette(result.surface, result.surface, *SharedSearch(result.palette));
     }
-    ScaleInto(preview, result.surface, settings.resize, false);
-    result.preview = std::move(preview);
+    result.preview = std::move(canvas.preview);
+    if (result.preview.Width() != kPreviewWidth || result.preview.Height() != kPreviewHeight)
+        result.preview = Picture(kPreviewWidth, kPreviewHeight);
+    ScaleInto(result.preview, result.surface, settings.resize, false);
     // With "Resize" the preview is a whole-block enlargement of the surface: same colours, fewer pixels.
     result.colours = CountColors(settings.resize ? result.surface : result.preview);
     result.milliseconds = stopwatch.ElapsedMs();

@@ -43,13 +43,19 @@ struct Conversion {
     int milliseconds = 0;
 };
 
+// What a conversion draws on, as an earlier one left it: the mode's work surface and the preview.
+// Where the new result does not reach (the preview, with "Resize" off), they keep what they held.
+struct Canvas {
+    Picture surface;
+    Picture preview;
+};
+
 // Scales the source view into the mode's surface, runs the method with the mode's palette,
 // snaps to the swatches where the method asks for it in Graphics 2 and 4, and enlarges the result
-// onto the preview it was given (with "Resize" off it covers only the corner). In Graphics 16,
-// "Pattern TVC" keeps a 120-entry palette in use as it finds it, and with autoPalette switches
-// mixes off; the noisy threshold advances the random sequence.
+// onto the preview. In Graphics 16, "Pattern TVC" keeps a 120-entry palette in use as it finds
+// it, and with autoPalette switches mixes off; the noisy threshold advances the random sequence.
 Conversion Convert(const Picture& sourceView, const ConversionSettings& settings, MixTable& mixes,
-                   RandomSequence& random, Picture preview, const Palette& paletteInUse);
+                   RandomSequence& random, Canvas canvas, const Palette& paletteInUse);
 
 // Scales source into destination: with resize the whole source fills the destination, otherwise
 // it is copied at its own size. smooth averages the source pixels each destination pixel covers.

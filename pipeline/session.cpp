@@ -48,8 +48,10 @@ void Session::SetSwatchColour(TvcMode mode, int index, ColorValue colour) {
 }
 
 void Session::Reconvert() {
-    Conversion result = Convert(sourceView_, settings_, mixes_, random_, std::move(preview_), palette_);
-    surfaces_[static_cast<int>(settings_.mode)] = std::move(result.surface);
+    Picture& surface = surfaces_[static_cast<int>(settings_.mode)];
+    Conversion result =
+        Convert(sourceView_, settings_, mixes_, random_, Canvas{std::move(surface), std::move(preview_)}, palette_);
+    surface = std::move(result.surface);
     preview_ = std::move(result.preview);
     palette_ = std::move(result.palette);
     resultColours_ = result.colours;

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "core/rounding.h"
 #include "core/tone.h"
 
 namespace vorbix {
@@ -92,6 +93,24 @@ TEST(AdjustColor, SaturationAroundThePixelsOwnGrey) {
         Picture p(1, 1, c.in);
         AdjustColor(p, p, c.value);
         EXPECT_EQ(p.Pixel(0, 0), c.out) << c.value;
+    }
+}
+
+TEST(RoundHalfEven, FastAdditionTrickAgreesWithThePlainRule) {
+    const struct {
+        double x, rounded;
+    } cases[] = {{0.5, 0}, {1.5, 2}, {2.5, 2}, {-0.5, 0}, {-1.5, -2}, {-2.5, -2}, {2.4999999, 2}, {2.5000001, 3},
+                 {254.5, 254}, {255.5, 256}, {-127.5, -128}, {1e9 + 0.5, 1e9}, {1125899906842623.5, 1125899906842624}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(RoundHalfEvenPlain(c.x), c.rounded) << c.x;
+        EXPECT_EQ(RoundHalfEven(c.x), c.rounded) << c.x;
+    }
+    // Every quarter step across the channel range and beyond, as tone and noise produce them.
+    for (int quarters = -2000; quarters <= 2000; ++quarters)
+        ASSERT_EQ(RoundHalfEven(quarters / 4.0), RoundHalfEvenPlain(quarters / 4.0)) << quarters / 4.0;
+    for (int i = 0; i < 100000; ++i) {
+        const double x = (i * 0.37117) - 18000.0 + i / 7.0;
+        ASSERT_EQ(RoundHalfEven(x), RoundHalfEvenPlain(x)) << x;
     }
 }
 
