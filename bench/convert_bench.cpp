@@ -11,6 +11,7 @@
 #include "core/color_count.h"
 #include "dither/methods.h"
 #include "io/picture_decode.h"
+#include "pipeline/best_colours.h"
 #include "pipeline/session.h"
 
 namespace vorbix {
@@ -74,6 +75,17 @@ void BM_LoadBigJpeg(benchmark::State& bench) {
     }
 }
 BENCHMARK(BM_LoadBigJpeg)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// "Best colours" for a 512 x 480 photo with Floyd: every set on a reduced copy, the front-runners in full.
+void BM_BestSwatches(benchmark::State& bench) {
+    const TvcMode mode = static_cast<TvcMode>(bench.range(0));
+    Session session;
+    session.ChooseMode(mode);
+    session.ChooseMethod(2);
+    session.Load(PhotoLikePicture(512, 480));
+    for (auto _ : bench) benchmark::DoNotOptimize(BestSwatches(session, mode));
+}
+BENCHMARK(BM_BestSwatches)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_CountColors(benchmark::State& bench) {
     const Picture picture = bench.range(0) == 0 ? PhotoLikePicture(512, 480) : BigPhoto();

@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QSet>
 #include <algorithm>
+#include <cmath>
 
 #include "dither/methods.h"
 #include "core/thread_pool.h"
@@ -15,6 +16,7 @@
 #include "io/bmp_file.h"
 #include "io/picture_decode.h"
 #include "io/png_file.h"
+#include "pipeline/best_colours.h"
 #include "pipeline/method_sheet.h"
 #include "pipeline/save_check.h"
 
@@ -62,7 +64,7 @@ std::vector<OutputNames> PlanOutputs(const CliOptions& options) {
 }
 
 PictureOutcome ConvertPicture(const CliOptions& options, const QString& input, const OutputNames& names) {
-    PictureOutcome outcome{input, {}, 0, 0, {}, {}};
+    PictureOutcome outcome{input, {}, 0, 0, 0, {}, {}, {}};
     const Result<Picture> decoded = ReadPicture(Local(input));
     if (!decoded) {
         outcome.error = Text(decoded.Failure());
@@ -85,6 +87,9 @@ PictureOutcome ConvertPicture(const CliOptions& options, const QString& input, c
             session.ApplySlider(slider);
         session.Commit();
     }
+    const TvcMode mode = options.mode;
+    if ((mode == TvcMode::Graphics4 && options.bestPalette4) || (mode == TvcMode::Graphics2 && options.bestPalette2))
+        session.ChooseSwatches(mode, BestSwatches(session, mode));
     auto fail = [&](const Error& error) {
         outcome.error = Text(error);
         return outcome;
@@ -92,7 +97,6 @@ PictureOutcome ConvertPicture(const CliOptions& options, const QString& input, c
     if (Status saved = session.Save({Local(names.bmp), Local(names.bin), Local(names.tim)}); !saved)
         return fail(saved.Failure());
     outcome.files = {names.bmp, names.bin, names.tim};
-    const TvcMode mode = options.mode;
     if (auto shown = CheckShownScreen(Local(names.tim), mode, session.Surface(mode), session.PaletteInUse()))
         outcome.warnings.append(QString::fromStdString(*shown));
     if (!names.work.isEmpty()) {
@@ -112,6 +116,15 @@ PictureOutcome ConvertPicture(const CliOptions& options, const QString& input, c
     }
     outcome.colours = session.ResultColours();
     outcome.milliseconds = session.Milliseconds();
+    outcome.likeness = session.Likeness();
+    const ConversionSettings& settings = session.Settings();
+    const ColorValue* swatches = mode == TvcMode::Graphics4 ? settings.swatches4.data() : settings.swatches2.data();
+    for (int i = 0; i < ModeOf(mode).swatchCount; ++i)
+        outcome.palette.append(QString("%1%2%3")
+                                   .arg(GetRed(swatches[i]), 2, 16, QChar('0'))
+                                   .arg(GetGreen(swatches[i]), 2, 16, QChar('0'))
+                                   .arg(GetBlue(swatches[i]), 2, 16, QChar('0'))
+                                   .toUpper());
     return outcome;
 }
 
@@ -129,7 +142,7 @@ std::vector<PictureOutcome> ConvertAll(const CliOptions& options, int threads) {
             return QString();
         }();
         if (!clash.isEmpty())
-            outcomes[i] = {options.pictures[i], clash + ": an input picture, never overwritten", 0, 0, {}, {}};
+            outcomes[i] = {options.pictures[i], clash + ": an input picture, never overwritten", 0, 0, 0, {}, {}, {}};
         else
             outcomes[i] = ConvertPicture(options, options.pictures[i], names);
     };
@@ -148,6 +161,8 @@ QString OutcomeJson(const CliOptions& options, const PictureOutcome& outcome) {
     object["method"] = QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
     object["colours"] = outcome.colours;
     object["milliseconds"] = outcome.milliseconds;
+    if (outcome.error.isEmpty()) object["delta_e"] = std::round(outcome.likeness * 100) / 100;
+    if (!outcome.palette.isEmpty()) object["palette"] = QJsonArray::fromStringList(outcome.palette);
     object["files"] = QJsonArray::fromStringList(outcome.files);
     if (!outcome.error.isEmpty()) object["error"] = outcome.error;
     if (!outcome.warnings.isEmpty()) object["warning"] = outcome.warnings.join("; ");

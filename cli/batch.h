@@ -16,6 +16,8 @@ struct PictureOutcome {
     QString error;  // empty on success
     int colours = 0;
     int milliseconds = 0;
+    double likeness = 0;  // ΔE of the machine's picture against the source view
+    QStringList palette;  // the swatches used in Graphics 2 and 4, as RRGGBB
     QStringList files;
     QStringList warnings;  // converted and written, but the TVC will not show it as converted
 };

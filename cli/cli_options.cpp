@@ -41,8 +41,10 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption mode("mode", "TVC mode: 2, 4 or 16 (default 16).", "2|4|16", "16");
     const QCommandLineOption method("method", "Method 1..17 or its caption (default 17, \"Pattern TVC\").", "M", "17");
     const QCommandLineOption noResize("no-resize", "Untick \"Resize\" before loading.");
-    const QCommandLineOption palette2("palette2", "2-colour swatches as RRGGBB hex.", "C0,C1");
-    const QCommandLineOption palette4("palette4", "4-colour swatches as RRGGBB hex.", "C0,C1,C2,C3");
+    const QCommandLineOption palette2("palette2", "2-colour swatches as RRGGBB hex, or best: the TVC colours that look most alike.",
+                                      "C0,C1|best");
+    const QCommandLineOption palette4("palette4", "4-colour swatches as RRGGBB hex, or best: the TVC colours that look most alike.",
+                                      "C0,C1,C2,C3|best");
     const std::array<QCommandLineOption, kSliderCount> sliders = {
         QCommandLineOption("brightness", "Move \"Brightness\" to V (0..100), then \"Set\".", "V"),
         QCommandLineOption("gamma", "Move \"Gamma\" to V (0..100), then \"Set\".", "V"),
@@ -80,10 +82,12 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     options.method = *found;
 
     options.resize = !parser.isSet(noResize);
-    if (parser.isSet(palette2) && !ParsePalette(parser.value(palette2), options.palette2))
-        return UsageError("--palette2 needs two RRGGBB colours separated by a comma");
-    if (parser.isSet(palette4) && !ParsePalette(parser.value(palette4), options.palette4))
-        return UsageError("--palette4 needs four RRGGBB colours separated by commas");
+    options.bestPalette2 = parser.value(palette2).compare("best", Qt::CaseInsensitive) == 0;
+    options.bestPalette4 = parser.value(palette4).compare("best", Qt::CaseInsensitive) == 0;
+    if (parser.isSet(palette2) && !options.bestPalette2 && !ParsePalette(parser.value(palette2), options.palette2))
+        return UsageError("--palette2 needs two RRGGBB colours separated by a comma, or best");
+    if (parser.isSet(palette4) && !options.bestPalette4 && !ParsePalette(parser.value(palette4), options.palette4))
+        return UsageError("--palette4 needs four RRGGBB colours separated by commas, or best");
     for (int i = 0; i < kSliderCount; ++i) {
         if (!parser.isSet(sliders[i])) continue;
         bool ok = false;

@@ -17,6 +17,9 @@ struct CliOptions {
     bool resize = true;
     std::array<ColorValue, 2> palette2 = kDefaultSwatches2;
     std::array<ColorValue, 4> palette4 = kDefaultSwatches4;
+    // "best" instead of colours: the swatches of the lowest likeness score, chosen after loading.
+    bool bestPalette2 = false;
+    bool bestPalette4 = false;
     std::array<std::optional<int>, kSliderCount> sliders;
     QString outDir = ".";
     QString work;

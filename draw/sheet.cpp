@@ -1,6 +1,7 @@
 #include "draw/sheet.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "core/tvc.h"
@@ -17,6 +18,13 @@ constexpr ColorValue kBackground = MakeColor(48, 48, 48);
 constexpr ColorValue kCaption = MakeColor(240, 240, 240);
 constexpr ColorValue kFigures = MakeColor(176, 176, 176);
 constexpr ColorValue kHighlight = MakeColor(255, 200, 0);
+constexpr ColorValue kBest = MakeColor(120, 230, 120);
+constexpr int kCaptionLines = 3;  // method; colours and time; likeness
+
+std::string OneDecimal(double value) {
+    const long tenths = std::lround(value * 10);
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
+}
 
 void FillBox(Picture& picture, const TileBox& box, ColorValue colour) {
     for (int y = box.top; y < box.top + box.height; ++y)
@@ -47,7 +55,7 @@ TileBox SheetLayout::PictureBox(int n) const {
 
 TileBox SheetLayout::TileAt(int n) const {
     const int width = kPreviewWidth / scale_ + 2 * kFrame;
-    const int height = kPreviewHeight / scale_ + 2 * kFrame + 2 * kGlyphLineHeight * TextScale() + kFrame;
+    const int height = kPreviewHeight / scale_ + 2 * kFrame + kCaptionLines * kGlyphLineHeight * TextScale() + kFrame;
     return {kMargin + (n % columns_) * (width + kMargin), kMargin + (n / columns_) * (height + kMargin), width, height};
 }
 
@@ -71,6 +79,8 @@ Picture ComposeSheet(const std::vector<MethodTile>& tiles, const SheetLayout& la
     const int count = static_cast<int>(tiles.size());
     Picture sheet(layout.Width(), layout.Height(count), kBackground);
     const int text = layout.TextScale();
+    const auto best = std::min_element(tiles.begin(), tiles.end(),
+                                       [](const MethodTile& a, const MethodTile& b) { return a.likeness < b.likeness; });
     for (int n = 0; n < count; ++n) {
         const MethodTile& tile = tiles[n];
         if (tile.method == highlightedMethod) FillBox(sheet, layout.TileAt(n), kHighlight);
@@ -80,12 +90,16 @@ Picture ComposeSheet(const std::vector<MethodTile>& tiles, const SheetLayout& la
         Paste(sheet, reduced, box.left, box.top);
         const int captionTop = box.top + box.height + kFrame;
         // Inside the highlight frame the captions need their own dark ground.
-        FillBox(sheet, {box.left, captionTop, box.width, 2 * kGlyphLineHeight * text}, kBackground);
+        FillBox(sheet, {box.left, captionTop, box.width, kCaptionLines * kGlyphLineHeight * text}, kBackground);
         const std::string caption = std::to_string(tile.method) + " " + std::string(MethodNumbered(tile.method).caption);
         DrawText(sheet, box.left, captionTop, caption, kCaption, text);
         const std::string figures = std::to_string(tile.colours) + (tile.colours == 1 ? " colour, " : " colours, ") +
                                     std::to_string(tile.milliseconds) + " ms";
         DrawText(sheet, box.left, captionTop + kGlyphLineHeight * text, figures, kFigures, text);
+        // The font has no Greek: "dE" stands for the likeness score.
+        const bool isBest = &tile == &*best;
+        DrawText(sheet, box.left, captionTop + 2 * kGlyphLineHeight * text,
+                 "dE " + OneDecimal(tile.likeness) + (isBest ? "  best" : ""), isBest ? kBest : kFigures, text);
     }
     return sheet;
 }

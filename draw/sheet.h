@@ -13,6 +13,7 @@ struct MethodTile {
     Picture preview;  // as the preview would show it
     int colours = 0;
     int milliseconds = 0;
+    double likeness = 0;  // ΔE, lower is closer
 };
 
 struct TileBox {
@@ -23,8 +24,8 @@ struct TileBox {
     bool Contains(int x, int y) const { return x >= left && y >= top && x < left + width && y < top + height; }
 };
 
-// Where the tiles of a sheet go: a grid of previews reduced by scale, each with two caption lines
-// below it (method, then colour count and milliseconds).
+// Where the tiles of a sheet go: a grid of previews reduced by scale, each with three caption
+// lines below it (method; colour count and milliseconds; likeness score, the lowest marked best).
 class SheetLayout {
 public:
     explicit SheetLayout(int scale = 2, int columns = 6);

@@ -13,7 +13,7 @@ std::vector<MethodTile> ConvertWithEveryMethod(const Session& session) {
     for (const Method& method : Methods()) {
         Session copy = base;
         copy.ChooseMethod(method.number);
-        tiles.push_back({method.number, copy.Preview(), copy.ResultColours(), copy.Milliseconds()});
+        tiles.push_back({method.number, copy.Preview(), copy.ResultColours(), copy.Milliseconds(), copy.Likeness()});
     }
     return tiles;
 }

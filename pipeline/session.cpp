@@ -7,6 +7,7 @@
 #include "dither/pattern.h"
 #include "io/bmp_file.h"
 #include "io/screen_file.h"
+#include "pipeline/likeness_of.h"
 
 namespace vorbix {
 
@@ -137,6 +138,11 @@ void Session::SetSwatch(TvcMode mode, int index) {
     Reconvert();
 }
 
+void Session::ChooseSwatches(TvcMode mode, const std::vector<ColorValue>& colours) {
+    for (int i = 0; i < static_cast<int>(colours.size()); ++i) SetSwatchColour(mode, i, colours[i]);
+    Reconvert();
+}
+
 void Session::ToggleMix(int k) {
     if (k < 0 || k >= kMixCount) return;
     mixes_.SetOff(k, !mixes_[k].off);
@@ -166,6 +172,8 @@ void Session::ApplyMixes() {
     mixesOn_ = mixes_.OnCount();
     Reconvert();
 }
+
+double Session::Likeness() const { return LikenessOf(sourceView_, Mode(), Surface(Mode()), palette_); }
 
 int Session::MixFor(ColorValue colour) const {
     return NearestMix(palette_, mixes_, GetRed(colour), GetGreen(colour), GetBlue(colour));

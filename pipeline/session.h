@@ -3,6 +3,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/picture.h"
 #include "core/tvc.h"
@@ -53,6 +54,9 @@ public:
     int ResultColours() const { return resultColours_; }
     int Milliseconds() const { return milliseconds_; }
     int MixesOn() const { return mixesOn_; }  // as counted by the last ApplyMixes
+    // The likeness score of the last conversion (LikenessOf); worked out on each call, not cached,
+    // so that a front end can leave it until the user pauses.
+    double Likeness() const;
     long ConversionCount() const { return conversions_; }
 
     // --- settings that take effect at the next conversion (no conversion)
@@ -86,6 +90,8 @@ public:
     // Gives swatch index of the mode's set the picked colour, and the palette in use that entry
     // where it has one; one conversion.
     void SetSwatch(TvcMode mode, int index);
+    // Gives all swatches of the mode's set these colours (as many as it has) and converts once.
+    void ChooseSwatches(TvcMode mode, const std::vector<ColorValue>& colours);
 
     // --- the pattern mixes
     void ToggleMix(int k);  // switches it on or off; one conversion

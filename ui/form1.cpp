@@ -95,6 +95,12 @@ void Form1::BuildCommands() {
     label6_ = Place(new QLabel(this), "Label6", QRect(240, 496, 73, 17));
     Place(new QLabel("Colors Used:", this), "Label8", QRect(528, 496, 65, 17));
     label7_ = Place(new QLabel(this), "Label7", QRect(600, 496, 73, 17));
+    likeness_ = Place(new QLabel(this), "Likeness", QRect(760, 496, 72, 17));
+    likeness_->setToolTip(
+        "Likeness of the TVC's picture to the adjusted source: the mean colour difference the eye sees at "
+        "TV viewing distance (S-CIELAB ΔE). Lower is better; below about 2 hardly visible.");
+    likenessTimer_.setSingleShot(true);
+    connect(&likenessTimer_, &QTimer::timeout, this, [this] { ShowLikeness(); });
     label10_ = Place(new QLabel(this), "Label10", QRect(504, 704, 41, 17));
     // The number stands beside its unit.
     label10_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -163,7 +169,15 @@ void Form1::ShowCounts() {
     label6_->setText(QString::number(session_.LoadedColours()));
     label7_->setText(QString::number(session_.ResultColours()));
     label10_->setText(QString::number(session_.Milliseconds()));
+    ScheduleLikeness();
 }
+
+void Form1::ScheduleLikeness() {
+    if (session_.ConversionCount() == 0) return likeness_->clear();
+    if (!likenessTimer_.isActive()) likenessTimer_.start(0);
+}
+
+void Form1::ShowLikeness() { likeness_->setText(QString("ΔE %1").arg(session_.Likeness(), 0, 'f', 1)); }
 
 void Form1::ShowConversion(const QString& action) {
     SetStatus(QString("%1: %2 colours in %3 ms").arg(action).arg(session_.ResultColours()).arg(session_.Milliseconds()));

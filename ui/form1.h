@@ -9,8 +9,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <QWidget>
 #include <array>
 
@@ -68,6 +70,8 @@ public:
     void Label1_Click(int index);
     void Label2_Click(int index);
     void Label3_Click(int index);
+    // "Best colours" beside the 4- and 2-colour swatches, each available in its mode.
+    void BestColours_Click(TvcMode mode);
     // --- inspector
     void Pic2_MouseMove(QPointF position);
     void Pic2_MouseDown(Qt::MouseButton button);
@@ -109,6 +113,10 @@ private:
 
     void ShowModeAndMethod();
     void ShowCounts();
+    // The likeness score waits until the events in hand are done, so that a dragged slider
+    // converts at full speed and the score follows once the user pauses.
+    void ScheduleLikeness();
+    void ShowLikeness();
     void ShowSliders();
     void ShowSwatches();
     void ShowInspector();
@@ -146,6 +154,8 @@ private:
     QLabel* label7_ = nullptr;
     QLabel* label9_ = nullptr;
     QLabel* label10_ = nullptr;
+    QLabel* likeness_ = nullptr;
+    QTimer likenessTimer_;
     QLabel* status_ = nullptr;
     std::array<QScrollBar*, kSliderCount> sliders_{};
     std::array<QLineEdit*, kSliderCount> sliderTexts_{};
@@ -153,6 +163,8 @@ private:
     std::array<Swatch*, 4> label2_{};
     std::array<Swatch*, 2> label3_{};
     Swatch* label4_ = nullptr;
+    QPushButton* bestColours4_ = nullptr;
+    QPushButton* bestColours2_ = nullptr;
     QGroupBox* frame4_ = nullptr;
     QGroupBox* frame5_ = nullptr;
     std::array<QRadioButton*, 3> option2_{};

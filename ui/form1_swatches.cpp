@@ -1,3 +1,4 @@
+#include "pipeline/best_colours.h"
 #include "ui/controls.h"
 #include "ui/form1.h"
 
@@ -32,6 +33,12 @@ void Form1::BuildSwatches() {
     frame5_ = Place(new QGroupBox(frame3), "Frame5", QRect(80, 152, 57, 49));
     AddSwatches(label3_, frame5_, "Label3", 0, 8, "Give this Graphics 2 swatch the picked colour",
                 [this](int i) { Label3_Click(i); });
+    const QString bestTip = "Choose the TVC colours that make the picture look most like the source with this method "
+                            "(the lowest ΔE); one undo step";
+    bestColours4_ = AddButton(frame3, "BestColours4", QRect(80, 116, 57, 32), "Best\ncolours", bestTip,
+                              [this] { BestColours_Click(TvcMode::Graphics4); });
+    bestColours2_ = AddButton(frame3, "BestColours2", QRect(80, 204, 57, 32), "Best\ncolours", bestTip,
+                              [this] { BestColours_Click(TvcMode::Graphics2); });
     label4_ = Place(new Swatch(frame3, false), "Label4", QRect(80, 256, 57, 17));
     label4_->setToolTip("The picked colour");
 }
@@ -54,6 +61,16 @@ void Form1::Label3_Click(int index) {
     ShowConversion(QString("Graphics 2 swatch %1 is %2").arg(index).arg(Hex(session_.Settings().swatches2[index])));
 }
 
+void Form1::BestColours_Click(TvcMode mode) {
+    if (session_.Mode() != mode) return;
+    const std::vector<ColorValue> best = BestSwatches(session_, mode);
+    history_.Run(session_, EditKind::Swatch, [&] { session_.ChooseSwatches(mode, best); });
+    ShowState();
+    QStringList names;
+    for (ColorValue c : best) names.append(Hex(c));
+    ShowConversion(QString("Best colours %1").arg(names.join(" ")));
+}
+
 void Form1::ShowSwatches() {
     static const Palette kTvcColours = TvcColours();
     for (int i = 0; i < 16; ++i) label1_[i]->SetColor(ColorOfEntry(kTvcColours[i]));
@@ -63,6 +80,8 @@ void Form1::ShowSwatches() {
     // Each mode's swatches can be clicked only while that mode is chosen.
     frame4_->setEnabled(session_.Mode() == TvcMode::Graphics4);
     frame5_->setEnabled(session_.Mode() == TvcMode::Graphics2);
+    bestColours4_->setEnabled(session_.Mode() == TvcMode::Graphics4);
+    bestColours2_->setEnabled(session_.Mode() == TvcMode::Graphics2);
 }
 
 }  // namespace vorbix

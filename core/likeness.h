@@ -1,0 +1,33 @@
+#pragma once
+
+#include "core/picture.h"
+
+namespace vorbix {
+
+// A 512-pixel-wide TV picture about 50 cm wide, seen from about 2 m, fills about 14 degrees.
+inline constexpr double kTvcSamplesPerDegree = 36.0;
+
+struct Lab {
+    double L, a, b;
+};
+
+// CIEDE2000 colour difference with kL = kC = kH = 1, as Sharma, Wu & Dalal (2005) write it out,
+// including their rules for the mean hue and the hue difference at 180 degrees and at zero chroma.
+double Ciede2000(const Lab& a, const Lab& b);
+
+// How differently shown looks from reference to an eye seeing samplesPerDegree pixels per degree
+// of view: S-CIELAB (Zhang & Wandell), the mean CIEDE2000 over the pixels after each picture is
+// blurred in the opponent channels as the eye blurs them. 0 for identical pictures, lower is
+// better. At the borders each Gaussian is renormalised over the part inside the picture. Pictures
+// of different sizes score infinity; two empty pictures score 0. A samplesPerDegree of 0 or less
+// blurs nothing. Single precision; the wide terms are blurred on reduced copies.
+double LikenessScore(const Picture& reference, const Picture& shown,
+                     double samplesPerDegree = kTvcSamplesPerDegree);
+
+// The same score written out plainly: every term of every kernel a direct separable Gaussian over
+// the whole picture, blur and differences in double precision. Slow; it states the rule, and
+// LikenessScore must agree with it closely (within 0.2 % on photo-like pictures).
+double LikenessScorePlain(const Picture& reference, const Picture& shown,
+                          double samplesPerDegree = kTvcSamplesPerDegree);
+
+}  // namespace vorbix

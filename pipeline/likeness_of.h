@@ -1,0 +1,14 @@
+#pragma once
+
+#include "core/palette.h"
+#include "core/picture.h"
+#include "core/tvc.h"
+
+namespace vorbix {
+
+// How close the machine's picture comes to the source view: the screen the conversion's files
+// hold, drawn as the machine shows it (a checkerboard mix is scored as the eye sees it, not as its
+// average), against the source view. S-CIELAB mean ΔE00; lower is better, 0 is identical.
+double LikenessOf(const Picture& sourceView, TvcMode mode, const Picture& surface, const Palette& palette);
+
+}  // namespace vorbix
