@@ -10,9 +10,19 @@ namespace vorbix {
 
 namespace {
 
-// How much smaller the reduced copy is, per mode: Graphics 4 has 1,365 sets to try, Graphics 2 105.
-int ReductionFor(TvcMode mode) { return mode == TvcMode::Graphics4 ? 8 : 4; }
-constexpr std::size_t kFrontRunners = 4;
+// The search narrows the sets in rounds: every set on a small copy, the best of them on a larger
+// one, and the last few converted at full size. Graphics 4 has 1,365 sets, Graphics 2 105.
+struct Round {
+    int reduction;     // the copy is the source view divided by this
+    std::size_t keep;  // how many sets go on to the next round
+};
+const std::vector<Round>& RoundsFor(TvcMode mode) {
+    static const std::vector<Round> four{{16, 32}, {4, 3}};
+    static const std::vector<Round> two{{8, 12}, {4, 3}};
+    return mode == TvcMode::Graphics4 ? four : two;
+}
+
+using ColourSet = std::vector<int>;  // numbers into DistinctTvcColours
 
 std::vector<PaletteEntry> DistinctTvcColours() {
     const Palette all = TvcColours();
@@ -23,9 +33,9 @@ std::vector<PaletteEntry> DistinctTvcColours() {
 }
 
 // Every k-element subset of 0..n-1 in lexicographic order.
-std::vector<std::vector<int>> Subsets(int n, int k) {
-    std::vector<std::vector<int>> subsets;
-    std::vector<int> pick(k);
+std::vector<ColourSet> Subsets(int n, int k) {
+    std::vector<ColourSet> subsets;
+    ColourSet pick(k);
     for (int i = 0; i < k; ++i) pick[i] = i;
     while (true) {
         subsets.push_back(pick);
@@ -37,28 +47,20 @@ std::vector<std::vector<int>> Subsets(int n, int k) {
     }
 }
 
-struct Candidate {
-    double score;
-    std::vector<int> colours;
-};
-
-}  // namespace
-
-std::vector<ColorValue> BestSwatches(const Session& session, TvcMode mode) {
+// Each set's likeness score on copies reduced by the round's factor, as Convert would scale and
+// convert them with "Resize". Swatches of TVC colours are shown as they are, so the converted
+// surface, enlarged, is the machine's picture.
+std::vector<double> ScoresOnReducedCopies(const Session& session, TvcMode mode, const std::vector<ColourSet>& sets,
+                                          const std::vector<PaletteEntry>& colours, int reduction) {
     const ModeInfo& info = ModeOf(mode);
-    const std::vector<PaletteEntry> colours = DistinctTvcColours();
     const Method& method = MethodNumbered(session.Method());
-    const int reduction = ReductionFor(mode);
-
-    // The reduced source view and work surface, as Convert would scale them with "Resize".
     Picture reference(kPreviewWidth / reduction, kPreviewHeight / reduction);
     StretchPicture(reference, session.SourceView(), reference.Width(), reference.Height(), 1);
-    Picture surface(info.width / reduction, info.height / reduction);
+    Picture surface(std::max(1, info.width / reduction), std::max(1, info.height / reduction));
     StretchPicture(surface, session.SourceView(), surface.Width(), surface.Height(), 1);
     const Palette patternPalette = PatternPalette();
-
-    std::vector<Candidate> candidates;
-    for (const std::vector<int>& set : Subsets(static_cast<int>(colours.size()), info.swatchCount)) {
+    std::vector<double> scores;
+    for (const ColourSet& set : sets) {
         Palette palette;
         for (int c : set) palette.push_back(colours[c]);
         Picture result = surface;
@@ -66,14 +68,31 @@ std::vector<ColorValue> BestSwatches(const Session& session, TvcMode mode) {
         RandomSequence random;
         RunMethod(method, result, method.kind == MethodKind::Pattern ? patternPalette : palette, mixes, random);
         if (method.snapped) SnapToPalette(result, result, *SharedSearch(palette));
-        // Swatches of TVC colours are shown as they are: the surface, enlarged, is the machine's picture.
         Picture shown(reference.Width(), reference.Height());
         StretchPicture(shown, result, shown.Width(), shown.Height(), 0);
-        candidates.push_back({LikenessScore(reference, shown, kTvcSamplesPerDegree / reduction), set});
+        scores.push_back(LikenessScore(reference, shown, kTvcSamplesPerDegree / reduction));
     }
-    const std::size_t kept = std::min(kFrontRunners, candidates.size());
-    std::partial_sort(candidates.begin(), candidates.begin() + kept, candidates.end(),
-                      [](const Candidate& a, const Candidate& b) { return a.score < b.score; });
+    return scores;
+}
+
+std::vector<ColourSet> BestOf(const std::vector<ColourSet>& sets, const std::vector<double>& scores, std::size_t keep) {
+    std::vector<std::size_t> order(sets.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    keep = std::min(keep, order.size());
+    std::partial_sort(order.begin(), order.begin() + keep, order.end(),
+                      [&](std::size_t a, std::size_t b) { return scores[a] < scores[b]; });
+    std::vector<ColourSet> kept;
+    for (std::size_t i = 0; i < keep; ++i) kept.push_back(sets[order[i]]);
+    return kept;
+}
+
+}  // namespace
+
+std::vector<ColorValue> BestSwatches(const Session& session, TvcMode mode) {
+    const std::vector<PaletteEntry> colours = DistinctTvcColours();
+    std::vector<ColourSet> sets = Subsets(static_cast<int>(colours.size()), ModeOf(mode).swatchCount);
+    for (const Round& round : RoundsFor(mode))
+        sets = BestOf(sets, ScoresOnReducedCopies(session, mode, sets, colours, round.reduction), round.keep);
 
     // Committing swaps a loaded picture of any size for the small source view, so copies stay cheap.
     Session base = session;
@@ -81,10 +100,10 @@ std::vector<ColorValue> BestSwatches(const Session& session, TvcMode mode) {
     if (base.Mode() != mode) base.ChooseMode(mode);
     std::vector<ColorValue> best;
     double bestScore = 0;
-    for (std::size_t n = 0; n < kept; ++n) {
+    for (const ColourSet& set : sets) {
         Session trial = base;
         std::vector<ColorValue> swatches;
-        for (int c : candidates[n].colours) swatches.push_back(ColorOfEntry(colours[c]));
+        for (int c : set) swatches.push_back(ColorOfEntry(colours[c]));
         trial.ChooseSwatches(mode, swatches);
         const double score = trial.Likeness();
         if (best.empty() || score < bestScore) {

@@ -1,3 +1,5 @@
+#include <QCoreApplication>
+#include <QPushButton>
 #include <QScrollBar>
 
 #include "gui_fixture.h"
@@ -97,6 +99,29 @@ TEST_F(Editing, UndoAndRedoKeysStepThroughSwatchMixSetAndCommand2Edits) {
     ClickFile("other.bmp");  // a load starts afresh
     Keys(Qt::ControlModifier);
     EXPECT_EQ(Find<QLabel>("Status")->toolTip(), "Nothing to undo");
+}
+
+TEST_F(Editing, LikenessFollowsTheConversionAndBestColoursIsOneUndoStepInItsMode) {
+    auto* likeness = Find<QLabel>("Likeness");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(likeness->text(), QString("ΔE %1").arg(session().Likeness(), 0, 'f', 1));
+    EXPECT_FALSE(Find<QPushButton>("BestColours4")->isEnabled()) << "Graphics 16 has no swatches to choose";
+
+    Click("Option2_1");
+    QCoreApplication::processEvents();
+    const double before = session().Likeness();
+    const auto swatches = session().Settings().swatches4;
+    EXPECT_TRUE(Find<QPushButton>("BestColours4")->isEnabled());
+    EXPECT_FALSE(Find<QPushButton>("BestColours2")->isEnabled());
+    Click("BestColours4");
+    QCoreApplication::processEvents();
+    EXPECT_LT(session().Likeness(), before);
+    EXPECT_EQ(likeness->text(), QString("ΔE %1").arg(session().Likeness(), 0, 'f', 1));
+    for (ColorValue c : session().Settings().swatches4)
+        EXPECT_EQ(ShownColour(TvcColorByte(EntryFromColor(c))), EntryFromColor(c)) << "a TVC colour";
+
+    Keys(Qt::ControlModifier);
+    EXPECT_EQ(session().Settings().swatches4, swatches) << "one undo step puts all four back";
 }
 
 }  // namespace
