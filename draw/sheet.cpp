@@ -98,8 +98,16 @@ Picture ComposeSheet(const std::vector<MethodTile>& tiles, const SheetLayout& la
         DrawText(sheet, box.left, captionTop + kGlyphLineHeight * text, figures, kFigures, text);
         // The font has no Greek: "dE" stands for the likeness score.
         const bool isBest = &tile == &*best;
-        DrawText(sheet, box.left, captionTop + 2 * kGlyphLineHeight * text,
-                 "dE " + OneDecimal(tile.likeness) + (isBest ? "  best" : ""), isBest ? kBest : kFigures, text);
+        const std::string score = "dE " + OneDecimal(tile.likeness) + (isBest ? "  best" : "");
+        const int scoreTop = captionTop + 2 * kGlyphLineHeight * text;
+        DrawText(sheet, box.left, scoreTop, score, isBest ? kBest : kFigures, text);
+        // The set it was converted with, as squares after the score.
+        const int square = (kGlyphLineHeight - 1) * text;
+        int left = box.left + (static_cast<int>(score.size()) + 1) * kGlyphAdvance * text;
+        for (ColorValue colour : tile.swatches) {
+            FillBox(sheet, {left, scoreTop, square, square}, colour);
+            left += square + text;
+        }
     }
     return sheet;
 }

@@ -14,6 +14,7 @@ struct MethodTile {
     int colours = 0;
     int milliseconds = 0;
     double likeness = 0;  // ΔE, lower is closer
+    std::vector<ColorValue> swatches;  // the colours it was converted with, when chosen for it
 };
 
 struct TileBox {

@@ -1,10 +1,11 @@
 #include "pipeline/method_sheet.h"
 
 #include "dither/methods.h"
+#include "pipeline/best_colours.h"
 
 namespace vorbix {
 
-std::vector<MethodTile> ConvertWithEveryMethod(const Session& session) {
+std::vector<MethodTile> ConvertWithEveryMethod(const Session& session, bool eachWithBestColours) {
     // Committing on the base copy swaps a loaded picture of any size for the small source view, so
     // the seventeen copies stay cheap; a conversion reads only the source view.
     Session base = session;
@@ -13,7 +14,13 @@ std::vector<MethodTile> ConvertWithEveryMethod(const Session& session) {
     for (const Method& method : Methods()) {
         Session copy = base;
         copy.ChooseMethod(method.number);
-        tiles.push_back({method.number, copy.Preview(), copy.ResultColours(), copy.Milliseconds(), copy.Likeness()});
+        std::vector<ColorValue> swatches;
+        if (eachWithBestColours && ModeOf(copy.Mode()).swatchCount > 0) {
+            swatches = BestSwatches(copy, copy.Mode());
+            copy.ChooseSwatches(copy.Mode(), swatches);
+        }
+        tiles.push_back(
+            {method.number, copy.Preview(), copy.ResultColours(), copy.Milliseconds(), copy.Likeness(), swatches});
     }
     return tiles;
 }

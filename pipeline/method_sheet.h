@@ -9,6 +9,8 @@ namespace vorbix {
 
 // Every method run on its own copy of the document, as choosing it there would run it: same
 // mode, tone, swatches, mix switches and swaps, random position. The document is not touched.
-std::vector<MethodTile> ConvertWithEveryMethod(const Session& session);
+// With eachWithBestColours in Graphics 2 or 4, each method is converted with its own best swatches
+// (BestSwatches), which the tile keeps.
+std::vector<MethodTile> ConvertWithEveryMethod(const Session& session, bool eachWithBestColours = false);
 
 }  // namespace vorbix

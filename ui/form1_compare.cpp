@@ -11,9 +11,14 @@ void Form1::BuildCompare() {
 
 void Form1::CompareMethods_Click() {
     if (!sheet_)
-        sheet_ = new MethodSheetWindow(this, session_, [this](int method) {
-            // As a click on the method's option button.
+        sheet_ = new MethodSheetWindow(this, session_, [this](int method, const std::vector<ColorValue>& swatches) {
+            // As a click on the method's option button, then on "Best colours" for its set.
             option1_[method]->click();
+            if (swatches.empty()) return;
+            const TvcMode mode = session_.Mode();
+            history_.Run(session_, EditKind::Swatch, [&] { session_.ChooseSwatches(mode, swatches); });
+            ShowState();
+            ShowConversion(QString("%1 with its best colours").arg(option1_[method]->text()));
         });
     sheet_->show();
     sheet_->raise();

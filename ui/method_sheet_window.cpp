@@ -17,7 +17,7 @@ const int kScales[] = {1, 2, 4};
 
 }  // namespace
 
-MethodSheetWindow::MethodSheetWindow(QWidget* owner, const Session& session, std::function<void(int)> choose)
+MethodSheetWindow::MethodSheetWindow(QWidget* owner, const Session& session, Choose choose)
     : QWidget(owner, Qt::Window), session_(session), choose_(std::move(choose)) {
     setObjectName("MethodSheet");
     setWindowTitle("Compare methods");
@@ -31,8 +31,13 @@ MethodSheetWindow::MethodSheetWindow(QWidget* owner, const Session& session, std
     size_->setCurrentIndex(1);
     size_->setToolTip("How large each method's picture is shown");
     connect(size_, &QComboBox::currentIndexChanged, this, [this] { Compose(); });
+    bestColours_ = new QCheckBox("each with its best colours", this);
+    bestColours_->setObjectName("EachWithBestColours");
+    bestColours_->setToolTip("Graphics 2 and 4: convert every method with the TVC colours that suit it best (slower)");
+    connect(bestColours_, &QCheckBox::toggled, this, [this] { Refresh(); });
     auto* bar = new QHBoxLayout;
     bar->addWidget(caption_, 1);
+    bar->addWidget(bestColours_);
     bar->addWidget(size_);
 
     view_ = new PictureView(nullptr, &sheet_);
@@ -67,10 +72,14 @@ void MethodSheetWindow::Follow() {
 
 void MethodSheetWindow::Refresh() {
     refresh_.stop();
-    tiles_ = ConvertWithEveryMethod(session_);
+    const bool swatchMode = ModeOf(session_.Mode()).swatchCount > 0;
+    bestColours_->setEnabled(swatchMode);
+    const bool eachWithBest = swatchMode && bestColours_->isChecked();
+    tiles_ = ConvertWithEveryMethod(session_, eachWithBest);
     const std::string_view mode = ModeOf(session_.Mode()).caption;
-    caption_->setText(QString("%1, every method on the picture as the main window shows it. Click one to choose it.")
-                          .arg(QString::fromUtf8(mode.data(), mode.size())));
+    caption_->setText(QString("%1, every method on the picture %2. Click one to choose it.")
+                          .arg(QString::fromUtf8(mode.data(), mode.size()),
+                               eachWithBest ? "with its own best colours" : "as the main window shows it"));
     Compose();
 }
 
@@ -84,7 +93,7 @@ void MethodSheetWindow::Compose() {
 
 void MethodSheetWindow::ClickAt(QPoint position) {
     const auto n = layout_.PositionAt(position.x(), position.y(), static_cast<int>(tiles_.size()));
-    if (n) choose_(tiles_[*n].method);
+    if (n) choose_(tiles_[*n].method, tiles_[*n].swatches);
 }
 
 void MethodSheetWindow::showEvent(QShowEvent* event) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QScrollArea>
@@ -19,7 +20,9 @@ namespace vorbix {
 // the main window's session. A click on a tile chooses that method in the main window.
 class MethodSheetWindow : public QWidget {
 public:
-    MethodSheetWindow(QWidget* owner, const Session& session, std::function<void(int method)> choose);
+    // choose gets the method clicked and, when each method was given its best colours, its set.
+    using Choose = std::function<void(int method, const std::vector<ColorValue>& swatches)>;
+    MethodSheetWindow(QWidget* owner, const Session& session, Choose choose);
 
     // The main window changed: convert again once it has been quiet for a moment (a dragged
     // slider would otherwise run seventeen conversions per step).
@@ -42,13 +45,14 @@ private:
     void Compose();
 
     const Session& session_;
-    std::function<void(int)> choose_;
+    Choose choose_;
     std::vector<MethodTile> tiles_;
     SheetLayout layout_;
     Picture sheet_;
     QTimer refresh_;
     QLabel* caption_;
     QComboBox* size_;
+    QCheckBox* bestColours_;
     QScrollArea* scroll_;
     PictureView* view_;
 };

@@ -1,6 +1,8 @@
+#include <QCheckBox>
 #include <QScrollBar>
 
 #include "dither/methods.h"
+#include "pipeline/best_colours.h"
 #include "gui_fixture.h"
 #include "ui/method_sheet_window.h"
 
@@ -92,6 +94,28 @@ TEST_F(SheetTest, ClickOnATileChoosesItsMethodAsItsOptionButtonWould) {
     // The chosen method again: as a click on a selected option button, nothing happens.
     QTest::mouseClick(view, Qt::LeftButton, {}, TileCentre(sheet, 9));
     EXPECT_EQ(Conversions(), expected.ConversionCount());
+}
+
+TEST_F(SheetTest, EachWithItsBestColoursShowsTheSetsAndAClickChoosesMethodAndColoursAsOneUndoStep) {
+    OpenWorked();
+    const auto swatches = session().Settings().swatches4;
+    MethodSheetWindow* sheet = OpenSheet();
+    auto* each = Find<QCheckBox>("EachWithBestColours", sheet);
+    ASSERT_TRUE(each->isEnabled());
+    each->setChecked(true);
+
+    // The tile of Floyd, converted on a copy with its own best set, is what the click gives.
+    Session expected = session();
+    expected.ChooseMethod(2);
+    const std::vector<ColorValue> best = BestSwatches(expected, TvcMode::Graphics4);
+    expected.ChooseSwatches(TvcMode::Graphics4, best);
+    QTest::mouseClick(Find("SheetView", sheet), Qt::LeftButton, {}, TileCentre(sheet, 2));
+    EXPECT_EQ(session().Method(), 2);
+    EXPECT_EQ(std::vector<ColorValue>(session().Settings().swatches4.begin(), session().Settings().swatches4.end()), best);
+    EXPECT_EQ(session().Preview(), expected.Preview());
+
+    QTest::keyClick(form_.get(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(session().Settings().swatches4, swatches) << "the colours come back in one step";
 }
 
 TEST_F(SheetTest, FollowsEveryConversionWhileOpenAndClosesWithTheMainWindow) {
