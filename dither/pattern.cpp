@@ -49,9 +49,12 @@ PaletteEntry MixColour(int k) {
     return EntryFromRgb((a.red + b.red + 1) / 2, (a.green + b.green + 1) / 2, (a.blue + b.blue + 1) / 2);
 }
 
-Palette PatternPalette() {
-    Palette palette(kMixCount);
-    for (int k = 0; k < kMixCount; ++k) palette[k] = MixColour(k);
+const Palette& PatternPalette() {
+    static const Palette palette = [] {
+        Palette mixes(kMixCount);
+        for (int k = 0; k < kMixCount; ++k) mixes[k] = MixColour(k);
+        return mixes;
+    }();
     return palette;
 }
 

@@ -24,7 +24,7 @@ MixPair MixOfIndex(int k);
 // Per channel the mean of the two chart colours, an exact half rounded up.
 PaletteEntry MixColour(int k);
 // The 120 mix colours, the palette "Pattern TVC" matches against.
-Palette PatternPalette();
+const Palette& PatternPalette();
 
 // The nearest-colour rule over the palette, skipping switched-off mixes when the palette is the
 // 120 mix colours (any other palette is searched whole).

@@ -3,8 +3,7 @@
 #include <algorithm>
 
 #include "core/likeness.h"
-#include "core/nearest_search.h"
-#include "dither/pattern.h"
+#include "pipeline/convert.h"
 
 namespace vorbix {
 
@@ -58,16 +57,13 @@ std::vector<double> ScoresOnReducedCopies(const Session& session, TvcMode mode, 
     StretchPicture(reference, session.SourceView(), reference.Width(), reference.Height(), 1);
     Picture surface(std::max(1, info.width / reduction), std::max(1, info.height / reduction));
     StretchPicture(surface, session.SourceView(), surface.Width(), surface.Height(), 1);
-    const Palette patternPalette = PatternPalette();
     std::vector<double> scores;
     for (const ColourSet& set : sets) {
         Palette palette;
         for (int c : set) palette.push_back(colours[c]);
         Picture result = surface;
-        MixTable mixes = session.Mixes();
         RandomSequence random;
-        RunMethod(method, result, method.kind == MethodKind::Pattern ? patternPalette : palette, mixes, random);
-        if (method.snapped) SnapToPalette(result, result, *SharedSearch(palette));
+        ReduceToSwatches(method, result, palette, session.Mixes(), random);
         Picture shown(reference.Width(), reference.Height());
         StretchPicture(shown, result, shown.Width(), shown.Height(), 0);
         scores.push_back(LikenessScore(reference, shown, kTvcSamplesPerDegree / reduction));

@@ -33,6 +33,13 @@ void ScaleInto(Picture& destination, const Picture& source, bool resize, bool sm
     StretchPicture(destination, source, width, height, smooth ? 1 : 0);
 }
 
+void ReduceToSwatches(const Method& method, Picture& surface, const Palette& swatches, const MixTable& mixes,
+                      RandomSequence& random) {
+    // The swatches serve the match and the snap; "Pattern TVC" matches against the mixes.
+    RunMethod(method, surface, method.kind == MethodKind::Pattern ? PatternPalette() : swatches, mixes, random);
+    if (method.snapped) SnapToPalette(surface, surface, *SharedSearch(swatches));
+}
+
 Conversion Convert(const Picture& sourceView, const ConversionSettings& settings, MixTable& mixes,
                    RandomSequence& random, Canvas canvas, const Palette& paletteInUse) {
     Stopwatch stopwatch;
@@ -50,10 +57,7 @@ Conversion Convert(const Picture& sourceView, const ConversionSettings& settings
             AutoSelectMixes(mixes, result.palette, result.surface);
         RunMethod(method, result.surface, result.palette, mixes, random);
     } else {
-        // The swatches serve the match and the snap; "Pattern TVC" matches against the mixes.
-        const Palette matched = method.kind == MethodKind::Pattern ? PatternPalette() : result.palette;
-        RunMethod(method, result.surface, matched, mixes, random);
-        if (method.snapped) SnapToPalette(result.surface, result.surface, *SharedSearch(result.palette));
+        ReduceToSwatches(method, result.surface, result.palette, mixes, random);
     }
     result.preview = std::move(canvas.preview);
     if (result.preview.Width() != kPreviewWidth || result.preview.Height() != kPreviewHeight)

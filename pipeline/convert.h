@@ -57,6 +57,11 @@ struct Canvas {
 Conversion Convert(const Picture& sourceView, const ConversionSettings& settings, MixTable& mixes,
                    RandomSequence& random, Canvas canvas, const Palette& paletteInUse);
 
+// The method of Graphics 2 and 4 on a surface: run against the swatches (or, for "Pattern TVC",
+// the mixes), then snapped to the swatches where the method asks for it.
+void ReduceToSwatches(const Method& method, Picture& surface, const Palette& swatches, const MixTable& mixes,
+                      RandomSequence& random);
+
 // Scales source into destination: with resize the whole source fills the destination, otherwise
 // it is copied at its own size. smooth averages the source pixels each destination pixel covers.
 void ScaleInto(Picture& destination, const Picture& source, bool resize, bool smooth);

@@ -10,6 +10,13 @@ namespace {
 
 ColorValue ColorOf(const QColor& c) { return MakeColor(c.red(), c.green(), c.blue()); }
 
+// The mix's 2 x 2 cells: top left, top right, bottom left, bottom right.
+std::array<ColorValue, 4> CellsOf(const Mix& mix, bool swapped) {
+    const ColorValue first = ColorOfEntry(mix.first), second = ColorOfEntry(mix.second);
+    return swapped ? std::array<ColorValue, 4>{second, first, first, second}
+                   : std::array<ColorValue, 4>{first, second, second, first};
+}
+
 }  // namespace
 
 void Form1::BuildInspector() {
@@ -45,9 +52,7 @@ void Form1::Pic2_MouseMove(QPointF position) {
     if (session_.SourceView().Contains(px, py)) {
         inspectedColour_ = session_.SourceView().Pixel(px, py);
         inspectedMix_ = session_.MixFor(inspectedColour_);
-        const Mix& mix = session_.Mixes()[inspectedMix_];
-        const ColorValue first = ColorOfEntry(mix.first), second = ColorOfEntry(mix.second);
-        inspectedMixCells_ = {first, second, second, first};
+        inspectedMixCells_ = CellsOf(session_.Mixes()[inspectedMix_], false);
     }
     ShowInspector();
 }
@@ -59,9 +64,7 @@ void Form1::Pic2_MouseDown(Qt::MouseButton button) {
     // Left switches the mix off; right switches it on and swaps its colours; middle switches it on.
     history_.Run(session_, EditKind::Mixes, [&] { session_.SwitchMix(k, number != 1, number == 2); });
     const Mix& mix = session_.Mixes()[k];
-    const ColorValue first = ColorOfEntry(mix.first), second = ColorOfEntry(mix.second);
-    inspectedMixCells_ = mix.swapMarked ? std::array<ColorValue, 4>{second, first, first, second}
-                                        : std::array<ColorValue, 4>{first, second, second, first};
+    inspectedMixCells_ = CellsOf(mix, mix.swapMarked);
     ShowState();
     ShowConversion(QString("Mix %1 %2%3").arg(k).arg(mix.off ? "off" : "on").arg(number == 2 ? ", colours swapped" : ""));
 }
