@@ -51,10 +51,11 @@ std::vector<OutputNames> PlanOutputs(const CliOptions& options) {
     };
     QSet<QString> stems;
     for (const QString& picture : options.pictures) {
+        // Two pictures of one name keep their suffix apart (x.jpg, x.bmp), then a number (x.jpg-2).
         const QFileInfo info(picture);
-        // Two pictures of the same name in different formats keep their suffix apart.
         QString stem = info.completeBaseName();
         if (stems.contains(stem)) stem = info.fileName();
+        for (int n = 2; stems.contains(stem); ++n) stem = info.fileName() + "-" + QString::number(n);
         stems.insert(stem);
         plan.push_back({dir.filePath(stem + ".preview.bmp"), dir.filePath(stem + ".bin"), dir.filePath(stem + ".tim"),
                         perPicture(options.work, stem), options.cas ? dir.filePath(stem + ".cas") : QString(),
@@ -63,9 +64,21 @@ std::vector<OutputNames> PlanOutputs(const CliOptions& options) {
     return plan;
 }
 
-PictureOutcome ConvertPicture(const CliOptions& options, const QString& input, const OutputNames& names) {
-    PictureOutcome outcome{input, {}, 0, 0, 0, {}, {}, {}};
-    const Result<Picture> decoded = ReadPicture(Local(input));
+QString OutputWrittenTwice(const std::vector<OutputNames>& plan) {
+    QSet<QString> written;
+    for (const OutputNames& names : plan)
+        for (const QString& out : {names.bmp, names.bin, names.tim, names.work, names.cas, names.sheet}) {
+            if (out.isEmpty()) continue;
+            const QString absolute = QFileInfo(out).absoluteFilePath();
+            if (written.contains(absolute)) return out;
+            written.insert(absolute);
+        }
+    return {};
+}
+
+PictureOutcome ConvertPicture(const CliOptions& options, int picture, const OutputNames& names) {
+    PictureOutcome outcome{options.pictures[picture], {}, 0, 0, 0, {}, {}, {}};
+    const Result<Picture> decoded = ReadPicture(PictureFile(options, picture));
     if (!decoded) {
         outcome.error = Text(decoded.Failure());
         return outcome;
@@ -144,7 +157,7 @@ std::vector<PictureOutcome> ConvertAll(const CliOptions& options, int threads) {
         if (!clash.isEmpty())
             outcomes[i] = {options.pictures[i], clash + ": an input picture, never overwritten", 0, 0, 0, {}, {}, {}};
         else
-            outcomes[i] = ConvertPicture(options, options.pictures[i], names);
+            outcomes[i] = ConvertPicture(options, i, names);
     };
     // One limit for the pictures and the bands inside each conversion together.
     ThreadPool& pool = ThreadPool::Shared();

@@ -35,8 +35,11 @@ struct OutputNames {
 // Fixed names for one picture, names after each picture for several.
 std::vector<OutputNames> PlanOutputs(const CliOptions& options);
 
-// Converts one picture on a fresh session as the command line describes and writes its files.
-PictureOutcome ConvertPicture(const CliOptions& options, const QString& input, const OutputNames& names);
+// A file the plan writes twice (--work or --sheet naming another output), or empty.
+QString OutputWrittenTwice(const std::vector<OutputNames>& plan);
+
+// Converts the picture numbered on a fresh session as the command line describes and writes its files.
+PictureOutcome ConvertPicture(const CliOptions& options, int picture, const OutputNames& names);
 
 // Every picture, in parallel on the shared thread pool, whose limit becomes threads; outcomes in input order.
 std::vector<PictureOutcome> ConvertAll(const CliOptions& options, int threads);

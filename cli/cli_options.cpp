@@ -1,6 +1,9 @@
 #include "cli/cli_options.h"
 
 #include <QCommandLineParser>
+#include <QFile>
+#include <algorithm>
+#include <cctype>
 
 #include "dither/methods.h"
 
@@ -9,10 +12,10 @@ namespace vorbix {
 std::optional<ColorValue> ParseHexColor(const QString& text) {
     QString hex = text.trimmed();
     if (hex.startsWith('#')) hex.remove(0, 1);
-    if (hex.size() != 6) return std::nullopt;
-    bool ok = false;
-    const uint rgb = hex.toUInt(&ok, 16);
-    if (!ok) return std::nullopt;
+    // toUInt alone would take a sign or a "0x".
+    const bool hexDigits = std::all_of(hex.begin(), hex.end(), [](QChar c) { return std::isxdigit(c.unicode()) && c.unicode() < 128; });
+    if (hex.size() != 6 || !hexDigits) return std::nullopt;
+    const uint rgb = hex.toUInt(nullptr, 16);
     return MakeColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
@@ -118,6 +121,27 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
         return UsageError("--render needs a screen file and one PNG to draw it into");
     if (options.pictures.isEmpty()) return UsageError("no picture given");
     return {options, {}, false, {}};
+}
+
+std::string PictureFile(const CliOptions& options, int i) {
+    if (i < static_cast<int>(options.pictureFiles.size())) return options.pictureFiles[i];
+    return QFile::encodeName(options.pictures[i]).toStdString();
+}
+
+std::vector<std::string> LocalNames(const QStringList& decoded, const std::vector<std::string>& raw) {
+    std::vector<std::string> names;
+    std::vector<bool> used(raw.size(), false);
+    for (const QString& name : decoded) {
+        std::string bytes = QFile::encodeName(name).toStdString();
+        for (std::size_t i = 0; i < raw.size(); ++i)
+            if (!used[i] && QFile::decodeName(QByteArray::fromStdString(raw[i])) == name) {
+                used[i] = true;
+                bytes = raw[i];
+                break;
+            }
+        names.push_back(bytes);
+    }
+    return names;
 }
 
 }  // namespace vorbix

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <array>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "core/picture.h"
 #include "core/tvc.h"
@@ -28,10 +30,14 @@ struct CliOptions {
     int sheetScale = 2;  // the sheet's previews reduced by this: 1, 2 or 4
     // Draw this screen file as the machine shows it into the one PNG named, instead of converting.
     QString render;
+    std::string renderFile;  // render as the system names it, as pictureFiles
     bool layoutGiven = false;  // --mode or a palette was given: how a bare screen file is shown
     bool json = false;
     int jobs = 0;  // threads at work at once; 0: one per core
     QStringList pictures;
+    // The pictures as the system names them: a name that is not valid UTF-8 decodes lossily into
+    // pictures, so files are opened by these bytes. Empty: encoded from pictures.
+    std::vector<std::string> pictureFiles;
 };
 
 struct ParsedCommandLine {
@@ -43,6 +49,13 @@ struct ParsedCommandLine {
 
 // Arguments without the program name.
 ParsedCommandLine ParseCommandLine(const QStringList& arguments);
+
+// The bytes each decoded argument came from (raw: the arguments as given, in order), so that a
+// name that is not valid UTF-8 still opens its file.
+std::vector<std::string> LocalNames(const QStringList& decoded, const std::vector<std::string>& raw);
+
+// The i-th picture's name as the system names it.
+std::string PictureFile(const CliOptions& options, int i);
 
 // "RRGGBB" (an optional leading '#') as a colour value.
 std::optional<ColorValue> ParseHexColor(const QString& text);

@@ -5,6 +5,7 @@
 
 #include "cli/batch.h"
 #include "cli/cli_options.h"
+#include "cli/printable.h"
 #include "cli/render_command.h"
 
 int main(int argc, char* argv[]) {
@@ -14,15 +15,22 @@ int main(int argc, char* argv[]) {
     QTextStream err(stderr);
 
     const vorbix::ParsedCommandLine parsed = vorbix::ParseCommandLine(app.arguments().mid(1));
+    const std::vector<std::string> raw(argv + 1, argv + argc);
     if (parsed.help) {
         out << parsed.helpText;
         return 0;
     }
     if (!parsed.options) {
-        err << "vorbix-cli: " << parsed.error << "\n" << "Try 'vorbix-cli --help'.\n";
+        err << "vorbix-cli: " << vorbix::Printable(parsed.error) << "\n" << "Try 'vorbix-cli --help'.\n";
         return 2;
     }
-    const vorbix::CliOptions& options = *parsed.options;
+    vorbix::CliOptions options = *parsed.options;
+    options.pictureFiles = vorbix::LocalNames(options.pictures, raw);
+    options.renderFile = vorbix::LocalNames({options.render}, raw).front();
+    if (const QString twice = vorbix::OutputWrittenTwice(vorbix::PlanOutputs(options)); !twice.isEmpty()) {
+        err << "vorbix-cli: " << vorbix::Printable(twice) << " would be written twice by this run\n" << "Try 'vorbix-cli --help'.\n";
+        return 2;
+    }
     if (!options.render.isEmpty()) return vorbix::RenderScreenCommand(options, err);
     if (!QDir().mkpath(options.outDir)) {
         err << "vorbix-cli: cannot create the folder " << options.outDir << "\n";
@@ -33,10 +41,10 @@ int main(int argc, char* argv[]) {
     int status = 0;
     for (const vorbix::PictureOutcome& outcome : vorbix::ConvertAll(options, threads)) {
         if (!outcome.error.isEmpty()) {
-            err << "vorbix-cli: " << outcome.error << "\n";
+            err << "vorbix-cli: " << vorbix::Printable(outcome.error) << "\n";
             status = 1;
         }
-        for (const QString& warning : outcome.warnings) err << "vorbix-cli: warning: " << warning << "\n";
+        for (const QString& warning : outcome.warnings) err << "vorbix-cli: warning: " << vorbix::Printable(warning) << "\n";
         if (options.json) out << vorbix::OutcomeJson(options, outcome) << "\n";
     }
     return status;

@@ -2,6 +2,7 @@
 
 #include <QFile>
 
+#include "cli/printable.h"
 #include "draw/screen_render.h"
 #include "io/png_file.h"
 #include "io/screen_file.h"
@@ -27,9 +28,9 @@ ScreenFile BareScreen(const CliOptions& options, const std::vector<std::uint8_t>
 }  // namespace
 
 int RenderScreenCommand(const CliOptions& options, QTextStream& err) {
-    const auto bytes = ReadScreenFileBytes(QFile::encodeName(options.render).toStdString());
+    const auto bytes = ReadScreenFileBytes(options.renderFile.empty() ? QFile::encodeName(options.render).toStdString() : options.renderFile);
     if (!bytes) {
-        err << "vorbix-cli: " << QString::fromStdString(bytes.Failure().text) << "\n";
+        err << "vorbix-cli: " << Printable(QString::fromStdString(bytes.Failure().text)) << "\n";
         return 1;
     }
     const std::vector<std::uint8_t>& content = bytes.Value();
@@ -39,19 +40,19 @@ int RenderScreenCommand(const CliOptions& options, QTextStream& err) {
     } else {
         const auto parsed = ParseTimBytes(content);
         if (!parsed) {
-            err << "vorbix-cli: " << options.render << ": " << QString::fromStdString(parsed.Failure().text) << "\n";
+            err << "vorbix-cli: " << Printable(options.render + ": " + QString::fromStdString(parsed.Failure().text)) << "\n";
             return 1;
         }
         if (options.layoutGiven) {
-            err << "vorbix-cli: " << options.render
+            err << "vorbix-cli: " << Printable(options.render)
                 << " carries its own mode and palette; --mode, --palette2 and --palette4 are for a bare screen image\n";
             return 2;
         }
         file = parsed.Value();
     }
     const Picture shown = RenderScreenLikeThePreview(file.mode, file.image, file.registers);
-    if (Status written = WritePng(QFile::encodeName(options.pictures.first()).toStdString(), shown); !written) {
-        err << "vorbix-cli: " << QString::fromStdString(written.Failure().text) << "\n";
+    if (Status written = WritePng(PictureFile(options, 0), shown); !written) {
+        err << "vorbix-cli: " << Printable(QString::fromStdString(written.Failure().text)) << "\n";
         return 1;
     }
     return 0;

@@ -1,51 +1,130 @@
 #include "io/file_write.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <set>
 
 namespace vorbix {
 
 namespace {
 
+// Temporaries are named ".TARGET.vorbix-PID-XXXXXX": hidden, recognisably ours, and stale once
+// the process that made them is gone.
+constexpr const char* kTemporaryMark = ".vorbix-";
+
 Error Failure(const std::string& path, int error) {
     return {path, error, "cannot write " + path + ": " + std::strerror(error)};
 }
 
-}  // namespace
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
 
-Status WriteFileWhole(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+std::string TemporaryTemplate(const std::string& path) {
+    const std::string folder = FolderOf(path);
+    return folder + "." + path.substr(folder.size()) + kTemporaryMark + std::to_string(getpid()) + "-XXXXXX";
+}
+
+// The process id in one of our temporaries' names, or 0 for any other name.
+pid_t MakerOf(const std::string& name) {
+    constexpr std::size_t kRandomPart = 7;  // "-XXXXXX"
+    const std::size_t mark = name.rfind(kTemporaryMark);
+    if (name[0] != '.' || mark == std::string::npos || name.size() < kRandomPart) return 0;
+    const std::size_t first = mark + std::strlen(kTemporaryMark), end = name.size() - kRandomPart;
+    if (first >= end || end - first > 9 || name[end] != '-') return 0;
+    const std::string digits = name.substr(first, end - first);
+    if (digits.find_first_not_of("0123456789") != std::string::npos) return 0;
+    return static_cast<pid_t>(std::stol(digits));
+}
+
+bool Gone(pid_t process) { return kill(process, 0) != 0 && errno == ESRCH; }
+
+void RemoveStaleTemporaries(const std::string& folder) {
+    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+    if (!dir) return;
+    while (const dirent* entry = readdir(dir)) {
+        const pid_t maker = MakerOf(entry->d_name);
+        if (maker <= 0 || !Gone(maker)) continue;
+        const std::string path = folder + entry->d_name;
+        struct stat info {};
+        if (lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == geteuid()) unlink(path.c_str());
+    }
+    closedir(dir);
+}
+
+struct Temporary {
+    std::string name;
+    mode_t mode = 0644;
+};
+
+// Writes one file's bytes to a new temporary; the error is the system's code.
+int WriteTemporary(const FileToWrite& file, Temporary& temporary) {
     // Renaming over a device, FIFO or folder would replace it, not write into it.
     struct stat existing {};
-    const bool exists = stat(path.c_str(), &existing) == 0;
-    if (exists && S_ISDIR(existing.st_mode)) return Failure(path, EISDIR);
-    if (exists && !S_ISREG(existing.st_mode)) return Error{path, EEXIST, "cannot write " + path + ": not a regular file"};
-    std::string temporary = path + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0) return Failure(path, errno);
+    const bool exists = stat(file.path.c_str(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode)) return EISDIR;
+    if (exists && !S_ISREG(existing.st_mode)) return -1;
+    if (exists) temporary.mode = existing.st_mode & 07777;
+    std::string name = TemporaryTemplate(file.path);
+    const int fd = mkstemp(name.data());
+    if (fd < 0) return errno;
+    temporary.name = name;
     int error = 0;
     std::size_t written = 0;
-    while (written < bytes.size() && error == 0) {
-        const ssize_t n = write(fd, bytes.data() + written, bytes.size() - written);
+    while (written < file.bytes.size() && error == 0) {
+        const ssize_t n = write(fd, file.bytes.data() + written, file.bytes.size() - written);
         if (n < 0) {
             if (errno != EINTR) error = errno;
         } else {
             written += static_cast<std::size_t>(n);
         }
     }
-    const mode_t mode = exists ? existing.st_mode & 07777 : 0644;
-    if (error == 0 && fchmod(fd, mode) != 0) error = errno;
+    if (error == 0 && fchmod(fd, temporary.mode) != 0) error = errno;
     if (error == 0 && fsync(fd) != 0) error = errno;
     if (close(fd) != 0 && error == 0) error = errno;
-    if (error == 0 && rename(temporary.c_str(), path.c_str()) != 0) error = errno;
-    if (error != 0) {
-        unlink(temporary.c_str());
-        return Failure(path, error);
+    return error;
+}
+
+}  // namespace
+
+Status WriteFilesWhole(const std::vector<FileToWrite>& files) {
+    std::set<std::string> folders;
+    for (const FileToWrite& file : files) folders.insert(FolderOf(file.path));
+    for (const std::string& folder : folders) RemoveStaleTemporaries(folder);
+
+    std::vector<Temporary> temporaries(files.size());
+    auto removeTemporaries = [&] {
+        for (const Temporary& temporary : temporaries)
+            if (!temporary.name.empty()) unlink(temporary.name.c_str());
+    };
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const int error = WriteTemporary(files[i], temporaries[i]);
+        if (error == 0) continue;
+        removeTemporaries();
+        if (error < 0) return Error{files[i].path, EEXIST, "cannot write " + files[i].path + ": not a regular file"};
+        return Failure(files[i].path, error);
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (rename(temporaries[i].name.c_str(), files[i].path.c_str()) == 0) {
+            temporaries[i].name.clear();
+            continue;
+        }
+        const int error = errno;
+        removeTemporaries();
+        return Failure(files[i].path, error);
     }
     return {};
+}
+
+Status WriteFileWhole(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    return WriteFilesWhole({{path, bytes}});
 }
 
 }  // namespace vorbix

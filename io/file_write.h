@@ -8,10 +8,20 @@
 
 namespace vorbix {
 
-// Writes the bytes through a temporary file beside the target and renames it into place, so
-// the target holds either its old bytes or all the new ones. The error names the path and the
-// system's reason. Anything but a regular file at the path is refused; a file that is replaced
-// keeps its permissions.
+struct FileToWrite {
+    std::string path;
+    std::vector<std::uint8_t> bytes;
+};
+
+// Writes each file to a temporary beside its target, and renames the temporaries into place only
+// once all of them are written and flushed: a failed write leaves every target as it was. The
+// renames themselves follow one another, so another program may see the set half replaced for
+// that moment. Anything but a regular file at a path is refused (a symlink is replaced, not
+// written through); a replaced file keeps its permissions. The error names the path and the
+// system's reason. Temporaries left by one of our saves that was killed are removed from the
+// folders written to.
+Status WriteFilesWhole(const std::vector<FileToWrite>& files);
+
 Status WriteFileWhole(const std::string& path, const std::vector<std::uint8_t>& bytes);
 
 }  // namespace vorbix

@@ -67,11 +67,15 @@ std::vector<std::uint8_t> ScreenTimBytes(TvcMode mode, const ScreenImage& image,
     return bytes;
 }
 
+std::vector<FileToWrite> ScreenFiles(TvcMode mode, const Picture& surface, const Palette& palette,
+                                     const std::string& binPath, const std::string& timPath) {
+    const ScreenImage image = EncodeScreen(mode, surface, palette);
+    return {{binPath, ScreenBinBytes(image)}, {timPath, ScreenTimBytes(mode, image, palette)}};
+}
+
 Status WriteScreenFiles(TvcMode mode, const Picture& surface, const Palette& palette, const std::string& binPath,
                         const std::string& timPath) {
-    const ScreenImage image = EncodeScreen(mode, surface, palette);
-    if (Status written = WriteFileWhole(binPath, ScreenBinBytes(image)); !written) return written;
-    return WriteFileWhole(timPath, ScreenTimBytes(mode, image, palette));
+    return WriteFilesWhole(ScreenFiles(mode, surface, palette, binPath, timPath));
 }
 
 Result<ScreenFile> ParseTimBytes(const std::vector<std::uint8_t>& bytes) {

@@ -8,6 +8,7 @@
 #include "core/palette.h"
 #include "core/picture.h"
 #include "core/tvc.h"
+#include "io/file_write.h"
 #include "io/result.h"
 
 namespace vorbix {
@@ -26,7 +27,11 @@ std::array<std::uint8_t, kTimHeaderBytes> TimHeader(TvcMode mode, const Palette&
 std::vector<std::uint8_t> ScreenBinBytes(const ScreenImage& image);
 std::vector<std::uint8_t> ScreenTimBytes(TvcMode mode, const ScreenImage& image, const Palette& palette);
 
-// Writes the bare image to binPath, then the headed one to timPath, each whole or not at all.
+// The bare image for binPath and the headed one for timPath, to be written together.
+std::vector<FileToWrite> ScreenFiles(TvcMode mode, const Picture& surface, const Palette& palette,
+                                     const std::string& binPath, const std::string& timPath);
+
+// Writes both screen files, replacing neither unless both are written.
 Status WriteScreenFiles(TvcMode mode, const Picture& surface, const Palette& palette, const std::string& binPath,
                         const std::string& timPath);
 

@@ -180,8 +180,10 @@ int Session::MixFor(ColorValue colour) const {
 }
 
 Status Session::Save(const SavePaths& paths) const {
-    if (Status written = WriteBmp24(paths.bmp, preview_); !written) return written;
-    return WriteScreenFiles(Mode(), Surface(Mode()), palette_, paths.bin, paths.tim);
+    std::vector<FileToWrite> files{{paths.bmp, EncodeBmp24(preview_)}};
+    for (FileToWrite& file : ScreenFiles(Mode(), Surface(Mode()), palette_, paths.bin, paths.tim))
+        files.push_back(std::move(file));
+    return WriteFilesWhole(files);
 }
 
 SavePaths Session::SavePathsInFolder(const std::string& folder) {

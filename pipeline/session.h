@@ -107,7 +107,7 @@ public:
     int MixFor(ColorValue colour) const;
 
     // --- saving: files are written whole or not at all; an error names the path
-    // The preview as a BMP, then the selected mode's screen files.
+    // The preview as a BMP and the selected mode's screen files, replaced together once all are written.
     Status Save(const SavePaths& paths) const;
     // "Save": out24.bmp, screen.bin and screen.tim into the folder.
     static SavePaths SavePathsInFolder(const std::string& folder);
