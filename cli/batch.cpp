@@ -1,5 +1,7 @@
 #include "cli/batch.h"
 
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -32,6 +34,10 @@ QString CanonicalOrAbsolute(const QString& path) {
     const QString canonical = info.canonicalFilePath();
     return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
 }
+
+// What a picture holds at its peak, a byte a pixel: the decoder's picture (4) and its copy in our
+// layout (3), the document's copy (3), a progressive JPEG's coefficients (up to 6).
+constexpr std::int64_t kBytesPerPixel = 16;
 
 }  // namespace
 
@@ -141,7 +147,23 @@ PictureOutcome ConvertPicture(const CliOptions& options, int picture, const Outp
     return outcome;
 }
 
-std::vector<PictureOutcome> ConvertAll(const CliOptions& options, int threads) {
+namespace {
+
+PictureOutcome ConvertWithinBudget(const CliOptions& options, int picture, const OutputNames& names, MemoryBudget& budget) {
+    const std::string file = PictureFile(options, picture);
+    struct stat info {};
+    const std::int64_t fileBytes = stat(file.c_str(), &info) == 0 ? info.st_size : 0;
+    const MemoryBudget::Lease lease = budget.Reserve(ClaimedPixels(file) * kBytesPerPixel + fileBytes);
+    try {
+        return ConvertPicture(options, picture, names);
+    } catch (const std::bad_alloc&) {
+        return {options.pictures[picture], options.pictures[picture] + ": not enough memory to convert this picture", 0, 0, 0, {}, {}, {}};
+    }
+}
+
+}  // namespace
+
+std::vector<PictureOutcome> ConvertAll(const CliOptions& options, int threads, MemoryBudget& budget) {
     const std::vector<OutputNames> plan = PlanOutputs(options);
     const int count = static_cast<int>(options.pictures.size());
     std::vector<PictureOutcome> outcomes(count);
@@ -157,7 +179,7 @@ std::vector<PictureOutcome> ConvertAll(const CliOptions& options, int threads) {
         if (!clash.isEmpty())
             outcomes[i] = {options.pictures[i], clash + ": an input picture, never overwritten", 0, 0, 0, {}, {}, {}};
         else
-            outcomes[i] = ConvertPicture(options, i, names);
+            outcomes[i] = ConvertWithinBudget(options, i, names, budget);
     };
     // One limit for the pictures and the bands inside each conversion together.
     ThreadPool& pool = ThreadPool::Shared();

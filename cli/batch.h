@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "core/memory_budget.h"
 
 namespace vorbix {
 
@@ -41,8 +42,10 @@ QString OutputWrittenTwice(const std::vector<OutputNames>& plan);
 // Converts the picture numbered on a fresh session as the command line describes and writes its files.
 PictureOutcome ConvertPicture(const CliOptions& options, int picture, const OutputNames& names);
 
-// Every picture, in parallel on the shared thread pool, whose limit becomes threads; outcomes in input order.
-std::vector<PictureOutcome> ConvertAll(const CliOptions& options, int threads);
+// Every picture, in parallel on the shared thread pool, whose limit becomes threads; outcomes in
+// input order. Each picture reserves its memory from the budget before it is decoded, so that
+// pictures converted at once stay under it together.
+std::vector<PictureOutcome> ConvertAll(const CliOptions& options, int threads, MemoryBudget& budget);
 
 QString OutcomeJson(const CliOptions& options, const PictureOutcome& outcome);
 

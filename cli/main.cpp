@@ -38,8 +38,9 @@ int main(int argc, char* argv[]) {
     }
     const int threads =
         options.jobs > 0 ? options.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    vorbix::MemoryBudget budget(vorbix::MemoryBudget::HalfOfTheMachine());
     int status = 0;
-    for (const vorbix::PictureOutcome& outcome : vorbix::ConvertAll(options, threads)) {
+    for (const vorbix::PictureOutcome& outcome : vorbix::ConvertAll(options, threads, budget)) {
         if (!outcome.error.isEmpty()) {
             err << "vorbix-cli: " << vorbix::Printable(outcome.error) << "\n";
             status = 1;

@@ -8,10 +8,14 @@
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
-#include <QtEndian>
-#include <array>
 #include <cerrno>
 #include <cstring>
+#include <new>
+#include <vector>
+
+#include "io/bmp_check.h"
+#include "io/jpeg_scans.h"
+#include "io/png_decode.h"
 
 
 namespace vorbix {
@@ -57,52 +61,6 @@ QString TooLarge(qint64 width, qint64 height, std::int64_t maxPixels) {
     return QString("picture too large: %1 × %2 (at most %3 pixels)").arg(width).arg(height).arg(maxPixels);
 }
 
-// The first bytes of a BMP: file header and the start of the info header.
-class BmpHead {
-public:
-    explicit BmpHead(const QByteArray& head) {
-        std::memcpy(bytes_.data(), head.constData(), std::min<std::size_t>(head.size(), bytes_.size()));
-        valid_ = head.size() >= 26 && head.startsWith("BM") && (InfoSize() == 12 || InfoSize() >= 40);
-        if (valid_ && InfoSize() >= 40) valid_ = head.size() >= 34;
-    }
-    bool Valid() const { return valid_; }
-    quint32 PixelOffset() const { return U32(10); }
-    quint32 InfoSize() const { return U32(14); }
-    qint64 Width() const { return InfoSize() == 12 ? U16(18) : static_cast<qint32>(U32(18)); }
-    // Negative for a picture stored top row first.
-    qint64 Height() const { return InfoSize() == 12 ? U16(20) : static_cast<qint32>(U32(22)); }
-    int Bits() const { return InfoSize() == 12 ? U16(24) : U16(28); }
-    quint32 Compression() const { return InfoSize() == 12 ? 0 : U32(30); }
-
-private:
-    quint16 U16(int at) const { return qFromLittleEndian<quint16>(bytes_.data() + at); }
-    quint32 U32(int at) const { return qFromLittleEndian<quint32>(bytes_.data() + at); }
-    std::array<char, 64> bytes_{};
-    bool valid_ = false;
-};
-
-// Qt fills a short uncompressed BMP with black without a word, and takes a header's size at its
-// word; so the size is checked here, and the pixel data against the file's length.
-QString BmpProblem(const QByteArray& head, qint64 fileSize, std::int64_t maxPixels) {
-    const BmpHead bmp(head);
-    if (!bmp.Valid()) return {};
-    const qint64 width = bmp.Width();
-    const qint64 height = qAbs(bmp.Height());
-    if (width <= 0 || height == 0) return QString("BMP header gives an impossible size: %1 × %2").arg(width).arg(bmp.Height());
-    if (width * height > maxPixels) return TooLarge(width, height, maxPixels);
-    const quint32 compression = bmp.Compression();
-    const int bits = bmp.Bits();
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
-        return QString("BMP with %1 bits a pixel, a depth this program does not read").arg(bits);
-    if (compression > 3) return QString("BMP compression %1, a kind this program does not read").arg(compression);
-    if (compression != 0 && compression != 3) return {};
-    const qint64 rowBytes = ((width * bits + 31) / 32) * 4;
-    const qint64 needed = static_cast<qint64>(bmp.PixelOffset()) + rowBytes * height;
-    if (needed > fileSize)
-        return QString("truncated BMP: its pixels need %1 bytes but the file has %2").arg(needed).arg(fileSize);
-    return {};
-}
-
 Error Refuse(const QString& reason) { return {"", 0, reason.toStdString()}; }
 
 QString SystemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
@@ -145,25 +103,56 @@ void CompleteColorTable(QImage& image) {
     image.setColorTable(table);
 }
 
-// One decoder for bytes in memory and open files alike; the error's text is the reason alone.
-Result<Picture> DecodeFrom(QIODevice& device, qint64 byteCount, std::int64_t maxPixels) {
-    if (byteCount == 0) return Refuse("the file is empty");
-    const QByteArray head = device.peek(64);
-    if (const QString problem = BmpProblem(head, byteCount, maxPixels); !problem.isEmpty()) return Refuse(problem);
+// A progressive JPEG passes over every block once a scan. Cameras and encoders write up to a
+// dozen or two; a file that repeats its scans thousands of times would decode for minutes.
+constexpr int kMaxJpegScans = 100;
+// And scans times pixels: 16 scans of the largest picture, 100 of one of 40 megapixels.
+constexpr std::int64_t kMaxJpegScanPixels = 16 * kMaxPicturePixels;
 
+// Larger files are refused before they are read: the largest picture as an uncompressed BMP
+// takes 768 MB.
+constexpr qint64 kMaxFileBytes = 1LL << 30;
+
+QString JpegScanProblem(std::span<const std::uint8_t> bytes, const QSize& size) {
+    const int scans = JpegScanCount(bytes);
+    const std::int64_t pixels = static_cast<std::int64_t>(size.width()) * size.height();
+    const std::int64_t allowed = std::min<std::int64_t>(kMaxJpegScans, kMaxJpegScanPixels / std::max<std::int64_t>(pixels, 1));
+    if (scans <= allowed) return {};
+    return QString("a JPEG of %1 scans; at most %2 are read for a picture of %3 × %4 (a camera writes a dozen or two)")
+        .arg(scans)
+        .arg(allowed)
+        .arg(size.width())
+        .arg(size.height());
+}
+
+// JPEG and BMP through Qt's readers. Any other format Qt knows is refused by name: its reader
+// cannot tell a cut-short file from a whole one.
+Result<Picture> DecodeWithQt(std::span<const std::uint8_t> bytes, std::int64_t maxPixels) {
+    const QByteArray view = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
+                                                    static_cast<qsizetype>(bytes.size()));
+    QBuffer device;
+    device.setData(view);
+    device.open(QIODevice::ReadOnly);
     // Qt's readers speak through warnings, also while reading the header; keep them for the message.
     WarningCapture capture;
     QImageReader reader(&device);
     reader.setDecideFormatFromContent(true);
     reader.setAllocationLimit(static_cast<int>(maxPixels * 4 / (1024 * 1024)) + 1);
-    if (!reader.canRead()) {
+    const bool jpeg = LooksLikeJpeg(bytes), bmp = LooksLikeBmp(bytes);
+    if (!reader.canRead() || (!jpeg && !bmp)) {
         const QString damage = DamageIn(capture.warnings);
-        return Refuse(damage.isEmpty() ? "not a picture format this program reads" : damage);
+        if (!damage.isEmpty()) return Refuse(damage);
+        const QString format = QString(reader.format()).toUpper();
+        return Refuse((format.isEmpty() ? QString("not a picture format this program reads")
+                                        : QString("%1 is a format this program does not read").arg(format)) +
+                      " (it reads JPEG, PNG and BMP)");
     }
-    const QString format = QString(reader.format()).toUpper();
+    const QString format = jpeg ? "JPEG" : "BMP";
     const QSize size = reader.size();
     if (size.isValid() && static_cast<qint64>(size.width()) * size.height() > maxPixels)
         return Refuse(TooLarge(size.width(), size.height(), maxPixels));
+    if (jpeg && size.isValid())
+        if (const QString problem = JpegScanProblem(bytes, size); !problem.isEmpty()) return Refuse(problem);
 
     QImage image = reader.read();
     if (image.isNull()) {
@@ -182,15 +171,29 @@ Result<Picture> DecodeFrom(QIODevice& device, qint64 byteCount, std::int64_t max
     return picture;
 }
 
+Result<Picture> Decode(std::span<const std::uint8_t> bytes, std::int64_t maxPixels) {
+    if (bytes.empty()) return Refuse("the file is empty");
+    if (LooksLikePng(bytes)) return DecodePng(bytes, maxPixels);
+    if (const std::string problem = BmpProblem(bytes, maxPixels); !problem.empty()) return Error{"", 0, problem};
+    return DecodeWithQt(bytes, maxPixels);
+}
+
 }  // namespace
 
 Result<Picture> DecodePicture(std::span<const std::uint8_t> bytes, std::int64_t maxPixels) {
-    const QByteArray view = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
-                                                    static_cast<qsizetype>(bytes.size()));
-    QBuffer buffer;
-    buffer.setData(view);
-    buffer.open(QIODevice::ReadOnly);
-    return DecodeFrom(buffer, view.size(), maxPixels);
+    try {
+        return Decode(bytes, maxPixels);
+    } catch (const std::bad_alloc&) {
+        return Refuse("not enough memory to decode the picture");
+    }
+}
+
+std::int64_t ClaimedPixels(const std::string& path) {
+    QFile file;
+    qint64 size = 0;
+    if (!OpenRegularFile(path, file, size)) return 0;
+    const QSize claimed = QImageReader(&file).size();
+    return claimed.isValid() ? static_cast<std::int64_t>(claimed.width()) * claimed.height() : 0;
 }
 
 Result<Picture> ReadPicture(const std::string& path, std::int64_t maxPixels) {
@@ -198,7 +201,19 @@ Result<Picture> ReadPicture(const std::string& path, std::int64_t maxPixels) {
     QFile file;
     qint64 size = 0;
     if (Status opened = OpenRegularFile(path, file, size); !opened) return named(opened.Failure());
-    Result<Picture> decoded = DecodeFrom(file, size, maxPixels);
+    if (size == 0) return named(Refuse("the file is empty"));
+    if (size > kMaxFileBytes)
+        return named(Refuse(QString("a file of %1 bytes; pictures of at most %2 bytes are read").arg(size).arg(kMaxFileBytes)));
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes.resize(static_cast<std::size_t>(size));
+    } catch (const std::bad_alloc&) {
+        return named(Refuse("not enough memory to read the file"));
+    }
+    const qint64 read = file.read(reinterpret_cast<char*>(bytes.data()), size);
+    if (read < 0) return named(Refuse("cannot read: " + file.errorString()));
+    bytes.resize(static_cast<std::size_t>(read));  // a file that shrank meanwhile is judged by what was read
+    Result<Picture> decoded = DecodePicture(bytes, maxPixels);
     if (!decoded) return named(decoded.Failure());
     return decoded;
 }

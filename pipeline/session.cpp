@@ -76,10 +76,14 @@ void Session::ReplaceLoaded(const Picture& picture) {
     scaledLoaded_ = Picture();
 }
 
-void Session::Load(const Picture& picture) {
+void Session::Load(Picture picture) {
     if (picture.Empty()) return;
+    // The work that grows with the picture comes before any change, so that running out of
+    // memory leaves the document as it was.
+    const int colours = CountColors(picture);
     settings_.autoPalette = true;
-    ReplaceLoaded(picture);
+    loaded_ = std::move(picture);
+    scaledLoaded_ = Picture();
     for (int slider = 0; slider < kSliderCount; ++slider) MoveSlider(static_cast<Slider>(slider), kSliderMiddle);
     if (settings_.resize) {
         StretchPicture(sourceView_, loaded_, sourceView_.Width(), sourceView_.Height(), 1);
@@ -87,7 +91,7 @@ void Session::Load(const Picture& picture) {
     } else {
         StretchPicture(sourceView_, loaded_, loaded_.Width(), loaded_.Height(), 0);
     }
-    loadedColours_ = CountColors(loaded_);
+    loadedColours_ = colours;
     SwitchAllMixes(true);
     Reconvert();
     settings_.autoPalette = false;

@@ -73,7 +73,7 @@ public:
     // (a conversion for each that moves), scales it into the source view, counts its colours,
     // switches every mix on (a conversion), converts, unticks "Auto Palette" and applies the
     // mixes (a conversion): three conversions when no slider moved.
-    void Load(const Picture& picture);
+    void Load(Picture picture);
     // Moves a slider; when the value changes, rebuilds the source view from the loaded picture
     // with that one adjustment and converts.
     void MoveSlider(Slider slider, int value);

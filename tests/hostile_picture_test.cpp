@@ -44,6 +44,19 @@ const HostileCase kHostileFiles[] = {
     {"jpeg-progressive.jpg", 64, 48},
     {"jpeg-grey.jpg", 64, 48},
     {"jpeg-cmyk.jpg", 64, 48},
+    // Each scan costs a pass over the whole picture.
+    {"jpeg-300-scans.jpg", 0, 0, "a JPEG of 300 scans; at most 100 are read for a picture of 64 × 48"},
+    {"png-cut-in-data.png", 0, 0, "damaged PNG file: the file ends before its picture does"},
+    {"png-bad-checksum.png", 0, 0, "damaged PNG file: IDAT"},
+    {"png-huge-size.png", 0, 0, "picture too large: 100000 × 100000"},
+    {"png-interlaced.png", 64, 48},
+    {"png-16-bit.png", 64, 48},
+    {"png-index-past-palette.png", 4, 1, "", MakeColor(255, 0, 0)},
+    // Formats whose readers cannot tell a cut-short file from a whole one are not read at all.
+    {"gif.gif", 0, 0, "GIF is a format this program does not read (it reads JPEG, PNG and BMP)"},
+    {"gif-cut-in-data.gif", 0, 0, "GIF is a format"},
+    {"xbm.xbm", 0, 0, "XBM is a format"},
+    {"xpm-short-rows.xpm", 0, 0, "XPM is a format"},
     {"bmp-zero-width.bmp", 0, 0, "BMP header gives an impossible size: 0 × 48"},
     {"bmp-zero-height.bmp", 0, 0, "BMP header gives an impossible size: 64 × 0"},
     {"bmp-negative-width.bmp", 0, 0, "BMP header gives an impossible size: -64 × 48"},
@@ -57,9 +70,11 @@ const HostileCase kHostileFiles[] = {
     {"bmp-compression-jpeg.bmp", 0, 0, "BMP compression 4"},
     {"bmp-compression-unknown.bmp", 0, 0, "BMP compression 99"},
     {"bmp-info-size-huge.bmp", 0, 0, "cannot decode this BMP file"},
-    {"bmp-rle8-overrun.bmp", 0, 0, "cannot decode this BMP file"},
-    // Qt stops at the picture's edges and treats the missing end code as the end.
-    {"bmp-rle4-overrun.bmp", 8, 4},
+    // Run-length coded pixels must reach their end code inside the file.
+    {"bmp-rle8-overrun.bmp", 0, 0, "truncated BMP: its run-length coded pixels stop before their end code"},
+    {"bmp-rle4-overrun.bmp", 0, 0, "truncated BMP: its run-length coded pixels stop before their end code"},
+    {"bmp-rle8-cut.bmp", 0, 0, "truncated BMP: its run-length coded pixels stop before their end code"},
+    {"bmp-rle8-whole.bmp", 8, 4},
     {"bmp-top-down.bmp", 5, 3, "", MakeColor(255, 0, 0)},
     // Indexes past the palette read as black.
     {"bmp-index-past-palette.bmp", 4, 4, "", MakeColor(0, 0, 0)},
@@ -133,6 +148,26 @@ TEST(HostilePicture, ReadsWithItsSizeOrIsRefusedWithTheReason) {
         EXPECT_EQ(session.Loaded(), read.Value());
         EXPECT_EQ(session.SliderValue(Slider::Brightness), 50);
         EXPECT_EQ(session.ConversionCount(), SessionWithAPicture().ConversionCount() + 4);
+    }
+}
+
+// One rule for indexes past a picture's palette, whatever the format: black.
+TEST(HostilePicture, IndexesPastThePaletteReadAsBlackInEveryFormat) {
+    const struct {
+        const char* file;
+        int x;
+        ColorValue colour;
+    } cases[] = {
+        {"bmp-index-past-palette.bmp", 3, MakeColor(0, 0, 0)},
+        {"bmp-1bit-index-past-palette.bmp", 7, MakeColor(0, 0, 0)},
+        {"png-index-past-palette.png", 1, MakeColor(0, 255, 0)},  // inside the palette
+        {"png-index-past-palette.png", 2, MakeColor(0, 0, 0)},   // index 5
+        {"png-index-past-palette.png", 3, MakeColor(0, 0, 0)},   // index 200
+    };
+    for (const auto& c : cases) {
+        const Result<Picture> read = ReadPicture(Local(HostilePath(c.file)));
+        ASSERT_TRUE(read.Ok()) << read.Failure().text;
+        EXPECT_EQ(read.Value().Pixel(c.x, 0), c.colour) << c.file << " at " << c.x;
     }
 }
 

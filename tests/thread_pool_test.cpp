@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/batch.h"
+#include "io/picture_decode.h"
 #include "core/thread_pool.h"
 #include "io/bmp_file.h"
 
@@ -192,9 +193,36 @@ TEST(ThreadPool, BatchBusyThreadsStayWithinJobs) {
     for (const auto& c : cases) {
         options.pictures = all.mid(0, c.pictures);
         ThreadPool::Shared().ResetPeakBusy();
-        for (const PictureOutcome& outcome : ConvertAll(options, c.jobs))
+        MemoryBudget budget(MemoryBudget::HalfOfTheMachine());
+        for (const PictureOutcome& outcome : ConvertAll(options, c.jobs, budget))
             EXPECT_TRUE(outcome.error.isEmpty()) << outcome.error.toStdString();
         EXPECT_EQ(ThreadPool::Shared().PeakBusy(), c.jobs) << c.pictures << " pictures, jobs " << c.jobs;
+    }
+}
+
+// Pictures converted at once share one memory budget: a picture waits while the others hold too
+// much, and one bigger than the whole budget runs alone rather than failing.
+TEST(ThreadPool, BatchPicturesShareOneMemoryBudget) {
+    const SharedLimitRestorer restorer;
+    QTemporaryDir dir;
+    CliOptions options;
+    options.outDir = dir.filePath("out");
+    ASSERT_TRUE(QDir().mkpath(options.outDir));
+    for (int p = 0; p < 3; ++p) {
+        options.pictures.append(dir.filePath(QString("picture%1.bmp").arg(p)));
+        ASSERT_TRUE(WriteBmp24(options.pictures.back().toStdString(), Picture(1000, 1000, MakeColor(p * 90, 0, 0))).Ok());
+    }
+    const std::int64_t onePicture = ClaimedPixels(options.pictures[0].toStdString()) * 16 + QFileInfo(options.pictures[0]).size();
+    ASSERT_EQ(ClaimedPixels(options.pictures[0].toStdString()), 1000000);
+    const struct {
+        double budgetInPictures;
+        std::int64_t peakInPictures;
+    } cases[] = {{10, 2}, {1.5, 1}, {0.5, 1}};
+    for (const auto& c : cases) {
+        MemoryBudget budget(static_cast<std::int64_t>(c.budgetInPictures * onePicture));
+        for (const PictureOutcome& outcome : ConvertAll(options, 2, budget))
+            EXPECT_TRUE(outcome.error.isEmpty()) << outcome.error.toStdString();
+        EXPECT_LE(budget.PeakHeld(), c.peakInPictures * onePicture) << "budget of " << c.budgetInPictures << " pictures";
     }
 }
 

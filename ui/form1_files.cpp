@@ -2,10 +2,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalBlocker>
+#include <new>
 
+#include "io/picture_decode.h"
 #include "ui/controls.h"
 #include "ui/form1.h"
-#include "io/picture_decode.h"
 
 namespace vorbix {
 
@@ -55,7 +56,12 @@ void Form1::LoadPicture(const QString& path) {
         return;
     }
     const Picture& picture = decoded.Value();
-    session_.Load(picture);
+    try {
+        session_.Load(picture);
+    } catch (const std::bad_alloc&) {
+        ReportError(path + ": not enough memory to load this picture");
+        return;
+    }
     history_.Clear();
     pictureName_ = QFileInfo(path).fileName();
     ShowState();

@@ -7,6 +7,7 @@ import struct
 import subprocess
 import sys
 import tempfile
+import zlib
 
 WIDTH, HEIGHT = 64, 48
 
@@ -67,6 +68,41 @@ def scan_start(jpeg):
     raise ValueError('no scan')
 
 
+def png_chunk(kind, data):
+    return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+
+
+def chunk_at(png, kind):
+    """Where the chunk of this kind starts (its length field)."""
+    i = 8
+    while i < len(png):
+        length = struct.unpack('>I', png[i:i + 4])[0]
+        if png[i + 4:i + 8] == kind:
+            return i
+        i += 12 + length
+    raise ValueError('no chunk')
+
+
+def scans_of(jpeg):
+    """The start-of-scan segments with their entropy-coded data, and where the first begins."""
+    first = None
+    scans = []
+    i = 2
+    while i < len(jpeg):
+        marker = jpeg[i + 1]
+        if marker == 0xD9:
+            break
+        length = struct.unpack('>H', jpeg[i + 2:i + 4])[0]
+        end = i + 2 + length
+        if marker == 0xDA:
+            first = i if first is None else first
+            while not (jpeg[end] == 0xFF and jpeg[end + 1] != 0 and not 0xD0 <= jpeg[end + 1] <= 0xD7):
+                end += 1
+            scans.append(jpeg[i:end])
+        i = end
+    return first, scans
+
+
 def convert(source, target, *options):
     subprocess.run(['convert', source, '-strip', *options, target], check=True)
 
@@ -90,6 +126,13 @@ def main(folder):
         files['jpeg-grey.jpg'] = made('g.jpg', '-quality', '85', '-colorspace', 'Gray')
         files['jpeg-cmyk.jpg'] = made('c.jpg', '-quality', '85', '-colorspace', 'CMYK')
         files['png-named.bmp'] = made('n.png')
+        png = files['png-named.bmp']
+        files['png-interlaced.png'] = made('i.png', '-interlace', 'PNG')
+        files['png-16-bit.png'] = made('d.png', '-depth', '16')
+        files['gif.gif'] = made('g.gif')
+        files['gif-cut-in-data.gif'] = files['gif.gif'][:len(files['gif.gif']) // 2]
+        files['xbm.xbm'] = made('x.xbm')
+        progressive = files['jpeg-progressive.jpg']
 
     scan = scan_start(jpeg)
     files['empty.jpg'] = b''
@@ -138,6 +181,31 @@ def main(folder):
     rle4 = bytes([200, 0x12]) * 3 + bytes([0, 60, 0x12, 0x34])
     files['bmp-rle4-overrun.bmp'] = bmp(8, 4, bits=4, compression=2, palette=grey_palette(16), colours_used=16,
                                         pixels=rle4)
+
+    # PNG: cut inside the pixel data, a broken checksum on the pixel data, a size claim, and a
+    # palette picture whose indexes 5 and 200 lie past its two colours.
+    idat = chunk_at(png, b'IDAT')
+    files['png-cut-in-data.png'] = png[:idat + 8 + (struct.unpack('>I', png[idat:idat + 4])[0]) // 2]
+    files['png-bad-checksum.png'] = png[:idat + 10] + bytes([png[idat + 10] ^ 0xFF]) + png[idat + 11:]
+    ihdr = chunk_at(png, b'IHDR')
+    huge = struct.pack('>II', 100000, 100000) + png[ihdr + 16:ihdr + 21]
+    files['png-huge-size.png'] = png[:ihdr] + png_chunk(b'IHDR', huge) + png[ihdr + 25:]
+    files['png-index-past-palette.png'] = (b'\x89PNG\r\n\x1a\n' + png_chunk(b'IHDR', struct.pack('>IIBBBBB', 4, 1, 8, 3, 0, 0, 0))
+                                           + png_chunk(b'PLTE', bytes([255, 0, 0, 0, 255, 0]))
+                                           + png_chunk(b'IDAT', zlib.compress(bytes([0, 0, 1, 5, 200])))
+                                           + png_chunk(b'IEND', b''))
+    files['xpm-short-rows.xpm'] = b'/* XPM */\nstatic char *x[] = {\n"4 2 2 1",\n"a c #FF0000",\n"b c #0000FF",\n"ab",\n"a"\n};\n'
+
+    # A progressive JPEG whose last scan is repeated until there are 300 scans.
+    first, scans = scans_of(progressive)
+    files['jpeg-300-scans.jpg'] = progressive[:first] + b''.join(scans) + scans[-1] * (300 - len(scans)) + b'\xff\xd9'
+
+    # RLE8, 8 x 4: whole rows and the end-of-picture code; the same cut before that code.
+    rle8_rows = bytes([8, 1, 0, 0]) * 4 + bytes([0, 1])
+    files['bmp-rle8-whole.bmp'] = bmp(8, 4, bits=8, compression=1, palette=grey_palette(4), colours_used=4,
+                                      pixels=rle8_rows)
+    files['bmp-rle8-cut.bmp'] = bmp(8, 4, bits=8, compression=1, palette=grey_palette(4), colours_used=4,
+                                    pixels=rle8_rows[:9])
 
     for name, data in sorted(files.items()):
         with open(os.path.join(folder, name), 'wb') as f:

@@ -42,8 +42,11 @@ TEST_F(GuiTest, FailedSaveAsKeepsTheEarlierFilesAndNamesTheOneItCouldNotWrite) {
     Click("Command7");
     ASSERT_EQ(errors_.size(), 2);
     EXPECT_EQ(errors_.last(), QString("Error #%1 - cannot write %2: not a regular file").arg(EEXIST).arg(out.filePath("screen.tim")));
-    EXPECT_NE(Contents(out.filePath("screen.bin")), before[1]) << "the files before the failing one are written whole";
-    EXPECT_EQ(out.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System).size(), names.size());
+    EXPECT_EQ(Contents(out.filePath("screen.bin")), before[1]) << "a save's files are replaced together or not at all";
+    EXPECT_FALSE(QFile::exists(out.filePath("photo.bmp")));
+    EXPECT_EQ(out.entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System),
+              QStringList({"screen.bin", "screen.tim"}))
+        << "no temporary is left";
 }
 
 }  // namespace
