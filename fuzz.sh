@@ -2,15 +2,15 @@
 # Builds the fuzz targets with clang and runs each for SECONDS (default 60), one after the
 # other, seeded with the pictures under tests/data/ and samples/. What a run finds is kept in
 # build-fuzz/artifacts/; the growing corpora stay in build-fuzz/corpus/ for the next run.
-# Usage: ./fuzz.sh [SECONDS] [TARGET...]   (targets: picture options)
+# Usage: ./fuzz.sh [SECONDS] [TARGET...]   (targets: picture options screen)
 set -euo pipefail
 cd "$(dirname "$0")"
 seconds="${1:-60}"
 shift || true
-if [ $# -gt 0 ]; then targets=("$@"); else targets=(picture options); fi
+if [ $# -gt 0 ]; then targets=("$@"); else targets=(picture options screen); fi
 
 CC=clang CXX=clang++ VORBIX_EXTRA_PACKAGES="clang libclang-rt-14-dev ${VORBIX_EXTRA_PACKAGES:-}" \
-  VORBIX_TARGETS="fuzz_picture fuzz_options" scripts/setup.sh build-fuzz -DVORBIX_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  VORBIX_TARGETS="fuzz_picture fuzz_options fuzz_screen vorbix-cli" scripts/setup.sh build-fuzz -DVORBIX_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 build="$PWD/build-fuzz"
 mkdir -p "$build/artifacts"
@@ -32,12 +32,26 @@ seed_pictures() {
   echo "$seeds"
 }
 
+# Headed screen files of each mode, made by the command line from the sample picture.
+seed_screens() {
+  local seeds="$build/seeds/screen"
+  rm -rf "$seeds"
+  mkdir -p "$seeds"
+  for mode in 2 4 16; do
+    "$build/cli/vorbix-cli" samples/landscape.jpg --mode "$mode" --out-dir "$seeds/$mode" >/dev/null
+    mv "$seeds/$mode/screen.tim" "$seeds/landscape-$mode.tim"
+    rm -rf "$seeds/$mode"
+  done
+  echo "$seeds"
+}
+
 for target in "${targets[@]}"; do
   corpus="$build/corpus/$target"
   mkdir -p "$corpus"
   case "$target" in
     picture) seeds=$(seed_pictures); extra=(-max_len=262144 -rss_limit_mb=4096 -timeout=30) ;;
     options) seeds=fuzz/seeds/options; extra=(-dict=fuzz/options.dict -max_len=512 -timeout=10) ;;
+    screen) seeds=$(seed_screens); extra=(-max_len=20000 -timeout=10) ;;
     *) echo "unknown target $target" >&2; exit 2 ;;
   esac
   echo "== fuzz_$target for $seconds s"
