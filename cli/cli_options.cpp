@@ -63,7 +63,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                                     "Draw a screen file (.tim, or a bare .bin in --mode with --palette2/--palette4) as the TVC "
                                     "shows it into the PNG named after it, at 512 x 480; nothing is converted.",
                                     "SCREEN");
-    const QCommandLineOption jobs("jobs", "Threads at work at once, on pictures and within each (default: one per core).", "N");
+    const QCommandLineOption jobs("jobs", "Threads at work at once, on pictures and within each (default: one per core; at most one per picture or core, whichever is more).", "N");
     const QCommandLineOption json("json", "One JSON object per line on stdout for each picture.");
     parser.addOptions({mode, method, noResize, palette2, palette4, outDir, work, cas, sheet, sheetScale, render, json, jobs});
     for (const auto& s : sliders) parser.addOption(s);

@@ -33,11 +33,12 @@ int main(int argc, char* argv[]) {
     }
     if (!options.render.isEmpty()) return vorbix::RenderScreenCommand(options, err);
     if (!QDir().mkpath(options.outDir)) {
-        err << "vorbix-cli: cannot create the folder " << options.outDir << "\n";
+        err << "vorbix-cli: cannot create the folder " << vorbix::Printable(options.outDir) << "\n";
         return 1;
     }
-    const int threads =
-        options.jobs > 0 ? options.jobs : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    // More threads than pictures and cores cannot help, and each takes a stack.
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    const int threads = options.jobs > 0 ? std::min(options.jobs, std::max<int>(cores, options.pictures.size())) : cores;
     vorbix::MemoryBudget budget(vorbix::MemoryBudget::HalfOfTheMachine());
     int status = 0;
     for (const vorbix::PictureOutcome& outcome : vorbix::ConvertAll(options, threads, budget)) {

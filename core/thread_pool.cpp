@@ -113,12 +113,12 @@ void ThreadPool::Run(int count, const std::function<void(int)>& task) {
 void ThreadPool::StartWorkers() {
     if (workersStarted_) return;
     workersStarted_ = true;
-    workers_.reserve(static_cast<std::size_t>(limit_ - 1));
     try {
         while (static_cast<int>(workers_.size()) < limit_ - 1)
             workers_.emplace_back(&ThreadPool::Work, this, generation_);
-    } catch (const std::system_error&) {
-        // Out of threads: the callers run what the missing workers would have.
+    } catch (const std::exception&) {
+        // Out of threads, or of memory for their stacks: the callers run what the missing
+        // workers would have.
     }
 }
 
