@@ -12,14 +12,14 @@ namespace {
 
 // The search narrows the sets in rounds: every set on a small copy, the best of them on larger
 // ones, and the last few converted at full size. Graphics 4 has 1,365 sets, Graphics 2 105.
-// Measured against an exhaustive full-size search on 13 pictures (bench/README.md), these rounds
+// Measured against an exhaustive full-size search on 12 pictures (bench/README.md), these rounds
 // keep the chosen set within 3 % of the best; a copy of 1/16 alone missed small bright details.
 struct Round {
     int reduction;     // the copy is the source view divided by this
     std::size_t keep;  // how many sets go on to the next round
 };
 const std::vector<Round>& RoundsFor(TvcMode mode) {
-    static const std::vector<Round> four{{16, 250}, {8, 16}, {4, 3}};
+    static const std::vector<Round> four{{16, 250}, {8, 32}, {4, 3}};
     static const std::vector<Round> two{{8, 16}, {4, 2}};
     return mode == TvcMode::Graphics4 ? four : two;
 }
