@@ -84,7 +84,8 @@ QString OutputWrittenTwice(const std::vector<OutputNames>& plan) {
 
 PictureOutcome ConvertPicture(const CliOptions& options, int picture, const OutputNames& names) {
     PictureOutcome outcome{options.pictures[picture], {}, 0, 0, 0, {}, {}, {}};
-    const Result<Picture> decoded = ReadPicture(PictureFile(options, picture));
+    const Cover cover = options.resize ? Cover{kPreviewWidth, kPreviewHeight} : Cover{};
+    const Result<Picture> decoded = ReadPicture(PictureFile(options, picture), kMaxPicturePixels, cover);
     if (!decoded) {
         outcome.error = Text(decoded.Failure());
         return outcome;
@@ -153,7 +154,7 @@ PictureOutcome ConvertWithinBudget(const CliOptions& options, int picture, const
     const std::string file = PictureFile(options, picture);
     struct stat info {};
     const std::int64_t fileBytes = stat(file.c_str(), &info) == 0 ? info.st_size : 0;
-    const MemoryBudget::Lease lease = budget.Reserve(ClaimedPixels(file) * kBytesPerPixel + fileBytes);
+    const MemoryBudget::Lease lease = budget.Reserve(ClaimedSize(file).Pixels() * kBytesPerPixel + fileBytes);
     try {
         return ConvertPicture(options, picture, names);
     } catch (const std::bad_alloc&) {

@@ -127,7 +127,18 @@ QString JpegScanProblem(std::span<const std::uint8_t> bytes, const QSize& size) 
 
 // JPEG and BMP through Qt's readers. Any other format Qt knows is refused by name: its reader
 // cannot tell a cut-short file from a whole one.
-Result<Picture> DecodeWithQt(std::span<const std::uint8_t> bytes, std::int64_t maxPixels) {
+// The largest DCT reduction of size that still covers cover, as the decoder rounds (up); size
+// itself when none applies.
+QSize ReducedToCover(const QSize& size, Cover cover) {
+    if (cover.width <= 0 || cover.height <= 0) return size;
+    for (const int denominator : {8, 4, 2}) {
+        const QSize reduced((size.width() + denominator - 1) / denominator, (size.height() + denominator - 1) / denominator);
+        if (reduced.width() >= cover.width && reduced.height() >= cover.height) return reduced;
+    }
+    return size;
+}
+
+Result<Picture> DecodeWithQt(std::span<const std::uint8_t> bytes, std::int64_t maxPixels, Cover cover) {
     const QByteArray view = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
                                                     static_cast<qsizetype>(bytes.size()));
     QBuffer device;
@@ -151,8 +162,11 @@ Result<Picture> DecodeWithQt(std::span<const std::uint8_t> bytes, std::int64_t m
     const QSize size = reader.size();
     if (size.isValid() && static_cast<qint64>(size.width()) * size.height() > maxPixels)
         return Refuse(TooLarge(size.width(), size.height(), maxPixels));
-    if (jpeg && size.isValid())
+    if (jpeg && size.isValid()) {
         if (const QString problem = JpegScanProblem(bytes, size); !problem.isEmpty()) return Refuse(problem);
+        // Asked for exactly a DCT scale's size, Qt's reader scales inside the decoder and no more.
+        if (const QSize reduced = ReducedToCover(size, cover); reduced != size) reader.setScaledSize(reduced);
+    }
 
     QImage image = reader.read();
     if (image.isNull()) {
@@ -171,32 +185,32 @@ Result<Picture> DecodeWithQt(std::span<const std::uint8_t> bytes, std::int64_t m
     return picture;
 }
 
-Result<Picture> Decode(std::span<const std::uint8_t> bytes, std::int64_t maxPixels) {
+Result<Picture> Decode(std::span<const std::uint8_t> bytes, std::int64_t maxPixels, Cover cover) {
     if (bytes.empty()) return Refuse("the file is empty");
     if (LooksLikePng(bytes)) return DecodePng(bytes, maxPixels);
     if (const std::string problem = BmpProblem(bytes, maxPixels); !problem.empty()) return Error{"", 0, problem};
-    return DecodeWithQt(bytes, maxPixels);
+    return DecodeWithQt(bytes, maxPixels, cover);
 }
 
 }  // namespace
 
-Result<Picture> DecodePicture(std::span<const std::uint8_t> bytes, std::int64_t maxPixels) {
+Result<Picture> DecodePicture(std::span<const std::uint8_t> bytes, std::int64_t maxPixels, Cover cover) {
     try {
-        return Decode(bytes, maxPixels);
+        return Decode(bytes, maxPixels, cover);
     } catch (const std::bad_alloc&) {
         return Refuse("not enough memory to decode the picture");
     }
 }
 
-std::int64_t ClaimedPixels(const std::string& path) {
+PictureSize ClaimedSize(const std::string& path) {
     QFile file;
     qint64 size = 0;
-    if (!OpenRegularFile(path, file, size)) return 0;
+    if (!OpenRegularFile(path, file, size)) return {};
     const QSize claimed = QImageReader(&file).size();
-    return claimed.isValid() ? static_cast<std::int64_t>(claimed.width()) * claimed.height() : 0;
+    return claimed.isValid() ? PictureSize{claimed.width(), claimed.height()} : PictureSize{};
 }
 
-Result<Picture> ReadPicture(const std::string& path, std::int64_t maxPixels) {
+Result<Picture> ReadPicture(const std::string& path, std::int64_t maxPixels, Cover cover) {
     auto named = [&](const Error& error) { return Error{path, error.code, path + ": " + error.text}; };
     QFile file;
     qint64 size = 0;
@@ -213,7 +227,7 @@ Result<Picture> ReadPicture(const std::string& path, std::int64_t maxPixels) {
     const qint64 read = file.read(reinterpret_cast<char*>(bytes.data()), size);
     if (read < 0) return named(Refuse("cannot read: " + file.errorString()));
     bytes.resize(static_cast<std::size_t>(read));  // a file that shrank meanwhile is judged by what was read
-    Result<Picture> decoded = DecodePicture(bytes, maxPixels);
+    Result<Picture> decoded = DecodePicture(bytes, maxPixels, cover);
     if (!decoded) return named(decoded.Failure());
     return decoded;
 }

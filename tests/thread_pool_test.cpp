@@ -212,8 +212,8 @@ TEST(ThreadPool, BatchPicturesShareOneMemoryBudget) {
         options.pictures.append(dir.filePath(QString("picture%1.bmp").arg(p)));
         ASSERT_TRUE(WriteBmp24(options.pictures.back().toStdString(), Picture(1000, 1000, MakeColor(p * 90, 0, 0))).Ok());
     }
-    const std::int64_t onePicture = ClaimedPixels(options.pictures[0].toStdString()) * 16 + QFileInfo(options.pictures[0]).size();
-    ASSERT_EQ(ClaimedPixels(options.pictures[0].toStdString()), 1000000);
+    const std::int64_t onePicture = ClaimedSize(options.pictures[0].toStdString()).Pixels() * 16 + QFileInfo(options.pictures[0]).size();
+    ASSERT_EQ(ClaimedSize(options.pictures[0].toStdString()).Pixels(), 1000000);
     const struct {
         double budgetInPictures;
         std::int64_t peakInPictures;

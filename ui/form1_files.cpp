@@ -50,7 +50,8 @@ void Form1::File2_Click() {
 }
 
 void Form1::LoadPicture(const QString& path) {
-    const Result<Picture> decoded = ReadPicture(QFile::encodeName(path).toStdString());
+    const Cover cover = session_.Settings().resize ? Cover{kPreviewWidth, kPreviewHeight} : Cover{};
+    const Result<Picture> decoded = ReadPicture(QFile::encodeName(path).toStdString(), kMaxPicturePixels, cover);
     if (!decoded) {
         ReportError(QString::fromStdString(decoded.Failure().text));
         return;
@@ -65,10 +66,12 @@ void Form1::LoadPicture(const QString& path) {
     history_.Clear();
     pictureName_ = QFileInfo(path).fileName();
     ShowState();
+    // A JPEG decoded reduced still shows the size of the file.
+    const PictureSize claimed = ClaimedSize(QFile::encodeName(path).toStdString());
     ShowConversion(QString("Loaded %1 (%2 × %3, %4 colours)")
                        .arg(pictureName_)
-                       .arg(picture.Width())
-                       .arg(picture.Height())
+                       .arg(claimed.width > 0 ? claimed.width : picture.Width())
+                       .arg(claimed.height > 0 ? claimed.height : picture.Height())
                        .arg(session_.LoadedColours()));
 }
 
