@@ -54,6 +54,21 @@ TEST(DitherThresholdNoise, RunsOnAcrossConversionsAndRepeatsFromAFreshStart) {
     EXPECT_EQ(a, c);
 }
 
+// The noise must be uniform: every tenth of [0, 1) as often as the others, and never 1.
+TEST(RandomSequence, NumbersAreUniformInTheUnitInterval) {
+    RandomSequence random;
+    constexpr int kDraws = 1000000, kBins = 10;
+    int bins[kBins] = {};
+    for (int i = 0; i < kDraws; ++i) {
+        const float r = random.Next();
+        ASSERT_TRUE(r >= 0.0f && r < 1.0f) << r;
+        ++bins[static_cast<int>(r * kBins)];
+    }
+    double chiSquare = 0;
+    for (const int count : bins) chiSquare += (count - kDraws / kBins) * (count - kDraws / kBins) / (kDraws / kBins * 1.0);
+    EXPECT_LT(chiSquare, 27.9) << "above the 0.1 % point for 9 degrees of freedom";
+}
+
 TEST(NearestColorNoisy, ClampsJitteredChannelsIntoRange) {
     // With only 0 and 255 on offer, a channel pushed below 0 or above 255 must still land on them.
     const Palette extremes = {EntryFromRgb(0, 0, 0), EntryFromRgb(255, 255, 255)};
