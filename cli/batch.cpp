@@ -85,7 +85,7 @@ QString OutputWrittenTwice(const std::vector<OutputNames>& plan) {
 PictureOutcome ConvertPicture(const CliOptions& options, int picture, const OutputNames& names) {
     PictureOutcome outcome{options.pictures[picture], {}, 0, 0, 0, {}, {}, {}};
     const Cover cover = options.resize ? Cover{kPreviewWidth, kPreviewHeight} : Cover{};
-    const Result<Picture> decoded = ReadPicture(PictureFile(options, picture), kMaxPicturePixels, cover);
+    Result<Picture> decoded = ReadPicture(PictureFile(options, picture), kMaxPicturePixels, cover);
     if (!decoded) {
         outcome.error = Text(decoded.Failure());
         return outcome;
@@ -96,7 +96,7 @@ PictureOutcome ConvertPicture(const CliOptions& options, int picture, const Outp
     session.ChooseMethod(options.method);
     for (int i = 0; i < 2; ++i) session.SetSwatchColour(TvcMode::Graphics2, i, options.palette2[i]);
     for (int i = 0; i < 4; ++i) session.SetSwatchColour(TvcMode::Graphics4, i, options.palette4[i]);
-    session.Load(decoded.Value());
+    session.Load(std::move(decoded.Value()));
     for (int n = 0; n < kSliderCount; ++n) {
         if (!options.sliders[n]) continue;
         const Slider slider = static_cast<Slider>(n);

@@ -51,14 +51,14 @@ void Form1::File2_Click() {
 
 void Form1::LoadPicture(const QString& path) {
     const Cover cover = session_.Settings().resize ? Cover{kPreviewWidth, kPreviewHeight} : Cover{};
-    const Result<Picture> decoded = ReadPicture(QFile::encodeName(path).toStdString(), kMaxPicturePixels, cover);
+    Result<Picture> decoded = ReadPicture(QFile::encodeName(path).toStdString(), kMaxPicturePixels, cover);
     if (!decoded) {
         ReportError(QString::fromStdString(decoded.Failure().text));
         return;
     }
-    const Picture& picture = decoded.Value();
+    const int width = decoded.Value().Width(), height = decoded.Value().Height();
     try {
-        session_.Load(picture);
+        session_.Load(std::move(decoded.Value()));
     } catch (const std::bad_alloc&) {
         ReportError(path + ": not enough memory to load this picture");
         return;
@@ -70,8 +70,8 @@ void Form1::LoadPicture(const QString& path) {
     const PictureSize claimed = ClaimedSize(QFile::encodeName(path).toStdString());
     ShowConversion(QString("Loaded %1 (%2 × %3, %4 colours)")
                        .arg(pictureName_)
-                       .arg(claimed.width > 0 ? claimed.width : picture.Width())
-                       .arg(claimed.height > 0 ? claimed.height : picture.Height())
+                       .arg(claimed.width > 0 ? claimed.width : width)
+                       .arg(claimed.height > 0 ? claimed.height : height)
                        .arg(session_.LoadedColours()));
 }
 
