@@ -46,7 +46,8 @@ std::vector<OutputNames> PlanOutputs(const CliOptions& options) {
     std::vector<OutputNames> plan;
     if (options.pictures.size() == 1) {
         plan.push_back({dir.filePath("out24.bmp"), dir.filePath("screen.bin"), dir.filePath("screen.tim"),
-                        options.work, options.cas ? dir.filePath("screen.cas") : QString(), options.sheet});
+                        options.work, options.cas ? dir.filePath("screen.cas") : QString(),
+                        options.wav ? dir.filePath("screen.wav") : QString(), options.sheet});
         return plan;
     }
     // A file asked for by name is written once per picture, the picture's name in front of its own.
@@ -65,7 +66,7 @@ std::vector<OutputNames> PlanOutputs(const CliOptions& options) {
         stems.insert(stem);
         plan.push_back({dir.filePath(stem + ".preview.bmp"), dir.filePath(stem + ".bin"), dir.filePath(stem + ".tim"),
                         perPicture(options.work, stem), options.cas ? dir.filePath(stem + ".cas") : QString(),
-                        perPicture(options.sheet, stem)});
+                        options.wav ? dir.filePath(stem + ".wav") : QString(), perPicture(options.sheet, stem)});
     }
     return plan;
 }
@@ -73,7 +74,7 @@ std::vector<OutputNames> PlanOutputs(const CliOptions& options) {
 QString OutputWrittenTwice(const std::vector<OutputNames>& plan) {
     QSet<QString> written;
     for (const OutputNames& names : plan)
-        for (const QString& out : {names.bmp, names.bin, names.tim, names.work, names.cas, names.sheet}) {
+        for (const QString& out : {names.bmp, names.bin, names.tim, names.work, names.cas, names.wav, names.sheet}) {
             if (out.isEmpty()) continue;
             const QString absolute = QFileInfo(out).absoluteFilePath();
             if (written.contains(absolute)) return out;
@@ -83,7 +84,7 @@ QString OutputWrittenTwice(const std::vector<OutputNames>& plan) {
 }
 
 PictureOutcome ConvertPicture(const CliOptions& options, int picture, const OutputNames& names) {
-    PictureOutcome outcome{options.pictures[picture], {}, 0, 0, 0, {}, {}, {}};
+    PictureOutcome outcome{options.pictures[picture], {}, 0, 0, 0, {}, {}, {}, {}, {}};
     const Cover cover = options.resize ? Cover{kPreviewWidth, kPreviewHeight} : Cover{};
     Result<Picture> decoded = ReadPicture(PictureFile(options, picture), kMaxPicturePixels, cover);
     if (!decoded) {
@@ -123,11 +124,15 @@ PictureOutcome ConvertPicture(const CliOptions& options, int picture, const Outp
         if (Status written = WriteBmp24(Local(names.work), session.Surface(mode)); !written) return fail(written.Failure());
         outcome.files.append(names.work);
     }
-    if (!names.cas.isEmpty()) {
-        const Result<Warning> written = session.SaveProgram(Local(names.cas));
+    for (const auto& [path, format] : {std::pair{names.cas, ProgramFormat::Cas}, std::pair{names.wav, ProgramFormat::Wav}}) {
+        if (path.isEmpty()) continue;
+        const Result<ProgramWritten> written = session.SaveProgram(Local(path), format);
         if (!written) return fail(written.Failure());
-        if (written.Value()) outcome.warnings.append(names.cas + ": " + QString::fromStdString(*written.Value()));
-        outcome.files.append(names.cas);
+        if (const Warning& warning = written.Value().warning)
+            outcome.warnings.append(path + ": " + QString::fromStdString(*warning));
+        outcome.notes.append(path + ": " + QString::fromStdString(LoadTimeText(written.Value())));
+        outcome.loadSeconds = written.Value().loadSeconds;
+        outcome.files.append(path);
     }
     if (!names.sheet.isEmpty()) {
         const Picture sheet = ComposeSheet(ConvertWithEveryMethod(session), SheetLayout(options.sheetScale), options.method);
@@ -158,7 +163,7 @@ PictureOutcome ConvertWithinBudget(const CliOptions& options, int picture, const
     try {
         return ConvertPicture(options, picture, names);
     } catch (const std::bad_alloc&) {
-        return {options.pictures[picture], options.pictures[picture] + ": not enough memory to convert this picture", 0, 0, 0, {}, {}, {}};
+        return {options.pictures[picture], options.pictures[picture] + ": not enough memory to convert this picture", 0, 0, 0, {}, {}, {}, {}, {}};
     }
 }
 
@@ -173,12 +178,12 @@ std::vector<PictureOutcome> ConvertAll(const CliOptions& options, int threads, M
     auto convert = [&](int i) {
         const OutputNames& names = plan[i];
         const QString clash = [&] {
-            for (const QString& out : {names.bmp, names.bin, names.tim, names.work, names.cas, names.sheet})
+            for (const QString& out : {names.bmp, names.bin, names.tim, names.work, names.cas, names.wav, names.sheet})
                 if (!out.isEmpty() && inputs.contains(CanonicalOrAbsolute(out))) return out;
             return QString();
         }();
         if (!clash.isEmpty())
-            outcomes[i] = {options.pictures[i], clash + ": an input picture, never overwritten", 0, 0, 0, {}, {}, {}};
+            outcomes[i] = {options.pictures[i], clash + ": an input picture, never overwritten", 0, 0, 0, {}, {}, {}, {}, {}};
         else
             outcomes[i] = ConvertWithinBudget(options, i, names, budget);
     };
@@ -200,6 +205,7 @@ QString OutcomeJson(const CliOptions& options, const PictureOutcome& outcome) {
     if (outcome.error.isEmpty()) object["delta_e"] = std::round(outcome.likeness * 100) / 100;
     if (!outcome.palette.isEmpty()) object["palette"] = QJsonArray::fromStringList(outcome.palette);
     object["files"] = QJsonArray::fromStringList(outcome.files);
+    if (outcome.loadSeconds) object["load_seconds"] = std::round(*outcome.loadSeconds * 10) / 10;
     if (!outcome.error.isEmpty()) object["error"] = outcome.error;
     if (!outcome.warnings.isEmpty()) object["warning"] = outcome.warnings.join("; ");
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));

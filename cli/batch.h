@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 #include "cli/cli_options.h"
@@ -21,6 +22,8 @@ struct PictureOutcome {
     QStringList palette;  // the swatches used in Graphics 2 and 4, as RRGGBB
     QStringList files;
     QStringList warnings;  // converted and written, but the TVC will not show it as converted
+    QStringList notes;     // for stderr: how long each program file takes to load
+    std::optional<double> loadSeconds;  // of the program file or sound written
 };
 
 // The files one picture's conversion writes.
@@ -30,6 +33,7 @@ struct OutputNames {
     QString tim;
     QString work;  // empty: none
     QString cas;   // empty: none
+    QString wav;   // empty: none
     QString sheet;  // empty: none
 };
 

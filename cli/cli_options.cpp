@@ -57,6 +57,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption outDir("out-dir", "Where files go, created if missing (default: current folder).", "DIR", ".");
     const QCommandLineOption work("work", "Also write the mode's work surface as a 24-bit BMP.", "FILE");
     const QCommandLineOption cas("cas", "Also write a TVC program file that shows the picture (screen.cas, or NAME.cas each).");
+    const QCommandLineOption wav("wav", "Also write the program as the sound of its tape, to play into the TVC's tape input "
+                                        "(screen.wav, or NAME.wav each).");
     const QCommandLineOption sheet("sheet", "Also every method's result on the picture, side by side, as a PNG.", "FILE.png");
     const QCommandLineOption sheetScale("sheet-scale", "The sheet's previews reduced by 1, 2 or 4 (default 2).", "S", "2");
     const QCommandLineOption render("render",
@@ -65,7 +67,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                                     "SCREEN");
     const QCommandLineOption jobs("jobs", "Threads at work at once, on pictures and within each (default: one per core; at most one per picture or core, whichever is more).", "N");
     const QCommandLineOption json("json", "One JSON object per line on stdout for each picture.");
-    parser.addOptions({mode, method, noResize, palette2, palette4, outDir, work, cas, sheet, sheetScale, render, json, jobs});
+    parser.addOptions({mode, method, noResize, palette2, palette4, outDir, work, cas, wav, sheet, sheetScale, render, json, jobs});
     for (const auto& s : sliders) parser.addOption(s);
     parser.addPositionalArgument("PICTURE", "Pictures to convert (JPEG, BMP, ...).", "PICTURE...");
 
@@ -103,6 +105,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     if (options.outDir.isEmpty()) return UsageError("--out-dir needs a folder");
     options.work = parser.value(work);
     options.cas = parser.isSet(cas);
+    options.wav = parser.isSet(wav);
     options.sheet = parser.value(sheet);
     if (parser.isSet(sheet) && options.sheet.isEmpty()) return UsageError("--sheet needs a file name");
     const QString scaleText = parser.value(sheetScale);

@@ -26,6 +26,7 @@ struct CliOptions {
     QString outDir = ".";
     QString work;
     bool cas = false;  // also a TVC program file
+    bool wav = false;  // also the program's tape sound
     QString sheet;       // also every method's result side by side, as a PNG
     int sheetScale = 2;  // the sheet's previews reduced by this: 1, 2 or 4
     // Draw this screen file as the machine shows it into the one PNG named, instead of converting.

@@ -47,6 +47,7 @@ int main(int argc, char* argv[]) {
             status = 1;
         }
         for (const QString& warning : outcome.warnings) err << "vorbix-cli: warning: " << vorbix::Printable(warning) << "\n";
+        for (const QString& note : outcome.notes) err << "vorbix-cli: " << vorbix::Printable(note) << "\n";
         if (options.json) out << vorbix::OutcomeJson(options, outcome) << "\n";
     }
     return status;

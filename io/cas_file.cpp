@@ -1,25 +1,22 @@
 #include "io/cas_file.h"
 
 #include <algorithm>
-#include <tuple>
+#include <cstdio>
+#include <span>
 
 #include "io/file_write.h"
 #include "io/screen_file.h"
+#include "io/tape_sound.h"
+#include "io/zx0.h"
+#include "z80/show_packed.h"
+#include "z80/show_raw.h"
 
 namespace vorbix {
 
 namespace {
 
-// Machine addresses and ports the program touches.
-constexpr int kModeCopy = 0x0B13;    // the ROM's copy of port 06h
-constexpr int kBorderByte = 0x0B4F;  // sent to the border port on every interrupt
-constexpr int kPagingCopy = 0x0003;  // the ROM's copy of port 02h, written back on every interrupt
-constexpr int kVideoWindow = 0x8000;
-constexpr std::uint8_t kPagingPort = 0x02;
-constexpr std::uint8_t kModePort = 0x06;
-constexpr std::uint8_t kPalettePort = 0x60;
-constexpr std::uint8_t kVideoPagedIn = 0x50;
-constexpr ColourBytes kBasicPalette{0x00, 0x50, 0x44, 0x41};
+constexpr std::uint8_t Lo(int word) { return static_cast<std::uint8_t>(word & 0xFF); }
+constexpr std::uint8_t Hi(int word) { return static_cast<std::uint8_t>((word >> 8) & 0xFF); }
 
 // BASIC tokens.
 constexpr std::uint8_t kPrint = 0xDD;
@@ -28,69 +25,25 @@ constexpr std::uint8_t kCloseParen = 0x95;
 constexpr std::uint8_t kLineEnd = 0xFF;
 constexpr std::uint8_t kProgramEnd = 0x00;
 
-constexpr std::uint8_t Lo(int word) { return static_cast<std::uint8_t>(word & 0xFF); }
-constexpr std::uint8_t Hi(int word) { return static_cast<std::uint8_t>((word >> 8) & 0xFF); }
+constexpr int kVideoWindow = 0x8000;
 
-struct ShowParameters {
-    int imageAddress = 0;
-    std::uint8_t modeBits = 0;
-    ColourBytes colours{};
+// An assembled program that shows the picture behind it, and where in it the bytes set per file lie.
+struct ShowCode {
+    std::span<const std::uint8_t> bytes;
+    int origin;
+    int modeBits;
+    std::array<int, 4> colours;
 };
 
-// Shows the image until a key is pressed. BASIC's mode copy and border wait on the stack;
-// the ROM's paging copy, not a constant, puts the pages back as its interrupt would.
-constexpr auto ShowPictureCode(const ShowParameters& p) {
-    const ColourBytes& c = p.colours;
-    const ColourBytes& b = kBasicPalette;
-    return std::to_array<std::uint8_t>({
-        0x3A, Lo(kModeCopy), Hi(kModeCopy),            // LD A,(0B13h)
-        0xF5,                                          // PUSH AF
-        0x3A, Lo(kBorderByte), Hi(kBorderByte),        // LD A,(0B4Fh)
-        0xF5,                                          // PUSH AF
-        0x3A, Lo(kModeCopy), Hi(kModeCopy),            // LD A,(0B13h)
-        0xE6, 0xFC,                                    // AND FCh        keep all but the mode bits
-        0xF6, p.modeBits,                              // OR mode
-        0xD3, kModePort,                               // OUT (06h),A
-        0x32, Lo(kModeCopy), Hi(kModeCopy),            // LD (0B13h),A
-        0x3E, c[0], 0xD3, kPalettePort,                // LD A,c0 / OUT (60h),A
-        0x3E, c[1], 0xD3, kPalettePort + 1,            // LD A,c1 / OUT (61h),A
-        0x3E, c[2], 0xD3, kPalettePort + 2,            // LD A,c2 / OUT (62h),A
-        0x3E, c[3], 0xD3, kPalettePort + 3,            // LD A,c3 / OUT (63h),A
-        0x3E, 0x00,                                    // LD A,0
-        0x32, Lo(kBorderByte), Hi(kBorderByte),        // LD (0B4Fh),A   black border
-        0xF3,                                          // DI             no interrupt may page back mid-copy
-        0x3E, kVideoPagedIn, 0xD3, kPagingPort,        // LD A,50h / OUT (02h),A
-        0x21, Lo(p.imageAddress), Hi(p.imageAddress),  // LD HL,image
-        0x11, Lo(kVideoWindow), Hi(kVideoWindow),      // LD DE,8000h
-        0x01, Lo(kScreenBytes), Hi(kScreenBytes),      // LD BC,4000h
-        0xED, 0xB0,                                    // LDIR
-        0x3A, Lo(kPagingCopy), Hi(kPagingCopy),        // LD A,(0003h)
-        0xD3, kPagingPort,                             // OUT (02h),A
-        0xFB,                                          // EI             the key service needs interrupts
-        0xF7, 0x91,                                    // RST 30h / 91h  wait for a key
-        0xF3,                                          // DI
-        0x3E, kVideoPagedIn, 0xD3, kPagingPort,        // LD A,50h / OUT (02h),A
-        0x21, Lo(kVideoWindow), Hi(kVideoWindow),      // LD HL,8000h
-        0x36, 0x00,                                    // LD (HL),0
-        0x11, Lo(kVideoWindow + 1), Hi(kVideoWindow + 1),  // LD DE,8001h
-        0x01, Lo(kScreenBytes - 1), Hi(kScreenBytes - 1),  // LD BC,3FFFh
-        0xED, 0xB0,                                    // LDIR           clear the video memory
-        0x3A, Lo(kPagingCopy), Hi(kPagingCopy),        // LD A,(0003h)
-        0xD3, kPagingPort,                             // OUT (02h),A
-        0xFB,                                          // EI
-        0x3E, b[0], 0xD3, kPalettePort,                // BASIC's palette
-        0x3E, b[1], 0xD3, kPalettePort + 1,
-        0x3E, b[2], 0xD3, kPalettePort + 2,
-        0x3E, b[3], 0xD3, kPalettePort + 3,
-        0xF1,                                          // POP AF
-        0x32, Lo(kBorderByte), Hi(kBorderByte),        // LD (0B4Fh),A   BASIC's border
-        0xF1,                                          // POP AF
-        0xD3, kModePort,                               // OUT (06h),A
-        0x32, Lo(kModeCopy), Hi(kModeCopy),            // LD (0B13h),A   BASIC's mode
-        0x21, 0x00, 0x00,                              // LD HL,0        what PRINT USR shows
-        0xC9,                                          // RET
-    });
-}
+namespace raw = z80::show_raw;
+namespace packed = z80::show_packed;
+constexpr ShowCode kRawCode{raw::bytes, raw::code_address, raw::mode_bits,
+                            {raw::colour_0, raw::colour_1, raw::colour_2, raw::colour_3}};
+constexpr ShowCode kPackedCode{packed::bytes, packed::code_address, packed::mode_bits,
+                               {packed::colour_0, packed::colour_1, packed::colour_2, packed::colour_3}};
+static_assert(raw::image == raw::code_address + static_cast<int>(raw::bytes.size()));
+static_assert(packed::packed == packed::code_address + static_cast<int>(packed::bytes.size()));
+static_assert(raw::image + kScreenBytes <= kVideoWindow, "the image must stay visible while page 2 is switched");
 
 // "1 PRINT USR(" and ")": length, line number 1, PRINT, blank, U, S, R, the brackets, line end.
 constexpr int kUsrLineFixedBytes = 11;
@@ -111,9 +64,8 @@ constexpr int FindCodeAddress() {
 }
 
 constexpr int kCodeAddress = FindCodeAddress();
-constexpr int kCodeBytes = static_cast<int>(std::tuple_size_v<decltype(ShowPictureCode(ShowParameters{}))>);
-constexpr int kImageAddress = kCodeAddress + kCodeBytes;
-static_assert(kImageAddress + kScreenBytes <= kVideoWindow, "the image must stay visible while page 2 is switched");
+static_assert(kRawCode.origin == kCodeAddress && kPackedCode.origin == kCodeAddress,
+              "the code must be assembled for the address the USR line names");
 
 std::vector<std::uint8_t> UsrLine(int address) {
     std::vector<std::uint8_t> line{0, 1, 0, kPrint, ' ', 'U', 'S', 'R', kOpenParen};
@@ -124,14 +76,27 @@ std::vector<std::uint8_t> UsrLine(int address) {
     return line;
 }
 
+std::vector<std::uint8_t> CodeFor(const ShowCode& code, TvcMode mode, const ColourBytes& colours) {
+    std::vector<std::uint8_t> bytes(code.bytes.begin(), code.bytes.end());
+    bytes[code.modeBits - code.origin] = ModeOf(mode).hardwareMode;
+    for (int i = 0; i < 4; ++i) bytes[code.colours[i] - code.origin] = colours[i];
+    return bytes;
+}
+
 }  // namespace
 
-std::vector<std::uint8_t> BuildCasProgram(TvcMode mode, const ScreenImage& image, const ColourBytes& colours) {
+std::vector<std::uint8_t> BuildCasProgram(TvcMode mode, const ScreenImage& image, const ColourBytes& colours,
+                                          CasPacking packing) {
     std::vector<std::uint8_t> program = UsrLine(kCodeAddress);
     program.push_back(kProgramEnd);
-    const auto code = ShowPictureCode({kImageAddress, ModeOf(mode).hardwareMode, colours});
+    const std::vector<std::uint8_t> code = CodeFor(packing == CasPacking::Raw ? kRawCode : kPackedCode, mode, colours);
     program.insert(program.end(), code.begin(), code.end());
-    program.insert(program.end(), image.begin(), image.end());
+    if (packing == CasPacking::Raw) {
+        program.insert(program.end(), image.begin(), image.end());
+    } else {
+        const std::vector<std::uint8_t> picture = PackZx0(std::span(image).first(kScreenRows * kScreenRowBytes));
+        program.insert(program.end(), picture.begin(), picture.end());
+    }
 
     const std::size_t fileLength = kCasHeaderBytes + program.size();
     std::vector<std::uint8_t> file(fileLength, 0);
@@ -147,11 +112,31 @@ std::vector<std::uint8_t> BuildCasProgram(TvcMode mode, const ScreenImage& image
     return file;
 }
 
-Result<Warning> WriteCasFile(const std::string& path, TvcMode mode, const Picture& surface, const Palette& palette) {
+Result<ProgramWritten> WriteProgramFile(const std::string& path, ProgramFormat format, TvcMode mode,
+                                        const Picture& surface, const Palette& palette) {
     const ScreenImage image = EncodeScreen(mode, surface, palette);
-    if (Status written = WriteFileWhole(path, BuildCasProgram(mode, image, ColourBytesOf(mode, palette))); !written)
-        return written.Failure();
-    return UnshowableColours(mode, palette);
+    const ColourBytes colours = ColourBytesOf(mode, palette);
+    const std::vector<std::uint8_t> raw = BuildCasProgram(mode, image, colours, CasPacking::Raw);
+    std::vector<std::uint8_t> packed = BuildCasProgram(mode, image, colours, CasPacking::Packed);
+    ProgramWritten written{UnshowableColours(mode, palette), CasPacking::Raw, 0, TapeSeconds(raw)};
+    const bool shorter = packed.size() < raw.size();
+    if (shorter) written.packing = CasPacking::Packed;
+    const std::vector<std::uint8_t>& chosen = shorter ? packed : raw;
+    written.loadSeconds = shorter ? TapeSeconds(chosen) : written.rawLoadSeconds;
+    if (Status saved = WriteFileWhole(path, format == ProgramFormat::Wav ? EncodeTapeWav(chosen) : chosen); !saved)
+        return saved.Failure();
+    return written;
+}
+
+std::string LoadTimeText(const ProgramWritten& written) {
+    const auto seconds = [](double s) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.1f s", s);
+        return std::string(text);
+    };
+    std::string text = seconds(written.loadSeconds) + " to load from tape";
+    if (written.packing == CasPacking::Packed) text += " (raw " + seconds(written.rawLoadSeconds) + ")";
+    return text;
 }
 
 }  // namespace vorbix

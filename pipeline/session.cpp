@@ -200,8 +200,8 @@ SavePaths Session::SaveAsPaths(const std::string& chosenPath) {
     return {bmp, folder + "screen.bin", folder + "screen.tim"};
 }
 
-Result<Warning> Session::SaveProgram(const std::string& path) const {
-    return WriteCasFile(path, Mode(), Surface(Mode()), palette_);
+Result<ProgramWritten> Session::SaveProgram(const std::string& path, ProgramFormat format) const {
+    return WriteProgramFile(path, format, Mode(), Surface(Mode()), palette_);
 }
 
 Session::Snapshot Session::TakeSnapshot(bool withLoaded, bool withSourceView) const {

@@ -113,8 +113,8 @@ public:
     static SavePaths SavePathsInFolder(const std::string& folder);
     // "Save As": the BMP under the chosen name (".bmp" added unless it ends so), screen files beside it.
     static SavePaths SaveAsPaths(const std::string& chosenPath);
-    // The selected mode's last conversion as a TVC program file.
-    Result<Warning> SaveProgram(const std::string& path) const;
+    // The selected mode's last conversion as a TVC program file or its tape sound.
+    Result<ProgramWritten> SaveProgram(const std::string& path, ProgramFormat format = ProgramFormat::Cas) const;
 
     // --- undo: the parts that the undoable edits (swatches, mixes, Commit, SnapSourceToMixes)
     // change, read and put back without a conversion. The pictures come along only when asked

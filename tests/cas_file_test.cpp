@@ -1,25 +1,34 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
+#include <regex>
 #include <string>
 
 #include <unistd.h>
 
 #include "io/bmp_file.h"
 #include "io/cas_file.h"
+#include "io/picture_decode.h"
 #include "io/screen_file.h"
+#include "io/tape_sound.h"
+#include "io/zx0.h"
 #include "pipeline/session.h"
+#include "tests/tvc_machine.h"
+#include "z80/show_packed.h"
 
 namespace vorbix {
 namespace {
 
 constexpr int kProgramStart = kCasHeaderBytes;
-const ColourBytes kBasicPalette{0x00, 0x50, 0x44, 0x41};
+constexpr int kShownBytes = kScreenRows * kScreenRowBytes;
+constexpr int kFloyd = 2;
 
 std::vector<std::uint8_t> ReadAll(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -53,6 +62,14 @@ ScreenImage SmallImage(TvcMode mode) {
     return EncodeScreen(mode, surface, palette);
 }
 
+// "" when equal, else where the first byte differs.
+std::string FirstDifference(const std::vector<std::uint8_t>& got, const std::vector<std::uint8_t>& want) {
+    if (got.size() != want.size()) return std::to_string(got.size()) + " bytes, not " + std::to_string(want.size());
+    const auto [g, w] = std::mismatch(got.begin(), got.end(), want.begin());
+    if (g == got.end()) return "";
+    return "byte " + std::to_string(g - got.begin()) + " is " + std::to_string(*g) + ", not " + std::to_string(*w);
+}
+
 // The n of "1 PRINT USR(n)".
 int UsrAddress(const std::vector<std::uint8_t>& file) {
     const auto digits = file.begin() + kProgramStart + 9;
@@ -75,7 +92,7 @@ TEST(CasFile, HeadersUsrLineAndImageOfEachMode) {
         SCOPED_TRACE(static_cast<int>(c.mode));
         const ScreenImage image = SmallImage(c.mode);
         ASSERT_EQ(ColourBytesOf(c.mode, PaletteOf(c.mode)), c.colours);
-        const std::vector<std::uint8_t> file = BuildCasProgram(c.mode, image, c.colours);
+        const std::vector<std::uint8_t> file = BuildCasProgram(c.mode, image, c.colours, CasPacking::Raw);
         const std::size_t length = file.size();
 
         EXPECT_EQ(file[0x00], 0x11);
@@ -100,164 +117,145 @@ TEST(CasFile, HeadersUsrLineAndImageOfEachMode) {
     }
 }
 
-// Just enough of a Z80 and of the TVC's paging, ports and interrupt to run the program's code.
-// An interrupt is taken after every instruction while enabled, as the ROM's would: it writes
-// the paging copy back to port 02h and the border byte to port 00h.
-class Machine {
-public:
-    static constexpr std::uint8_t kStartMode = 0xB5;  // mode 1 with other bits set that must survive
-    static constexpr std::uint8_t kStartBorder = 0x2A;
-    static constexpr int kStack = 0xB000;             // in the page the video memory replaces
-
-    explicit Machine(const std::vector<std::uint8_t>& file) {
-        std::copy(file.begin() + kProgramStart, file.end(), ram_.begin() + kCasLoadAddress);
-        ram_[0x0003] = 0x70;
-        ram_[0x0B13] = kStartMode;
-        ram_[0x0B4F] = kStartBorder;
-        ports_[0x02] = 0x70;
-        ports_[0x06] = kStartMode;
-        for (int i = 0; i < 4; ++i) ports_[0x60 + i] = kBasicPalette[i];
-        video_.fill(0xEE);
-        ramBefore_ = ram_;
-    }
-
-    struct Snapshot {
-        ScreenImage video;
-        std::array<std::uint8_t, 256> ports;
-        std::uint8_t modeCopy, borderByte;
-    };
-    std::optional<Snapshot> atKeyWait;
-
-    // Calls address and runs until the matching RET; fails the test on anything unexpected.
-    void Call(int address) {
-        sp_ = kStack;
-        Push(0xFFFF);
-        pc_ = address;
-        for (int steps = 0; pc_ != 0xFFFF; ++steps) {
-            ASSERT_LT(steps, 1000) << "runaway code";
-            ASSERT_NO_FATAL_FAILURE(Step());
-            if (interrupts_) {
-                ports_[0x02] = ram_[0x0003];
-                ports_[0x00] = ram_[0x0B4F];
-            }
-        }
-        EXPECT_EQ(sp_, kStack);
-    }
-
-    std::uint8_t Read(int address) const {
-        if (address >= 0x8000 && address < 0xC000) {
-            if (ports_[0x02] == 0x50) return video_[address - 0x8000];
-            EXPECT_EQ(ports_[0x02], 0x70) << "unknown paging";
-        }
-        return ram_[address & 0xFFFF];
-    }
-    void Write(int address, std::uint8_t value) {
-        if (address >= 0x8000 && address < 0xC000 && ports_[0x02] == 0x50)
-            video_[address - 0x8000] = value;
-        else
-            ram_[address & 0xFFFF] = value;
-    }
-
-    const ScreenImage& Video() const { return video_; }
-    const std::array<std::uint8_t, 256>& Ports() const { return ports_; }
-    bool Interrupts() const { return interrupts_; }
-    int HL() const { return hl_; }
-    // RAM below the video window, where the program and BASIC live.
-    bool LowRamUnchanged() const { return std::equal(ram_.begin(), ram_.begin() + 0x8000, ramBefore_.begin()); }
-
-private:
-    int Fetch() { return Read(pc_++); }
-    int FetchWord() {
-        const int lo = Fetch();
-        return lo | Fetch() << 8;
-    }
-    void Push(int word) {
-        Write(--sp_, static_cast<std::uint8_t>(word >> 8));
-        Write(--sp_, static_cast<std::uint8_t>(word));
-    }
-    int Pop() {
-        const int lo = Read(sp_++);
-        return lo | Read(sp_++) << 8;
-    }
-
-    void Step() {
-        const int op = Fetch();
-        switch (op) {
-            case 0x3A: a_ = Read(FetchWord()); break;              // LD A,(nn)
-            case 0x32: Write(FetchWord(), a_); break;              // LD (nn),A
-            case 0x3E: a_ = static_cast<std::uint8_t>(Fetch()); break;
-            case 0xE6: a_ &= Fetch(); break;
-            case 0xF6: a_ |= Fetch(); break;
-            case 0xD3: ports_[Fetch()] = a_; break;
-            case 0x21: hl_ = FetchWord(); break;
-            case 0x11: de_ = FetchWord(); break;
-            case 0x01: bc_ = FetchWord(); break;
-            case 0x36: Write(hl_, static_cast<std::uint8_t>(Fetch())); break;
-            case 0xF3: interrupts_ = false; break;
-            case 0xFB: interrupts_ = true; break;
-            case 0xF5: Push(a_ << 8 | 0xD7); break;                // PUSH AF, flags arbitrary
-            case 0xF1: a_ = static_cast<std::uint8_t>(Pop() >> 8); break;
-            case 0xC9: pc_ = Pop(); break;
-            case 0xED:
-                ASSERT_EQ(Fetch(), 0xB0) << "only LDIR";
-                do {
-                    Write(de_, Read(hl_));
-                    hl_ = (hl_ + 1) & 0xFFFF;
-                    de_ = (de_ + 1) & 0xFFFF;
-                    bc_ = (bc_ - 1) & 0xFFFF;
-                } while (bc_ != 0);
-                break;
-            case 0xF7:  // RST 30h: the ROM service named by the next byte
-                ASSERT_EQ(Fetch(), 0x91) << "only the key wait";
-                ASSERT_TRUE(interrupts_) << "the key wait needs interrupts";
-                ASSERT_FALSE(atKeyWait) << "one key wait";
-                atKeyWait = Snapshot{video_, ports_, ram_[0x0B13], ram_[0x0B4F]};
-                a_ = 0x20, bc_ = 0x1234, de_ = 0x5678, hl_ = 0x9ABC;  // the service keeps no registers
-                break;
-            default:
-                FAIL() << "unexpected opcode " << op << " at " << pc_ - 1;
-        }
-    }
-
-    std::array<std::uint8_t, 0x10000> ram_{};
-    std::array<std::uint8_t, 0x10000> ramBefore_{};
-    ScreenImage video_{};
-    std::array<std::uint8_t, 256> ports_{};
-    std::uint8_t a_ = 0;
-    int bc_ = 0, de_ = 0, hl_ = 0, sp_ = 0, pc_ = 0;
-    bool interrupts_ = true;
-};
+// The bytes a packed program keeps for itself while it runs: BASIC's stack pointer and its own stack.
+const std::vector<std::pair<int, int>> kPackedScratch{
+    {z80::show_packed::saved_sp, z80::show_packed::saved_sp + 2},
+    {z80::show_packed::stack_top - 8, z80::show_packed::stack_top}};
 
 TEST(CasFile, ProgramShowsThePictureUntilAKeyThenGivesBasicItsScreenBack) {
-    for (const ModeCase& c : kModes) {
-        SCOPED_TRACE(static_cast<int>(c.mode));
-        const ScreenImage image = SmallImage(c.mode);
-        const std::vector<std::uint8_t> file = BuildCasProgram(c.mode, image, c.colours);
-        Machine machine(file);
-        ASSERT_NO_FATAL_FAILURE(machine.Call(UsrAddress(file)));
+    for (const ModeCase& c : kModes)
+        for (const CasPacking packing : {CasPacking::Raw, CasPacking::Packed}) {
+            SCOPED_TRACE(static_cast<int>(c.mode));
+            SCOPED_TRACE(packing == CasPacking::Raw ? "raw" : "packed");
+            const ScreenImage image = SmallImage(c.mode);
+            const std::vector<std::uint8_t> file = BuildCasProgram(c.mode, image, c.colours, packing);
+            TvcMachine machine(file);
+            ASSERT_EQ(machine.Call(UsrAddress(file)), "");
 
-        ASSERT_TRUE(machine.atKeyWait);
-        const Machine::Snapshot& shown = *machine.atKeyWait;
-        EXPECT_EQ(shown.video, image);
-        const std::uint8_t mode = (Machine::kStartMode & 0xFC) | c.modeBits;
-        EXPECT_EQ(shown.ports[0x06], mode);
-        EXPECT_EQ(shown.modeCopy, mode);
-        for (int i = 0; i < 4; ++i) EXPECT_EQ(shown.ports[0x60 + i], c.colours[i]) << "palette register " << i;
-        EXPECT_EQ(shown.borderByte, 0x00);
-        EXPECT_EQ(shown.ports[0x00], 0x00);
-        EXPECT_EQ(shown.ports[0x02], 0x70);
+            ASSERT_TRUE(machine.atKeyWait);
+            const TvcMachine::Snapshot& shown = *machine.atKeyWait;
+            EXPECT_TRUE(std::equal(image.begin(), image.begin() + kShownBytes, shown.video.begin()));
+            if (packing == CasPacking::Raw) {
+                EXPECT_EQ(shown.video, image);
+            }
+            const std::uint8_t mode = (TvcMachine::kStartMode & 0xFC) | c.modeBits;
+            EXPECT_EQ(shown.ports[0x06], mode);
+            EXPECT_EQ(shown.modeCopy, mode);
+            for (int i = 0; i < 4; ++i) EXPECT_EQ(shown.ports[0x60 + i], c.colours[i]) << "palette register " << i;
+            EXPECT_EQ(shown.borderByte, 0x00);
+            EXPECT_EQ(shown.ports[0x00], 0x00);
+            EXPECT_EQ(shown.ports[0x02], 0x70);
 
-        EXPECT_TRUE(std::all_of(machine.Video().begin(), machine.Video().end(), [](std::uint8_t b) { return b == 0; }));
-        EXPECT_EQ(machine.Ports()[0x06], Machine::kStartMode);
-        EXPECT_EQ(machine.Read(0x0B13), Machine::kStartMode);
-        EXPECT_EQ(machine.Read(0x0B4F), Machine::kStartBorder);
-        EXPECT_EQ(machine.Ports()[0x00], Machine::kStartBorder);
-        for (int i = 0; i < 4; ++i) EXPECT_EQ(machine.Ports()[0x60 + i], kBasicPalette[i]) << "palette register " << i;
-        EXPECT_EQ(machine.Ports()[0x02], 0x70);
-        EXPECT_TRUE(machine.Interrupts());
-        EXPECT_EQ(machine.HL(), 0) << "PRINT USR shows 0";
-        EXPECT_TRUE(machine.LowRamUnchanged());
+            EXPECT_TRUE(std::all_of(machine.Video().begin(), machine.Video().end(), [](std::uint8_t b) { return b == 0; }));
+            EXPECT_EQ(machine.Ports()[0x06], TvcMachine::kStartMode);
+            EXPECT_EQ(machine.Read(0x0B13), TvcMachine::kStartMode);
+            EXPECT_EQ(machine.Read(0x0B4F), TvcMachine::kStartBorder);
+            EXPECT_EQ(machine.Ports()[0x00], TvcMachine::kStartBorder);
+            for (int i = 0; i < 4; ++i)
+                EXPECT_EQ(machine.Ports()[0x60 + i], TvcMachine::kBasicPalette[i]) << "palette register " << i;
+            EXPECT_EQ(machine.Ports()[0x02], 0x70);
+            EXPECT_TRUE(machine.Interrupts());
+            EXPECT_EQ(machine.HL(), 0) << "PRINT USR shows 0";
+            EXPECT_TRUE(machine.LowRamUnchangedBut(packing == CasPacking::Packed ? kPackedScratch
+                                                                                 : std::vector<std::pair<int, int>>{}));
+        }
+}
+
+// The shown part of screens that are hard on a packer in different ways, and real ones.
+std::vector<std::pair<std::string, std::vector<std::uint8_t>>> PackingFixtures() {
+    std::vector<std::pair<std::string, std::vector<std::uint8_t>>> fixtures{
+        {"all zero", std::vector<std::uint8_t>(kShownBytes, 0x00)},
+        {"all FFh", std::vector<std::uint8_t>(kShownBytes, 0xFF)},
+    };
+    std::mt19937 random(15);
+    std::vector<std::uint8_t> noise(kShownBytes), pattern(kShownBytes);
+    for (auto& byte : noise) byte = static_cast<std::uint8_t>(random());
+    fixtures.emplace_back("random bytes", noise);
+    // A period longer than the packer looks back, of runs and single bytes.
+    std::vector<std::uint8_t> period(2500);
+    for (std::size_t i = 0; i < period.size(); ++i) period[i] = static_cast<std::uint8_t>(i % 7 == 0 ? random() : i / 50);
+    for (int i = 0; i < kShownBytes; ++i) pattern[i] = period[i % period.size()];
+    fixtures.emplace_back("pattern of period 2500", pattern);
+    const Result<Picture> landscape = ReadPicture(VORBIX_SOURCE_DIR "/samples/landscape.jpg");
+    EXPECT_TRUE(landscape.Ok());
+    for (const TvcMode mode : {TvcMode::Graphics2, TvcMode::Graphics4, TvcMode::Graphics16}) {
+        Session session;
+        session.ChooseMode(mode);
+        session.ChooseMethod(kFloyd);
+        session.Load(landscape.Value());
+        const ScreenImage image = EncodeScreen(mode, session.Surface(mode), session.PaletteInUse());
+        fixtures.emplace_back("landscape, Floyd, Graphics " + std::to_string(ModeOf(mode).number),
+                              std::vector<std::uint8_t>(image.begin(), image.begin() + kShownBytes));
     }
+    return fixtures;
+}
+
+TEST(CasFile, PackedScreensUnpackToTheSameBytesInCAndOnTheZ80) {
+    for (const auto& [name, shown] : PackingFixtures()) {
+        SCOPED_TRACE(name);
+        const std::vector<std::uint8_t> packed = PackZx0(shown);
+        const auto unpacked = UnpackZx0(packed, kScreenBytes);
+        ASSERT_TRUE(unpacked);
+        EXPECT_EQ(FirstDifference(*unpacked, shown), "");
+
+        ScreenImage image{};
+        std::copy(shown.begin(), shown.end(), image.begin());
+        const std::vector<std::uint8_t> file =
+            BuildCasProgram(TvcMode::Graphics16, image, {0, 0, 0, 0}, CasPacking::Packed);
+        EXPECT_TRUE(std::equal(packed.begin(), packed.end(), file.end() - packed.size())) << "the packed bytes close the file";
+        TvcMachine machine(file);
+        ASSERT_EQ(machine.Call(UsrAddress(file)), "");
+        ASSERT_TRUE(machine.atKeyWait);
+        const std::vector<std::uint8_t> onZ80(machine.atKeyWait->video.begin(), machine.atKeyWait->video.begin() + kShownBytes);
+        EXPECT_EQ(FirstDifference(onZ80, shown), "");
+        EXPECT_TRUE(std::all_of(machine.atKeyWait->video.begin() + kShownBytes, machine.atKeyWait->video.end(),
+                                [](std::uint8_t b) { return b == 0xEE; }))
+            << "the bytes never shown are left alone";
+        EXPECT_LT(machine.atKeyWait->tStates, TvcMachine::kClockHz) << "under a second on the machine";
+        EXPECT_TRUE(machine.LowRamUnchangedBut(kPackedScratch));
+    }
+}
+
+TEST(CasFile, MalformedPackedStreamsAreRefused) {
+    const std::vector<std::uint8_t> packed = PackZx0(std::vector<std::uint8_t>(300, 7));
+    ASSERT_EQ(UnpackZx0(packed, 300), std::vector<std::uint8_t>(300, 7));
+    EXPECT_FALSE(UnpackZx0(packed, 299)) << "longer than the limit";
+    for (std::size_t cut = 0; cut < packed.size(); ++cut)
+        EXPECT_FALSE(UnpackZx0(std::span(packed).first(cut), 300)) << "cut to " << cut << " bytes";
+    // Literals of one byte, then a copy 2 bytes back: before the start.
+    EXPECT_FALSE(UnpackZx0(std::vector<std::uint8_t>{0x60, 0x41, 0xFA, 0x00}, 300));
+    EXPECT_TRUE(PackZx0({}).empty());
+}
+
+// A screen packs at worst a few dozen bytes longer than it is, and leaves out the 1,024 bytes
+// never shown, so the packed program is the shorter even for noise.
+TEST(CasFile, TheShorterProgramIsWrittenWithItsTapeTimeAndTheRawOne) {
+    Picture flat(128, 240, MakeColor(0, 0, 0)), noisy(128, 240);
+    std::mt19937 random(4);
+    const Palette colours = TvcColours();
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 128; ++x) noisy.SetPixel(x, y, ColorOfEntry(colours[random() % 16]));
+    const auto dir = std::filesystem::temp_directory_path() / ("vorbix-shorter-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    for (const Picture* surface : {&flat, &noisy}) {
+        SCOPED_TRACE(surface == &flat ? "flat" : "noise");
+        const std::string path = (dir / "picture.cas").string();
+        const Result<ProgramWritten> written =
+            WriteProgramFile(path, ProgramFormat::Cas, TvcMode::Graphics16, *surface, colours);
+        ASSERT_TRUE(written.Ok()) << written.Failure().text;
+        const ScreenImage image = EncodeScreen(TvcMode::Graphics16, *surface, colours);
+        const auto raw = BuildCasProgram(TvcMode::Graphics16, image, {0, 0, 0, 0}, CasPacking::Raw);
+        const auto packed = BuildCasProgram(TvcMode::Graphics16, image, {0, 0, 0, 0}, CasPacking::Packed);
+        ASSERT_LT(packed.size(), raw.size());
+        EXPECT_EQ(written.Value().packing, CasPacking::Packed);
+        const auto file = ReadAll(path);
+        EXPECT_EQ(file, packed);
+        EXPECT_DOUBLE_EQ(written.Value().loadSeconds, TapeSeconds(packed));
+        EXPECT_DOUBLE_EQ(written.Value().rawLoadSeconds, TapeSeconds(raw));
+        EXPECT_LT(written.Value().loadSeconds, written.Value().rawLoadSeconds);
+        EXPECT_NE(LoadTimeText(written.Value()).find(" s to load from tape (raw "), std::string::npos);
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST(CasFile, ColoursTheMachineCannotShowAreNamed) {
@@ -309,19 +307,19 @@ TEST_F(CasFiles, SessionSavesTheSelectedModeAndWarnsAboutAGreySwatch) {
     s.Load(Picture(64, 48, MakeColor(255, 255, 255)));
     s.ChooseMode(TvcMode::Graphics4);
     const auto cas = dir / "photo.cas";
-    const Result<Warning> saved = s.SaveProgram(cas.string());
+    const Result<ProgramWritten> saved = s.SaveProgram(cas.string());
     ASSERT_TRUE(saved.Ok()) << saved.Failure().text;
-    const Warning& warning = saved.Value();
+    const Warning& warning = saved.Value().warning;
     ASSERT_TRUE(warning);
     EXPECT_NE(warning->find("(64, 64, 64)"), std::string::npos) << *warning;
 
     const Status screenSaved = s.Save(Session::SavePathsInFolder(dir.string()));
     ASSERT_TRUE(screenSaved.Ok()) << screenSaved.Failure().text;
     const auto bin = ReadAll(dir / "screen.bin"), tim = ReadAll(dir / "screen.tim");
-    Machine machine(ReadAll(cas));
-    ASSERT_NO_FATAL_FAILURE(machine.Call(UsrAddress(ReadAll(cas))));
+    TvcMachine machine(ReadAll(cas));
+    ASSERT_EQ(machine.Call(UsrAddress(ReadAll(cas))), "");
     ASSERT_TRUE(machine.atKeyWait);
-    EXPECT_TRUE(std::equal(bin.begin(), bin.end(), machine.atKeyWait->video.begin()));
+    EXPECT_TRUE(std::equal(bin.begin(), bin.begin() + kShownBytes, machine.atKeyWait->video.begin()));
     for (int i = 0; i < 4; ++i) EXPECT_EQ(machine.atKeyWait->ports[0x60 + i], tim[4 + i]) << "palette register " << i;
 }
 
@@ -329,7 +327,7 @@ TEST_F(CasFiles, UnwritablePathIsNamedAndNothingIsLeft) {
     const auto blocker = dir / "file";
     std::ofstream(blocker) << "x";
     const std::string target = (blocker / "screen.cas").string();
-    const Result<Warning> saved = Session().SaveProgram(target);
+    const Result<ProgramWritten> saved = Session().SaveProgram(target);
     ASSERT_FALSE(saved.Ok());
     const Error& error = saved.Failure();
     EXPECT_NE(error.text.find(target), std::string::npos) << error.text;
@@ -373,8 +371,27 @@ TEST_F(CasFiles, CommandLineNamesTheFilesAndWarnsOnStderr) {
     const auto [one, oneOutput] = RunCommand(std::string(VORBIX_CLI) + " --cas --out-dir " + Quoted(dir / "one") + " " +
                                              Quoted(dir / "red.bmp"));
     ASSERT_TRUE(one) << oneOutput;
-    EXPECT_EQ(oneOutput, "");
-    EXPECT_EQ(ReadAll(dir / "one" / "screen.cas").size(), ReadAll(dir / "several" / "red.cas").size());
+    const std::regex loadTime("vorbix-cli: " + (dir / "one" / "screen.cas").string() +
+                              R"(: (\d+\.\d) s to load from tape \(raw (\d+\.\d) s\)\n)");
+    std::smatch times;
+    ASSERT_TRUE(std::regex_match(oneOutput, times, loadTime)) << "only the tape time: " << oneOutput;
+    EXPECT_LT(std::stod(times[1]), std::stod(times[2]) / 2) << "a plain red picture packs well";
+    EXPECT_EQ(ReadAll(dir / "one" / "screen.cas")[0], 0x11);
+}
+
+TEST_F(CasFiles, CommandLineWritesTheTapeSoundAndGivesTheLoadTimeInJson) {
+    ASSERT_TRUE(WriteBmp24((dir / "red.bmp").string(), Picture(40, 30, MakeColor(200, 0, 0))).Ok());
+    const auto [ran, output] = RunCommand(std::string(VORBIX_CLI) + " --cas --wav --json --out-dir " + Quoted(dir) + " " +
+                                          Quoted(dir / "red.bmp") + " 2>/dev/null");
+    ASSERT_TRUE(ran) << output;
+    const auto cas = ReadAll(dir / "screen.cas"), wav = ReadAll(dir / "screen.wav");
+    ASSERT_GE(wav.size(), 44u);
+    EXPECT_EQ(std::string(wav.begin(), wav.begin() + 4), "RIFF");
+    EXPECT_EQ(wav.size() - 44, static_cast<std::size_t>(std::llround(TapeSeconds(cas) * kTapeSampleRate)));
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "\"load_seconds\":%g", std::round(TapeSeconds(cas) * 10) / 10);
+    EXPECT_NE(output.find(expected), std::string::npos) << expected << " in " << output;
+    EXPECT_NE(output.find("screen.wav\"]"), std::string::npos) << output;
 }
 
 TEST_F(CasFiles, ConvertedPhotoShowsOnTheEmulatedMachineInEachMode) {
@@ -384,13 +401,18 @@ TEST_F(CasFiles, ConvertedPhotoShowsOnTheEmulatedMachineInEachMode) {
     for (const char* mode : {"2", "4", "16"}) {
         SCOPED_TRACE(mode);
         const auto out = dir / mode;
-        const auto [converted, cliOutput] = RunCommand(std::string(VORBIX_CLI) + " --cas --mode " + mode + " --out-dir " +
-                                                Quoted(out) + " " + VORBIX_SOURCE_DIR "/samples/landscape.jpg");
+        const auto [converted, cliOutput] = RunCommand(std::string(VORBIX_CLI) + " --cas --wav --mode " + mode +
+                                                       " --out-dir " + Quoted(out) + " " +
+                                                       VORBIX_SOURCE_DIR "/samples/landscape.jpg");
         ASSERT_TRUE(converted) << cliOutput;
-        const auto [ran, shown] = RunCommand("python3 " + Quoted(script) + " " + Quoted(out / "screen.cas") + " " +
-                                      Quoted(out / "shown.bmp") + " --expect " + Quoted(out / "screen.tim"));
-        EXPECT_TRUE(ran) << shown;
-        EXPECT_NE(shown.find("expect: MATCH"), std::string::npos) << shown;
+        EXPECT_LT(ReadAll(out / "screen.cas").size(), static_cast<std::size_t>(kScreenBytes)) << "packed";
+        for (const char* file : {"screen.cas", "screen.wav"}) {
+            SCOPED_TRACE(file);
+            const auto [ran, shown] = RunCommand("python3 " + Quoted(script) + " " + Quoted(out / file) + " " +
+                                                 Quoted(out / "shown.bmp") + " --expect " + Quoted(out / "screen.tim"));
+            EXPECT_TRUE(ran) << shown;
+            EXPECT_NE(shown.find("expect: MATCH"), std::string::npos) << shown;
+        }
     }
 }
 

@@ -15,7 +15,16 @@ Form1Dialogs StandardDialogs() {
         },
         [](QWidget* parent, const QString& message) { QMessageBox::warning(parent, "Vorbix", message); },
         [](QWidget* parent, const QString& suggestedPath) {
-            return QFileDialog::getSaveFileName(parent, "Save TVC program", suggestedPath, "TVC programs (*.cas)");
+            const QString cas = "TVC programs (*.cas)";
+            const QString wav = "Tape sounds to play into the TVC (*.wav)";
+            QString chosenFilter = cas;
+            QString chosen = QFileDialog::getSaveFileName(parent, "Save TVC program", suggestedPath, cas + ";;" + wav,
+                                                          &chosenFilter);
+            if (!chosen.isEmpty() && chosenFilter == wav && !chosen.endsWith(".wav", Qt::CaseInsensitive)) {
+                if (chosen.endsWith(".cas", Qt::CaseInsensitive)) chosen.chop(4);
+                chosen += ".wav";
+            }
+            return chosen;
         },
         [](QWidget* parent, const QString& startFolder) {
             return QFileDialog::getOpenFileName(parent, "Open screen file", startFolder, "TVC screen files (*.tim)");

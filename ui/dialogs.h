@@ -14,7 +14,8 @@ struct Form1Dialogs {
     // A folder for the file list; empty when cancelled.
     std::function<QString(QWidget* parent, const QString& startFolder)> folder;
     std::function<void(QWidget* parent, const QString& message)> error;
-    // The name chosen in the "Save TVC program" dialog, offered the suggested one; empty when cancelled.
+    // The name chosen in the "Save TVC program" dialog, offered the suggested one, ending ".wav"
+    // when the tape sound was chosen; empty when cancelled.
     std::function<QString(QWidget* parent, const QString& suggestedPath)> programPath;
     // A screen file to show as the machine would; empty when cancelled.
     std::function<QString(QWidget* parent, const QString& startFolder)> screenFile;

@@ -15,7 +15,8 @@ void Form1::BuildSave() {
               [this] { Command7_Click(); });
     Place(new QLabel("bmp, bin, tim", this), "Label13", QRect(528, 608, 73, 17));
     AddButton(this, "SaveProgram", QRect(528, 632, 73, 33), "Save TVC\nprogram",
-              "Write a program file (.cas) that the TVC loads and runs to show the picture of the selected mode",
+              "Write a program file (.cas) that the TVC loads and runs to show the picture of the selected mode, "
+              "or its tape sound (.wav) to play into the TVC's tape input",
               [this] { SaveProgram_Click(); });
 }
 
@@ -43,11 +44,13 @@ void Form1::SaveProgram_Click() {
     const QString name = pictureName_.isEmpty() ? "screen" : QFileInfo(pictureName_).completeBaseName();
     QString chosen = dialogs_.programPath(this, QDir(listFolder_).filePath(name + ".cas"));
     if (chosen.isEmpty()) return;
-    if (!chosen.endsWith(".cas", Qt::CaseInsensitive)) chosen += ".cas";
-    const Result<Warning> saved = session_.SaveProgram(QFile::encodeName(chosen).toStdString());
+    const bool sound = chosen.endsWith(".wav", Qt::CaseInsensitive);
+    if (!sound && !chosen.endsWith(".cas", Qt::CaseInsensitive)) chosen += ".cas";
+    const Result<ProgramWritten> saved = session_.SaveProgram(QFile::encodeName(chosen).toStdString(),
+                                                              sound ? ProgramFormat::Wav : ProgramFormat::Cas);
     if (!saved) return ReportSaveError(saved.Failure());
-    SetStatus("Saved " + QDir::toNativeSeparators(chosen));
-    if (const Warning& warning = saved.Value())
+    SetStatus("Saved " + QDir::toNativeSeparators(chosen) + ": " + QString::fromStdString(LoadTimeText(saved.Value())));
+    if (const Warning& warning = saved.Value().warning)
         ReportError("Saved " + QDir::toNativeSeparators(chosen) + ", but " + QString::fromStdString(*warning));
 }
 

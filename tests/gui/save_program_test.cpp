@@ -1,5 +1,9 @@
 #include <QFile>
 #include <QLabel>
+#include <QRegularExpression>
+
+#include "io/cas_file.h"
+#include "io/screen_file.h"
 
 #include "gui_fixture.h"
 
@@ -9,6 +13,11 @@ namespace {
 QByteArray ReadFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+std::vector<std::uint8_t> ReadBytes(const QString& path) {
+    const QByteArray bytes = ReadFile(path);
+    return {bytes.begin(), bytes.end()};
 }
 
 class SaveProgram : public GuiTest {
@@ -30,14 +39,29 @@ TEST_F(SaveProgram, WritesTheSelectedModeUnderTheChosenNameSuggestedFromThePictu
     EXPECT_TRUE(programSuggested_.endsWith("/photo.cas")) << programSuggested_.toStdString();
     EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
     EXPECT_EQ(out_.entryList(QDir::Files), QStringList{"tvc.cas"});
-    EXPECT_TRUE(Find<QLabel>("Status")->toolTip().contains("tvc.cas"));
+    const QString status = Find<QLabel>("Status")->toolTip();
+    EXPECT_TRUE(status.contains("tvc.cas")) << status.toStdString();
+    EXPECT_TRUE(QRegularExpression(R"(: \d+\.\d s to load from tape \(raw \d+\.\d s\))").match(status).hasMatch())
+        << status.toStdString();
 
-    ASSERT_EQ(session().Mode(), TvcMode::Graphics4);  // the screen files of the selected mode
+    ASSERT_EQ(session().Mode(), TvcMode::Graphics4);  // the program of the selected mode
     const Status saved = session().Save(Session::SavePathsInFolder(QFile::encodeName(out_.path()).toStdString()));
     ASSERT_TRUE(saved.Ok()) << saved.Failure().text;
-    const QByteArray program = ReadFile(out_.filePath("tvc.cas"));
-    EXPECT_TRUE(program.endsWith(ReadFile(out_.filePath("screen.bin"))));
-    EXPECT_EQ(static_cast<std::uint8_t>(program[0]), 0x11);
+    const Result<ScreenFile> screen = ParseTimBytes(ReadBytes(out_.filePath("screen.tim")));
+    ASSERT_TRUE(screen.Ok());
+    const auto expected = BuildCasProgram(TvcMode::Graphics4, screen.Value().image, screen.Value().registers,
+                                          CasPacking::Packed);
+    EXPECT_EQ(ReadBytes(out_.filePath("tvc.cas")), expected);
+}
+
+TEST_F(SaveProgram, AnswerEndingInWavWritesTheTapeSound) {
+    OpenOnPhoto();
+    programAnswer_ = out_.filePath("tvc.wav");
+    Click("SaveProgram");
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
+    EXPECT_EQ(out_.entryList(QDir::Files), QStringList{"tvc.wav"});
+    EXPECT_TRUE(ReadFile(out_.filePath("tvc.wav")).startsWith("RIFF"));
+    EXPECT_TRUE(Find<QLabel>("Status")->toolTip().contains("tvc.wav: ")) << Find<QLabel>("Status")->toolTip().toStdString();
 }
 
 TEST_F(SaveProgram, CancelledWritesNothingAndSaysNothing) {
