@@ -65,14 +65,25 @@ new_offset:                             ; 1: a copy with a new offset
         inc     bc
         jr      copy
 
-; BC = the next gamma code (B and C are 0 on entry).
+; BC = the next gamma code (B and C are 0 on entry). Most bits are read here, so the reading
+; is written out in place rather than called.
 gamma:
         inc     c
 gamma_bits:                             ; go on with the code in BC
-        call    next_bit                ; 1 closes the code
+        add     a,a                     ; the next bit: 1 closes the code
+        jr      nz,gamma_flag
+        ld      a,(hl)
+        inc     hl
+        rla
+gamma_flag:
         ret     c
 gamma_value:
-        call    next_bit                ; else the next bit of the value
+        add     a,a                     ; else the next bit of the value
+        jr      nz,gamma_bit
+        ld      a,(hl)
+        inc     hl
+        rla
+gamma_bit:
         rl      c
         rl      b
         jr      gamma_bits
@@ -86,7 +97,7 @@ next_bit:
         rla
         ret
 
-        ds      8                       ; the stack while the video memory is paged in:
-stack_top:                              ; unpack's return, the offset, two calls deep
+        ds      6                       ; the stack while the video memory is paged in:
+stack_top:                              ; unpack's return, the offset, one call deep
 
 packed:                                 ; the packed picture follows
