@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Builds and runs the benchmarks: a table of medians on the terminal, all figures in bench/results.json.
-# Extra arguments go to the benchmark binary (for example --benchmark_filter=Convert).
+# Builds and runs the benchmarks: a table of medians on the terminal, all figures in bench/results.json
+# (the window's in bench/results-window.json). Extra arguments go to both benchmark binaries (for
+# example --benchmark_filter=Convert).
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/setup.sh build
-build/bench/vorbix_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
-  --benchmark_display_aggregates_only=true --benchmark_out=bench/results.json --benchmark_out_format=json "$@" \
-  | grep -E '^(Benchmark|-+$)|_median'
+for binary in vorbix_bench:results vorbix_window_bench:results-window; do
+  QT_QPA_PLATFORM=offscreen "build/bench/${binary%%:*}" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+    --benchmark_display_aggregates_only=true --benchmark_out="bench/${binary##*:}.json" --benchmark_out_format=json "$@" \
+    | grep -E '^(Benchmark|-+$)|_median'
+done
