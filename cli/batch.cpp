@@ -141,7 +141,8 @@ PictureOutcome ConvertPicture(const CliOptions& options, int picture, const Outp
     }
     outcome.colours = session.ResultColours();
     outcome.milliseconds = session.Milliseconds();
-    outcome.likeness = session.Likeness();
+    // Only JSON reports the score, which costs about as much as the conversion itself.
+    if (options.json) outcome.likeness = session.Likeness();
     const ConversionSettings& settings = session.Settings();
     const ColorValue* swatches = mode == TvcMode::Graphics4 ? settings.swatches4.data() : settings.swatches2.data();
     for (int i = 0; i < ModeOf(mode).swatchCount; ++i)
