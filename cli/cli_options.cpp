@@ -33,7 +33,7 @@ bool ParsePalette(const QString& text, std::array<ColorValue, N>& palette) {
     return true;
 }
 
-ParsedCommandLine UsageError(const QString& message) { return {std::nullopt, message, false, {}}; }
+ParsedCommandLine UsageError(const QString& message) { return {std::nullopt, message, false, false, {}}; }
 
 }  // namespace
 
@@ -41,6 +41,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription("Converts pictures into TVC screen files (screen.bin, screen.tim) and a BMP preview.");
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption mode("mode", "TVC mode: 2, 4 or 16 (default 16).", "2|4|16", "16");
     const QCommandLineOption method("method", "Method 1..17 or its caption (default 17, \"Pattern TVC\").", "M", "17");
     const QCommandLineOption noResize("no-resize", "Untick \"Resize\" before loading.");
@@ -67,12 +68,19 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                                     "SCREEN");
     const QCommandLineOption jobs("jobs", "Threads at work at once, on pictures and within each (default: one per core; at most one per picture or core, whichever is more).", "N");
     const QCommandLineOption json("json", "One JSON object per line on stdout for each picture.");
-    parser.addOptions({mode, method, noResize, palette2, palette4, outDir, work, cas, wav, sheet, sheetScale, render, json, jobs});
+    const QCommandLineOption settings("settings",
+                                      "Replay a settings file saved by the window on the picture given, or on the one it "
+                                      "names beside it; write the files and check that screen.tim is the same (exit 1, "
+                                      "saying what differs, when it is not).",
+                                      "FILE");
+    parser.addOptions({mode, method, noResize, palette2, palette4, outDir, work, cas, wav, sheet, sheetScale, render, json, jobs,
+                       settings});
     for (const auto& s : sliders) parser.addOption(s);
     parser.addPositionalArgument("PICTURE", "Pictures to convert (JPEG, BMP, ...).", "PICTURE...");
 
     if (!parser.parse(QStringList{"vorbix-cli"} + arguments)) return UsageError(parser.errorText());
-    if (parser.isSet("help")) return {std::nullopt, {}, true, parser.helpText()};
+    if (parser.isSet("help")) return {std::nullopt, {}, true, false, parser.helpText()};
+    if (parser.isSet("version")) return {std::nullopt, {}, false, true, {}};
 
     CliOptions options;
     const QString modeText = parser.value(mode);
@@ -122,8 +130,14 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     options.pictures = parser.positionalArguments();
     if (parser.isSet(render) && (options.render.isEmpty() || options.pictures.size() != 1))
         return UsageError("--render needs a screen file and one PNG to draw it into");
+    options.settings = parser.value(settings);
+    if (parser.isSet(settings)) {
+        if (options.settings.isEmpty() || options.pictures.size() > 1)
+            return UsageError("--settings needs a settings file and at most one picture");
+        return {options, {}, false, false, {}};
+    }
     if (options.pictures.isEmpty()) return UsageError("no picture given");
-    return {options, {}, false, {}};
+    return {options, {}, false, false, {}};
 }
 
 std::string PictureFile(const CliOptions& options, int i) {

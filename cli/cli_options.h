@@ -33,6 +33,8 @@ struct CliOptions {
     QString render;
     std::string renderFile;  // render as the system names it, as pictureFiles
     bool layoutGiven = false;  // --mode or a palette was given: how a bare screen file is shown
+    // Replay this settings file (on the picture given, or the one it names) and check the result.
+    QString settings;
     bool json = false;
     int jobs = 0;  // threads at work at once; 0: one per core
     QStringList pictures;
@@ -45,6 +47,7 @@ struct ParsedCommandLine {
     std::optional<CliOptions> options;
     QString error;  // a usage error when options is empty
     bool help = false;
+    bool version = false;
     QString helpText;
 };
 

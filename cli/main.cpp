@@ -7,10 +7,12 @@
 #include "cli/cli_options.h"
 #include "cli/printable.h"
 #include "cli/render_command.h"
+#include "cli/settings_command.h"
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("vorbix-cli");
+    QCoreApplication::setApplicationVersion(VORBIX_VERSION);
     QTextStream out(stdout);
     QTextStream err(stderr);
 
@@ -18,6 +20,10 @@ int main(int argc, char* argv[]) {
     const std::vector<std::string> raw(argv + 1, argv + argc);
     if (parsed.help) {
         out << parsed.helpText;
+        return 0;
+    }
+    if (parsed.version) {
+        out << "vorbix-cli " << VORBIX_VERSION << "\n" << VORBIX_LICENCE << "\n";
         return 0;
     }
     if (!parsed.options) {
@@ -32,6 +38,7 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     if (!options.render.isEmpty()) return vorbix::RenderScreenCommand(options, err);
+    if (!options.settings.isEmpty()) return vorbix::ReplaySettingsCommand(options, out, err);
     if (!QDir().mkpath(options.outDir)) {
         err << "vorbix-cli: cannot create the folder " << vorbix::Printable(options.outDir) << "\n";
         return 1;

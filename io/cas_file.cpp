@@ -114,11 +114,17 @@ std::vector<std::uint8_t> BuildCasProgram(TvcMode mode, const ScreenImage& image
 
 Result<ProgramWritten> WriteProgramFile(const std::string& path, ProgramFormat format, TvcMode mode,
                                         const Picture& surface, const Palette& palette) {
-    const ScreenImage image = EncodeScreen(mode, surface, palette);
-    const ColourBytes colours = ColourBytesOf(mode, palette);
+    Result<ProgramWritten> written =
+        WriteProgramFile(path, format, mode, EncodeScreen(mode, surface, palette), ColourBytesOf(mode, palette));
+    if (written) written.Value().warning = UnshowableColours(mode, palette);
+    return written;
+}
+
+Result<ProgramWritten> WriteProgramFile(const std::string& path, ProgramFormat format, TvcMode mode,
+                                        const ScreenImage& image, const ColourBytes& colours) {
     const std::vector<std::uint8_t> raw = BuildCasProgram(mode, image, colours, CasPacking::Raw);
     std::vector<std::uint8_t> packed = BuildCasProgram(mode, image, colours, CasPacking::Packed);
-    ProgramWritten written{UnshowableColours(mode, palette), CasPacking::Raw, 0, TapeSeconds(raw)};
+    ProgramWritten written{Warning{}, CasPacking::Raw, 0, TapeSeconds(raw)};
     const bool shorter = packed.size() < raw.size();
     if (shorter) written.packing = CasPacking::Packed;
     const std::vector<std::uint8_t>& chosen = shorter ? packed : raw;

@@ -48,6 +48,9 @@ struct ProgramWritten {
 // palette holds colours the machine shows differently, and the tape times.
 Result<ProgramWritten> WriteProgramFile(const std::string& path, ProgramFormat format, TvcMode mode,
                                         const Picture& surface, const Palette& palette);
+// The same for a screen image as it stands (a screen file read back), without a palette to warn about.
+Result<ProgramWritten> WriteProgramFile(const std::string& path, ProgramFormat format, TvcMode mode,
+                                        const ScreenImage& image, const ColourBytes& colours);
 
 // "31.4 s to load from tape (raw 72.1 s)", or "72.1 s to load from tape" when the raw one was written.
 std::string LoadTimeText(const ProgramWritten& written);

@@ -6,7 +6,9 @@
 #include "core/tone.h"
 #include "dither/pattern.h"
 #include "io/bmp_file.h"
+#include "io/file_write.h"
 #include "io/screen_file.h"
+#include "draw/screen_render.h"
 #include "pipeline/likeness_of.h"
 
 namespace vorbix {
@@ -48,7 +50,21 @@ void Session::SetSwatchColour(TvcMode mode, int index, ColorValue colour) {
     if (mode == TvcMode::Graphics4 && index >= 0 && index < 4) settings_.swatches4[index] = colour;
 }
 
+void Session::SetMethod(int method) {
+    if (method >= 1 && method <= kMethodCount) settings_.method = method;
+}
+
+void Session::SetMixes(const MixTable& mixes) {
+    mixes_ = mixes;
+    mixesOn_ = mixes_.OnCount();
+}
+
 void Session::Reconvert() {
+    if (shownScreen_) {
+        preview_ = std::move(shownScreen_->conversionPreview);
+        shownScreen_.reset();
+    }
+    randomBeforeLast_ = random_.Drawn();
     Picture& surface = surfaces_[static_cast<int>(settings_.mode)];
     Conversion result =
         Convert(sourceView_, settings_, mixes_, random_, Canvas{std::move(surface), std::move(preview_)}, palette_);
@@ -96,6 +112,16 @@ void Session::Load(Picture picture) {
     Reconvert();
     settings_.autoPalette = false;
     ApplyMixes();
+    sourceSteps_.clear();
+}
+
+void Session::AddSourceStep(const SourceStep& step) {
+    // A drag moves one slider many times; its last place is the step.
+    if (step.kind == SourceStep::Kind::Slider && !sourceSteps_.empty() &&
+        sourceSteps_.back().kind == SourceStep::Kind::Slider && sourceSteps_.back().slider == step.slider)
+        sourceSteps_.back() = step;
+    else
+        sourceSteps_.push_back(step);
 }
 
 void Session::MoveSlider(Slider slider, int value) {
@@ -109,6 +135,7 @@ void Session::ApplySlider(Slider slider) { RunSlider(slider); }
 
 void Session::RunSlider(Slider slider) {
     const int value = SliderValue(slider);
+    AddSourceStep({SourceStep::Kind::Slider, slider, value});
     if (scaledLoaded_.Empty()) {
         scaledLoaded_ = Picture(sourceView_.Width(), sourceView_.Height());
         StretchPicture(scaledLoaded_, loaded_, sourceView_.Width(), sourceView_.Height(), 1);
@@ -123,9 +150,13 @@ void Session::RunSlider(Slider slider) {
     Reconvert();
 }
 
-void Session::Commit() { ReplaceLoaded(sourceView_); }
+void Session::Commit() {
+    ReplaceLoaded(sourceView_);
+    AddSourceStep({SourceStep::Kind::Set});
+}
 
 void Session::SnapSourceToMixes() {
+    AddSourceStep({SourceStep::Kind::SnapToMixes});
     palette_ = PatternPalette();
     SnapToPalette(sourceView_, sourceView_, *SharedSearch(palette_));
 }
@@ -180,14 +211,42 @@ void Session::ApplyMixes() {
 double Session::Likeness() const { return LikenessOf(sourceView_, Mode(), Surface(Mode()), palette_); }
 
 int Session::MixFor(ColorValue colour) const {
-    return NearestMix(palette_, mixes_, GetRed(colour), GetGreen(colour), GetBlue(colour));
+    static const Palette kMixColours = PatternPalette();
+    const Palette& mixColours = palette_.size() == kMixCount ? palette_ : kMixColours;
+    return NearestMix(mixColours, mixes_, GetRed(colour), GetGreen(colour), GetBlue(colour));
+}
+
+int Session::PaletteIndexFor(ColorValue colour) const {
+    return NearestColorIndex(palette_, GetRed(colour), GetGreen(colour), GetBlue(colour));
+}
+
+Status Session::ShowScreenFile(const std::vector<std::uint8_t>& timBytes) {
+    Result<ScreenFile> parsed = ParseTimBytes(timBytes);
+    if (!parsed) return parsed.Failure();
+    ShownScreen shown{timBytes, parsed.Value(), std::move(preview_)};
+    if (shownScreen_) shown.conversionPreview = std::move(shownScreen_->conversionPreview);
+    preview_ = RenderScreenLikeThePreview(shown.file.mode, shown.file.image, shown.file.registers);
+    resultColours_ = CountColors(preview_);
+    shownScreen_ = std::move(shown);
+    return {};
 }
 
 Status Session::Save(const SavePaths& paths) const {
     std::vector<FileToWrite> files{{paths.bmp, EncodeBmp24(preview_)}};
-    for (FileToWrite& file : ScreenFiles(Mode(), Surface(Mode()), palette_, paths.bin, paths.tim))
-        files.push_back(std::move(file));
+    if (shownScreen_) {
+        const std::vector<std::uint8_t>& tim = shownScreen_->timBytes;
+        files.push_back({paths.bin, {tim.begin() + kTimHeaderBytes, tim.end()}});
+        files.push_back({paths.tim, tim});
+    } else {
+        for (FileToWrite& file : ScreenFiles(Mode(), Surface(Mode()), palette_, paths.bin, paths.tim))
+            files.push_back(std::move(file));
+    }
     return WriteFilesWhole(files);
+}
+
+std::vector<std::uint8_t> Session::ScreenTimFileBytes() const {
+    if (shownScreen_) return shownScreen_->timBytes;
+    return ScreenTimBytes(Mode(), EncodeScreen(Mode(), Surface(Mode()), palette_), palette_);
 }
 
 SavePaths Session::SavePathsInFolder(const std::string& folder) {
@@ -201,7 +260,9 @@ SavePaths Session::SaveAsPaths(const std::string& chosenPath) {
 }
 
 Result<ProgramWritten> Session::SaveProgram(const std::string& path, ProgramFormat format) const {
-    return WriteProgramFile(path, format, Mode(), Surface(Mode()), palette_);
+    if (!shownScreen_) return WriteProgramFile(path, format, Mode(), Surface(Mode()), palette_);
+    const ScreenFile& file = shownScreen_->file;
+    return WriteProgramFile(path, format, file.mode, file.image, file.registers);
 }
 
 Session::Snapshot Session::TakeSnapshot(bool withLoaded, bool withSourceView) const {
@@ -213,6 +274,7 @@ Session::Snapshot Session::TakeSnapshot(bool withLoaded, bool withSourceView) co
     snapshot.palette = palette_;
     snapshot.mixes = mixes_;
     snapshot.mixesOn = mixesOn_;
+    snapshot.sourceSteps = sourceSteps_;
     return snapshot;
 }
 
@@ -224,6 +286,7 @@ void Session::Restore(const Snapshot& snapshot) {
     palette_ = snapshot.palette;
     mixes_ = snapshot.mixes;
     mixesOn_ = snapshot.mixesOn;
+    sourceSteps_ = snapshot.sourceSteps;
 }
 
 }  // namespace vorbix

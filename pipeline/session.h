@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "dither/random_sequence.h"
 #include "io/cas_file.h"
 #include "io/result.h"
+#include "io/screen_file.h"
 #include "pipeline/convert.h"
 
 namespace vorbix {
@@ -18,6 +20,17 @@ namespace vorbix {
 enum class Slider { Brightness = 0, Gamma = 1, Colour = 2, Contrast = 3 };
 constexpr int kSliderCount = 4;
 constexpr int kSliderMiddle = 50;
+
+// A change of the source view after loading, in the order made: a slider moved (or applied where
+// it stood), "Set" (the adjusted view becomes the loaded picture), or the snap to the mix colours.
+struct SourceStep {
+    enum class Kind { Slider, Set, SnapToMixes };
+    Kind kind = Kind::Slider;
+    Slider slider = Slider::Brightness;
+    int value = kSliderMiddle;
+
+    bool operator==(const SourceStep&) const = default;
+};
 
 // Where "Save" and "Save As" put the preview and the screen files.
 struct SavePaths {
@@ -58,10 +71,20 @@ public:
     // so that a front end can leave it until the user pauses.
     double Likeness() const;
     long ConversionCount() const { return conversions_; }
+    // The source view's changes since the picture was loaded; a drag is one step.
+    const std::vector<SourceStep>& SourceSteps() const { return sourceSteps_; }
+    // How many random numbers were drawn before the last conversion began.
+    std::uint64_t RandomDrawnBeforeLastConversion() const { return randomBeforeLast_; }
 
     // --- settings that take effect at the next conversion (no conversion)
     void SetResize(bool on) { settings_.resize = on; }
     void SetAutoPalette(bool on) { settings_.autoPalette = on; }
+    void SetMode(TvcMode mode) { settings_.mode = mode; }
+    void SetMethod(int method);  // 1..17, others ignored
+    // The mixes as given, counted as "SetT Pattern" counts them.
+    void SetMixes(const MixTable& mixes);
+    // The random numbers the next conversion draws: those after the first drawn ones.
+    void SetRandomDrawn(std::uint64_t drawn) { random_ = RandomSequence::AfterDrawing(drawn); }
     // A 2- or 4-colour swatch given a colour, as start-up settings.
     void SetSwatchColour(TvcMode mode, int index, ColorValue colour);
 
@@ -102,13 +125,25 @@ public:
     void SwitchAllMixes(bool on);
     // Counts the mixes that are on and converts.
     void ApplyMixes();
-    // The mix the inspector shows for a colour: its nearest entry in the palette in use,
-    // skipping switched-off mixes when that palette is the 120 mix colours.
+    // The mix the inspector shows for a colour with "Pattern TVC": its nearest entry in the palette
+    // in use where that is the 120 mix colours, skipping switched-off mixes, else in those colours.
     int MixFor(ColorValue colour) const;
+    // What the inspector shows with the other methods: the nearest colour of the palette in use.
+    int PaletteIndexFor(ColorValue colour) const;
+
+    // --- a screen file shown in place of the conversion
+    // Shows the bytes of a headed screen file as the machine shows them: the preview, the colour
+    // count, Save and SaveProgram read it until the next conversion, which puts the conversion
+    // back. The error says what is wrong with the bytes; nothing changes then.
+    Status ShowScreenFile(const std::vector<std::uint8_t>& timBytes);
+    bool ShowsScreenFile() const { return shownScreen_.has_value(); }
 
     // --- saving: files are written whole or not at all; an error names the path
-    // The preview as a BMP and the selected mode's screen files, replaced together once all are written.
+    // The preview as a BMP and the selected mode's screen files (the shown screen file's bytes
+    // unchanged while one is shown), replaced together once all are written.
     Status Save(const SavePaths& paths) const;
+    // The bytes Save writes as "screen.tim".
+    std::vector<std::uint8_t> ScreenTimFileBytes() const;
     // "Save": out24.bmp, screen.bin and screen.tim into the folder.
     static SavePaths SavePathsInFolder(const std::string& folder);
     // "Save As": the BMP under the chosen name (".bmp" added unless it ends so), screen files beside it.
@@ -127,6 +162,7 @@ public:
         Palette palette;
         MixTable mixes;
         int mixesOn = 0;
+        std::vector<SourceStep> sourceSteps;
 
         bool operator==(const Snapshot&) const = default;
     };
@@ -137,6 +173,16 @@ public:
 private:
     void RunSlider(Slider slider);
     void ReplaceLoaded(const Picture& picture);
+    void AddSourceStep(const SourceStep& step);
+
+    struct ShownScreen {
+        std::vector<std::uint8_t> timBytes;
+        ScreenFile file;
+        Picture conversionPreview;  // the conversion's preview, back at the next conversion
+    };
+    std::optional<ShownScreen> shownScreen_;
+    std::vector<SourceStep> sourceSteps_;
+    std::uint64_t randomBeforeLast_ = 0;
 
     Picture loaded_;
     // The loaded picture scaled to the source view with averaging: every slider move starts from

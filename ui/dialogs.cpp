@@ -13,7 +13,13 @@ Form1Dialogs StandardDialogs() {
         [](QWidget* parent, const QString& startFolder) {
             return QFileDialog::getExistingDirectory(parent, "Folder of pictures", startFolder);
         },
-        [](QWidget* parent, const QString& message) { QMessageBox::warning(parent, "Vorbix", message); },
+        [](QWidget* parent, const QString& message) {
+            // Shown without waiting for it, so that nothing (a drag source, the window) is held up.
+            auto* box = new QMessageBox(QMessageBox::Warning, "Vorbix", message, QMessageBox::Ok, parent);
+            box->setAttribute(Qt::WA_DeleteOnClose);
+            box->setObjectName("Message");
+            box->open();
+        },
         [](QWidget* parent, const QString& suggestedPath) {
             const QString cas = "TVC programs (*.cas)";
             const QString wav = "Tape sounds to play into the TVC (*.wav)";
@@ -28,6 +34,12 @@ Form1Dialogs StandardDialogs() {
         },
         [](QWidget* parent, const QString& startFolder) {
             return QFileDialog::getOpenFileName(parent, "Open screen file", startFolder, "TVC screen files (*.tim)");
+        },
+        [](QWidget* parent, const QString& suggestedPath) {
+            return QFileDialog::getSaveFileName(parent, "Save settings", suggestedPath, "Vorbix settings (*.json)");
+        },
+        [](QWidget* parent, const QString& startFolder) {
+            return QFileDialog::getOpenFileName(parent, "Load settings", startFolder, "Vorbix settings (*.json)");
         },
     };
 }

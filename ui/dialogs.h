@@ -13,12 +13,17 @@ struct Form1Dialogs {
     std::function<QString(QWidget* parent, const QString& startFolder)> saveAsPath;
     // A folder for the file list; empty when cancelled.
     std::function<QString(QWidget* parent, const QString& startFolder)> folder;
+    // A message the user reads; it does not wait to be closed.
     std::function<void(QWidget* parent, const QString& message)> error;
     // The name chosen in the "Save TVC program" dialog, offered the suggested one, ending ".wav"
     // when the tape sound was chosen; empty when cancelled.
     std::function<QString(QWidget* parent, const QString& suggestedPath)> programPath;
     // A screen file to show as the machine would; empty when cancelled.
     std::function<QString(QWidget* parent, const QString& startFolder)> screenFile;
+    // Where "Save settings…" writes, offered the suggested name; empty when cancelled.
+    std::function<QString(QWidget* parent, const QString& suggestedPath)> saveSettingsPath;
+    // The settings file "Load settings…" applies; empty when cancelled.
+    std::function<QString(QWidget* parent, const QString& startFolder)> loadSettingsPath;
 };
 
 Form1Dialogs StandardDialogs();

@@ -2,6 +2,9 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QLayout>
 #include <QMimeData>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -28,7 +31,10 @@ Form1::Form1(const QString& folder, Form1Dialogs dialogs)
     : dialogs_(std::move(dialogs)), programFolder_(QCoreApplication::applicationDirPath()) {
     setWindowTitle(kTitle);
     UseCompactLook(this);
-    setFixedSize(1197, 730);
+    client_ = new QWidget(this);
+    client_->setObjectName("Client");
+    client_->setFixedSize(1197, 730);
+    setCentralWidget(client_);
     setAcceptDrops(true);
     BuildFileList();
     BuildViews();
@@ -38,23 +44,32 @@ Form1::Form1(const QString& folder, Form1Dialogs dialogs)
     BuildInspector();
     BuildSwatches();
     BuildModeAndMethod();
-    status_ = Place(new QLabel(this), "Status", QRect(592, 704, 448, 17));
-    form2_ = new Form2(this, session_, [this] { ShowState(); });
+    status_ = Place(new QLabel(client_), "Status", QRect(592, 704, 448, 17));
+    BuildBackToFolder();
+    form2_ = new Form2(this, session_, [this](const QString& action) {
+        ShowState();
+        ShowConversion(action);
+    });
     BuildCompare();
     BuildScreenFile();
     BuildUndo();
-    ShowFolder(folder);
+    BuildMenus();
+    SetTabOrder();
+    RestoreRemembered();
+    ShowFolder(folder.isEmpty() ? (recentFolders_.isEmpty() ? QDir::currentPath() : recentFolders_.first()) : folder);
     ShowState();
+    // The window keeps the client area's size; the menu bar sits above it.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void Form1::BuildViews() {
-    pic5_ = Place(new PictureView(this, &session_.SourceView()), "Pic5", QRect(8, 8, kPreviewWidth, kPreviewHeight));
-    pic2_ = Place(new PictureView(this, &session_.Preview()), "Pic2", QRect(528, 8, kPreviewWidth, kPreviewHeight));
+    pic5_ = Place(new PictureView(client_, &session_.SourceView()), "Pic5", QRect(8, 8, kPreviewWidth, kPreviewHeight));
+    pic2_ = Place(new PictureView(client_, &session_.Preview()), "Pic2", QRect(528, 8, kPreviewWidth, kPreviewHeight));
     pic5_->setToolTip("The picture as loaded, scaled and adjusted");
 }
 
 void Form1::BuildModeAndMethod() {
-    auto* frame2 = Place(new QGroupBox("TVC MODE", this), "Frame2", QRect(1048, 304, 145, 81));
+    auto* frame2 = Place(new QGroupBox("TVC MODE", client_), "Frame2", QRect(1048, 304, 145, 81));
     for (int i = 0; i < 3; ++i) {
         const std::string_view caption = kModes[i].caption;
         option2_[i] = Place(new QRadioButton(QString::fromUtf8(caption.data(), caption.size()), frame2),
@@ -63,7 +78,7 @@ void Form1::BuildModeAndMethod() {
             if (on) Option2_Click(i);
         });
     }
-    auto* frame1 = Place(new QGroupBox("DITHER MODE", this), "Frame1", QRect(1048, 392, 145, 337));
+    auto* frame1 = Place(new QGroupBox("DITHER MODE", client_), "Frame1", QRect(1048, 392, 145, 337));
     for (const Method& method : Methods()) {
         const int i = method.number;
         const int top = i == kMethodCount ? 288 : 24 + 16 * (i - 1);
@@ -76,36 +91,59 @@ void Form1::BuildModeAndMethod() {
     check2_ = Place(new QCheckBox("Auto Palette", frame1), "Check2", QRect(16, 304, 113, 17));
     check2_->setToolTip("Switch off the mixes the picture does not use, at every conversion");
     connect(check2_, &QCheckBox::toggled, this, [this](bool on) { session_.SetAutoPalette(on); });
-    check3_ = Place(new QCheckBox("Resize ", this), "Check3", QRect(680, 496, 73, 17));
+    check3_ = Place(new QCheckBox("Resize ", client_), "Check3", QRect(680, 496, 73, 17));
     check3_->setToolTip("Fit the whole picture to 512 × 480 when loading");
     connect(check3_, &QCheckBox::toggled, this, [this](bool on) { session_.SetResize(on); });
 }
 
 void Form1::BuildCommands() {
-    AddButton(this, "Command6", QRect(448, 528, 73, 33), "Set",
+    AddButton(client_, "Command6", QRect(448, 528, 73, 33), "Set",
               "Make the adjusted picture the loaded one, so that the next slider starts from it",
               [this] { Command6_Click(); });
-    AddButton(this, "Command1", QRect(224, 688, 65, 33), "Command1", "Convert the picture again",
+    AddButton(client_, "Command1", QRect(224, 688, 65, 33), "Command1", "Convert the picture again",
               [this] { Command1_Click(); });
-    AddButton(this, "Command2", QRect(296, 688, 65, 33), "Command2",
+    AddButton(client_, "Command2", QRect(296, 688, 65, 33), "Command2",
               "Reduce the source picture to the colours of the pattern mixes (no conversion)",
               [this] { Command2_Click(); });
 
-    Place(new QLabel("Colors Used:", this), "Label5", QRect(168, 496, 65, 17));
-    label6_ = Place(new QLabel(this), "Label6", QRect(240, 496, 73, 17));
-    Place(new QLabel("Colors Used:", this), "Label8", QRect(528, 496, 65, 17));
-    label7_ = Place(new QLabel(this), "Label7", QRect(600, 496, 73, 17));
-    likeness_ = Place(new QLabel(this), "Likeness", QRect(760, 496, 72, 17));
+    Place(new QLabel("Colors Used:", client_), "Label5", QRect(168, 496, 65, 17));
+    label6_ = Place(new QLabel(client_), "Label6", QRect(240, 496, 73, 17));
+    Place(new QLabel("Colors Used:", client_), "Label8", QRect(528, 496, 65, 17));
+    label7_ = Place(new QLabel(client_), "Label7", QRect(600, 496, 73, 17));
+    likeness_ = Place(new QLabel(client_), "Likeness", QRect(760, 496, 72, 17));
     likeness_->setToolTip(
         "Likeness of the TVC's picture to the adjusted source: the mean colour difference the eye sees at "
         "TV viewing distance (S-CIELAB ΔE). Lower is better; below about 2 hardly visible.");
     likenessTimer_.setSingleShot(true);
     connect(&likenessTimer_, &QTimer::timeout, this, [this] { ShowLikeness(); });
-    label10_ = Place(new QLabel(this), "Label10", QRect(504, 704, 41, 17));
+    label10_ = Place(new QLabel(client_), "Label10", QRect(504, 704, 41, 17));
     // The number stands beside its unit.
     label10_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label10_->setContentsMargins(0, 0, 4, 0);
-    Place(new QLabel("msec", this), "Label11", QRect(544, 704, 33, 17));
+    Place(new QLabel("msec", client_), "Label11", QRect(544, 704, 33, 17));
+}
+
+QStringList Form1::TabOrder() {
+    QStringList names = {"File2", "Command5", "Folder"};
+    for (int n = 1; n <= kSliderCount; ++n) names << QString("HScroll%1").arg(n) << QString("Text%1").arg(n);
+    names << "Command1" << "Command2" << "Command6" << "Command3" << "Command7" << "SaveProgram" << "Check3"
+          << "CompareMethods" << "OpenScreenFile" << "BackToFolder";
+    for (int i = 0; i < 16; ++i) names << QString("Label1_%1").arg(i);
+    for (int i = 0; i < 4; ++i) names << QString("Label2_%1").arg(i);
+    names << "BestColours4" << "Label3_0" << "Label3_1" << "BestColours2";
+    for (int i = 0; i < 3; ++i) names << QString("Option2_%1").arg(i);
+    for (int i = 1; i <= kMethodCount; ++i) names << QString("Option1_%1").arg(i);
+    names << "Check2";
+    return names;
+}
+
+void Form1::SetTabOrder() {
+    QWidget* previous = nullptr;
+    for (const QString& name : TabOrder()) {
+        QWidget* control = client_->findChild<QWidget*>(name);
+        if (previous) setTabOrder(previous, control);
+        previous = control;
+    }
 }
 
 void Form1::Option1_Click(int index) {
@@ -141,6 +179,7 @@ void Form1::Command6_Click() {
 
 void Form1::ShowState() {
     ShowTitle();
+    ShowSaveTarget();
     ShowModeAndMethod();
     ShowCounts();
     ShowSliders();
@@ -173,11 +212,14 @@ void Form1::ShowCounts() {
 }
 
 void Form1::ScheduleLikeness() {
-    if (session_.ConversionCount() == 0) return likeness_->clear();
+    if (session_.ConversionCount() == 0 || session_.ShowsScreenFile()) return likeness_->clear();
     if (!likenessTimer_.isActive()) likenessTimer_.start(0);
 }
 
-void Form1::ShowLikeness() { likeness_->setText(QString("ΔE %1").arg(session_.Likeness(), 0, 'f', 1)); }
+void Form1::ShowLikeness() {
+    if (session_.ShowsScreenFile()) return likeness_->clear();
+    likeness_->setText(QString("ΔE %1").arg(session_.Likeness(), 0, 'f', 1));
+}
 
 void Form1::ShowConversion(const QString& action) {
     SetStatus(QString("%1: %2 colours in %3 ms").arg(action).arg(session_.ResultColours()).arg(session_.Milliseconds()));
@@ -194,21 +236,25 @@ void Form1::ReportError(const QString& message) {
 }
 
 void Form1::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
+    QMainWindow::showEvent(event);
     if (chartPlaced_) return;
     chartPlaced_ = true;
-    QPoint place = geometry().topRight() + QPoint(16, 0);
-    if (const QScreen* screen = this->screen()) {
-        const QRect room = screen->availableGeometry();
-        place.setX(std::min(place.x(), room.right() - form2_->width()));
-    }
-    form2_->move(place);
+    PlaceChart();
     form2_->show();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
+    Remember();
+    // Closing the main window ends the program, whatever else is open.
     form2_->close();
-    QWidget::closeEvent(event);
+    if (sheet_) sheet_->close();
+    QMainWindow::closeEvent(event);
+}
+
+void Form1::ShowChart() {
+    form2_->show();
+    form2_->raise();
+    form2_->activateWindow();
 }
 
 void Form1::dragEnterEvent(QDragEnterEvent* event) {
@@ -219,10 +265,15 @@ void Form1::dropEvent(QDropEvent* event) {
     const QString path = FirstLocalFile(event->mimeData());
     if (path.isEmpty()) return;
     event->acceptProposedAction();
-    if (path.endsWith(".tim", Qt::CaseInsensitive))
-        OpenScreenFile(path);
-    else
-        LoadPicture(path);
+    // The drag source waits until the drop returns, so the work (and any message) comes after it.
+    QTimer::singleShot(0, this, [this, path] {
+        if (QFileInfo(path).isDir())
+            ShowFolder(path);
+        else if (path.endsWith(".tim", Qt::CaseInsensitive))
+            OpenScreenFile(path);
+        else
+            LoadPicture(path);
+    });
 }
 
 }  // namespace vorbix

@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMainWindow>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -20,6 +22,7 @@
 #include "pipeline/edit_history.h"
 #include "pipeline/session.h"
 #include "ui/dialogs.h"
+#include "ui/file_list.h"
 #include "ui/form2.h"
 #include "ui/picture_view.h"
 #include "ui/swatch.h"
@@ -31,18 +34,23 @@ class MethodSheetWindow;
 // The main window "Vorbix 1.02". The controls and their handlers keep the names the program has
 // always had (Command1_Click, Option2_Click(Index), Pic2_MouseMove); each handler forwards to a
 // verb of the one document and then shows its state. The window holds no picture logic beyond
-// the inspector's view of the pointer. Handlers live in files by concern: form1.cpp (window, mode
-// and method, commands), form1_files.cpp, form1_sliders.cpp, form1_swatches.cpp,
-// form1_magnifiers.cpp, form1_save.cpp, form1_compare.cpp, form1_screen_file.cpp, form1_undo.cpp.
-class Form1 : public QWidget {
+// the inspector's view of the pointer. The controls sit at their fixed places in the client area
+// below the menu bar. Handlers live in files by concern: form1.cpp (window, mode and method,
+// commands), form1_menu.cpp, form1_remembered.cpp, form1_files.cpp, form1_sliders.cpp,
+// form1_swatches.cpp, form1_magnifiers.cpp, form1_save.cpp, form1_compare.cpp,
+// form1_screen_file.cpp, form1_undo.cpp, form1_settings_file.cpp.
+class Form1 : public QMainWindow {
 public:
+    // folder: what the file list shows; empty: the folder remembered from the last run, or the
+    // current folder.
     Form1(const QString& folder, Form1Dialogs dialogs = StandardDialogs());
 
     const Session& GetSession() const { return session_; }
     Form2* ChartWindow() const { return form2_; }
     // The inspector: the magnifiers (PicZ, PicZZ), the colour under the pointer (Shape1), its
     // nearest mix (Label9) and that mix's cells (Shape2..Shape5: top left, top right, bottom
-    // left, bottom right).
+    // left, bottom right); outside "Pattern TVC" the nearest palette colour's index and four
+    // cells of that colour.
     const Picture& MagnifiedSource() const { return magnifiedSource_; }
     const Picture& MagnifiedResult() const { return magnifiedResult_; }
     ColorValue InspectedColour() const { return inspectedColour_; }
@@ -50,7 +58,10 @@ public:
     const std::array<ColorValue, 4>& InspectedMixCells() const { return inspectedMixCells_; }
     QString ListFolder() const { return listFolder_; }
     // Where "Save" writes: the program's own folder unless a test says otherwise.
-    void SetProgramFolder(const QString& folder) { programFolder_ = folder; }
+    void SetProgramFolder(const QString& folder) {
+        programFolder_ = folder;
+        ShowSaveTarget();
+    }
 
     // --- window, mode, method, commands
     void Option1_Click(int index);
@@ -64,6 +75,10 @@ public:
     void LoadPicture(const QString& path);
     void ShowFolder(const QString& folder);
     void ChooseFolder();
+    // The folder the list showed before "Save" moved it to where the files went; empty when none.
+    QString FolderBeforeSave() const { return folderBeforeSave_; }
+    void BackToFolder_Click();
+    QStringList RecentFolders() const { return recentFolders_; }
     // --- sliders
     void HScroll_Change(int slider, int value);
     // --- swatches
@@ -89,6 +104,19 @@ public:
     void Undo();  // Ctrl+Z
     void Redo();  // Ctrl+Shift+Z
 
+    // --- menus: the chart window brought back, the preview copied, settings files
+    void ShowChart();
+    void CopyPicture();
+    void SaveSettings_Click();
+    void LoadSettings_Click();
+    // Applies a settings file: loads its picture (from the file's folder, else the list's) and
+    // replays its inputs. Reports what went wrong and leaves the document as it was on failure.
+    void LoadSettingsFile(const QString& path);
+
+    // The controls' names in the order Tab visits them: column by column, each top to bottom,
+    // as they are seen.
+    static QStringList TabOrder();
+
     // Every control from the session, the chart window included.
     void ShowState();
 
@@ -110,6 +138,18 @@ private:
     void BuildCompare();
     void BuildScreenFile();
     void BuildUndo();
+    void BuildMenus();
+    void BuildBackToFolder();
+    void SetTabOrder();
+    // QSettings: the folder and recent folders, window places, mode, method, swatches.
+    void RestoreRemembered();
+    void Remember() const;
+    void PlaceChart();
+    void AddRecentFolder(const QString& folder);
+    // The picture shown is the one in this file: the title, the list's folder and highlight.
+    void ShowPictureFile(const QString& path);
+    // The list highlights the picture shown, or nothing when it is not in the list's folder.
+    void HighlightShownPicture();
 
     void ShowModeAndMethod();
     void ShowCounts();
@@ -121,6 +161,9 @@ private:
     void ShowSwatches();
     void ShowInspector();
     void ShowTitle();
+    void ShowSaveTarget();
+    // Where "Save" writes: the program's folder, or the list's when that cannot be written.
+    QString SaveFolder() const;
     void ShowConversion(const QString& action);
     void SetStatus(const QString& text);
     void ReportError(const QString& message);
@@ -131,14 +174,17 @@ private:
 
     Session session_;
     Form1Dialogs dialogs_;
+    QWidget* client_ = nullptr;  // the fixed client area below the menu bar
     QString listFolder_;
     QString programFolder_;
+    QString folderBeforeSave_;
+    QStringList recentFolders_;
     QString pictureName_;
+    QString picturePath_;  // the picture shown, as loaded; empty before the first load
     Form2* form2_ = nullptr;
     bool chartPlaced_ = false;
     EditHistory history_;
     MethodSheetWindow* sheet_ = nullptr;
-    Picture screenShown_;  // an opened screen file, as the preview shows it
     Picture magnifiedSource_{kMagnifierSize, kMagnifierSize, MakeColor(255, 255, 255)};
     Picture magnifiedResult_{kMagnifierSize, kMagnifierSize, MakeColor(255, 255, 255)};
     ColorValue inspectedColour_ = 0;
@@ -149,10 +195,14 @@ private:
     PictureView* pic2_ = nullptr;
     PictureView* picZ_ = nullptr;
     PictureView* picZZ_ = nullptr;
-    QListWidget* file2_ = nullptr;
+    FileList* file2_ = nullptr;
+    QPushButton* backToFolder_ = nullptr;
+    QPushButton* command3_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
     QLabel* label6_ = nullptr;
     QLabel* label7_ = nullptr;
     QLabel* label9_ = nullptr;
+    QLabel* inspectorText_ = nullptr;  // the mix's colours, or the palette colour
     QLabel* label10_ = nullptr;
     QLabel* likeness_ = nullptr;
     QTimer likenessTimer_;

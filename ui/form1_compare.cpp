@@ -5,7 +5,7 @@
 namespace vorbix {
 
 void Form1::BuildCompare() {
-    AddButton(this, "CompareMethods", QRect(952, 504, 88, 33), "Compare\nmethods",
+    AddButton(client_, "CompareMethods", QRect(952, 504, 88, 33), "Compare\nmethods",
               "Every method on this picture side by side; click one to choose it", [this] { CompareMethods_Click(); });
 }
 

@@ -1,7 +1,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSignalBlocker>
 #include <new>
 
 #include "io/picture_decode.h"
@@ -10,33 +9,57 @@
 
 namespace vorbix {
 
+namespace {
+
+constexpr int kRecentFolders = 8;
+
+}  // namespace
+
 void Form1::BuildFileList() {
-    file2_ = Place(new QListWidget(this), "File2", QRect(8, 496, 137, 201));
-    file2_->setSelectionMode(QAbstractItemView::SingleSelection);
-    // Selection, not the current item: the list makes its first item current when it gains
-    // focus, and that must not load a picture.
-    connect(file2_, &QListWidget::itemSelectionChanged, this, [this] { File2_Click(); });
-    AddButton(this, "Command5", QRect(8, 704, 137, 25), "refresh", "Read the folder again",
+    file2_ = Place(new FileList(client_), "File2", QRect(8, 496, 137, 201));
+    file2_->onChoose = [this](const QString&) { File2_Click(); };
+    AddButton(client_, "Command5", QRect(8, 704, 137, 25), "refresh", "Read the folder again",
               [this] { Command5_Click(); });
-    AddButton(this, "Folder", QRect(320, 494, 121, 21), "Folder…", "Show the pictures of another folder",
+    AddButton(client_, "Folder", QRect(320, 494, 121, 21), "Folder…", "Show the pictures of another folder",
               [this] { ChooseFolder(); });
 }
 
+void Form1::BuildBackToFolder() {
+    backToFolder_ = AddButton(client_, "BackToFolder", QRect(608, 680, 432, 20), QString(),
+                              "Show the pictures of the folder the list showed before the last save",
+                              [this] { BackToFolder_Click(); });
+    backToFolder_->setFlat(true);
+    backToFolder_->setStyleSheet("text-align: left; color: palette(link); text-decoration: underline;");
+    backToFolder_->hide();
+}
+
 void Form1::Command5_Click() {
-    const auto selected = file2_->selectedItems();
-    const QString selectedName = selected.isEmpty() ? QString() : selected.first()->text();
-    const QSignalBlocker block(file2_);
     file2_->clear();
     file2_->addItems(QDir(listFolder_).entryList({"*.jpg", "*.bmp"}, QDir::Files, QDir::Name | QDir::IgnoreCase));
-    const auto again = file2_->findItems(selectedName, Qt::MatchExactly);
-    if (!selectedName.isEmpty() && !again.isEmpty()) file2_->setCurrentItem(again.first());
+    HighlightShownPicture();
+}
+
+void Form1::HighlightShownPicture() {
+    const QFileInfo shown(picturePath_);
+    file2_->Highlight(shown.absolutePath() == listFolder_ ? shown.fileName() : QString());
 }
 
 void Form1::ShowFolder(const QString& folder) {
     listFolder_ = QDir(folder).absolutePath();
     file2_->setToolTip(listFolder_);
     Command5_Click();
-    SetStatus(QDir(listFolder_).exists() ? "Pictures of " + listFolder_ : "Folder not found: " + listFolder_);
+    const bool found = QDir(listFolder_).exists();
+    if (found) AddRecentFolder(listFolder_);
+    if (listFolder_ == folderBeforeSave_) folderBeforeSave_.clear();
+    backToFolder_->setVisible(!folderBeforeSave_.isEmpty());
+    backToFolder_->setText("back to " + QDir::toNativeSeparators(folderBeforeSave_));
+    SetStatus(found ? "Pictures of " + listFolder_ : "Folder not found: " + listFolder_);
+}
+
+void Form1::AddRecentFolder(const QString& folder) {
+    recentFolders_.removeAll(folder);
+    recentFolders_.prepend(folder);
+    while (recentFolders_.size() > kRecentFolders) recentFolders_.removeLast();
 }
 
 void Form1::ChooseFolder() {
@@ -44,15 +67,30 @@ void Form1::ChooseFolder() {
     if (!folder.isEmpty()) ShowFolder(folder);
 }
 
+void Form1::BackToFolder_Click() {
+    if (!folderBeforeSave_.isEmpty()) ShowFolder(folderBeforeSave_);
+}
+
 void Form1::File2_Click() {
     const auto selected = file2_->selectedItems();
     if (!selected.isEmpty()) LoadPicture(QDir(listFolder_).filePath(selected.first()->text()));
+}
+
+void Form1::ShowPictureFile(const QString& path) {
+    picturePath_ = QFileInfo(path).absoluteFilePath();
+    pictureName_ = QFileInfo(path).fileName();
+    // A picture from elsewhere (dropped, or named by a settings file) brings its folder into the list.
+    if (QFileInfo(path).absolutePath() != listFolder_)
+        ShowFolder(QFileInfo(path).absolutePath());
+    else
+        HighlightShownPicture();
 }
 
 void Form1::LoadPicture(const QString& path) {
     const Cover cover = session_.Settings().resize ? Cover{kPreviewWidth, kPreviewHeight} : Cover{};
     Result<Picture> decoded = ReadPicture(QFile::encodeName(path).toStdString(), kMaxPicturePixels, cover);
     if (!decoded) {
+        HighlightShownPicture();
         ReportError(QString::fromStdString(decoded.Failure().text));
         return;
     }
@@ -64,7 +102,7 @@ void Form1::LoadPicture(const QString& path) {
         return;
     }
     history_.Clear();
-    pictureName_ = QFileInfo(path).fileName();
+    ShowPictureFile(path);
     ShowState();
     // A JPEG decoded reduced still shows the size of the file.
     const PictureSize claimed = ClaimedSize(QFile::encodeName(path).toStdString());

@@ -9,6 +9,7 @@ namespace vorbix {
 namespace {
 
 ColorValue ColorOf(const QColor& c) { return MakeColor(c.red(), c.green(), c.blue()); }
+QColor QColorOf(ColorValue c) { return QColor(GetRed(c), GetGreen(c), GetBlue(c)); }
 
 // The mix's 2 x 2 cells: top left, top right, bottom left, bottom right.
 std::array<ColorValue, 4> CellsOf(const Mix& mix, bool swapped) {
@@ -20,19 +21,20 @@ std::array<ColorValue, 4> CellsOf(const Mix& mix, bool swapped) {
 }  // namespace
 
 void Form1::BuildInspector() {
-    picZ_ = Place(new PictureView(this, &magnifiedSource_), "PicZ", QRect(608, 520, kMagnifierSize, kMagnifierSize));
+    picZ_ = Place(new PictureView(client_, &magnifiedSource_), "PicZ", QRect(608, 520, kMagnifierSize, kMagnifierSize));
     picZ_->setToolTip("The source around the pointer, 24 times");
-    picZZ_ = Place(new PictureView(this, &magnifiedResult_), "PicZZ", QRect(736, 520, kMagnifierSize, kMagnifierSize));
+    picZZ_ = Place(new PictureView(client_, &magnifiedResult_), "PicZZ", QRect(736, 520, kMagnifierSize, kMagnifierSize));
     picZZ_->setToolTip("The result around the pointer, 24 times");
-    shape1_ = Place(new Swatch(this, true), "Shape1", QRect(864, 504, 33, 33));
+    shape1_ = Place(new Swatch(client_, true), "Shape1", QRect(864, 504, 33, 33));
     shape1_->setToolTip("The source colour under the pointer");
     const QPoint cells[] = {{912, 504}, {928, 504}, {912, 520}, {928, 520}};
     for (int n = 0; n < 4; ++n) {
-        mixCells_[n] = Place(new Swatch(this, true), QString("Shape%1").arg(n + 2), QRect(cells[n], QSize(17, 17)));
+        mixCells_[n] = Place(new Swatch(client_, true), QString("Shape%1").arg(n + 2), QRect(cells[n], QSize(17, 17)));
         mixCells_[n]->setToolTip("The two-colour mix nearest to the source colour");
     }
-    label9_ = Place(new QLabel(this), "Label9", QRect(912, 544, 33, 17));
-    label9_->setToolTip("The number of that mix");
+    label9_ = Place(new QLabel(client_), "Label9", QRect(912, 544, 33, 17));
+    label9_->setToolTip("The number of that mix, or of the nearest palette colour outside \"Pattern TVC\"");
+    inspectorText_ = Place(new QLabel(client_), "InspectorText", QRect(864, 582, 176, 17));
 
     pic2_->setMouseTracking(true);
     pic2_->setToolTip("Point to inspect. Left click: switch the mix off. Right click: switch it on and swap its colours.");
@@ -51,8 +53,13 @@ void Form1::Pic2_MouseMove(QPointF position) {
     const int px = static_cast<int>(std::floor(x)), py = static_cast<int>(std::floor(y));
     if (session_.SourceView().Contains(px, py)) {
         inspectedColour_ = session_.SourceView().Pixel(px, py);
-        inspectedMix_ = session_.MixFor(inspectedColour_);
-        inspectedMixCells_ = CellsOf(session_.Mixes()[inspectedMix_], false);
+        if (session_.Method() == kPatternTvc) {
+            inspectedMix_ = session_.MixFor(inspectedColour_);
+            inspectedMixCells_ = CellsOf(session_.Mixes()[inspectedMix_], false);
+        } else {
+            inspectedMix_ = session_.PaletteIndexFor(inspectedColour_);
+            inspectedMixCells_.fill(ColorOfEntry(session_.PaletteInUse()[inspectedMix_]));
+        }
     }
     ShowInspector();
 }
@@ -60,6 +67,7 @@ void Form1::Pic2_MouseMove(QPointF position) {
 void Form1::Pic2_MouseDown(Qt::MouseButton button) {
     const int number = button == Qt::LeftButton ? 1 : button == Qt::RightButton ? 2 : button == Qt::MiddleButton ? 4 : 0;
     if (number == 0) return;
+    if (session_.Method() != kPatternTvc) return SetStatus("Mixes are switched in \"Pattern TVC\"");
     const int k = inspectedMix_;
     // Left switches the mix off; right switches it on and swaps its colours; middle switches it on.
     history_.Run(session_, EditKind::Mixes, [&] { session_.SwitchMix(k, number != 1, number == 2); });
@@ -75,6 +83,13 @@ void Form1::ShowInspector() {
     shape1_->SetColor(inspectedColour_);
     for (int n = 0; n < 4; ++n) mixCells_[n]->SetColor(inspectedMixCells_[n]);
     label9_->setText(QString::number(inspectedMix_));
+    const QColor colour = QColorOf(inspectedMixCells_[0]);
+    const bool mix = session_.Method() == kPatternTvc;
+    inspectorText_->setText(mix ? QString("mix %1: %2 and %3")
+                                      .arg(inspectedMix_)
+                                      .arg(QColorOf(inspectedMixCells_[0]).name().toUpper())
+                                      .arg(QColorOf(inspectedMixCells_[1]).name().toUpper())
+                                : QString("palette colour %1: %2").arg(inspectedMix_).arg(colour.name().toUpper()));
 }
 
 }  // namespace vorbix

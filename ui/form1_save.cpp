@@ -8,23 +8,35 @@
 namespace vorbix {
 
 void Form1::BuildSave() {
-    AddButton(this, "Command3", QRect(528, 528, 73, 33), "Save",
-              "Write out24.bmp, screen.bin and screen.tim into the program's folder", [this] { Command3_Click(); });
-    AddButton(this, "Command7", QRect(528, 568, 73, 33), "Save As",
+    command3_ = AddButton(client_, "Command3", QRect(528, 528, 73, 33), "Save", QString(), [this] { Command3_Click(); });
+    AddButton(client_, "Command7", QRect(528, 568, 73, 33), "Save As",
               "Write the picture as a BMP of your choice, with screen.bin and screen.tim beside it",
               [this] { Command7_Click(); });
-    Place(new QLabel("bmp, bin, tim", this), "Label13", QRect(528, 608, 73, 17));
-    AddButton(this, "SaveProgram", QRect(528, 632, 73, 33), "Save TVC\nprogram",
+    Place(new QLabel("bmp, bin, tim", client_), "Label13", QRect(528, 608, 73, 17));
+    AddButton(client_, "SaveProgram", QRect(528, 632, 73, 33), "Save TVC\nprogram",
               "Write a program file (.cas) that the TVC loads and runs to show the picture of the selected mode, "
               "or its tape sound (.wav) to play into the TVC's tape input",
               [this] { SaveProgram_Click(); });
 }
 
-void Form1::Command3_Click() {
+QString Form1::SaveFolder() const {
     // Where the program's folder cannot be written (an installed program), the files go to
     // the folder the list shows.
     const QFileInfo programFolder(programFolder_);
-    const QString folder = programFolder.isDir() && programFolder.isWritable() ? programFolder_ : listFolder_;
+    return programFolder.isDir() && programFolder.isWritable() ? programFolder_ : listFolder_;
+}
+
+void Form1::ShowSaveTarget() {
+    const QString folder = QDir::toNativeSeparators(SaveFolder());
+    command3_->setToolTip(
+        SaveFolder() == programFolder_
+            ? QString("Write out24.bmp, screen.bin and screen.tim into the program's folder, %1").arg(folder)
+            : QString("Write out24.bmp, screen.bin and screen.tim into %1: the program's folder, %2, cannot be written")
+                  .arg(folder, QDir::toNativeSeparators(programFolder_)));
+}
+
+void Form1::Command3_Click() {
+    const QString folder = SaveFolder();
     const Status saved = session_.Save(Session::SavePathsInFolder(QFile::encodeName(folder).toStdString()));
     if (!saved) return ReportSaveError(saved.Failure());
     SaveFinished(folder, "out24.bmp");
@@ -55,6 +67,9 @@ void Form1::SaveProgram_Click() {
 }
 
 void Form1::SaveFinished(const QString& folder, const QString& bmpName) {
+    // The list moves to where the files went; the way back is one click.
+    const QString before = listFolder_;
+    if (QDir(folder).absolutePath() != before) folderBeforeSave_ = before;
     ShowFolder(folder);
     SetStatus(QString("Saved %1, screen.bin and screen.tim in %2").arg(bmpName, QDir(folder).absolutePath()));
     CheckSavedScreen(QDir(folder).filePath("screen.tim"));

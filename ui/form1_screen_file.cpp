@@ -3,7 +3,6 @@
 #include <QFileInfo>
 #include <iostream>
 
-#include "draw/screen_render.h"
 #include "io/screen_file.h"
 #include "pipeline/save_check.h"
 #include "ui/controls.h"
@@ -12,8 +11,9 @@
 namespace vorbix {
 
 void Form1::BuildScreenFile() {
-    AddButton(this, "OpenScreenFile", QRect(952, 544, 88, 33), "Open\nscreen file",
-              "Show a screen.tim in the preview the way the TVC shows it (also by dropping it here)",
+    AddButton(client_, "OpenScreenFile", QRect(952, 544, 88, 33), "Open\nscreen file",
+              "Show a screen.tim in the preview the way the TVC shows it (also by dropping it here); "
+              "Save then writes it, until the next conversion",
               [this] { OpenScreenFile_Click(); });
 }
 
@@ -25,17 +25,17 @@ void Form1::OpenScreenFile_Click() {
 void Form1::OpenScreenFile(const QString& path) {
     const auto bytes = ReadScreenFileBytes(QFile::encodeName(path).toStdString());
     if (!bytes) return ReportError(QString::fromStdString(bytes.Failure().text));
-    const auto parsed = ParseTimBytes(bytes.Value());
-    if (!parsed) return ReportError(path + ": " + QString::fromStdString(parsed.Failure().text));
-    const ScreenFile& file = parsed.Value();
-    screenShown_ = RenderScreenLikeThePreview(file.mode, file.image, file.registers);
-    pic2_->Show(&screenShown_);
-    const std::string_view caption = ModeOf(file.mode).caption;
-    SetStatus(QString("%1 (%2) as the TVC shows it; the next conversion replaces it")
+    if (Status shown = session_.ShowScreenFile(bytes.Value()); !shown)
+        return ReportError(path + ": " + QString::fromStdString(shown.Failure().text));
+    ShowState();
+    const std::string_view caption = ModeOf(ParseTimBytes(bytes.Value()).Value().mode).caption;
+    SetStatus(QString("%1 (%2) as the TVC shows it; Save writes it until the next conversion")
                   .arg(QFileInfo(path).fileName(), QString::fromUtf8(caption.data(), caption.size())));
 }
 
 void Form1::CheckSavedScreen(const QString& timPath) {
+    // A shown screen file is written as it came; there is no conversion to compare it with.
+    if (session_.ShowsScreenFile()) return;
     const TvcMode mode = session_.Mode();
     const auto shown = CheckShownScreen(QFile::encodeName(timPath).toStdString(), mode, session_.Surface(mode),
                                         session_.PaletteInUse());

@@ -14,11 +14,12 @@ const char* const kSliderCaptions[kSliderCount] = {"Brightness", "Gamma", "Color
 
 void Form1::BuildSliders() {
     for (int n = 0; n < kSliderCount; ++n) {
-        auto* frame = Place(new QGroupBox(kSliderCaptions[n], this), QString("Frame%1").arg(6 + n),
+        auto* frame = Place(new QGroupBox(kSliderCaptions[n], client_), QString("Frame%1").arg(6 + n),
                             QRect(160, 520 + 40 * n, 281, 41));
         auto* slider = Place(new QScrollBar(Qt::Horizontal, frame), QString("HScroll%1").arg(n + 1), QRect(8, 16, 209, 17));
         slider->setRange(0, 100);
         slider->setPageStep(10);
+        slider->setFocusPolicy(Qt::StrongFocus);
         slider->setInvertedControls(false);  // the right arrow key raises the value, as on a slider
         // Tracking is on, so the preview follows while the thumb is dragged.
         connect(slider, &QScrollBar::valueChanged, this, [this, n](int value) { HScroll_Change(n, value); });

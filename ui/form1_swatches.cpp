@@ -17,14 +17,14 @@ void AddSwatches(std::array<Swatch*, N>& swatches, QWidget* frame, const QString
         swatches[i] = Place(new Swatch(frame, false), QString("%1_%2").arg(group).arg(index),
                             QRect(left, top + 16 * index, 57, 17));
         swatches[i]->setToolTip(tip);
-        swatches[i]->onClick = [click, index] { click(index); };
+        swatches[i]->SetOnClick([click, index] { click(index); });
     }
 }
 
 }  // namespace
 
 void Form1::BuildSwatches() {
-    auto* frame3 = Place(new QGroupBox("Color Palette", this), "Frame3", QRect(1048, 8, 145, 289));
+    auto* frame3 = Place(new QGroupBox("Color Palette", client_), "Frame3", QRect(1048, 8, 145, 289));
     AddSwatches(label1_, frame3, "Label1", 8, 16, "Pick this colour for the 4- and 2-colour swatches",
                 [this](int i) { Label1_Click(i); });
     frame4_ = Place(new QGroupBox(frame3), "Frame4", QRect(80, 32, 57, 81));

@@ -1,17 +1,8 @@
-#include <QShortcut>
-
 #include "ui/form1.h"
 
 namespace vorbix {
 
 void Form1::BuildUndo() {
-    // Application-wide, so that the keys work in the chart window too.
-    for (const auto& [keys, action] : {std::pair{QKeySequence("Ctrl+Z"), &Form1::Undo},
-                                       std::pair{QKeySequence("Ctrl+Shift+Z"), &Form1::Redo}}) {
-        auto* shortcut = new QShortcut(keys, this);
-        shortcut->setContext(Qt::ApplicationShortcut);
-        connect(shortcut, &QShortcut::activated, this, [this, action] { (this->*action)(); });
-    }
     form2_->runEdit = [this](const std::function<void()>& edit) { history_.Run(session_, EditKind::Mixes, edit); };
 }
 

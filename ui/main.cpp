@@ -1,23 +1,29 @@
 #include <QApplication>
 #include <QCommandLineParser>
-#include <QDir>
+#include <QIcon>
 
 #include "ui/form1.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // QSettings keeps what the windows remember under these names.
+    QApplication::setOrganizationName("Vorbix");
     QApplication::setApplicationName("Vorbix");
-    QApplication::setApplicationVersion("1.02");
+    QApplication::setApplicationVersion(VORBIX_VERSION);
+    QApplication::setDesktopFileName("vorbix");
+    QApplication::setWindowIcon(QIcon::fromTheme("vorbix"));
 
     QCommandLineParser parser;
     parser.setApplicationDescription("Converts JPEG and BMP pictures for the TVC.");
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument("FOLDER", "The folder whose pictures the file list shows (default: the current folder).");
+    parser.addPositionalArgument("FOLDER",
+                                 "The folder whose pictures the file list shows (default: the folder of the last run, "
+                                 "else the current folder).");
     parser.process(app);
     const QStringList arguments = parser.positionalArguments();
 
-    vorbix::Form1 form1(arguments.isEmpty() ? QDir::currentPath() : arguments.first());
+    vorbix::Form1 form1(arguments.isEmpty() ? QString() : arguments.first());
     form1.show();
     return app.exec();
 }

@@ -1,6 +1,7 @@
 #include "ui/picture_view.h"
 
 #include <QImage>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -19,7 +20,34 @@ void PictureView::paintEvent(QPaintEvent*) {
     if (picture_->Empty()) return;
     const QImage image(picture_->Data(), picture_->Width(), picture_->Height(), picture_->Width() * 3,
                        QImage::Format_BGR888);
-    QPainter(this).drawImage(0, 0, image);
+    QPainter painter(this);
+    painter.drawImage(0, 0, image);
+    if (hasFocus() && !marker_.isEmpty()) {
+        painter.setPen(QPen(Qt::white, 1, Qt::DotLine));
+        painter.drawRect(marker_);
+    }
+}
+
+void PictureView::SetMarker(const QRect& marker) {
+    marker_ = marker;
+    update();
+}
+
+void PictureView::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void PictureView::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
+}
+
+void PictureView::keyPressEvent(QKeyEvent* event) {
+    if (onKeyPress)
+        onKeyPress(event);
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void PictureView::mouseMoveEvent(QMouseEvent* event) {

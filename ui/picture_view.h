@@ -14,16 +14,24 @@ public:
     // Shows another picture from now on.
     void Show(const Picture* picture);
 
+    // A dotted frame drawn over the picture while the view has the keyboard focus.
+    void SetMarker(const QRect& marker);
+
     std::function<void(QMouseEvent*)> onMouseMove;
     std::function<void(QMouseEvent*)> onMousePress;
+    std::function<void(QKeyEvent*)> onKeyPress;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     const Picture* picture_;
+    QRect marker_;
 };
 
 }  // namespace vorbix

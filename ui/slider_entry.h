@@ -5,8 +5,8 @@
 
 namespace vorbix {
 
-// The text box beside a slider takes a whole number 0 to 100; Enter moves the slider there,
-// exactly as dragging it would.
+// The text box beside a slider takes a whole number 0 to 100; Enter or leaving the box moves the
+// slider there, exactly as dragging it would, and the box always ends showing the slider's value.
 void TypeIntoSlider(QLineEdit* text, QScrollBar* slider);
 
 // A double-click on the slider moves it to the value, exactly as dragging it there would.

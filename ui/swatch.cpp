@@ -1,5 +1,6 @@
 #include "ui/swatch.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -13,6 +14,11 @@ void Swatch::SetColor(ColorValue color) {
     update();
 }
 
+void Swatch::SetOnClick(std::function<void()> click) {
+    onClick_ = std::move(click);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
 void Swatch::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), QColor(GetRed(color_), GetGreen(color_), GetBlue(color_)));
@@ -21,10 +27,42 @@ void Swatch::paintEvent(QPaintEvent*) {
         painter.setPen(Qt::black);
         painter.drawRect(rect().adjusted(0, 0, -1, -1));
     }
+    if (hasFocus()) {
+        // Seen on any colour: a dark line with a light one inside it.
+        painter.setPen(Qt::black);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        painter.setPen(QPen(Qt::white, 1, Qt::DotLine));
+        painter.drawRect(rect().adjusted(1, 1, -2, -2));
+    }
 }
 
 void Swatch::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && onClick) onClick();
+    if (event->button() == Qt::LeftButton && onClick_) onClick_();
+}
+
+void Swatch::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Space:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (onClick_) onClick_();
+            return;
+        case Qt::Key_Up:
+        case Qt::Key_Left: focusNextPrevChild(false); return;
+        case Qt::Key_Down:
+        case Qt::Key_Right: focusNextPrevChild(true); return;
+        default: QWidget::keyPressEvent(event);
+    }
+}
+
+void Swatch::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    update();
+}
+
+void Swatch::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 }  // namespace vorbix

@@ -8,7 +8,8 @@
 namespace vorbix {
 
 // A square of one colour: a palette swatch, or a shape of the inspector (with a border).
-// While unavailable it is hatched, and clicks do not reach it.
+// While unavailable it is hatched, and clicks do not reach it. A swatch that can be clicked takes
+// the keyboard focus: Space or Enter clicks it, the arrow keys go to its neighbours.
 class Swatch : public QWidget {
 public:
     Swatch(QWidget* parent, bool bordered);
@@ -16,13 +17,18 @@ public:
     void SetColor(ColorValue color);
     ColorValue Color() const { return color_; }
 
-    std::function<void()> onClick;
+    // Makes the swatch clickable, by mouse and keyboard.
+    void SetOnClick(std::function<void()> click);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    std::function<void()> onClick_;
     ColorValue color_ = 0;
     bool bordered_;
 };
