@@ -34,7 +34,7 @@ void Form1::BuildInspector() {
     }
     label9_ = Place(new QLabel(client_), "Label9", QRect(912, 544, 33, 17));
     label9_->setToolTip("The number of that mix, or of the nearest palette colour outside \"Pattern TVC\"");
-    inspectorText_ = Place(new QLabel(client_), "InspectorText", QRect(864, 582, 176, 17));
+    inspectorText_ = Place(new QLabel(client_), "InspectorText", QRect(864, 582, 176, 34));
 
     pic2_->setMouseTracking(true);
     pic2_->setToolTip("Point to inspect. Left click: switch the mix off. Right click: switch it on and swap its colours.");
@@ -85,11 +85,11 @@ void Form1::ShowInspector() {
     label9_->setText(QString::number(inspectedMix_));
     const QColor colour = QColorOf(inspectedMixCells_[0]);
     const bool mix = session_.Method() == kPatternTvc;
-    inspectorText_->setText(mix ? QString("mix %1: %2 and %3")
+    inspectorText_->setText(mix ? QString("mix %1\n%2 and %3")
                                       .arg(inspectedMix_)
                                       .arg(QColorOf(inspectedMixCells_[0]).name().toUpper())
                                       .arg(QColorOf(inspectedMixCells_[1]).name().toUpper())
-                                : QString("palette colour %1: %2").arg(inspectedMix_).arg(colour.name().toUpper()));
+                                : QString("palette colour %1\n%2").arg(inspectedMix_).arg(colour.name().toUpper()));
 }
 
 }  // namespace vorbix

@@ -1,5 +1,6 @@
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QMenuBar>
 #include <QMimeData>
 #include <cerrno>
 #include <set>
@@ -109,7 +110,8 @@ TEST_F(GuiTest, StartsWithEveryControlAtItsPlaceAndInItsStartState) {
     }
 
     EXPECT_EQ(form_->windowTitle(), "Vorbix 1.02");
-    EXPECT_EQ(form_->size(), QSize(1197, 730));
+    EXPECT_EQ(Find("Client")->size(), QSize(1197, 730));
+    EXPECT_EQ(Find("Client")->mapTo(form_.get(), QPoint(0, 0)).y(), form_->menuBar()->height());
     EXPECT_TRUE(Find<QRadioButton>("Option2_2")->isChecked());
     EXPECT_TRUE(Find<QRadioButton>("Option1_17")->isChecked());
     EXPECT_TRUE(Find<QCheckBox>("Check3")->isChecked());
@@ -130,7 +132,7 @@ TEST_F(GuiTest, StartsWithEveryControlAtItsPlaceAndInItsStartState) {
     Form2* chart = form_->ChartWindow();
     EXPECT_TRUE(chart->isVisible());
     EXPECT_EQ(chart->windowTitle(), "TVC Pattern");
-    EXPECT_EQ(Find<QLabel>("Label7", chart)->text(), "0");
+    EXPECT_EQ(Find<QLabel>("Label7", chart)->text(), "120");  // every mix is on
     form_->close();
     EXPECT_FALSE(chart->isVisible());
 }

@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QFile>
+#include <QSettings>
 
 namespace vorbix {
 
@@ -13,6 +14,8 @@ QColor QColorOf(ColorValue c) { return QColor(GetRed(c), GetGreen(c), GetBlue(c)
 
 void GuiTest::SetUp() {
     ASSERT_TRUE(temp_.isValid());
+    // Every test starts from a program that remembers nothing.
+    QSettings().clear();
     pictures_ = MakeFolder("pictures");
 }
 
@@ -56,6 +59,8 @@ void GuiTest::Open() {
             return programAnswer_;
         },
         [this](QWidget*, const QString&) { return screenFileAnswer_; },
+        [this](QWidget*, const QString&) { return settingsSaveAnswer_; },
+        [this](QWidget*, const QString&) { return settingsLoadAnswer_; },
     };
     form_ = std::make_unique<Form1>(pictures_, dialogs);
     form_->SetProgramFolder(MakeFolder("program"));
@@ -88,6 +93,9 @@ void GuiTest::DropFile(const QString& path) {
     ASSERT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(300, 300), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(form_.get(), &drop);
+    ASSERT_TRUE(drop.isAccepted());
+    // The drop returns at once; the work follows.
+    QApplication::processEvents();
 }
 
 QStringList GuiTest::ListedFiles() const {

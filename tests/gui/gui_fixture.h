@@ -60,6 +60,8 @@ protected:
     QString programAnswer_;     // the "Save TVC program" dialog's answer
     QString programSuggested_;  // the name that dialog was offered
     QString screenFileAnswer_;  // the "Open screen file" dialog's answer
+    QString settingsSaveAnswer_;  // the "Save settings" dialog's answer
+    QString settingsLoadAnswer_;  // the "Load settings" dialog's answer
     std::unique_ptr<Form1> form_;
 };
 

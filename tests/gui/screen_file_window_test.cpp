@@ -32,8 +32,9 @@ protected:
     }
 };
 
-TEST_F(ScreenFileTest, OpenedTimShowsInThePreviewUntilTheNextConversionAndChangesNothing) {
-    screenFileAnswer_ = WriteBytes("screen.tim", FourColourTim());
+TEST_F(ScreenFileTest, WhileATimIsShownEverythingThatReadsTheResultReadsItUntilTheNextConversion) {
+    const QByteArray tim = FourColourTim();
+    screenFileAnswer_ = WriteBytes("screen.tim", tim);
     WritePicture("green.bmp", 8, 8, MakeColor(0, 255, 0));
     Open();
     ClickFile("green.bmp");
@@ -41,11 +42,26 @@ TEST_F(ScreenFileTest, OpenedTimShowsInThePreviewUntilTheNextConversionAndChange
 
     Click("OpenScreenFile");
     ExpectTheTimShown();
-    EXPECT_EQ(session().Preview(), before.Preview());
     EXPECT_EQ(Conversions(), before.ConversionCount());
+    EXPECT_EQ(Find<QLabel>("Label7")->text(), "4");  // white, blue, red, black
+    EXPECT_TRUE(Find<QLabel>("Likeness")->text().isEmpty());
+    form_->Pic2_MouseMove(QPointF(4, 0));
+    EXPECT_EQ(form_->MagnifiedResult().Pixel(60, 60), MakeColor(255, 0, 0));
+
+    Click("Command3");
+    const QDir program(QDir(temp_.path()).filePath("program"));
+    QFile saved(program.filePath("screen.tim"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), tim);
+    QFile bare(program.filePath("screen.bin"));
+    ASSERT_TRUE(bare.open(QIODevice::ReadOnly));
+    EXPECT_EQ(bare.readAll(), tim.mid(16));
+    EXPECT_EQ(QImage(program.filePath("out24.bmp")).pixelColor(4, 0), QColor(Qt::red));
 
     Click("Command1");
+    EXPECT_EQ(session().Preview(), before.Preview());
     EXPECT_EQ(Shown(300, 200), QColorOf(session().Preview().Pixel(300, 200)));
+    EXPECT_EQ(Find<QLabel>("Label7")->text(), QString::number(before.ResultColours()));
 }
 
 TEST_F(ScreenFileTest, DroppedTimOpensTheSameWay) {
