@@ -7,18 +7,11 @@
 namespace vorbix {
 namespace {
 
-QImage Photo() {
-    QImage image(48, 40, QImage::Format_RGB888);
-    for (int y = 0; y < 40; ++y)
-        for (int x = 0; x < 48; ++x) image.setPixelColor(x, y, QColor(x * 5, (x + y) * 2, y * 6));
-    return image;
-}
-
 class Editing : public GuiTest {
 protected:
     void SetUp() override {
         GuiTest::SetUp();
-        WritePicture("photo.bmp", Photo());
+        WritePicture("photo.bmp", GradientPicture());
         WritePicture("other.bmp", 8, 8, MakeColor(10, 200, 30));
         Open();
         ClickFile("photo.bmp");

@@ -12,6 +12,13 @@ namespace vorbix {
 
 QColor QColorOf(ColorValue c) { return QColor(GetRed(c), GetGreen(c), GetBlue(c)); }
 
+QImage GradientPicture() {
+    QImage image(48, 40, QImage::Format_RGB888);
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 48; ++x) image.setPixelColor(x, y, QColor(x * 5, (x + y) * 2, y * 6));
+    return image;
+}
+
 void GuiTest::SetUp() {
     ASSERT_TRUE(temp_.isValid());
     // Every test starts from a program that remembers nothing.
@@ -49,7 +56,9 @@ QString GuiTest::WriteBytes(const QString& name, const QByteArray& bytes) {
     return path;
 }
 
-void GuiTest::Open() {
+void GuiTest::Open() { Open(pictures_); }
+
+void GuiTest::Open(const QString& folder) {
     Form1Dialogs dialogs{
         [this](QWidget*, const QString&) { return saveAsAnswer_; },
         [this](QWidget*, const QString&) { return folderAnswer_; },
@@ -62,7 +71,7 @@ void GuiTest::Open() {
         [this](QWidget*, const QString&) { return settingsSaveAnswer_; },
         [this](QWidget*, const QString&) { return settingsLoadAnswer_; },
     };
-    form_ = std::make_unique<Form1>(pictures_, dialogs);
+    form_ = std::make_unique<Form1>(folder, dialogs);
     form_->SetProgramFolder(MakeFolder("program"));
     form_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));

@@ -17,6 +17,8 @@ inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << tex
 namespace vorbix {
 
 QColor QColorOf(ColorValue c);
+// A small picture of many colours, as a photo has.
+QImage GradientPicture();
 
 // A main window on a temporary folder of small pictures, with its dialogs answered by the test.
 class GuiTest : public testing::Test {
@@ -33,6 +35,10 @@ protected:
 
     // Opens the main window on the picture folder (after the test has written its pictures).
     void Open();
+    // On that folder; empty: the one remembered from the last window.
+    void Open(const QString& folder);
+    // The status line's whole text.
+    QString StatusLine() const { return Find<QLabel>("Status")->toolTip(); }
 
     // A control of the main window, or of the given window (the chart window's names repeat
     // some of the main window's).

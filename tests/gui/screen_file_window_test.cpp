@@ -20,7 +20,6 @@ QByteArray FourColourTim() {
 class ScreenFileTest : public GuiTest {
 protected:
     QColor Shown(int x, int y) { return Find("Pic2")->grab().toImage().pixelColor(x, y); }
-    QString Status() { return Find<QLabel>("Status")->toolTip(); }
 
     void ExpectTheTimShown() {
         EXPECT_EQ(Shown(0, 0).name(), "#ffffff");
@@ -28,7 +27,7 @@ protected:
         EXPECT_EQ(Shown(4, 0).name(), "#ff0000");
         EXPECT_EQ(Shown(6, 1).name(), "#000000");
         EXPECT_EQ(Shown(300, 200).name(), "#000000");
-        EXPECT_TRUE(Status().contains("screen.tim (Graphics 4) as the TVC shows it")) << Status().toStdString();
+        EXPECT_TRUE(StatusLine().contains("screen.tim (Graphics 4) as the TVC shows it")) << StatusLine().toStdString();
     }
 };
 
@@ -91,7 +90,7 @@ TEST_F(ScreenFileTest, SaveSaysWhereTheMachineShowsOtherColours) {
     ClickFile("grey.bmp");
     Click("Option2_1");
     Click("Command3");
-    EXPECT_TRUE(Status().startsWith("Saved out24.bmp")) << Status().toStdString();
+    EXPECT_TRUE(StatusLine().startsWith("Saved out24.bmp")) << StatusLine().toStdString();
 
     Click("Label2_1");  // the start-up grey
     std::ostringstream captured;
@@ -104,8 +103,8 @@ TEST_F(ScreenFileTest, SaveSaysWhereTheMachineShowsOtherColours) {
         for (int x = 0; x < surface.Width(); ++x) grey += surface.Pixel(x, y) == MakeColor(64, 64, 64);
     const QString named = QString("(64, 64, 64) as (145, 145, 145) on %1 pixels").arg(grey);
     EXPECT_GT(grey, 0);
-    EXPECT_TRUE(Status().startsWith("Saved, but ")) << Status().toStdString();
-    EXPECT_TRUE(Status().contains(named)) << Status().toStdString();
+    EXPECT_TRUE(StatusLine().startsWith("Saved, but ")) << StatusLine().toStdString();
+    EXPECT_TRUE(StatusLine().contains(named)) << StatusLine().toStdString();
     EXPECT_NE(captured.str().find(named.toStdString()), std::string::npos) << captured.str();
     EXPECT_EQ(QFileInfo(QDir(temp_.path()).filePath("program/screen.tim")).size(), 16400);
 }

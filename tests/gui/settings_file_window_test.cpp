@@ -1,0 +1,128 @@
+#include <QAction>
+#include <QProcess>
+
+#include "gui_fixture.h"
+
+namespace vorbix {
+namespace {
+
+QImage Photo() {
+    QImage image(64, 48, QImage::Format_RGB888);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x) image.setPixelColor(x, y, QColor(x * 4, (x + y) * 2, 255 - y * 5));
+    return image;
+}
+
+QByteArray Bytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+struct CliRun {
+    int status;
+    QString out;
+    QString err;
+};
+
+CliRun Cli(const QStringList& arguments) {
+    QProcess cli;
+    cli.start(VORBIX_CLI, arguments);
+    cli.waitForFinished(120000);
+    return {cli.exitCode(), QString::fromUtf8(cli.readAllStandardOutput()), QString::fromUtf8(cli.readAllStandardError())};
+}
+
+class SettingsFile : public GuiTest {
+protected:
+    // A conversion with every kind of input: mode, method, a swatch, slider moves and "Set",
+    // a switched-off mix and a swapped one.
+    void Convert() {
+        WritePicture("photo.bmp", Photo());
+        Open();
+        ClickFile("photo.bmp");
+        Click("Option2_1");
+        Click("Label1_10");
+        Click("Label2_3");
+        Find<QScrollBar>("HScroll1")->setValue(62);
+        Click("Command6");
+        Find<QScrollBar>("HScroll4")->setValue(40);
+        Click("Option1_17");
+        QTest::mouseClick(Find("Pic9", form_->ChartWindow()), Qt::LeftButton, {}, QPoint(485, 15));
+        QTest::mouseClick(Find("Pic9", form_->ChartWindow()), Qt::RightButton, {}, QPoint(505, 15));
+        Click("Option1_4");  // "Treshold+Noise": the replay draws the same random numbers
+    }
+    QString SaveSettings() {
+        settingsSaveAnswer_ = QDir(pictures_).filePath("photo.vorbix.json");
+        form_->findChild<QAction*>("SaveSettings")->trigger();
+        return settingsSaveAnswer_;
+    }
+    QByteArray SavedTim() {
+        Click("Command3");
+        return Bytes(QDir(temp_.path()).filePath("program/screen.tim"));
+    }
+};
+
+TEST_F(SettingsFile, TheWindowWritesItTheCommandLineReplaysItToTheSameBytes) {
+    Convert();
+    const QString settings = SaveSettings();
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
+    EXPECT_TRUE(StatusLine().contains("it replays to the same screen.tim")) << StatusLine().toStdString();
+    const QByteArray tim = SavedTim();
+    ASSERT_EQ(tim.size(), 16400);
+
+    const QString out = MakeFolder("replayed");
+    const CliRun run = Cli({"--settings", settings, "--out-dir", out});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("identical")) << run.out.toStdString();
+    EXPECT_EQ(Bytes(QDir(out).filePath("screen.tim")), tim);
+}
+
+TEST_F(SettingsFile, ATamperedFileOrAnotherPictureIsReportedWithWhatDiffers) {
+    Convert();
+    const QString settings = SaveSettings();
+    QByteArray text = Bytes(settings);
+    ASSERT_TRUE(text.contains("\"Treshold+Noise\""));
+    text.replace("\"Treshold+Noise\"", "\"Floyd\"");
+    const QString tampered = WriteBytes("tampered.json", text);
+    const CliRun changed = Cli({"--settings", tampered, "--out-dir", MakeFolder("tampered")});
+    EXPECT_EQ(changed.status, 1);
+    EXPECT_TRUE(changed.err.contains("screen.tim: SHA-256")) << changed.err.toStdString();
+
+    WritePicture("other.bmp", 64, 48, MakeColor(200, 30, 30));
+    const CliRun other = Cli({"--settings", settings, QDir(pictures_).filePath("other.bmp"), "--out-dir", MakeFolder("other")});
+    EXPECT_EQ(other.status, 1);
+    EXPECT_TRUE(other.err.contains("picture: SHA-256")) << other.err.toStdString();
+
+    const CliRun broken = Cli({"--settings", WriteBytes("broken.json", "{\"format\": \"vorbix-settings\""), "--out-dir", MakeFolder("b")});
+    EXPECT_EQ(broken.status, 1);
+    EXPECT_TRUE(broken.err.contains("broken.json: not a settings file")) << broken.err.toStdString();
+}
+
+TEST_F(SettingsFile, LoadSettingsBringsBackTheResultAndItsControls) {
+    Convert();
+    const QString settings = SaveSettings();
+    const QByteArray tim = SavedTim();
+    const Session converted = session();
+    form_->close();
+    form_.reset();
+
+    Open(MakeFolder("elsewhere"));
+    settingsLoadAnswer_ = settings;
+    form_->findChild<QAction*>("LoadSettings")->trigger();
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
+    EXPECT_EQ(form_->ListFolder(), pictures_);
+    EXPECT_EQ(form_->windowTitle(), "Vorbix 1.02 - photo.bmp");
+    EXPECT_TRUE(Find<QRadioButton>("Option1_4")->isChecked());
+    EXPECT_EQ(Find<QScrollBar>("HScroll4")->value(), 40);
+    EXPECT_EQ(session().Mixes(), converted.Mixes());
+    EXPECT_EQ(session().Preview(), converted.Preview());
+    EXPECT_EQ(SavedTim(), tim);
+
+    settingsLoadAnswer_ = WriteBytes("newer.json", "{\"format\": \"vorbix-settings\", \"version\": 9}");
+    form_->findChild<QAction*>("LoadSettings")->trigger();
+    ASSERT_EQ(errors_.size(), 1);
+    EXPECT_TRUE(errors_[0].contains("newer Vorbix")) << errors_[0].toStdString();
+    EXPECT_EQ(session().Preview(), converted.Preview());
+}
+
+}  // namespace
+}  // namespace vorbix
