@@ -99,7 +99,7 @@ SourceStep ParseStep(const Json& json) {
 }
 
 ResultSettings ParseObject(const Json& json) {
-    if (json.at("format").get<std::string>() != "vorbix-settings")
+    if (!json.is_object() || json.value("format", "") != "vorbix-settings")
         throw std::invalid_argument("not a Vorbix settings file");
     const int version = json.at("version").get<int>();
     if (version > ResultSettings::kVersion)

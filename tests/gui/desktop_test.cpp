@@ -13,7 +13,7 @@ namespace {
 
 class Desktop : public GuiTest {
 protected:
-    void OpenOnGradientPicture() {
+    void OpenOnGradient() {
         WritePicture("gradient.bmp", GradientPicture());
         WritePicture("flat.bmp", 8, 8, MakeColor(10, 200, 30));
         Open();
@@ -89,7 +89,7 @@ TEST_F(Desktop, SettingsAreRememberedBetweenRuns) {
 }
 
 TEST_F(Desktop, ASliderBoxAlwaysEndsShowingItsSlider) {
-    OpenOnGradientPicture();
+    OpenOnGradient();
     auto* box = Find<QLineEdit>("Text1");
     auto* slider = Find<QScrollBar>("HScroll1");
     auto* other = Find<QLineEdit>("Text2");
@@ -122,7 +122,7 @@ TEST_F(Desktop, ASliderBoxAlwaysEndsShowingItsSlider) {
 }
 
 TEST_F(Desktop, UndoAndRedoWorkWhileANumberBoxHasTheFocus) {
-    OpenOnGradientPicture();
+    OpenOnGradient();
     const int on = session().Mixes().OnCount();
     Click("Command7", form_->ChartWindow());  // "All Off"
     auto* box = Find<QLineEdit>("Text3");
@@ -156,7 +156,7 @@ TEST_F(Desktop, TabVisitsEveryControlInTheOrderItIsSeen) {
 }
 
 TEST_F(Desktop, SlidersSwatchesAndChartMixesWorkFromTheKeyboard) {
-    OpenOnGradientPicture();
+    OpenOnGradient();
     auto* slider = Find<QScrollBar>("HScroll2");
     slider->setFocus();
     Key(slider, Qt::Key_Right);
@@ -193,7 +193,7 @@ TEST_F(Desktop, SlidersSwatchesAndChartMixesWorkFromTheKeyboard) {
 }
 
 TEST_F(Desktop, EveryClickOnAFileLoadsItAndTheHighlightFollowsThePictureShown) {
-    OpenOnGradientPicture();
+    OpenOnGradient();
     WriteBytes("broken.jpg", "not a picture");
     const QString elsewhere = MakeFolder("elsewhere");
     QImage(4, 4, QImage::Format_RGB888).save(QDir(elsewhere).filePath("there.bmp"));
@@ -227,7 +227,7 @@ TEST_F(Desktop, ADroppedFolderOpensInTheListAndMessagesDoNotWait) {
 }
 
 TEST_F(Desktop, ReadoutsDescribeTheStateTheyShow) {
-    OpenOnGradientPicture();
+    OpenOnGradient();
     Click("Command7", form_->ChartWindow());  // "All Off"
     EXPECT_TRUE(StatusLine().startsWith(QString("All Off: %1 colours").arg(session().ResultColours()))) << StatusLine().toStdString();
     Click("Command6", form_->ChartWindow());  // "All On"
@@ -240,7 +240,7 @@ TEST_F(Desktop, ReadoutsDescribeTheStateTheyShow) {
 }
 
 TEST_F(Desktop, OutsidePatternTvcTheInspectorShowsTheNearestPaletteColour) {
-    OpenOnGradientPicture();
+    OpenOnGradient();
     Click("Option1_2");  // "Floyd"
     form_->Pic2_MouseMove(QPointF(400, 300));
     const ColorValue source = session().SourceView().Pixel(400, 300);
@@ -256,7 +256,7 @@ TEST_F(Desktop, OutsidePatternTvcTheInspectorShowsTheNearestPaletteColour) {
 }
 
 TEST_F(Desktop, SaveSaysWhereTheFilesWentAndTheWayBackIsOneClick) {
-    OpenOnGradientPicture();
+    OpenOnGradient();
     const QString program = QDir(temp_.path()).filePath("program");
     EXPECT_TRUE(Find("Command3")->toolTip().contains("program's folder, " + QDir::toNativeSeparators(program)));
     Click("Command3");

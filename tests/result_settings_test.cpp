@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include "pipeline/result_settings.h"
+#include "pipeline/sha256.h"
+
+namespace vorbix {
+namespace {
+
+std::vector<std::uint8_t> BytesOf(const std::string& text) { return {text.begin(), text.end()}; }
+
+Picture Gradient(int w, int h) {
+    Picture p(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) p.SetPixel(x, y, MakeColor(x * 255 / w, y * 255 / h, (x * y) % 256));
+    return p;
+}
+
+TEST(Sha256, MatchesThePublishedDigests) {
+    const struct {
+        std::string message;
+        const char* digest;
+    } cases[] = {
+        {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        // 56 bytes: the length no longer fits the block, the padding takes a second one.
+        {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+         "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+        {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Sha256Hex(BytesOf(c.message)), c.digest) << c.message.size();
+}
+
+// A session through every kind of input a result has.
+Session Edited(const Picture& picture) {
+    Session s;
+    s.SetMode(TvcMode::Graphics4);
+    s.SetMethod(4);  // "Treshold+Noise": the random numbers matter
+    s.Load(picture);
+    s.PickColour(10);
+    s.SetSwatch(TvcMode::Graphics4, 3);
+    s.MoveSlider(Slider::Brightness, 30);
+    s.MoveSlider(Slider::Brightness, 62);  // a drag: one step
+    s.Commit();
+    s.MoveSlider(Slider::Contrast, 40);
+    s.ToggleMix(0);
+    s.SwapMix(5);
+    s.Reconvert();
+    return s;
+}
+
+TEST(ResultSettings, WrittenAndReadBackTheyAreTheSameAndReplayToTheSameScreen) {
+    const Picture picture = Gradient(40, 30);
+    const Session edited = Edited(picture);
+    ASSERT_EQ(edited.SourceSteps().size(), 3u);
+    const ResultSettings settings = SettingsOf(edited, "photo.jpg", "ab12");
+    const Result<ResultSettings> read = ParseSettingsJson(SettingsJson(settings));
+    ASSERT_TRUE(read) << read.Failure().text;
+    EXPECT_EQ(read.Value(), settings);
+
+    const Session replayed = Replay(read.Value(), picture);
+    EXPECT_EQ(replayed.ScreenTimFileBytes(), edited.ScreenTimFileBytes());
+    EXPECT_EQ(replayed.Preview(), edited.Preview());
+    EXPECT_TRUE(ResultDifferences(settings, SettingsOf(replayed, "photo.jpg", "ab12")).empty());
+}
+
+TEST(ResultSettings, ADifferentResultSaysWhatDiffers) {
+    const Picture picture = Gradient(40, 30);
+    const ResultSettings settings = SettingsOf(Edited(picture), "photo.jpg", "ab12");
+    ResultSettings changed = settings;
+    changed.conversion.method = 2;
+    const auto differences = ResultDifferences(settings, SettingsOf(Replay(changed, picture), "photo.jpg", "cd34"));
+    ASSERT_GE(differences.size(), 2u);
+    EXPECT_EQ(differences[0], "picture: SHA-256 cd34, the settings name ab12");
+    EXPECT_EQ(differences[1].rfind("screen.tim: SHA-256 ", 0), 0u) << differences[1];
+}
+
+TEST(ResultSettings, AFileItCannotUseIsRefusedSayingWhy) {
+    const std::string good = SettingsJson(SettingsOf(Session(), "a.jpg", ""));
+    auto with = [&](const std::string& from, const std::string& to) {
+        std::string text = good;
+        const std::size_t at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        return at == std::string::npos ? text : text.replace(at, from.size(), to);
+    };
+    const struct {
+        std::string text;
+        const char* reason;
+    } cases[] = {
+        {"", "parse error"},
+        {"[1, 2]", "not a Vorbix settings file"},
+        {with("\"vorbix-settings\"", "\"other\""), "not a Vorbix settings file"},
+        {with("\"version\": 1", "\"version\": 2"), "newer Vorbix (version 2)"},
+        {with("\"mode\": 16", "\"mode\": 8"), "mode must be 2, 4 or 16"},
+        {with("\"Pattern TVC\"", "\"Sharpest\""), "unknown method \"Sharpest\""},
+        {with("\"#000000\"", "\"black\""), "\"black\" is not a colour"},
+        {with("\"off\": []", "\"off\": [120]"), "mix 120 is not 0..119"},
+        {with("\"source_steps\": []", "\"source_steps\": [{\"step\": \"slider\", \"slider\": \"Gamma\", \"value\": 101}]"),
+         "slider value 101"},
+        {with("\"source_steps\": []", "\"source_steps\": [{\"step\": \"Undo\"}]"), "unknown step \"Undo\""},
+        {with("\"resize\": true", "\"resize\": \"yes\""), "type must be boolean"},
+    };
+    for (const auto& c : cases) {
+        const Result<ResultSettings> read = ParseSettingsJson(c.text);
+        ASSERT_FALSE(read) << c.reason;
+        EXPECT_NE(read.Failure().text.find(c.reason), std::string::npos) << read.Failure().text;
+    }
+}
+
+}  // namespace
+}  // namespace vorbix
