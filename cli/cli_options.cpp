@@ -33,6 +33,20 @@ bool ParsePalette(const QString& text, std::array<ColorValue, N>& palette) {
     return true;
 }
 
+// Qt's text names the program by the path it was started with; the usage names it as installed,
+// and the exit statuses follow the options.
+QString HelpText(const QString& qtHelp) {
+    QString text = qtHelp.mid(qtHelp.indexOf('\n') + 1);
+    return "Usage: vorbix-cli [options] PICTURE...\n"
+           "       vorbix-cli --settings FILE [PICTURE] [--out-dir DIR]\n"
+           "       vorbix-cli --render SCREEN OUT.png\n" +
+           text.trimmed() +
+           "\n\nExit status:\n"
+           "  0  every picture converted (with --settings: the same screen.tim)\n"
+           "  1  a picture failed, each named on stderr (with --settings: a different result)\n"
+           "  2  a usage error\n";
+}
+
 ParsedCommandLine UsageError(const QString& message) { return {std::nullopt, message, false, false, {}}; }
 
 }  // namespace
@@ -79,7 +93,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     parser.addPositionalArgument("PICTURE", "Pictures to convert (JPEG, BMP, ...).", "PICTURE...");
 
     if (!parser.parse(QStringList{"vorbix-cli"} + arguments)) return UsageError(parser.errorText());
-    if (parser.isSet("help")) return {std::nullopt, {}, true, false, parser.helpText()};
+    if (parser.isSet("help")) return {std::nullopt, {}, true, false, HelpText(parser.helpText())};
     if (parser.isSet("version")) return {std::nullopt, {}, false, true, {}};
 
     CliOptions options;

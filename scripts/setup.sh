@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build g++ qt6-base-dev libpng-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev pasmo nlohmann-json3-dev ${VORBIX_EXTRA_PACKAGES:-})
+packages=(cmake ninja-build g++ qt6-base-dev libpng-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev pasmo nlohmann-json3-dev librsvg2-bin ${VORBIX_EXTRA_PACKAGES:-})
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

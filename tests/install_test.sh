@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix and checks that every file is where desktops, man
+# and the shell look for it, and that the installed programs run.
+# Usage: install_test.sh BUILD_DIR
+set -euo pipefail
+build="$1"
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+status=0
+expect() {
+  if [ ! -s "$prefix/$1" ]; then
+    echo "missing: $1"
+    status=1
+  fi
+}
+expect bin/vorbix
+expect bin/vorbix-cli
+expect share/applications/vorbix.desktop
+expect share/icons/hicolor/scalable/apps/vorbix.svg
+for size in 16 32 48 64 128 256; do expect "share/icons/hicolor/${size}x${size}/apps/vorbix.png"; done
+expect share/man/man1/vorbix.1
+expect share/man/man1/vorbix-cli.1
+
+[ -x "$prefix/bin/vorbix" ] && [ -x "$prefix/bin/vorbix-cli" ] || { echo "programs not executable"; status=1; }
+version=$("$prefix/bin/vorbix-cli" --version)
+[[ "$version" == "vorbix-cli "[0-9]* ]] || { echo "--version says: $version"; status=1; }
+"$prefix/bin/vorbix-cli" --help | head -n 1 | grep -q '^Usage: vorbix-cli ' || { echo "--help has no usage line"; status=1; }
+QT_QPA_PLATFORM=offscreen "$prefix/bin/vorbix" --version | grep -q '^Vorbix [0-9]' || { echo "vorbix --version"; status=1; }
+grep -q '^Exec=vorbix ' "$prefix/share/applications/vorbix.desktop" || { echo "desktop entry: no Exec"; status=1; }
+grep -q '^Icon=vorbix$' "$prefix/share/applications/vorbix.desktop" || { echo "desktop entry: no Icon"; status=1; }
+if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$prefix/share/applications/vorbix.desktop" || status=1; fi
+# The pages are well-formed roff and name the version installed.
+for page in vorbix vorbix-cli; do
+  if grep -q '@PROJECT_VERSION@' "$prefix/share/man/man1/$page.1"; then echo "$page.1: version not filled in"; status=1; fi
+  if command -v groff >/dev/null; then
+    warnings=$(groff -man -Tutf8 -ww -z "$prefix/share/man/man1/$page.1" 2>&1)
+    [ -z "$warnings" ] || { echo "$page.1: $warnings"; status=1; }
+  fi
+done
+exit $status
