@@ -5,6 +5,8 @@
 #include "ui/form1.h"
 
 int main(int argc, char* argv[]) {
+    // Whole-number scales keep every picture's pixels square and sharp on high-density screens.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::Round);
     QApplication app(argc, argv);
     // QSettings keeps what the windows remember under these names.
     QApplication::setOrganizationName("Vorbix");
