@@ -2,7 +2,8 @@
 
 // The converter's spine and the document around it: Convert (a function whose inputs and outputs
 // are all in its signature), the document Session with its verbs, the undo history, the method
-// sheet and the check of a saved screen. Uses core/, dither/, io/ and draw/; no window toolkit.
+// sheet, the check of a saved screen and the settings file of a result. Uses core/, dither/, io/
+// and draw/; no window toolkit.
 
 #include <array>
 
