@@ -30,6 +30,16 @@ TEST(Sha256, MatchesThePublishedDigests) {
     for (const auto& c : cases) EXPECT_EQ(Sha256Hex(BytesOf(c.message)), c.digest) << c.message.size();
 }
 
+TEST(RandomSequence, AfterDrawingNDrawsWhatTheSequenceDrawsAfterN) {
+    for (std::uint64_t n : {0u, 1u, 2u, 7u, 1000u, 65537u}) {
+        RandomSequence drawn;
+        for (std::uint64_t i = 0; i < n; ++i) drawn.Next();
+        RandomSequence skipped = RandomSequence::AfterDrawing(n);
+        EXPECT_EQ(skipped, drawn) << n;
+        EXPECT_EQ(skipped.Next(), drawn.Next()) << n;
+    }
+}
+
 // A session through every kind of input a result has.
 Session Edited(const Picture& picture) {
     Session s;
