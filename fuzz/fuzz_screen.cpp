@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "core/tvc.h"
-
 #include "draw/screen_render.h"
 #include "io/screen_file.h"
 
