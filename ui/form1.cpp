@@ -12,6 +12,7 @@
 #include "dither/methods.h"
 #include "ui/controls.h"
 #include "ui/method_sheet_window.h"
+#include "ui/zoomed_previews.h"
 
 namespace vorbix {
 
@@ -187,6 +188,7 @@ void Form1::ShowState() {
     ShowInspector();
     pic5_->update();
     pic2_->Show(&session_.Preview());
+    if (zoomed_) zoomed_->Show(&session_.SourceView(), &session_.Preview());
     form2_->ShowState();
     if (sheet_) sheet_->Follow();
 }
@@ -248,6 +250,7 @@ void Form1::closeEvent(QCloseEvent* event) {
     // Closing the main window ends the program, whatever else is open.
     form2_->close();
     if (sheet_) sheet_->close();
+    if (zoomed_) zoomed_->close();
     QMainWindow::closeEvent(event);
 }
 

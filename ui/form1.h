@@ -30,6 +30,7 @@
 namespace vorbix {
 
 class MethodSheetWindow;
+class ZoomedPreviews;
 
 // The main window "Vorbix 1.02". The controls and their handlers keep the names the program has
 // always had (Command1_Click, Option2_Click(Index), Pic2_MouseMove); each handler forwards to a
@@ -107,6 +108,8 @@ public:
     // --- menus: the chart window brought back, the preview copied, settings files
     void ShowChart();
     void CopyPicture();
+    // View: the previews at 2× in a window of their own, or that window hidden (1×).
+    void ShowZoomedPreviews(bool shown);
     void SaveSettings_Click();
     void LoadSettings_Click();
     // Applies a settings file: loads its picture (from the file's folder, else the list's) and
@@ -185,6 +188,7 @@ private:
     bool chartPlaced_ = false;
     EditHistory history_;
     MethodSheetWindow* sheet_ = nullptr;
+    ZoomedPreviews* zoomed_ = nullptr;  // "Previews at 2×", made when first asked for
     Picture magnifiedSource_{kMagnifierSize, kMagnifierSize, MakeColor(255, 255, 255)};
     Picture magnifiedResult_{kMagnifierSize, kMagnifierSize, MakeColor(255, 255, 255)};
     ColorValue inspectedColour_ = 0;

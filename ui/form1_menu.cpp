@@ -6,6 +6,7 @@
 #include <QMessageBox>
 
 #include "ui/form1.h"
+#include "ui/zoomed_previews.h"
 
 namespace vorbix {
 
@@ -26,6 +27,7 @@ const char* const kShortcuts =
     "<tr><td>Ctrl+C</td><td>Copy the preview</td></tr>"
     "<tr><td>Ctrl+T</td><td>Show the pattern chart</td></tr>"
     "<tr><td>Ctrl+M</td><td>Compare methods</td></tr>"
+    "<tr><td>Ctrl+2, Ctrl+1</td><td>Both previews at 2× in a window of their own, or only at 1×</td></tr>"
     "<tr><td>Ctrl+Q</td><td>Quit</td></tr>"
     "<tr><td>Tab, Shift+Tab</td><td>Every control in the order it is seen</td></tr>"
     "<tr><td>Arrow keys, Page Up/Down</td><td>Move a slider; go between swatches and chart mixes</td></tr>"
@@ -63,7 +65,10 @@ void Form1::BuildMenus() {
           {"CopyPicture", "Copy picture", QKeySequence::Copy, [this] { CopyPicture(); }}}},
         {"&View",
          {{"PatternChart", "Pattern chart", QKeySequence("Ctrl+T"), [this] { ShowChart(); }},
-          {"CompareMethodsMenu", "Compare methods", QKeySequence("Ctrl+M"), [this] { CompareMethods_Click(); }}}},
+          {"CompareMethodsMenu", "Compare methods", QKeySequence("Ctrl+M"), [this] { CompareMethods_Click(); }},
+          {"", "", {}, {}},
+          {"PreviewsAt1", "Previews at 1×", QKeySequence("Ctrl+1"), [this] { ShowZoomedPreviews(false); }},
+          {"PreviewsAt2", "Previews at 2×", QKeySequence("Ctrl+2"), [this] { ShowZoomedPreviews(true); }}}},
         {"&Help",
          {{"Shortcuts", "Keyboard shortcuts", QKeySequence::HelpContents, shortcuts},
           {"About", "About Vorbix", {}, about}}},
@@ -94,6 +99,17 @@ void Form1::BuildMenus() {
     }
     // Undo and redo reach the chart window too.
     for (const char* name : {"Undo", "Redo"}) findChild<QAction*>(name)->setShortcutContext(Qt::ApplicationShortcut);
+}
+
+void Form1::ShowZoomedPreviews(bool shown) {
+    if (!shown) {
+        if (zoomed_) zoomed_->hide();
+        return;
+    }
+    if (!zoomed_) zoomed_ = new ZoomedPreviews(this);
+    zoomed_->Show(&session_.SourceView(), &session_.Preview());
+    zoomed_->show();
+    zoomed_->raise();
 }
 
 void Form1::CopyPicture() {

@@ -17,15 +17,20 @@ void PictureView::Show(const Picture* picture) {
 }
 
 void PictureView::paintEvent(QPaintEvent*) {
-    if (picture_->Empty()) return;
+    if (!picture_ || picture_->Empty()) return;
     const QImage image(picture_->Data(), picture_->Width(), picture_->Height(), picture_->Width() * 3,
                        QImage::Format_BGR888);
     QPainter painter(this);
-    painter.drawImage(0, 0, image);
+    painter.drawImage(QRect(0, 0, image.width() * zoom_, image.height() * zoom_), image);
     if (hasFocus() && !marker_.isEmpty()) {
         painter.setPen(QPen(Qt::white, 1, Qt::DotLine));
         painter.drawRect(marker_);
     }
+}
+
+void PictureView::SetZoom(int zoom) {
+    zoom_ = zoom;
+    update();
 }
 
 void PictureView::SetMarker(const QRect& marker) {

@@ -14,6 +14,9 @@ public:
     // Shows another picture from now on.
     void Show(const Picture* picture);
 
+    // Drawn enlarged by a whole number, each pixel a block (never smoothed); 1 at first.
+    void SetZoom(int zoom);
+
     // A dotted frame drawn over the picture while the view has the keyboard focus.
     void SetMarker(const QRect& marker);
 
@@ -32,6 +35,7 @@ protected:
 private:
     const Picture* picture_;
     QRect marker_;
+    int zoom_ = 1;
 };
 
 }  // namespace vorbix

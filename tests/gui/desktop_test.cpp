@@ -45,6 +45,35 @@ TEST_F(Desktop, AClosedChartWindowComesBackFromTheMenuAndItsKeyAndTheMainWindowS
     EXPECT_FALSE(form_->SheetWindow()->isVisible());
 }
 
+// View ▸ Previews at 2×: both previews, each pixel a 2 × 2 block, following every conversion;
+// 1× hides them again, and closing the main window closes them.
+TEST_F(Desktop, PreviewsAt2xShowEachPixelAsABlockAndFollowTheConversion) {
+    OpenOnGradient();
+    Key(form_.get(), Qt::Key_2, Qt::ControlModifier);
+    auto* zoomed = form_->findChild<QWidget*>("ZoomedResult");
+    ASSERT_NE(zoomed, nullptr);
+    ASSERT_TRUE(zoomed->window()->isVisible());
+    auto expectBlocks = [&](const char* view, const Picture& picture) {
+        const QImage shown = form_->findChild<QWidget*>(view)->grab().toImage();
+        ASSERT_EQ(shown.size(), QSize(2 * picture.Width(), 2 * picture.Height())) << view;
+        for (const QPoint at : {QPoint(0, 0), QPoint(200, 100), QPoint(511, 479)})
+            for (const QPoint in : {QPoint(0, 0), QPoint(1, 1)}) {
+                const ColorValue c = picture.Pixel(at.x(), at.y());
+                EXPECT_EQ(shown.pixelColor(2 * at + in), QColor(GetRed(c), GetGreen(c), GetBlue(c))) << view;
+            }
+    };
+    expectBlocks("ZoomedSource", session().SourceView());
+    expectBlocks("ZoomedResult", session().Preview());
+    Click("Option2_1");  // another conversion
+    expectBlocks("ZoomedResult", session().Preview());
+
+    form_->findChild<QAction*>("PreviewsAt1")->trigger();
+    EXPECT_FALSE(zoomed->window()->isVisible());
+    form_->findChild<QAction*>("PreviewsAt2")->trigger();
+    form_->close();
+    EXPECT_FALSE(zoomed->window()->isVisible());
+}
+
 TEST_F(Desktop, TheChartGoesBesideTheMainWindowWhereThereIsRoomElseOverTheSourceViewOnly) {
     const QSize chart(312, 405);
     const QRect sourceView(8, 50, 512, 480);
