@@ -5,8 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/setup.sh build
-for binary in vorbix_bench:results vorbix_window_bench:results-window; do
-  QT_QPA_PLATFORM=offscreen "build/bench/${binary%%:*}" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+for binary in bench/vorbix_bench:results tests/gui/vorbix_window_bench:results-window; do
+  QT_QPA_PLATFORM=offscreen "build/${binary%%:*}" --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
     --benchmark_display_aggregates_only=true --benchmark_out="bench/${binary##*:}.json" --benchmark_out_format=json "$@" \
     | grep -E '^(Benchmark|-+$)|_median'
 done
