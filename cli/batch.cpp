@@ -84,7 +84,7 @@ QString OutputWrittenTwice(const std::vector<OutputNames>& plan) {
 }
 
 PictureOutcome ConvertPicture(const CliOptions& options, int picture, const OutputNames& names) {
-    PictureOutcome outcome{options.pictures[picture], {}, 0, 0, 0, {}, {}, {}, {}, {}};
+    PictureOutcome outcome{.input = options.pictures[picture]};
     const Cover cover = options.resize ? Cover{kPreviewWidth, kPreviewHeight} : Cover{};
     Result<Picture> decoded = ReadPicture(PictureFile(options, picture), kMaxPicturePixels, cover);
     if (!decoded) {
@@ -164,7 +164,7 @@ PictureOutcome ConvertWithinBudget(const CliOptions& options, int picture, const
     try {
         return ConvertPicture(options, picture, names);
     } catch (const std::bad_alloc&) {
-        return {options.pictures[picture], options.pictures[picture] + ": not enough memory to convert this picture", 0, 0, 0, {}, {}, {}, {}, {}};
+        return {.input = options.pictures[picture], .error = options.pictures[picture] + ": not enough memory to convert this picture"};
     }
 }
 
@@ -184,7 +184,7 @@ std::vector<PictureOutcome> ConvertAll(const CliOptions& options, int threads, M
             return QString();
         }();
         if (!clash.isEmpty())
-            outcomes[i] = {options.pictures[i], clash + ": an input picture, never overwritten", 0, 0, 0, {}, {}, {}, {}, {}};
+            outcomes[i] = {.input = options.pictures[i], .error = clash + ": an input picture, never overwritten"};
         else
             outcomes[i] = ConvertWithinBudget(options, i, names, budget);
     };

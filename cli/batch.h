@@ -14,16 +14,16 @@
 namespace vorbix {
 
 struct PictureOutcome {
-    QString input;
-    QString error;  // empty on success
+    QString input{};
+    QString error{};  // empty on success
     int colours = 0;
     int milliseconds = 0;
     double likeness = 0;  // ΔE of the machine's picture against the source view
-    QStringList palette;  // the swatches used in Graphics 2 and 4, as RRGGBB
-    QStringList files;
-    QStringList warnings;  // converted and written, but the TVC will not show it as converted
-    QStringList notes;     // for stderr: how long each program file takes to load
-    std::optional<double> loadSeconds;  // of the program file or sound written
+    QStringList palette{};  // the swatches used in Graphics 2 and 4, as RRGGBB
+    QStringList files{};
+    QStringList warnings{};  // converted and written, but the TVC will not show it as converted
+    QStringList notes{};     // for stderr: how long each program file takes to load
+    std::optional<double> loadSeconds{};  // of the program file or sound written
 };
 
 // The files one picture's conversion writes.
