@@ -81,11 +81,10 @@ int NearestColorSearch::CellIndex(int red, int green, int blue) const {
         const PaletteEntry& e = palette_[candidates_[c]];
         const std::int32_t dr = red - e.red, dg = green - e.green, db = blue - e.blue;
         const std::int32_t d = dr * dr + dg * dg + db * db;
-        if (d < best) {
-            best = d;
-            bestIndex = candidates_[c];
-            if (d == 0) break;
-        }
+        // Chosen by selection, as in Scan.
+        const bool closer = d < best;
+        best = closer ? d : best;
+        bestIndex = closer ? candidates_[c] : bestIndex;
     }
     return bestIndex;
 }

@@ -41,80 +41,125 @@ namespace {
 // added to all three channels and clamped in a few vector operations. The lanes hold the same
 // values the bytes would: every addition is clamped back to 0..255 at once.
 using Lanes = std::int16_t __attribute__((vector_size(8)));
+// Two neighbouring pixels' lanes, which two taps update together.
+using PairLanes = std::int16_t __attribute__((vector_size(16)));
 
+// One spare pixel after the buffer's, for a pair whose second tap weighs nothing.
 std::vector<Lanes> ToLanes(const PixelBuffer& buffer) {
-    std::vector<Lanes> lanes;
-    lanes.reserve(buffer.PixelCount());
-    for (std::size_t i = 0; i < buffer.bytes.size(); i += 3)
-        lanes.push_back(Lanes{buffer.bytes[i], buffer.bytes[i + 1], buffer.bytes[i + 2], 0});
+    std::vector<Lanes> lanes(buffer.PixelCount() + 1);
+    const std::uint8_t* p = buffer.bytes.data();
+    for (std::size_t i = 0; i < buffer.PixelCount(); ++i, p += 3) lanes[i] = Lanes{p[0], p[1], p[2], 0};
     return lanes;
 }
 
 void FromLanes(const std::vector<Lanes>& lanes, PixelBuffer& buffer) {
-    std::uint8_t* p = buffer.bytes.data();
-    for (const Lanes& pixel : lanes) {
-        for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>(pixel[c]);
-        p += 3;
-    }
+    const Lanes* pixel = lanes.data();
+    for (std::size_t i = 0; i < buffer.bytes.size(); i += 3, ++pixel)
+        for (int c = 0; c < 3; ++c) buffer.bytes[i + c] = static_cast<std::uint8_t>((*pixel)[c]);
 }
 
-// Fixed is the kernel's tap count when known at compile time (0: read it from the kernel), so
-// that the loop over the taps unrolls.
-template <std::size_t Fixed>
-void DiffuseOnLanes(PixelBuffer& buffer, const DiffusionKernel& kernel, const NearestColorSearch& palette) {
-    // Each tap's pixel offset and weight, in update order. Every (tap, channel) pair is a different
-    // byte, so spreading a pixel's three channels together changes no result.
-    constexpr std::size_t kMaxTaps = 12;
-    assert(kernel.taps.size() <= kMaxTaps);
-    std::array<std::ptrdiff_t, kMaxTaps> steps{};
-    std::array<std::int16_t, kMaxTaps> weights{};
-    const std::size_t taps = Fixed > 0 ? Fixed : kernel.taps.size();
-    for (std::size_t t = 0; t < taps; ++t) {
-        steps[t] = static_cast<std::ptrdiff_t>(kernel.taps[t].dy) * buffer.bufferWidth + kernel.taps[t].dx;
-        weights[t] = static_cast<std::int16_t>(kernel.taps[t].weight);
-    }
+// Two taps at neighbouring pixels, step and step + 1 from the matched one. A tap without a
+// neighbouring tap is paired with a weight of 0 there: adding nothing and clamping a value
+// already in 0..255 leaves it as it was.
+struct TapPair {
+    std::ptrdiff_t step;
+    PairLanes weights;
+};
 
+struct SplitKernel {
+    std::int16_t nextWeight = 0;  // the tap one pixel on; 0 when the kernel has none
+    std::array<TapPair, 12> pairs{};
+    std::size_t pairCount = 0;
+};
+
+SplitKernel SplitTaps(const DiffusionKernel& kernel, int bufferWidth) {
+    std::vector<std::pair<std::ptrdiff_t, std::int16_t>> others;
+    SplitKernel split;
+    for (const DiffusionTap& tap : kernel.taps) {
+        const std::ptrdiff_t step = static_cast<std::ptrdiff_t>(tap.dy) * bufferWidth + tap.dx;
+        if (step == 1)
+            split.nextWeight = static_cast<std::int16_t>(tap.weight);
+        else
+            others.emplace_back(step, static_cast<std::int16_t>(tap.weight));
+    }
+    std::sort(others.begin(), others.end());
+    for (std::size_t t = 0; t < others.size(); ++t) {
+        const auto [step, weight] = others[t];
+        const bool paired = t + 1 < others.size() && others[t + 1].first == step + 1;
+        const std::int16_t second = paired ? others[++t].second : 0;
+        split.pairs[split.pairCount++] = {step, PairLanes{weight, weight, weight, 0, second, second, second, 0}};
+    }
+    return split;
+}
+
+// Pairs is the kernel's pair count when known at compile time (0: read it from the split), so
+// that the loop over the pairs unrolls.
+template <std::size_t Pairs>
+void DiffuseOnLanes(PixelBuffer& buffer, const DiffusionKernel& kernel, const SplitKernel& split,
+                    const NearestColorSearch& palette) {
     // The kernels reach at most two rows and two columns on, which a margin of 4 always holds.
     assert(buffer.margin == 4);
     // Divided before weighting, truncating toward zero: an error below the divisor goes nowhere.
-    // A table of the 511 possible errors spares a division per channel.
+    // A table of the 511 possible errors spares a division per channel; the next pixel's share
+    // comes weighted, which spares a multiplication on the way to its match.
     std::array<std::int16_t, 511> shareOf;
-    for (int err = -255; err <= 255; ++err) shareOf[err + 255] = static_cast<std::int16_t>(err / kernel.divisor);
+    std::array<std::int16_t, 511> nextShareOf;
+    for (int err = -255; err <= 255; ++err) {
+        shareOf[err + 255] = static_cast<std::int16_t>(err / kernel.divisor);
+        nextShareOf[err + 255] = static_cast<std::int16_t>(shareOf[err + 255] * split.nextWeight);
+    }
 
     std::vector<Lanes> lanes = ToLanes(buffer);
     Lanes* pixel = lanes.data() + static_cast<std::size_t>(kernel.firstRow) * buffer.bufferWidth;
     Lanes* const end = lanes.data() + static_cast<std::size_t>(buffer.rows - kernel.firstRow) * buffer.bufferWidth;
-    const Lanes black{0, 0, 0, 0};
-    const Lanes white{255, 255, 255, 0};
+    const PairLanes black{};
+    const PairLanes white{255, 255, 255, 0, 255, 255, 255, 0};
+    const std::size_t pairs = Pairs > 0 ? Pairs : split.pairCount;
+    auto add = [](int value, int share) { return std::clamp(value + share, 0, 255); };
 
+    // The next pixel is the next one matched: it stays in registers rather than going through
+    // memory, which shortens the chain from one pixel's match to the next.
+    int blue = (*pixel)[0], green = (*pixel)[1], red = (*pixel)[2];
     for (; pixel != end; ++pixel) {
-        const Lanes old = *pixel;
-        const PaletteEntry match = palette.Nearest(old[2], old[1], old[0]);
-        const Lanes shares{shareOf[old[0] - match.blue + 255], shareOf[old[1] - match.green + 255],
-                           shareOf[old[2] - match.red + 255], 0};
+        const PaletteEntry match = palette.Nearest(red, green, blue);
+        const int errorBlue = blue - match.blue + 255, errorGreen = green - match.green + 255,
+                  errorRed = red - match.red + 255;
         *pixel = Lanes{match.blue, match.green, match.red, 0};
-        if ((shares[0] | shares[1] | shares[2]) == 0) continue;
-        for (std::size_t t = 0; t < taps; ++t) {
+        const Lanes next = pixel[1];
+        blue = add(next[0], nextShareOf[errorBlue]);
+        green = add(next[1], nextShareOf[errorGreen]);
+        red = add(next[2], nextShareOf[errorRed]);
+        const int shareBlue = shareOf[errorBlue], shareGreen = shareOf[errorGreen], shareRed = shareOf[errorRed];
+        if ((shareBlue | shareGreen | shareRed) == 0) continue;
+        const auto b = static_cast<std::int16_t>(shareBlue), g = static_cast<std::int16_t>(shareGreen),
+                   r = static_cast<std::int16_t>(shareRed);
+        const PairLanes shares{b, g, r, 0, b, g, r, 0};
+        for (std::size_t t = 0; t < pairs; ++t) {
+            Lanes* const target = pixel + split.pairs[t].step;
+            PairLanes sum;
+            __builtin_memcpy(&sum, target, sizeof sum);
             // Clamped at every addition, so a later opposite share cannot undo a clipped one.
-            Lanes sum = pixel[steps[t]] + shares * weights[t];
+            sum += shares * split.pairs[t].weights;
             sum = sum < black ? black : sum;
-            pixel[steps[t]] = sum > white ? white : sum;
+            sum = sum > white ? white : sum;
+            __builtin_memcpy(target, &sum, sizeof sum);
         }
     }
+    *end = Lanes{static_cast<std::int16_t>(blue), static_cast<std::int16_t>(green), static_cast<std::int16_t>(red), 0};
     FromLanes(lanes, buffer);
 }
 
 }  // namespace
 
 void DiffuseErrors(PixelBuffer& buffer, const DiffusionKernel& kernel, const NearestColorSearch& palette) {
-    switch (kernel.taps.size()) {
-        case 3: DiffuseOnLanes<3>(buffer, kernel, palette); break;
-        case 4: DiffuseOnLanes<4>(buffer, kernel, palette); break;
-        case 6: DiffuseOnLanes<6>(buffer, kernel, palette); break;
-        case 7: DiffuseOnLanes<7>(buffer, kernel, palette); break;
-        case 10: DiffuseOnLanes<10>(buffer, kernel, palette); break;
-        case 12: DiffuseOnLanes<12>(buffer, kernel, palette); break;
-        default: DiffuseOnLanes<0>(buffer, kernel, palette); break;
+    const SplitKernel split = SplitTaps(kernel, buffer.bufferWidth);
+    switch (split.pairCount) {
+        case 1: DiffuseOnLanes<1>(buffer, kernel, split, palette); break;
+        case 2: DiffuseOnLanes<2>(buffer, kernel, split, palette); break;
+        case 3: DiffuseOnLanes<3>(buffer, kernel, split, palette); break;
+        case 4: DiffuseOnLanes<4>(buffer, kernel, split, palette); break;
+        case 7: DiffuseOnLanes<7>(buffer, kernel, split, palette); break;
+        default: DiffuseOnLanes<0>(buffer, kernel, split, palette); break;
     }
 }
 

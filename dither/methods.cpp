@@ -37,12 +37,12 @@ const std::array<Method, kMethodCount>& Methods() {
         {8, "Bayer 4x4", Phases, nullptr, nullptr, &kBayer4Phases},
         {9, "Bayer 8x8", Phases, nullptr, nullptr, &kBayer8Phases},
         {10, "News 4x4", Cells, nullptr, &kNews4Cells},
-        {11, "Sierra", ErrorDiffusion, &kSierraKernel},
-        {12, "Burkles", ErrorDiffusion, &kBurkesKernel},
-        {13, "Stucky", ErrorDiffusion, &kStuckiKernel},
-        {14, "Jarvis", ErrorDiffusion, &kJarvisKernel},
-        {15, "Sierra Lite", ErrorDiffusion, &kSierraLiteKernel},
-        {16, "Sierra2 Row", ErrorDiffusion, &kSierra2RowKernel},
+        {11, "Sierra", ErrorDiffusion, &kSierraKernel, nullptr, nullptr, 0, false},
+        {12, "Burkles", ErrorDiffusion, &kBurkesKernel, nullptr, nullptr, 0, false},
+        {13, "Stucky", ErrorDiffusion, &kStuckiKernel, nullptr, nullptr, 0, false},
+        {14, "Jarvis", ErrorDiffusion, &kJarvisKernel, nullptr, nullptr, 0, false},
+        {15, "Sierra Lite", ErrorDiffusion, &kSierraLiteKernel, nullptr, nullptr, 0, false},
+        {16, "Sierra2 Row", ErrorDiffusion, &kSierra2RowKernel, nullptr, nullptr, 0, false},
         {17, "Pattern TVC", Pattern},
     }};
     return table;

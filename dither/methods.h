@@ -36,7 +36,8 @@ struct Method {
     const PhaseScreen* phases = nullptr;
     std::uint8_t noiseAmplitude = 0;
     // In Graphics 2 and 4 the result is snapped to the swatches afterwards: the ordered methods
-    // make colours of their own, and the rest came that way.
+    // make colours of their own and "Pattern TVC" matches the mixes. Error diffusion and the
+    // thresholds end on swatch colours already, where a snap would change nothing.
     bool snapped = true;
 };
 

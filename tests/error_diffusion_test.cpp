@@ -179,7 +179,13 @@ TEST(DiffuseErrors, FastWalkAgreesWithThePlainRuleForEveryKernelAndPalette) {
                                 Palette{EntryFromRgb(0, 0, 0), EntryFromRgb(145, 0, 0), EntryFromRgb(145, 145, 0),
                                         EntryFromRgb(255, 255, 255)},
                                 TvcColours(), PatternPalette()};
-    for (const KernelCase& c : kKernelCases)
+    // Taps out of order, apart from each other, and none for the next pixel: the fast walk
+    // keeps that pixel apart and pairs neighbouring taps, which no built-in kernel fully tries.
+    constexpr DiffusionTap kScatteredTaps[] = {{0, 2, 3}, {2, 0, 5}, {-2, 1, 2}, {1, 1, 4}, {-1, 2, 1}};
+    const DiffusionKernel scattered{15, 2, MarginFill::Filled, kScatteredTaps};
+    std::vector<KernelCase> kernels(std::begin(kKernelCases), std::end(kKernelCases));
+    kernels.push_back({"scattered", &scattered, {}, {}});
+    for (const KernelCase& c : kernels)
         for (const Palette& palette : palettes) {
             const NearestColorSearch search(palette);
             PixelBuffer fast = ReadFramed(noise, 4, c.kernel->margin);

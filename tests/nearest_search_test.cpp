@@ -45,6 +45,9 @@ TEST(NearestColorSearch, AgreesWithTheFullScanEverywhere) {
         {"16 colours with black twice", TvcColours(), {}},
         {"one entry", Palette{EntryFromRgb(10, 200, 30)}, {}},
         {"empty", Palette{}, {}},
+        {"four scanned, one twice: ties go to the lower index",
+         Palette{EntryFromRgb(0, 0, 0), EntryFromRgb(200, 30, 30), EntryFromRgb(0, 0, 0), EntryFromRgb(100, 15, 15)}, {}},
+        {"two the same", Palette{EntryFromRgb(7, 7, 7), EntryFromRgb(7, 7, 7)}, {}},
         {"coarse levels force ties", RandomPalette(120, random, 3), {}},
         {"fine levels", RandomPalette(120, random, 256), {}},
     };
@@ -57,7 +60,11 @@ TEST(NearestColorSearch, AgreesWithTheFullScanEverywhere) {
         for (int r = 0; r < 256; r += 5)
             for (int g = 1; g < 256; g += 6)
                 for (int b = 2; b < 256; b += 7)
-                    ASSERT_EQ(search.Index(r, g, b), ScanIndex(c.palette, c.skip, r, g, b)) << c.name << " " << r << "," << g << "," << b;
+                {
+                    const int index = ScanIndex(c.palette, c.skip, r, g, b);
+                    ASSERT_EQ(search.Index(r, g, b), index) << c.name << " " << r << "," << g << "," << b;
+                    ASSERT_EQ(search.Nearest(r, g, b), c.palette.empty() ? PaletteEntry{} : c.palette[index]) << c.name;
+                }
         for (const PaletteEntry& e : c.palette)
             ASSERT_EQ(search.Index(e.red, e.green, e.blue), ScanIndex(c.palette, c.skip, e.red, e.green, e.blue)) << c.name;
     }

@@ -124,7 +124,10 @@ TEST(StretchPicture, AgreesWithThePlainRuleOnEveryPath) {
     } cases[] = {
         {2048, 1920, 512, 480, 1, 512, 480},  // whole 4 x 4 blocks, large enough for parallel bands
         {1024, 480, 512, 480, 1, 512, 480},   // whole 2 x 1 blocks
-        {512, 480, 128, 240, 1, 128, 240},    // the Graphics 16 surface
+        {512, 480, 128, 240, 1, 128, 240},    // the Graphics 16 surface: blocks of 8, rounded by a shift
+        {512, 480, 256, 240, 1, 256, 240},    // the Graphics 4 surface: blocks of 4
+        {512, 480, 512, 240, 1, 512, 240},    // the Graphics 2 surface: blocks of 2
+        {1536, 1440, 512, 480, 1, 512, 480},  // whole 3 x 3 blocks, rounded by the table
         {1999, 1337, 512, 480, 1, 512, 480},  // uneven overlaps, parallel
         {37, 23, 512, 480, 1, 512, 480},      // enlarged with averaging
         {300, 220, 512, 480, 0, 512, 480},    // nearest pixel
