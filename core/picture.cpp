@@ -103,17 +103,22 @@ Spans AreaSpans(int sourceLength, int destinationLength, int used) {
     return spans;
 }
 
-// Adds each run of kx source pixels of a row to its destination sums; the ratios the converter
-// uses every time (1, 2 and 4) are unrolled, Fixed 0 takes any kx.
+// Adds each run of kx pixels of the column sums to its destination sums; the ratios the
+// converter uses every time (1, 2 and 4) are unrolled, Fixed 0 takes any kx.
 template <int Fixed>
-void AddBlocks(std::uint32_t* sum, const std::uint8_t* s, int w, int kx) {
+void AddRuns(std::uint32_t* sum, const std::uint32_t* column, int w, int kx) {
     const int run = Fixed > 0 ? Fixed : kx;
-    for (int x = 0; x < w; ++x, sum += 3)
-        for (int k = 0; k < run; ++k, s += 3) {
-            sum[0] += s[0];
-            sum[1] += s[1];
-            sum[2] += s[2];
+    for (int x = 0; x < w; ++x, sum += 3) {
+        std::uint32_t b = 0, g = 0, r = 0;
+        for (int k = 0; k < run; ++k, column += 3) {
+            b += column[0];
+            g += column[1];
+            r += column[2];
         }
+        sum[0] = b;
+        sum[1] = g;
+        sum[2] = r;
+    }
 }
 
 // When each destination cell covers whole source pixels (kx by ky of them), every weight is the
@@ -132,17 +137,22 @@ void StretchWholeBlocks(Picture& dst, const Picture& src, int width, int height,
     const int shift = std::has_single_bit(static_cast<unsigned>(blockPixels)) ? std::countr_zero(static_cast<unsigned>(blockPixels)) : -1;
     const std::uint32_t half = static_cast<std::uint32_t>(blockPixels / 2);
     ParallelBands(h, static_cast<long long>(kx) * ky * w, [&](int rowBegin, int rowEnd) {
+        // The block's rows are added byte by byte first, which vectorises, then its columns.
+        std::vector<std::uint32_t> column(static_cast<std::size_t>(w) * kx * 3);
         std::vector<std::uint32_t> sum(static_cast<std::size_t>(w) * 3);
         for (int y = rowBegin; y < rowEnd; ++y) {
-            std::fill(sum.begin(), sum.end(), 0);
+            std::fill(column.begin(), column.end(), 0);
             for (int r = 0; r < ky; ++r) {
                 const std::uint8_t* s = src.Row(y * ky + r);
-                switch (kx) {
-                    case 1: AddBlocks<1>(sum.data(), s, w, kx); break;
-                    case 2: AddBlocks<2>(sum.data(), s, w, kx); break;
-                    case 4: AddBlocks<4>(sum.data(), s, w, kx); break;
-                    default: AddBlocks<0>(sum.data(), s, w, kx); break;
-                }
+                std::uint32_t* c = column.data();
+                const std::size_t count = column.size();
+                for (std::size_t i = 0; i < count; ++i) c[i] += s[i];
+            }
+            switch (kx) {
+                case 1: AddRuns<1>(sum.data(), column.data(), w, kx); break;
+                case 2: AddRuns<2>(sum.data(), column.data(), w, kx); break;
+                case 4: AddRuns<4>(sum.data(), column.data(), w, kx); break;
+                default: AddRuns<0>(sum.data(), column.data(), w, kx); break;
             }
             std::uint8_t* d = dst.Row(y);
             if (shift >= 0) {
