@@ -265,6 +265,12 @@ Result<ProgramWritten> Session::SaveProgram(const std::string& path, ProgramForm
     return WriteProgramFile(path, format, file.mode, file.image, file.registers);
 }
 
+ProgramFile Session::ProgramFileBytes(ProgramFormat format) const {
+    if (!shownScreen_) return MakeProgramFile(format, Mode(), Surface(Mode()), palette_);
+    const ScreenFile& file = shownScreen_->file;
+    return MakeProgramFile(format, file.mode, file.image, file.registers);
+}
+
 Session::Snapshot Session::TakeSnapshot(bool withLoaded, bool withSourceView) const {
     Snapshot snapshot;
     if (withLoaded) snapshot.loaded = loaded_;

@@ -150,6 +150,8 @@ public:
     static SavePaths SaveAsPaths(const std::string& chosenPath);
     // The selected mode's last conversion as a TVC program file or its tape sound.
     Result<ProgramWritten> SaveProgram(const std::string& path, ProgramFormat format = ProgramFormat::Cas) const;
+    // The bytes SaveProgram writes.
+    ProgramFile ProgramFileBytes(ProgramFormat format) const;
 
     // --- undo: the parts that the undoable edits (swatches, mixes, Commit, SnapSourceToMixes)
     // change, read and put back without a conversion. The pictures come along only when asked
