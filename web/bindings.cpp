@@ -105,6 +105,7 @@ public:
         val result = val::object();
         result.set("hasPicture", document_.HasPicture());
         result.set("preview", RgbaOf(session.Preview()));
+        result.set("sourceView", RgbaOf(session.SourceView()));
         result.set("colours", session.ResultColours());
         result.set("loadedColours", session.LoadedColours());
         result.set("milliseconds", session.Milliseconds());

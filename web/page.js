@@ -153,6 +153,7 @@ function buildMixes() {
 function showResult(result) {
   state.result = result;
   drawRgba($('preview'), result.preview, 512, 480);
+  drawRgba($('source-view'), result.sourceView, 512, 480);
   $('mode').value = String(result.mode);
   $('method').value = String(result.method);
   $('resize').checked = result.resize;
@@ -197,7 +198,9 @@ async function convert(kind, args = {}, options = {}) {
   if (reply.result) showResult(reply.result);
   if (!converter.busy() && generation === state.generation) {
     resultFigure.dataset.state = state.result?.hasPicture ? 'done' : 'empty';
-    if (state.result?.hasPicture) showExtras(generation);
+    // The score and the program files cost more than a conversion: they wait until the user
+    // pauses, so that a slider drag is never held up behind them.
+    if (state.result?.hasPicture) setTimeout(() => generation === state.generation && showExtras(generation), 150);
   }
   return reply;
 }
@@ -239,9 +242,6 @@ async function openPicture(file) {
   showStatus(`${file.name}: converted`);
   state.pictureName = file.name;
   $('source-name').textContent = file.name;
-  const picture = $('source-picture');
-  if (picture.src) URL.revokeObjectURL(picture.src);
-  picture.src = URL.createObjectURL(file);
 }
 
 async function saveSettings() {

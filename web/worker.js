@@ -21,7 +21,7 @@ async function decodePicture(file) {
 
 function resultMessage(document) {
   const result = document.result();
-  return { message: { result }, transfer: [result.preview.buffer, result.tim.buffer, result.bin.buffer, result.bmp.buffer] };
+  return { message: { result }, transfer: [result.preview.buffer, result.sourceView.buffer, result.tim.buffer, result.bin.buffer, result.bmp.buffer] };
 }
 
 const requests = {
