@@ -92,6 +92,16 @@ void Session::ReplaceLoaded(const Picture& picture) {
     scaledLoaded_ = Picture();
 }
 
+Session Session::StartedWith(const ConversionSettings& settings) {
+    Session session;
+    session.SetResize(settings.resize);
+    session.ChooseMode(settings.mode);
+    session.ChooseMethod(settings.method);
+    for (int i = 0; i < 2; ++i) session.SetSwatchColour(TvcMode::Graphics2, i, settings.swatches2[i]);
+    for (int i = 0; i < 4; ++i) session.SetSwatchColour(TvcMode::Graphics4, i, settings.swatches4[i]);
+    return session;
+}
+
 void Session::Load(Picture picture) {
     if (picture.Empty()) return;
     // The work that grows with the picture comes before any change, so that running out of

@@ -46,6 +46,9 @@ struct SavePaths {
 class Session {
 public:
     Session();  // defaults: "Graphics 16", "Pattern TVC", "Resize" ticked, nothing converted yet
+    // A fresh document given these choices the way the command line gives them, before any picture:
+    // "Resize", the mode and the method chosen (a conversion each), then the swatches.
+    static Session StartedWith(const ConversionSettings& settings);
 
     // --- pictures
     const Picture& Loaded() const { return loaded_; }

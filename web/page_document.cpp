@@ -20,12 +20,7 @@ void PageDocument::Load(Picture picture, std::vector<std::uint8_t> fileBytes, st
 void PageDocument::Rebuild(const ConversionSettings& settings) {
     const std::vector<SourceStep> steps = session_.SourceSteps();
     const MixTable mixes = session_.Mixes();
-    Session fresh;
-    fresh.SetResize(settings.resize);
-    fresh.ChooseMode(settings.mode);
-    fresh.ChooseMethod(settings.method);
-    for (int i = 0; i < 2; ++i) fresh.SetSwatchColour(TvcMode::Graphics2, i, settings.swatches2[i]);
-    for (int i = 0; i < 4; ++i) fresh.SetSwatchColour(TvcMode::Graphics4, i, settings.swatches4[i]);
+    Session fresh = Session::StartedWith(settings);
     if (!picture_.Empty()) {
         fresh.Load(picture_);
         ReplaySourceSteps(fresh, steps);
