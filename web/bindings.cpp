@@ -74,12 +74,18 @@ val TvcColourList() {
     return list;
 }
 
+// The page holds about 16 bytes a pixel while a picture loads (its pixels as the browser gives
+// them, the picture, the document's copy and the one it replaces), within 2 GB of WebAssembly memory.
+constexpr double kMaxPagePixels = 64e6;
+
 class PageBinding {
 public:
-    // The error text, or empty when the picture loaded.
+    // The error text, or empty when the picture loaded; a refused picture changes nothing.
     std::string Load(int width, int height, const val& rgba, const val& fileBytes, const std::string& fileName) {
         if (width <= 0 || height <= 0 || rgba["length"].as<double>() != 4.0 * width * height)
             return "the picture has no pixels";
+        if (static_cast<double>(width) * height > kMaxPagePixels)
+            return "more than 64 megapixels, too large for the page (vorbix-cli converts it)";
         document_.Load(PictureOfRgba(width, height, BytesOf(rgba)), BytesOf(fileBytes), fileName);
         return {};
     }

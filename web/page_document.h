@@ -3,7 +3,6 @@
 // The page's document: the session the page shows, kept equal to the one vorbix-cli builds for
 // the same picture and settings, so that the page's files are the command line's, byte for byte.
 
-#include <optional>
 #include <string>
 #include <vector>
 

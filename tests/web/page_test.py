@@ -212,6 +212,8 @@ class PageTest:
                                       FILES if every_file else ["tim"])
 
         self.slider_typed(picture)
+        self.best_colours(picture)
+        self.settings_file_round_trip(picture)
         self.damaged_refused(picture)
 
     def type_into(self, selector, text):
@@ -226,6 +228,32 @@ class PageTest:
         self.check(self.browser.evaluate("document.getElementById('gamma-range').value") == "70",
                    "the typed value moves the slider")
         self.compare_with_cli(picture, ["--mode", "2", "--method", "1", "--gamma", "70"], ["tim"])
+
+    def best_colours(self, picture):
+        self.act("document.getElementById('best-colours').click()")
+        self.compare_with_cli(picture, ["--mode", "2", "--method", "1", "--gamma", "70", "--palette2", "best"], ["tim"])
+
+    def settings_file_round_trip(self, picture):
+        """The page's settings file replays to the same screen on the command line, and on the page."""
+        downloads = os.path.join(self.work, "downloads")
+        self.browser.call("Page.setDownloadBehavior", behavior="allow", downloadPath=downloads)
+        self.browser.evaluate("document.getElementById('save-settings').click()")
+        saved = os.path.join(downloads, "gradient.vorbix.json")
+        deadline = time.monotonic() + 30
+        while not os.path.exists(saved) and time.monotonic() < deadline:
+            time.sleep(0.05)
+        self.check(os.path.exists(saved), "Save settings… downloads gradient.vorbix.json")
+        if not os.path.exists(saved):
+            return
+        replay = subprocess.run([self.cli, "--settings", saved, picture, "--out-dir", os.path.join(self.work, "replay")],
+                                capture_output=True, text=True)
+        self.check(replay.returncode == 0 and "identical" in replay.stdout + replay.stderr,
+                   f"vorbix-cli replays the page's settings file: {replay.stdout} {replay.stderr}")
+        document = self.browser.call("DOM.getDocument")
+        node = self.browser.call("DOM.querySelector", nodeId=document["root"]["nodeId"], selector="#settings-file")
+        self.act(lambda: self.browser.call("DOM.setFileInputFiles", files=[saved], nodeId=node["nodeId"]))
+        status = self.browser.evaluate("document.getElementById('status').textContent")
+        self.check(status.endswith("identical"), f"the page replays its own settings file: {status!r}")
 
     def damaged_refused(self, picture):
         damaged = os.path.join(self.work, "damaged.png")
