@@ -6,8 +6,8 @@
 
 #include "dither/methods.h"
 #include "io/screen_file.h"
-#include "page_document.h"
 #include "pipeline/method_sheet.h"
+#include "web/page_document.h"
 
 namespace vorbix {
 namespace {

@@ -1,4 +1,4 @@
-#include "page_document.h"
+#include "web/page_document.h"
 
 #include "io/bmp_file.h"
 #include "pipeline/best_colours.h"
