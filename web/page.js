@@ -238,7 +238,10 @@ async function openPicture(file) {
   if (!file) return;
   showStatus(`Opening ${file.name}…`);
   const reply = await convert('load', { file });
-  if (reply.error) return;
+  if (reply.error) {
+    $('picture').value = ''; // the chooser should not name the file that was refused
+    return;
+  }
   showStatus(`${file.name}: converted`);
   state.pictureName = file.name;
   $('source-name').textContent = file.name;

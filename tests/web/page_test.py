@@ -69,7 +69,7 @@ class Browser:
     """Debian's chromium, headless, with one page reached over its DevTools socket."""
 
     def __init__(self, profile):
-        arguments = ["chromium", "--headless=new", "--no-sandbox", "--disable-gpu", "--remote-debugging-port=0",
+        arguments = ["chromium", "--headless=new", "--no-sandbox", "--disable-gpu", "--disable-dev-shm-usage", "--remote-debugging-port=0",
                      "--remote-allow-origins=*", f"--user-data-dir={profile}", "--window-size=1400,1000",
                      "--no-first-run", "about:blank"]
         self.process = subprocess.Popen(arguments, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
