@@ -91,12 +91,11 @@ PictureOutcome ConvertPicture(const CliOptions& options, int picture, const Outp
         outcome.error = Text(decoded.Failure());
         return outcome;
     }
-    Session session;
-    session.SetResize(options.resize);
-    session.ChooseMode(options.mode);
-    session.ChooseMethod(options.method);
-    for (int i = 0; i < 2; ++i) session.SetSwatchColour(TvcMode::Graphics2, i, options.palette2[i]);
-    for (int i = 0; i < 4; ++i) session.SetSwatchColour(TvcMode::Graphics4, i, options.palette4[i]);
+    Session session = Session::StartedWith({.mode = options.mode,
+                                            .method = options.method,
+                                            .resize = options.resize,
+                                            .swatches2 = options.palette2,
+                                            .swatches4 = options.palette4});
     session.Load(std::move(decoded.Value()));
     for (int n = 0; n < kSliderCount; ++n) {
         if (!options.sliders[n]) continue;

@@ -112,26 +112,40 @@ std::vector<std::uint8_t> BuildCasProgram(TvcMode mode, const ScreenImage& image
     return file;
 }
 
+ProgramFile MakeProgramFile(ProgramFormat format, TvcMode mode, const Picture& surface, const Palette& palette) {
+    ProgramFile program = MakeProgramFile(format, mode, EncodeScreen(mode, surface, palette), ColourBytesOf(mode, palette));
+    program.facts.warning = UnshowableColours(mode, palette);
+    return program;
+}
+
+ProgramFile MakeProgramFile(ProgramFormat format, TvcMode mode, const ScreenImage& image, const ColourBytes& colours) {
+    std::vector<std::uint8_t> raw = BuildCasProgram(mode, image, colours, CasPacking::Raw);
+    std::vector<std::uint8_t> packed = BuildCasProgram(mode, image, colours, CasPacking::Packed);
+    ProgramWritten facts{Warning{}, CasPacking::Raw, 0, TapeSeconds(raw)};
+    const bool shorter = packed.size() < raw.size();
+    if (shorter) facts.packing = CasPacking::Packed;
+    std::vector<std::uint8_t>& chosen = shorter ? packed : raw;
+    facts.loadSeconds = shorter ? TapeSeconds(chosen) : facts.rawLoadSeconds;
+    return {format == ProgramFormat::Wav ? EncodeTapeWav(chosen) : std::move(chosen), facts};
+}
+
+namespace {
+
+Result<ProgramWritten> WriteProgram(const std::string& path, const ProgramFile& program) {
+    if (Status saved = WriteFileWhole(path, program.bytes); !saved) return saved.Failure();
+    return program.facts;
+}
+
+}  // namespace
+
 Result<ProgramWritten> WriteProgramFile(const std::string& path, ProgramFormat format, TvcMode mode,
                                         const Picture& surface, const Palette& palette) {
-    Result<ProgramWritten> written =
-        WriteProgramFile(path, format, mode, EncodeScreen(mode, surface, palette), ColourBytesOf(mode, palette));
-    if (written) written.Value().warning = UnshowableColours(mode, palette);
-    return written;
+    return WriteProgram(path, MakeProgramFile(format, mode, surface, palette));
 }
 
 Result<ProgramWritten> WriteProgramFile(const std::string& path, ProgramFormat format, TvcMode mode,
                                         const ScreenImage& image, const ColourBytes& colours) {
-    const std::vector<std::uint8_t> raw = BuildCasProgram(mode, image, colours, CasPacking::Raw);
-    std::vector<std::uint8_t> packed = BuildCasProgram(mode, image, colours, CasPacking::Packed);
-    ProgramWritten written{Warning{}, CasPacking::Raw, 0, TapeSeconds(raw)};
-    const bool shorter = packed.size() < raw.size();
-    if (shorter) written.packing = CasPacking::Packed;
-    const std::vector<std::uint8_t>& chosen = shorter ? packed : raw;
-    written.loadSeconds = shorter ? TapeSeconds(chosen) : written.rawLoadSeconds;
-    if (Status saved = WriteFileWhole(path, format == ProgramFormat::Wav ? EncodeTapeWav(chosen) : chosen); !saved)
-        return saved.Failure();
-    return written;
+    return WriteProgram(path, MakeProgramFile(format, mode, image, colours));
 }
 
 std::string LoadTimeText(const ProgramWritten& written) {

@@ -43,12 +43,22 @@ struct ProgramWritten {
     double rawLoadSeconds = 0;  // of the raw program, for comparison
 };
 
+// A program file's bytes (the .cas itself or its tape sound) and what the user is told of it.
+struct ProgramFile {
+    std::vector<std::uint8_t> bytes;
+    ProgramWritten facts;
+};
+
 // The program for the mode's work surface, the shorter of raw and packed (raw when as long), as
-// a .cas file or a tape sound, written whole or not at all; on success, a warning when the
-// palette holds colours the machine shows differently, and the tape times.
+// a .cas file or a tape sound, with a warning when the palette holds colours the machine shows
+// differently, and the tape times.
+ProgramFile MakeProgramFile(ProgramFormat format, TvcMode mode, const Picture& surface, const Palette& palette);
+// The same for a screen image as it stands (a screen file read back), without a palette to warn about.
+ProgramFile MakeProgramFile(ProgramFormat format, TvcMode mode, const ScreenImage& image, const ColourBytes& colours);
+
+// MakeProgramFile's bytes written whole or not at all; on success, what it tells.
 Result<ProgramWritten> WriteProgramFile(const std::string& path, ProgramFormat format, TvcMode mode,
                                         const Picture& surface, const Palette& palette);
-// The same for a screen image as it stands (a screen file read back), without a palette to warn about.
 Result<ProgramWritten> WriteProgramFile(const std::string& path, ProgramFormat format, TvcMode mode,
                                         const ScreenImage& image, const ColourBytes& colours);
 

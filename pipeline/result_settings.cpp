@@ -173,16 +173,8 @@ Result<ResultSettings> ParseSettingsJson(const std::string& text) {
     }
 }
 
-Session Replay(const ResultSettings& settings, const Picture& picture) {
-    Session session;
-    const ConversionSettings& conversion = settings.conversion;
-    session.SetResize(conversion.resize);
-    session.SetMode(conversion.mode);
-    session.SetMethod(conversion.method);
-    for (int i = 0; i < 2; ++i) session.SetSwatchColour(TvcMode::Graphics2, i, conversion.swatches2[i]);
-    for (int i = 0; i < 4; ++i) session.SetSwatchColour(TvcMode::Graphics4, i, conversion.swatches4[i]);
-    session.Load(picture);
-    for (const SourceStep& step : settings.sourceSteps) {
+void ReplaySourceSteps(Session& session, const std::vector<SourceStep>& steps) {
+    for (const SourceStep& step : steps) {
         switch (step.kind) {
             case SourceStep::Kind::Slider:
                 if (session.SliderValue(step.slider) != step.value)
@@ -194,6 +186,18 @@ Session Replay(const ResultSettings& settings, const Picture& picture) {
             case SourceStep::Kind::SnapToMixes: session.SnapSourceToMixes(); break;
         }
     }
+}
+
+Session Replay(const ResultSettings& settings, const Picture& picture) {
+    Session session;
+    const ConversionSettings& conversion = settings.conversion;
+    session.SetResize(conversion.resize);
+    session.SetMode(conversion.mode);
+    session.SetMethod(conversion.method);
+    for (int i = 0; i < 2; ++i) session.SetSwatchColour(TvcMode::Graphics2, i, conversion.swatches2[i]);
+    for (int i = 0; i < 4; ++i) session.SetSwatchColour(TvcMode::Graphics4, i, conversion.swatches4[i]);
+    session.Load(picture);
+    ReplaySourceSteps(session, settings.sourceSteps);
     session.SetMixes(settings.mixes);
     session.SetRandomDrawn(settings.randomDrawn);
     session.Reconvert();

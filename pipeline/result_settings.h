@@ -33,6 +33,9 @@ std::string SettingsJson(const ResultSettings& settings);
 // The error says what is wrong with the text (without a path).
 Result<ResultSettings> ParseSettingsJson(const std::string& text);
 
+// The source view's changes made again, in order, on a session with its picture loaded.
+void ReplaySourceSteps(Session& session, const std::vector<SourceStep>& steps);
+
 // A fresh session given the settings' inputs, the picture loaded and the steps replayed, ending
 // with the result's conversion.
 Session Replay(const ResultSettings& settings, const Picture& picture);

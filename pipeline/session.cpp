@@ -92,6 +92,16 @@ void Session::ReplaceLoaded(const Picture& picture) {
     scaledLoaded_ = Picture();
 }
 
+Session Session::StartedWith(const ConversionSettings& settings) {
+    Session session;
+    session.SetResize(settings.resize);
+    session.ChooseMode(settings.mode);
+    session.ChooseMethod(settings.method);
+    for (int i = 0; i < 2; ++i) session.SetSwatchColour(TvcMode::Graphics2, i, settings.swatches2[i]);
+    for (int i = 0; i < 4; ++i) session.SetSwatchColour(TvcMode::Graphics4, i, settings.swatches4[i]);
+    return session;
+}
+
 void Session::Load(Picture picture) {
     if (picture.Empty()) return;
     // The work that grows with the picture comes before any change, so that running out of
@@ -263,6 +273,12 @@ Result<ProgramWritten> Session::SaveProgram(const std::string& path, ProgramForm
     if (!shownScreen_) return WriteProgramFile(path, format, Mode(), Surface(Mode()), palette_);
     const ScreenFile& file = shownScreen_->file;
     return WriteProgramFile(path, format, file.mode, file.image, file.registers);
+}
+
+ProgramFile Session::ProgramFileBytes(ProgramFormat format) const {
+    if (!shownScreen_) return MakeProgramFile(format, Mode(), Surface(Mode()), palette_);
+    const ScreenFile& file = shownScreen_->file;
+    return MakeProgramFile(format, file.mode, file.image, file.registers);
 }
 
 Session::Snapshot Session::TakeSnapshot(bool withLoaded, bool withSourceView) const {

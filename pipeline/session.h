@@ -46,6 +46,9 @@ struct SavePaths {
 class Session {
 public:
     Session();  // defaults: "Graphics 16", "Pattern TVC", "Resize" ticked, nothing converted yet
+    // A fresh document given these choices the way the command line gives them, before any picture:
+    // "Resize", the mode and the method chosen (a conversion each), then the swatches.
+    static Session StartedWith(const ConversionSettings& settings);
 
     // --- pictures
     const Picture& Loaded() const { return loaded_; }
@@ -150,6 +153,8 @@ public:
     static SavePaths SaveAsPaths(const std::string& chosenPath);
     // The selected mode's last conversion as a TVC program file or its tape sound.
     Result<ProgramWritten> SaveProgram(const std::string& path, ProgramFormat format = ProgramFormat::Cas) const;
+    // The bytes SaveProgram writes.
+    ProgramFile ProgramFileBytes(ProgramFormat format) const;
 
     // --- undo: the parts that the undoable edits (swatches, mixes, Commit, SnapSourceToMixes)
     // change, read and put back without a conversion. The pictures come along only when asked

@@ -1,0 +1,216 @@
+// The page's worker reaches the document through these: pixels and files cross as typed arrays,
+// figures as plain objects.
+
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include "dither/methods.h"
+#include "io/screen_file.h"
+#include "pipeline/method_sheet.h"
+#include "web/page_document.h"
+
+namespace vorbix {
+namespace {
+
+using emscripten::val;
+
+std::vector<std::uint8_t> BytesOf(const val& array) {
+    std::vector<std::uint8_t> bytes(array["length"].as<std::size_t>());
+    val(emscripten::typed_memory_view(bytes.size(), bytes.data())).call<void>("set", array);
+    return bytes;
+}
+
+val Uint8ArrayOf(const std::vector<std::uint8_t>& bytes) {
+    return val::global("Uint8Array").new_(emscripten::typed_memory_view(bytes.size(), bytes.data()));
+}
+
+// The browser's canvas pixels (red, green, blue, alpha) as a picture; alpha is dropped, as the
+// desktop's decoders drop it.
+Picture PictureOfRgba(int width, int height, const std::vector<std::uint8_t>& rgba) {
+    Picture picture(width, height);
+    std::uint8_t* out = picture.Data();
+    for (std::size_t i = 0, o = 0; o < picture.ByteCount(); i += 4, o += 3) {
+        out[o] = rgba[i + 2];
+        out[o + 1] = rgba[i + 1];
+        out[o + 2] = rgba[i];
+    }
+    return picture;
+}
+
+val RgbaOf(const Picture& picture) {
+    std::vector<std::uint8_t> rgba(static_cast<std::size_t>(picture.Width()) * picture.Height() * 4);
+    const std::uint8_t* in = picture.Data();
+    for (std::size_t i = 0, o = 0; i < picture.ByteCount(); i += 3, o += 4) {
+        rgba[o] = in[i + 2];
+        rgba[o + 1] = in[i + 1];
+        rgba[o + 2] = in[i];
+        rgba[o + 3] = 255;
+    }
+    return Uint8ArrayOf(rgba);
+}
+
+TvcMode ModeNumbered(int number) { return ModeWithNumber(number).value_or(TvcMode::Graphics16); }
+
+val ColourList(const ColorValue* colours, int count) {
+    val list = val::array();
+    for (int i = 0; i < count; ++i) list.call<void>("push", colours[i]);
+    return list;
+}
+
+val MethodList() {
+    val list = val::array();
+    for (const Method& method : Methods()) {
+        val entry = val::object();
+        entry.set("number", method.number);
+        entry.set("caption", std::string(method.caption));
+        list.call<void>("push", entry);
+    }
+    return list;
+}
+
+val TvcColourList() {
+    val list = val::array();
+    for (const PaletteEntry& entry : TvcColours()) list.call<void>("push", ColorOfEntry(entry));
+    return list;
+}
+
+// The page holds about 16 bytes a pixel while a picture loads (its pixels as the browser gives
+// them, the picture, the document's copy and the one it replaces), within 2 GB of WebAssembly memory.
+constexpr double kMaxPagePixels = 64e6;
+
+class PageBinding {
+public:
+    // The error text, or empty when the picture loaded; a refused picture changes nothing.
+    std::string Load(int width, int height, const val& rgba, const val& fileBytes, const std::string& fileName) {
+        if (width <= 0 || height <= 0 || rgba["length"].as<double>() != 4.0 * width * height)
+            return "the picture has no pixels";
+        if (static_cast<double>(width) * height > kMaxPagePixels)
+            return "more than 64 megapixels, too large for the page (vorbix-cli converts it)";
+        document_.Load(PictureOfRgba(width, height, BytesOf(rgba)), BytesOf(fileBytes), fileName);
+        return {};
+    }
+    void ChooseMode(int number) { document_.ChooseMode(ModeNumbered(number)); }
+    void ChooseMethod(int method) { document_.ChooseMethod(method); }
+    void SetResize(bool on) { document_.SetResize(on); }
+    void ChooseSwatches(int modeNumber, const val& colours) {
+        document_.ChooseSwatches(ModeNumbered(modeNumber), emscripten::vecFromJSArray<ColorValue>(colours));
+    }
+    void ChooseBestSwatches() { document_.ChooseBestSwatches(); }
+    void MoveSlider(int slider, int value) {
+        if (slider >= 0 && slider < kSliderCount) document_.MoveSlider(static_cast<Slider>(slider), value);
+    }
+    void Commit() { document_.Commit(); }
+    void ToggleMix(int k) { if (k >= 0 && k < kMixCount) document_.ToggleMix(k); }
+    void SwapMix(int k) { if (k >= 0 && k < kMixCount) document_.SwapMix(k); }
+    void SwitchAllMixes(bool on) { document_.SwitchAllMixes(on); }
+
+    // The last conversion and the settings that made it.
+    val Result() const {
+        const Session& session = document_.Current();
+        const ConversionSettings& settings = session.Settings();
+        val result = val::object();
+        result.set("hasPicture", document_.HasPicture());
+        result.set("preview", RgbaOf(session.Preview()));
+        result.set("sourceView", RgbaOf(session.SourceView()));
+        result.set("colours", session.ResultColours());
+        result.set("loadedColours", session.LoadedColours());
+        result.set("milliseconds", session.Milliseconds());
+        result.set("mode", ModeOf(settings.mode).number);
+        result.set("method", settings.method);
+        result.set("resize", settings.resize);
+        result.set("swatches2", ColourList(settings.swatches2.data(), 2));
+        result.set("swatches4", ColourList(settings.swatches4.data(), 4));
+        val sliders = val::array();
+        for (int i = 0; i < kSliderCount; ++i) sliders.call<void>("push", session.SliderValue(static_cast<Slider>(i)));
+        result.set("sliders", sliders);
+        val mixes = val::array();
+        for (int k = 0; k < kMixCount; ++k) {
+            const Mix& mix = session.Mixes()[k];
+            val entry = val::object();
+            entry.set("first", ColorOfEntry(mix.first));
+            entry.set("second", ColorOfEntry(mix.second));
+            entry.set("off", mix.off);
+            entry.set("swapped", mix.swapMarked);
+            mixes.call<void>("push", entry);
+        }
+        result.set("mixes", mixes);
+        const std::vector<std::uint8_t> tim = session.ScreenTimFileBytes();
+        result.set("tim", Uint8ArrayOf(tim));
+        result.set("bin", Uint8ArrayOf({tim.begin() + kTimHeaderBytes, tim.end()}));
+        result.set("bmp", Uint8ArrayOf(document_.PreviewBmpBytes()));
+        return result;
+    }
+
+    double Likeness() const { return document_.HasPicture() ? document_.Current().Likeness() : 0; }
+
+    val Program(bool wav) const {
+        const ProgramFile program = document_.Program(wav ? ProgramFormat::Wav : ProgramFormat::Cas);
+        val result = val::object();
+        result.set("bytes", Uint8ArrayOf(program.bytes));
+        result.set("loadTime", LoadTimeText(program.facts));
+        result.set("warning", program.facts.warning.value_or(""));
+        return result;
+    }
+
+    val EveryMethod() const {
+        val tiles = val::array();
+        if (!document_.HasPicture()) return tiles;
+        for (const MethodTile& tile : ConvertWithEveryMethod(document_.Current())) {
+            val entry = val::object();
+            entry.set("method", tile.method);
+            entry.set("preview", RgbaOf(tile.preview));
+            entry.set("colours", tile.colours);
+            entry.set("milliseconds", tile.milliseconds);
+            entry.set("likeness", tile.likeness);
+            tiles.call<void>("push", entry);
+        }
+        return tiles;
+    }
+
+    std::string SettingsFileText() const { return document_.SettingsFileText(); }
+
+    // {error} or {differences: [...]}.
+    val ApplySettingsFile(const std::string& text) {
+        const auto applied = document_.ApplySettingsFile(text);
+        val result = val::object();
+        if (!applied) {
+            result.set("error", applied.Failure().text);
+            return result;
+        }
+        val differences = val::array();
+        for (const std::string& line : applied.Value()) differences.call<void>("push", line);
+        result.set("differences", differences);
+        return result;
+    }
+
+private:
+    PageDocument document_;
+};
+
+}  // namespace
+}  // namespace vorbix
+
+EMSCRIPTEN_BINDINGS(vorbix) {
+    using namespace vorbix;
+    emscripten::function("methods", &MethodList);
+    emscripten::function("tvcColours", &TvcColourList);
+    emscripten::class_<PageBinding>("Document")
+        .constructor<>()
+        .function("load", &PageBinding::Load)
+        .function("chooseMode", &PageBinding::ChooseMode)
+        .function("chooseMethod", &PageBinding::ChooseMethod)
+        .function("setResize", &PageBinding::SetResize)
+        .function("chooseSwatches", &PageBinding::ChooseSwatches)
+        .function("chooseBestSwatches", &PageBinding::ChooseBestSwatches)
+        .function("moveSlider", &PageBinding::MoveSlider)
+        .function("commit", &PageBinding::Commit)
+        .function("toggleMix", &PageBinding::ToggleMix)
+        .function("swapMix", &PageBinding::SwapMix)
+        .function("switchAllMixes", &PageBinding::SwitchAllMixes)
+        .function("result", &PageBinding::Result)
+        .function("likeness", &PageBinding::Likeness)
+        .function("program", &PageBinding::Program)
+        .function("everyMethod", &PageBinding::EveryMethod)
+        .function("settingsFileText", &PageBinding::SettingsFileText)
+        .function("applySettingsFile", &PageBinding::ApplySettingsFile);
+}

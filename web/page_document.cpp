@@ -1,0 +1,101 @@
+#include "web/page_document.h"
+
+#include "io/bmp_file.h"
+#include "pipeline/best_colours.h"
+#include "pipeline/result_settings.h"
+#include "pipeline/sha256.h"
+
+namespace vorbix {
+
+void PageDocument::Load(Picture picture, std::vector<std::uint8_t> fileBytes, std::string fileName) {
+    picture_ = std::move(picture);
+    fileBytes_ = std::move(fileBytes);
+    fileName_ = std::move(fileName);
+    mixesEdited_ = false;
+    ConversionSettings settings = session_.Settings();
+    session_ = Session();
+    Rebuild(settings);
+}
+
+void PageDocument::Rebuild(const ConversionSettings& settings) {
+    const std::vector<SourceStep> steps = session_.SourceSteps();
+    const MixTable mixes = session_.Mixes();
+    Session fresh = Session::StartedWith(settings);
+    if (!picture_.Empty()) {
+        fresh.Load(picture_);
+        ReplaySourceSteps(fresh, steps);
+        if (mixesEdited_) {
+            fresh.SetMixes(mixes);
+            fresh.Reconvert();
+        }
+    }
+    session_ = std::move(fresh);
+}
+
+void PageDocument::ChooseMode(TvcMode mode) {
+    ConversionSettings settings = session_.Settings();
+    settings.mode = mode;
+    Rebuild(settings);
+}
+
+void PageDocument::ChooseMethod(int method) {
+    ConversionSettings settings = session_.Settings();
+    settings.method = method;
+    Rebuild(settings);
+}
+
+void PageDocument::SetResize(bool on) {
+    ConversionSettings settings = session_.Settings();
+    settings.resize = on;
+    Rebuild(settings);
+}
+
+void PageDocument::ChooseSwatches(TvcMode mode, const std::vector<ColorValue>& colours) {
+    ConversionSettings settings = session_.Settings();
+    ColorValue* swatches = mode == TvcMode::Graphics4 ? settings.swatches4.data() : settings.swatches2.data();
+    const std::size_t count = static_cast<std::size_t>(ModeOf(mode).swatchCount);
+    for (std::size_t i = 0; i < count && i < colours.size(); ++i) swatches[i] = colours[i];
+    Rebuild(settings);
+}
+
+void PageDocument::ChooseBestSwatches() {
+    const TvcMode mode = session_.Mode();
+    if (ModeOf(mode).swatchCount == 0 || picture_.Empty()) return;
+    ChooseSwatches(mode, BestSwatches(session_, mode));
+}
+
+void PageDocument::MoveSlider(Slider slider, int value) { session_.MoveSlider(slider, value); }
+
+void PageDocument::Commit() { session_.Commit(); }
+
+void PageDocument::ToggleMix(int k) {
+    mixesEdited_ = true;
+    session_.ToggleMix(k);
+}
+
+void PageDocument::SwapMix(int k) {
+    mixesEdited_ = true;
+    session_.SwapMix(k);
+}
+
+void PageDocument::SwitchAllMixes(bool on) {
+    mixesEdited_ = true;
+    session_.SwitchAllMixes(on);
+}
+
+std::string PageDocument::SettingsFileText() const {
+    return SettingsJson(SettingsOf(session_, fileName_, fileBytes_.empty() ? std::string() : Sha256Hex(fileBytes_)));
+}
+
+Result<std::vector<std::string>> PageDocument::ApplySettingsFile(const std::string& text) {
+    Result<ResultSettings> parsed = ParseSettingsJson(text);
+    if (!parsed) return parsed.Failure();
+    if (picture_.Empty()) return Error{"", 0, "open the picture first, then its settings"};
+    session_ = Replay(parsed.Value(), picture_);
+    mixesEdited_ = true;
+    return ResultDifferences(parsed.Value(), SettingsOf(session_, fileName_, Sha256Hex(fileBytes_)));
+}
+
+std::vector<std::uint8_t> PageDocument::PreviewBmpBytes() const { return EncodeBmp24(session_.Preview()); }
+
+}  // namespace vorbix
