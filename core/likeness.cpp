@@ -47,28 +47,6 @@ constexpr Matrix kLinearRgbToXyz{{{0.4124, 0.3576, 0.1805}, {0.2126, 0.7152, 0.0
 constexpr Matrix kXyzToOpponent{{{0.279, 0.720, -0.107}, {-0.449, 0.290, -0.077}, {0.086, -0.590, 0.501}}};
 constexpr Matrix kLinearRgbToOpponent = Multiply(kXyzToOpponent, kLinearRgbToXyz);
 constexpr Matrix kOpponentToXyz = Inverse(kXyzToOpponent);
-constexpr double kWhite[3] = {0.9505, 1.0, 1.089};
-
-// Zhang & Wandell's kernels for O1 (luminance), O2 (red-green), O3 (blue-yellow).
-struct Term {
-    double weight;
-    double spread;  // degrees of view
-};
-struct Kernel {
-    Term terms[3];
-    int count;
-};
-constexpr Kernel kKernels[3] = {
-    {{{0.921, 0.0283}, {0.105, 0.133}, {-0.108, 4.336}}, 3},
-    {{{0.531, 0.0392}, {0.330, 0.494}}, 2},
-    {{{0.488, 0.0536}, {0.371, 0.386}}, 2},
-};
-
-double KernelWeight(const Kernel& kernel) {
-    double sum = 0;
-    for (int t = 0; t < kernel.count; ++t) sum += kernel.terms[t].weight;
-    return sum;
-}
 
 const std::array<float, 256>& LinearLight() {
     static const std::array<float, 256> table = [] {
@@ -147,7 +125,7 @@ Channels OpponentChannels(const Picture& picture) {
 
 // Each term a Gaussian with taps out to four spreads (exp(-16): nothing is left), divided by the
 // taps that fall inside the picture, the terms summed with the kernel's weights over their total.
-Plane BlurPlain(const Plane& in, const Kernel& kernel, double samplesPerDegree) {
+Plane BlurPlain(const Plane& in, const EyeKernel& kernel, double samplesPerDegree) {
     const int w = in.width, h = in.height;
     std::vector<double> sum(in.values.size(), 0.0);
     for (int t = 0; t < kernel.count; ++t) {
@@ -352,9 +330,9 @@ template <typename T>
 struct LabOf {
     LabOf(T o1, T o2, T o3) {
         constexpr Matrix m = kOpponentToXyz;
-        const T fx = LabCurve((T(m[0][0]) * o1 + T(m[0][1]) * o2 + T(m[0][2]) * o3) * T(1 / kWhite[0]));
-        const T fy = LabCurve((T(m[1][0]) * o1 + T(m[1][1]) * o2 + T(m[1][2]) * o3) * T(1 / kWhite[1]));
-        const T fz = LabCurve((T(m[2][0]) * o1 + T(m[2][1]) * o2 + T(m[2][2]) * o3) * T(1 / kWhite[2]));
+        const T fx = LabCurve((T(m[0][0]) * o1 + T(m[0][1]) * o2 + T(m[0][2]) * o3) * T(1 / kLabWhite[0]));
+        const T fy = LabCurve((T(m[1][0]) * o1 + T(m[1][1]) * o2 + T(m[1][2]) * o3) * T(1 / kLabWhite[1]));
+        const T fz = LabCurve((T(m[2][0]) * o1 + T(m[2][1]) * o2 + T(m[2][2]) * o3) * T(1 / kLabWhite[2]));
         L = 116 * fy - 16;
         a = 500 * (fx - fy);
         b = 200 * (fy - fz);
@@ -513,10 +491,10 @@ std::vector<double> BlockSizes(int length, int factor) {
 struct FastBlur {
     FastBlur(int w, int h, double samplesPerDegree) {
         for (int c = 0; c < 3; ++c) {
-            const double total = KernelWeight(kKernels[c]);
-            for (int t = 0; t < kKernels[c].count; ++t) {
-                const double s = kKernels[c].terms[t].spread * samplesPerDegree;
-                const float weight = static_cast<float>(kKernels[c].terms[t].weight / total);
+            const double total = KernelWeight(kEyeKernels[c]);
+            for (int t = 0; t < kEyeKernels[c].count; ++t) {
+                const double s = kEyeKernels[c].terms[t].spread * samplesPerDegree;
+                const float weight = static_cast<float>(kEyeKernels[c].terms[t].weight / total);
                 int f = 1;
                 while (s / (2 * f) >= kMinReducedSpread && f < (1 << 20)) f *= 2;
                 if (f == 1) {
@@ -664,7 +642,9 @@ void BlurStrip(const FastBlur& plan, const Picture& picture, const std::vector<f
     }
 }
 
-double MeanDifferenceFast(const Picture& reference, const Picture& shown, double samplesPerDegree) {
+// map, when given, receives each pixel's difference, row after row.
+double MeanDifferenceFast(const Picture& reference, const Picture& shown, double samplesPerDegree,
+                          std::vector<float>* map = nullptr) {
     const int w = reference.Width(), h = reference.Height();
     const FastBlur plan(w, h, samplesPerDegree);
     const Picture* pictures[2] = {&reference, &shown};
@@ -687,6 +667,7 @@ double MeanDifferenceFast(const Picture& reference, const Picture& shown, double
                 const float* one[3] = {blurred(0, 0, y), blurred(0, 1, y), blurred(0, 2, y)};
                 const float* two[3] = {blurred(1, 0, y), blurred(1, 1, y), blurred(1, 2, y)};
                 rowSums[y] = RowDifference(one, two, w, strip.differences.data());
+                if (map) std::copy_n(strip.differences.data(), w, map->data() + static_cast<std::size_t>(y) * w);
             }
         }
     });
@@ -700,6 +681,28 @@ bool Comparable(const Picture& reference, const Picture& shown) {
 
 }  // namespace
 
+double KernelWeight(const EyeKernel& kernel) {
+    double sum = 0;
+    for (int t = 0; t < kernel.count; ++t) sum += kernel.terms[t].weight;
+    return sum;
+}
+
+std::array<double, 3> OpponentOf(const PaletteEntry& colour) {
+    const std::array<float, 256>& linear = LinearLight();
+    const double rgb[3] = {linear[colour.red], linear[colour.green], linear[colour.blue]};
+    std::array<double, 3> opponent{};
+    for (int c = 0; c < 3; ++c)
+        for (int k = 0; k < 3; ++k) opponent[c] += kLinearRgbToOpponent[c][k] * rgb[k];
+    return opponent;
+}
+
+std::array<double, 3> XyzOfOpponent(const std::array<double, 3>& opponent) {
+    std::array<double, 3> xyz{};
+    for (int c = 0; c < 3; ++c)
+        for (int k = 0; k < 3; ++k) xyz[c] += kOpponentToXyz[c][k] * opponent[k];
+    return xyz;
+}
+
 double Ciede2000(const Lab& one, const Lab& two) {
     return Ciede2000Of(one.L, one.a, one.b, two.L, two.a, two.b);
 }
@@ -710,13 +713,20 @@ double LikenessScore(const Picture& reference, const Picture& shown, double samp
     return MeanDifferenceFast(reference, shown, samplesPerDegree);
 }
 
+std::vector<float> LikenessMap(const Picture& reference, const Picture& shown, double samplesPerDegree) {
+    if (!Comparable(reference, shown) || reference.Empty()) return {};
+    std::vector<float> map(static_cast<std::size_t>(reference.Width()) * reference.Height());
+    MeanDifferenceFast(reference, shown, samplesPerDegree, &map);
+    return map;
+}
+
 double LikenessScorePlain(const Picture& reference, const Picture& shown, double samplesPerDegree) {
     if (!Comparable(reference, shown)) return std::numeric_limits<double>::infinity();
     if (reference.Empty()) return 0;
     Channels a = OpponentChannels(reference), b = OpponentChannels(shown);
     for (int c = 0; c < 3; ++c) {
-        a[c] = BlurPlain(a[c], kKernels[c], samplesPerDegree);
-        b[c] = BlurPlain(b[c], kKernels[c], samplesPerDegree);
+        a[c] = BlurPlain(a[c], kEyeKernels[c], samplesPerDegree);
+        b[c] = BlurPlain(b[c], kEyeKernels[c], samplesPerDegree);
     }
     return MeanDifferencePlain(a, b);
 }
