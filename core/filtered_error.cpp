@@ -37,6 +37,31 @@ std::vector<ModelTerm> ModelTerms(int channel, double samplesPerDegree) {
     return terms;
 }
 
+// The weight (over the kernel's total) of the terms too wide to model as blurs: they reach
+// across the whole picture, so they are taken as its mean.
+double WideWeight(int channel) {
+    const EyeKernel& kernel = kEyeKernels[channel];
+    double wide = 0;
+    for (int t = 0; t < kernel.count; ++t)
+        if (kernel.terms[t].spread > kWidestModelledSpread) wide += kernel.terms[t].weight;
+    return wide / KernelWeight(kernel);
+}
+
+// The model's picture-wide part, from the mean of each channel's mapped difference: the wide
+// terms give every pixel their weight times that mean, and the blurs' sum over the picture is
+// taken as their weight times it (what a blur keeps of a picture's mean).
+double WholePictureError(const Opponent& mean, const ChannelMatrix& metric, double pixels) {
+    Opponent wide{}, narrow{};
+    for (int c = 0; c < 3; ++c) {
+        wide[c] = WideWeight(c) * mean[c];
+        narrow[c] = (1 - WideWeight(c)) * mean[c];
+    }
+    double total = 0;
+    for (int c = 0; c < 3; ++c)
+        for (int k = 0; k < 3; ++k) total += metric[c][k] * (wide[c] * wide[k] + 2 * narrow[c] * wide[k]);
+    return pixels * total;
+}
+
 int WidestRadius(const std::vector<ModelTerm>& terms) {
     int radius = 0;
     for (const ModelTerm& term : terms) radius = std::max(radius, term.radius);
@@ -79,6 +104,14 @@ std::array<Canvas, 3> Differences(const Picture& reference, int blockWidth, int 
             for (int c = 0; c < 3; ++c) d[c].At(x + margin, y + margin) = difference[c];
         }
     return d;
+}
+
+Opponent MeanOf(const std::array<Canvas, 3>& differences) {
+    Opponent mean{};
+    const Canvas& any = differences[0];
+    const double pixels = static_cast<double>(any.width - 2 * any.margin) * (any.height - 2 * any.margin);
+    for (int c = 0; c < 3; ++c) mean[c] = std::accumulate(differences[c].values.begin(), differences[c].values.end(), 0.0) / pixels;
+    return mean;
 }
 
 // out += weight times in blurred by the separable term, zero beyond the canvas.
@@ -142,7 +175,12 @@ Opponent FilteredError::Mapped(const Change& change) const {
 FilteredError::FilteredError(const Picture& reference, int blockWidth, int blockHeight,
                              const std::vector<Opponent>& shown, const std::vector<ChannelMatrix>& transforms,
                              const ChannelMatrix& metric, double samplesPerDegree)
-    : columns_(reference.Width() / blockWidth), rows_(reference.Height() / blockHeight), transforms_(transforms) {
+    : columns_(reference.Width() / blockWidth),
+      rows_(reference.Height() / blockHeight),
+      blockPixels_(blockWidth * blockHeight),
+      pixels_(static_cast<double>(reference.Width()) * reference.Height()),
+      metric_(metric),
+      transforms_(transforms) {
     std::array<std::vector<ModelTerm>, 3> terms;
     int margin = 0;
     for (int c = 0; c < 3; ++c) {
@@ -152,6 +190,7 @@ FilteredError::FilteredError(const Picture& reference, int blockWidth, int block
     // The gradient of the error: each channel's blurred error under the metric, blurred again
     // (the blurs are symmetric).
     const std::array<Canvas, 3> differences = Differences(reference, blockWidth, blockHeight, shown, transforms, margin);
+    mean_ = MeanOf(differences);
     std::vector<Canvas> blurred;
     for (int c = 0; c < 3; ++c) blurred.push_back(Blurred(differences[c], terms[c]));
     for (int c = 0; c < 3; ++c) {
@@ -194,7 +233,10 @@ double FilteredError::Delta(std::span<const Change> changes) const {
     std::array<Opponent, 4> mapped{};
     const std::size_t count = std::min(changes.size(), mapped.size());
     for (std::size_t k = 0; k < count; ++k) mapped[k] = Mapped(changes[k]);
-    double total = 0;
+    Opponent mean = mean_;
+    for (std::size_t k = 0; k < count; ++k)
+        for (int c = 0; c < 3; ++c) mean[c] += mapped[k][c] * blockPixels_ / pixels_;
+    double total = WholePictureError(mean, metric_, pixels_) - WholePictureError(mean_, metric_, pixels_);
     for (std::size_t k = 0; k < count; ++k) {
         const Change& one = changes[k];
         const std::size_t at = static_cast<std::size_t>(one.y) * columns_ + one.x;
@@ -212,6 +254,7 @@ double FilteredError::Delta(std::span<const Change> changes) const {
 void FilteredError::Apply(std::span<const Change> changes) {
     for (const Change& change : changes) {
         const Opponent mapped = Mapped(change);
+        for (int c = 0; c < 3; ++c) mean_[c] += mapped[c] * blockPixels_ / pixels_;
         for (int c = 0; c < 3; ++c)
             for (int other = 0; other < 3; ++other) {
                 const double d = mapped[other];
@@ -256,7 +299,7 @@ double FilteredErrorPlain(const Picture& reference, int blockWidth, int blockHei
                         if (x - u >= 0 && x - u < d.width && y - v >= 0 && y - v < d.height)
                             errors[c].At(x, y) += kernel(u, v) * d.At(x - u, y - v);
     }
-    double total = 0;
+    double total = WholePictureError(MeanOf(differences), metric, static_cast<double>(reference.Width()) * reference.Height());
     for (std::size_t i = 0; i < errors[0].values.size(); ++i)
         for (int c = 0; c < 3; ++c)
             for (int other = 0; other < 3; ++other) total += errors[c].values[i] * metric[c][other] * errors[other].values[i];

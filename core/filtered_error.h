@@ -19,9 +19,9 @@ inline constexpr ChannelMatrix kIdentity{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
 // Lieberman & Allebach): the error between a reference and a picture shown in blocks of
 // blockWidth x blockHeight reference pixels, after the likeness score's blur of each opponent
 // channel, with zero error outside the picture, summed over the pixels as e' Q e for the metric
-// Q (symmetric, positive definite). The score's very wide luminance term, which
-// spans the whole picture and so hardly tells one pixel from its neighbour, is left out (its
-// share of the weight too), and each Gaussian reaches 2.5 spreads.
+// Q (symmetric, positive definite). Each Gaussian reaches 2.5 spreads. The score's very wide
+// luminance term spans more than the whole picture: it is taken as the picture's mean difference,
+// given to every pixel, and a blur's sum over the picture as its weight times that mean.
 //
 // Each block's difference may be mapped before the blur (transforms, one a block; none: left as
 // it is), so that the error counts more where the eye tells differences apart better; a map
@@ -60,7 +60,11 @@ private:
     Opponent Mapped(const Change& change) const;
 
     int columns_, rows_;
+    int blockPixels_;
+    double pixels_;
+    ChannelMatrix metric_;
     std::vector<ChannelMatrix> transforms_;
+    Opponent mean_{};  // of each channel's mapped difference over the picture
     std::array<std::vector<double>, 3> correlated_;  // per channel, per block
     // Between the blurs of two channels, times the metric's entry: [c][c'], the same both ways.
     std::array<std::array<Autocorrelation, 3>, 3> autocorrelation_;

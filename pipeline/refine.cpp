@@ -89,13 +89,6 @@ std::vector<int> ColoursOfSurface(const RefineStart& start, const Moves& moves) 
 
 Opponent Minus(const Opponent& a, const Opponent& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
 
-Opponent Map(const ChannelMatrix& m, const Opponent& v) {
-    Opponent out{};
-    for (int c = 0; c < 3; ++c)
-        for (int k = 0; k < 3; ++k) out[c] += m[c][k] * v[k];
-    return out;
-}
-
 // CIELAB's f, whose slope makes differences in the dark count more.
 double LabCurve(double t) {
     constexpr double kKnee = 216.0 / 24389.0;
