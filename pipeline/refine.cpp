@@ -312,27 +312,33 @@ private:
 
 // Where colours lie far from what the palette can show, CIEDE2000 bends away from the model's
 // straight lines, and the model's gain can be the score's loss. So the start's pixels come back
-// tile by tile where its differences sum less than the refined ones'.
-Picture KeptWhereBetter(const RefineStart& start, const Picture& refined) {
-    constexpr int kTile = 32;  // preview pixels: about twice the colour blur's spread
+// in the tiles where its differences sum less than the refined ones'; one picture for each size
+// of tile, as how far a loss reaches differs from picture to picture.
+std::vector<Picture> KeptWhereBetter(const RefineStart& start, const Picture& refined) {
+    constexpr int kTiles[] = {4, 8, 16, 32};  // preview pixels, whole blocks in every mode
     const Picture& view = start.sourceView;
     const std::vector<float> was = LikenessMap(view, MachinePicture(start.mode, start.surface, start.palette));
     const std::vector<float> is = LikenessMap(view, MachinePicture(start.mode, refined, start.palette));
     const int blockWidth = view.Width() / refined.Width(), blockHeight = view.Height() / refined.Height();
-    Picture merged = refined;
-    for (int top = 0; top < view.Height(); top += kTile)
-        for (int left = 0; left < view.Width(); left += kTile) {
-            const int bottom = std::min(view.Height(), top + kTile), right = std::min(view.Width(), left + kTile);
-            double before = 0, after = 0;
-            for (int y = top; y < bottom; ++y)
-                for (int x = left; x < right; ++x) {
-                    before += was[static_cast<std::size_t>(y) * view.Width() + x];
-                    after += is[static_cast<std::size_t>(y) * view.Width() + x];
-                }
-            if (after < before) continue;
-            for (int y = top / blockHeight; y < bottom / blockHeight; ++y)
-                for (int x = left / blockWidth; x < right / blockWidth; ++x) merged.SetPixel(x, y, start.surface.Pixel(x, y));
-        }
+    std::vector<Picture> merged;
+    for (const int tile : kTiles) {
+        Picture picture = refined;
+        for (int top = 0; top < view.Height(); top += tile)
+            for (int left = 0; left < view.Width(); left += tile) {
+                const int bottom = std::min(view.Height(), top + tile), right = std::min(view.Width(), left + tile);
+                double before = 0, after = 0;
+                for (int y = top; y < bottom; ++y)
+                    for (int x = left; x < right; ++x) {
+                        before += was[static_cast<std::size_t>(y) * view.Width() + x];
+                        after += is[static_cast<std::size_t>(y) * view.Width() + x];
+                    }
+                if (after < before) continue;
+                for (int y = top / blockHeight; y < bottom / blockHeight; ++y)
+                    for (int x = left / blockWidth; x < right / blockWidth; ++x)
+                        picture.SetPixel(x, y, start.surface.Pixel(x, y));
+            }
+        merged.push_back(std::move(picture));
+    }
     return merged;
 }
 
@@ -402,7 +408,7 @@ Refinement Refine(const RefineStart& start, double budgetSeconds, TaskProgress* 
         if (result.changes != changesBefore) keepIfBetter(searched());
         if (!swept) break;
     }
-    keepIfBetter(KeptWhereBetter(start, result.surface));
+    for (Picture& merged : KeptWhereBetter(start, result.surface)) keepIfBetter(std::move(merged));
     if (progress) progress->Report(1.0);
     result.seconds = clock() - began;
     return result;
