@@ -313,8 +313,9 @@ private:
 // Where colours lie far from what the palette can show, CIEDE2000 bends away from the model's
 // straight lines, and the model's gain can be the score's loss. So the start's pixels come back
 // in the tiles where its differences sum less than the refined ones'; one picture for each size
-// of tile, as how far a loss reaches differs from picture to picture.
-std::vector<Picture> KeptWhereBetter(const RefineStart& start, const Picture& refined) {
+// of tile, as how far a loss reaches differs from picture to picture. A tile holds whole units
+// (unitWidth surface pixels a row), so a mix is never split.
+std::vector<Picture> KeptWhereBetter(const RefineStart& start, const Picture& refined, int unitWidth) {
     constexpr int kTiles[] = {4, 8, 16, 32};  // preview pixels, whole blocks in every mode
     const Picture& view = start.sourceView;
     const std::vector<float> was = LikenessMap(view, MachinePicture(start.mode, start.surface, start.palette));
@@ -322,6 +323,7 @@ std::vector<Picture> KeptWhereBetter(const RefineStart& start, const Picture& re
     const int blockWidth = view.Width() / refined.Width(), blockHeight = view.Height() / refined.Height();
     std::vector<Picture> merged;
     for (const int tile : kTiles) {
+        if (tile % (unitWidth * blockWidth) != 0) continue;
         Picture picture = refined;
         for (int top = 0; top < view.Height(); top += tile)
             for (int left = 0; left < view.Width(); left += tile) {
@@ -408,7 +410,7 @@ Refinement Refine(const RefineStart& start, double budgetSeconds, TaskProgress* 
         if (result.changes != changesBefore) keepIfBetter(searched());
         if (!swept) break;
     }
-    for (Picture& merged : KeptWhereBetter(start, result.surface)) keepIfBetter(std::move(merged));
+    for (Picture& merged : KeptWhereBetter(start, result.surface, moves.unitWidth)) keepIfBetter(std::move(merged));
     if (progress) progress->Report(1.0);
     result.seconds = clock() - began;
     return result;
