@@ -50,7 +50,7 @@ double WideWeight(int channel) {
 // The model's picture-wide part, from the mean of each channel's mapped difference: the wide
 // terms give every pixel their weight times that mean, and the blurs' sum over the picture is
 // taken as their weight times it (what a blur keeps of a picture's mean).
-double WholePictureError(const Opponent& mean, const ChannelMatrix& metric, double pixels) {
+double WholePictureError(const Opponent& mean, const Matrix3& metric, double pixels) {
     Opponent wide{}, narrow{};
     for (int c = 0; c < 3; ++c) {
         wide[c] = WideWeight(c) * mean[c];
@@ -82,16 +82,9 @@ struct Canvas {
     std::vector<double> values;
 };
 
-Opponent Map(const ChannelMatrix& m, const Opponent& v) {
-    Opponent out{};
-    for (int c = 0; c < 3; ++c)
-        for (int k = 0; k < 3; ++k) out[c] += m[c][k] * v[k];
-    return out;
-}
-
 // The shown blocks minus the reference, each block's mapped by its transform, one canvas a channel.
 std::array<Canvas, 3> Differences(const Picture& reference, int blockWidth, int blockHeight,
-                                  const std::vector<Opponent>& shown, const std::vector<ChannelMatrix>& transforms,
+                                  const std::vector<Opponent>& shown, const std::vector<Matrix3>& transforms,
                                   int margin) {
     const int w = reference.Width(), h = reference.Height(), columns = w / blockWidth;
     std::array<Canvas, 3> d{Canvas(w, h, margin), Canvas(w, h, margin), Canvas(w, h, margin)};
@@ -100,7 +93,7 @@ std::array<Canvas, 3> Differences(const Picture& reference, int blockWidth, int 
             const std::size_t block = static_cast<std::size_t>(y / blockHeight) * columns + x / blockWidth;
             const Opponent seen = shown[block], wanted = OpponentOf(EntryFromColor(reference.Pixel(x, y)));
             Opponent difference{seen[0] - wanted[0], seen[1] - wanted[1], seen[2] - wanted[2]};
-            if (!transforms.empty()) difference = Map(transforms[block], difference);
+            if (!transforms.empty()) difference = Multiply(transforms[block], difference);
             for (int c = 0; c < 3; ++c) d[c].At(x + margin, y + margin) = difference[c];
         }
     return d;
@@ -169,12 +162,12 @@ double FilteredError::Autocorrelation::At(int dx, int dy) const {
 
 Opponent FilteredError::Mapped(const Change& change) const {
     if (transforms_.empty()) return change.delta;
-    return Map(transforms_[static_cast<std::size_t>(change.y) * columns_ + change.x], change.delta);
+    return Multiply(transforms_[static_cast<std::size_t>(change.y) * columns_ + change.x], change.delta);
 }
 
 FilteredError::FilteredError(const Picture& reference, int blockWidth, int blockHeight,
-                             const std::vector<Opponent>& shown, const std::vector<ChannelMatrix>& transforms,
-                             const ChannelMatrix& metric, double samplesPerDegree)
+                             const std::vector<Opponent>& shown, const std::vector<Matrix3>& transforms,
+                             const Matrix3& metric, double samplesPerDegree)
     : columns_(reference.Width() / blockWidth),
       rows_(reference.Height() / blockHeight),
       blockPixels_(blockWidth * blockHeight),
@@ -274,7 +267,7 @@ void FilteredError::Apply(std::span<const Change> changes) {
 }
 
 double FilteredErrorPlain(const Picture& reference, int blockWidth, int blockHeight, const std::vector<Opponent>& shown,
-                          const std::vector<ChannelMatrix>& transforms, const ChannelMatrix& metric,
+                          const std::vector<Matrix3>& transforms, const Matrix3& metric,
                           double samplesPerDegree) {
     std::array<Canvas, 3> errors{Canvas(0, 0, 0), Canvas(0, 0, 0), Canvas(0, 0, 0)};
     int margin = 0;

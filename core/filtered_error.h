@@ -5,15 +5,12 @@
 #include <vector>
 
 #include "core/likeness.h"
+#include "core/matrix3.h"
 #include "core/picture.h"
 
 namespace vorbix {
 
-using Opponent = std::array<double, 3>;
-// A 3 x 3 matrix over the opponent channels: a quadratic form (how much an error in each, and in
-// two together, counts) or a linear map of a difference.
-using ChannelMatrix = std::array<std::array<double, 3>, 3>;
-inline constexpr ChannelMatrix kIdentity{{{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}};
+using Opponent = Vector3;
 
 // The eye model that direct binary search lowers (Analoui & Allebach; the efficient form of
 // Lieberman & Allebach): the error between a reference and a picture shown in blocks of
@@ -39,7 +36,7 @@ public:
 
     // shown: each block's opponent colour, row after row; the reference's size must be whole blocks.
     FilteredError(const Picture& reference, int blockWidth, int blockHeight, const std::vector<Opponent>& shown,
-                  const std::vector<ChannelMatrix>& transforms = {}, const ChannelMatrix& metric = kIdentity,
+                  const std::vector<Matrix3>& transforms = {}, const Matrix3& metric = kIdentity3,
                   double samplesPerDegree = kTvcSamplesPerDegree);
 
     int Columns() const { return columns_; }
@@ -62,8 +59,8 @@ private:
     int columns_, rows_;
     int blockPixels_;
     double pixels_;
-    ChannelMatrix metric_;
-    std::vector<ChannelMatrix> transforms_;
+    Matrix3 metric_;
+    std::vector<Matrix3> transforms_;
     Opponent mean_{};  // of each channel's mapped difference over the picture
     std::array<std::vector<double>, 3> correlated_;  // per channel, per block
     // Between the blurs of two channels, times the metric's entry: [c][c'], the same both ways.
@@ -74,7 +71,7 @@ private:
 // two-dimensional kernel over the plane it reaches, and the squares summed. Slow; it states the
 // rule that FilteredError's changes must agree with.
 double FilteredErrorPlain(const Picture& reference, int blockWidth, int blockHeight, const std::vector<Opponent>& shown,
-                          const std::vector<ChannelMatrix>& transforms = {}, const ChannelMatrix& metric = kIdentity,
+                          const std::vector<Matrix3>& transforms = {}, const Matrix3& metric = kIdentity3,
                           double samplesPerDegree = kTvcSamplesPerDegree);
 
 }  // namespace vorbix

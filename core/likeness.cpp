@@ -11,6 +11,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "core/matrix3.h"
 #include "core/parallel.h"
 
 // Borders: every Gaussian is renormalised over the taps that fall inside the picture, so a flat
@@ -21,32 +22,10 @@ namespace {
 
 // ---- Colour ----
 
-using Matrix = std::array<std::array<double, 3>, 3>;
-
-constexpr Matrix Multiply(const Matrix& p, const Matrix& q) {
-    Matrix m{};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            for (int k = 0; k < 3; ++k) m[i][j] += p[i][k] * q[k][j];
-    return m;
-}
-
-constexpr Matrix Inverse(const Matrix& m) {
-    auto cofactor = [&](int i, int j) {
-        const int i1 = (i + 1) % 3, i2 = (i + 2) % 3, j1 = (j + 1) % 3, j2 = (j + 2) % 3;
-        return m[i1][j1] * m[i2][j2] - m[i1][j2] * m[i2][j1];
-    };
-    const double det = m[0][0] * cofactor(0, 0) + m[0][1] * cofactor(0, 1) + m[0][2] * cofactor(0, 2);
-    Matrix inverse{};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) inverse[i][j] = cofactor(j, i) / det;
-    return inverse;
-}
-
-constexpr Matrix kLinearRgbToXyz{{{0.4124, 0.3576, 0.1805}, {0.2126, 0.7152, 0.0722}, {0.0193, 0.1192, 0.9505}}};
-constexpr Matrix kXyzToOpponent{{{0.279, 0.720, -0.107}, {-0.449, 0.290, -0.077}, {0.086, -0.590, 0.501}}};
-constexpr Matrix kLinearRgbToOpponent = Multiply(kXyzToOpponent, kLinearRgbToXyz);
-constexpr Matrix kOpponentToXyz = Inverse(kXyzToOpponent);
+constexpr Matrix3 kLinearRgbToXyz{{{0.4124, 0.3576, 0.1805}, {0.2126, 0.7152, 0.0722}, {0.0193, 0.1192, 0.9505}}};
+constexpr Matrix3 kXyzToOpponent{{{0.279, 0.720, -0.107}, {-0.449, 0.290, -0.077}, {0.086, -0.590, 0.501}}};
+constexpr Matrix3 kLinearRgbToOpponent = Multiply(kXyzToOpponent, kLinearRgbToXyz);
+constexpr Matrix3 kOpponentToXyz = Inverse(kXyzToOpponent);
 
 const std::array<float, 256>& LinearLight() {
     static const std::array<float, 256> table = [] {
@@ -64,7 +43,7 @@ const std::array<float, 256>& LinearLight() {
 // products run several pixels an instruction.
 void OpponentRow(const Picture& picture, int y, float* o1, float* o2, float* o3) {
     const std::array<float, 256>& linear = LinearLight();
-    const Matrix& m = kLinearRgbToOpponent;
+    const Matrix3& m = kLinearRgbToOpponent;
     const float m00 = float(m[0][0]), m01 = float(m[0][1]), m02 = float(m[0][2]);
     const float m10 = float(m[1][0]), m11 = float(m[1][1]), m12 = float(m[1][2]);
     const float m20 = float(m[2][0]), m21 = float(m[2][1]), m22 = float(m[2][2]);
@@ -329,7 +308,7 @@ T LabCurve(T t) {
 template <typename T>
 struct LabOf {
     LabOf(T o1, T o2, T o3) {
-        constexpr Matrix m = kOpponentToXyz;
+        constexpr Matrix3 m = kOpponentToXyz;
         const T fx = LabCurve((T(m[0][0]) * o1 + T(m[0][1]) * o2 + T(m[0][2]) * o3) * T(1 / kLabWhite[0]));
         const T fy = LabCurve((T(m[1][0]) * o1 + T(m[1][1]) * o2 + T(m[1][2]) * o3) * T(1 / kLabWhite[1]));
         const T fz = LabCurve((T(m[2][0]) * o1 + T(m[2][1]) * o2 + T(m[2][2]) * o3) * T(1 / kLabWhite[2]));
@@ -689,18 +668,11 @@ double KernelWeight(const EyeKernel& kernel) {
 
 std::array<double, 3> OpponentOf(const PaletteEntry& colour) {
     const std::array<float, 256>& linear = LinearLight();
-    const double rgb[3] = {linear[colour.red], linear[colour.green], linear[colour.blue]};
-    std::array<double, 3> opponent{};
-    for (int c = 0; c < 3; ++c)
-        for (int k = 0; k < 3; ++k) opponent[c] += kLinearRgbToOpponent[c][k] * rgb[k];
-    return opponent;
+    return Multiply(kLinearRgbToOpponent, Vector3{linear[colour.red], linear[colour.green], linear[colour.blue]});
 }
 
 std::array<double, 3> XyzOfOpponent(const std::array<double, 3>& opponent) {
-    std::array<double, 3> xyz{};
-    for (int c = 0; c < 3; ++c)
-        for (int k = 0; k < 3; ++k) xyz[c] += kOpponentToXyz[c][k] * opponent[k];
-    return xyz;
+    return Multiply(kOpponentToXyz, opponent);
 }
 
 double Ciede2000(const Lab& one, const Lab& two) {

@@ -111,8 +111,8 @@ LabColour LabOf(const Opponent& opponent) {
 
 // The rows of CIELAB's L, a and b for a small difference of opponent channels at a colour of
 // the given X, Y and Z: f's slope at each; at grey (slopes of 1) the form the model measures in.
-ChannelMatrix LabRows(const std::array<double, 3>& slopes = {1, 1, 1}) {
-    ChannelMatrix rows{};
+Matrix3 LabRows(const std::array<double, 3>& slopes = {1, 1, 1}) {
+    Matrix3 rows{};
     for (int channel = 0; channel < 3; ++channel) {
         Opponent unit{};
         unit[channel] = 1;
@@ -126,41 +126,14 @@ ChannelMatrix LabRows(const std::array<double, 3>& slopes = {1, 1, 1}) {
     return rows;
 }
 
-ChannelMatrix Product(const ChannelMatrix& p, const ChannelMatrix& q) {
-    ChannelMatrix m{};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            for (int k = 0; k < 3; ++k) m[i][j] += p[i][k] * q[k][j];
-    return m;
-}
-
-ChannelMatrix Transposed(const ChannelMatrix& m) {
-    ChannelMatrix t{};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) t[i][j] = m[j][i];
-    return t;
-}
-
-ChannelMatrix Inverted(const ChannelMatrix& m) {
-    auto cofactor = [&](int i, int j) {
-        const int i1 = (i + 1) % 3, i2 = (i + 2) % 3, j1 = (j + 1) % 3, j2 = (j + 2) % 3;
-        return m[i1][j1] * m[i2][j2] - m[i1][j2] * m[i2][j1];
-    };
-    const double det = m[0][0] * cofactor(0, 0) + m[0][1] * cofactor(0, 1) + m[0][2] * cofactor(0, 2);
-    ChannelMatrix inverse{};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) inverse[i][j] = cofactor(j, i) / det;
-    return inverse;
-}
-
 // The model measures in CIELAB's rows at grey (the metric), and each block's difference is
 // mapped so that it measures there what CIEDE2000 sees around the block: CIELAB's rows at the
 // colour halfway between the source and the start's result around it, the lightness and the
 // colour part divided by their weighting functions at the two colours' mean lightness and chroma,
 // then back to opponent channels, so that the blur still sees opponent channels.
 struct EyeWeighting {
-    ChannelMatrix metric;
-    std::vector<ChannelMatrix> transforms;
+    Matrix3 metric;
+    std::vector<Matrix3> transforms;
 };
 
 EyeWeighting WeightingFor(const Picture& reference, const std::vector<Opponent>& shown, int blockWidth,
@@ -174,9 +147,9 @@ EyeWeighting WeightingFor(const Picture& reference, const std::vector<Opponent>&
             Opponent& sum = wanted[static_cast<std::size_t>(y / blockHeight) * columns + x / blockWidth];
             for (int c = 0; c < 3; ++c) sum[c] += o[c] / (blockWidth * blockHeight);
         }
-    const ChannelMatrix rowsOfLab = LabRows();
-    const ChannelMatrix back = Inverted(rowsOfLab);
-    EyeWeighting weighting{Product(Transposed(rowsOfLab), rowsOfLab), {}};
+    const Matrix3 rowsOfLab = LabRows();
+    const Matrix3 back = Inverse(rowsOfLab);
+    EyeWeighting weighting{Multiply(Transpose(rowsOfLab), rowsOfLab), {}};
     weighting.transforms.resize(wanted.size());
     const int reachX = kAround / blockWidth, reachY = kAround / blockHeight;
     for (int row = 0; row < rows; ++row)
@@ -208,11 +181,11 @@ EyeWeighting WeightingFor(const Picture& reference, const std::vector<Opponent>&
             const std::array<double, 3> xyz = XyzOfOpponent(halfway);
             std::array<double, 3> slopes{};
             for (int k = 0; k < 3; ++k) slopes[k] = LabCurveSlope(std::max(0.0, xyz[k] / kLabWhite[k]));
-            ChannelMatrix scale{};
+            Matrix3 scale{};
             scale[0][0] = 1 / lightness;
             scale[1][1] = scale[2][2] = 1 / colour;
             weighting.transforms[static_cast<std::size_t>(row) * columns + column] =
-                Product(back, Product(scale, LabRows(slopes)));
+                Multiply(back, Multiply(scale, LabRows(slopes)));
         }
     return weighting;
 }

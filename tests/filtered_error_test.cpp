@@ -10,13 +10,13 @@ namespace {
 // Few samples per degree keep the plain rule's whole two-dimensional kernel small.
 constexpr double kSamplesPerDegree = 8;
 // Channels that count together, as CIELAB's lightness and hue mix the opponent channels.
-constexpr ChannelMatrix kMetric{{{2.0, 0.5, -0.3}, {0.5, 1.5, 0.2}, {-0.3, 0.2, 1.0}}};
+constexpr Matrix3 kMetric{{{2.0, 0.5, -0.3}, {0.5, 1.5, 0.2}, {-0.3, 0.2, 1.0}}};
 
 struct Fixture {
     Picture reference{12, 8};
     int blockWidth, blockHeight;
     std::vector<Opponent> shown;
-    std::vector<ChannelMatrix> transforms;
+    std::vector<Matrix3> transforms;
 };
 
 Fixture MakeFixture(int blockWidth, int blockHeight) {
@@ -28,7 +28,7 @@ Fixture MakeFixture(int blockWidth, int blockHeight) {
     for (int i = 0; i < blocks; ++i) {
         f.shown.push_back(OpponentOf(EntryFromColor(random() & 0xFFFFFF)));
         auto entry = [&] { return static_cast<double>(random() % 100) / 50.0 - 1.0; };
-        ChannelMatrix transform = kIdentity;
+        Matrix3 transform = kIdentity3;
         for (auto& row : transform)
             for (double& value : row) value += 0.5 * entry();
         f.transforms.push_back(transform);
