@@ -289,7 +289,7 @@ private:
 // of tile, as how far a loss reaches differs from picture to picture. A tile holds whole units
 // (unitWidth surface pixels a row), so a mix is never split.
 std::vector<Picture> KeptWhereBetter(const RefineStart& start, const Picture& refined, int unitWidth) {
-    constexpr int kTiles[] = {4, 8, 16, 32};  // preview pixels, whole blocks in every mode
+    constexpr int kTiles[] = {2, 4, 8, 16, 32, 64};  // preview pixels; those that cut a block or a mix are skipped
     const Picture& view = start.sourceView;
     const std::vector<float> was = LikenessMap(view, MachinePicture(start.mode, start.surface, start.palette));
     const std::vector<float> is = LikenessMap(view, MachinePicture(start.mode, refined, start.palette));
