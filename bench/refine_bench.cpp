@@ -37,9 +37,9 @@ Session BestOfTheMethods(const std::string& path, TvcMode mode) {
     return best;
 }
 
-// Refine from the best of the seventeen: the score against time (a run stopped at each
-// checkpoint; the search is deterministic, so that is the score the long run had there) and the
-// time to convergence (0 when it did not converge within the longest budget).
+// Refine from the best of the seventeen: the score against time (a run of its own stopped at each
+// checkpoint, or the long run's score where it had converged by then) and the time to
+// convergence (0 when it did not converge within the longest budget).
 void RefineOnPhoto(benchmark::State& bench, const std::string& path, TvcMode mode) {
     const Session best = BestOfTheMethods(path, mode);
     const RefineStart start = best.StartOfRefinement();
