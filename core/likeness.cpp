@@ -671,6 +671,11 @@ std::array<double, 3> OpponentOf(const PaletteEntry& colour) {
     return Multiply(kLinearRgbToOpponent, Vector3{linear[colour.red], linear[colour.green], linear[colour.blue]});
 }
 
+Lab LabOfOpponent(const std::array<double, 3>& opponent) {
+    const LabOf<double> lab(opponent[0], opponent[1], opponent[2]);
+    return {lab.L, lab.a, lab.b};
+}
+
 std::array<double, 3> XyzOfOpponent(const std::array<double, 3>& opponent) {
     return Multiply(kOpponentToXyz, opponent);
 }

@@ -40,6 +40,8 @@ inline constexpr std::array<double, 3> kLabWhite{0.9505, 1.0, 1.089};
 struct Lab {
     double L, a, b;
 };
+// CIELAB of opponent channels, against kLabWhite.
+Lab LabOfOpponent(const std::array<double, 3>& opponent);
 
 // CIEDE2000 colour difference with kL = kC = kH = 1, as Sharma, Wu & Dalal (2005) write it out,
 // including their rules for the mean hue and the hue difference at 180 degrees and at zero chroma.

@@ -89,24 +89,10 @@ std::vector<int> ColoursOfSurface(const RefineStart& start, const Moves& moves) 
 
 Opponent Minus(const Opponent& a, const Opponent& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
 
-// CIELAB's f, whose slope makes differences in the dark count more.
-double LabCurve(double t) {
-    constexpr double kKnee = 216.0 / 24389.0;
-    return t > kKnee ? std::cbrt(t) : t * 24389.0 / 27.0 / 116.0 + 16.0 / 116.0;
-}
+// The slope of CIELAB's f, which makes differences in the dark count more.
 double LabCurveSlope(double t) {
     constexpr double kKnee = 216.0 / 24389.0;
     return t > kKnee ? std::cbrt(t) / (3 * t) : 24389.0 / 27.0 / 116.0;
-}
-
-struct LabColour {
-    double L, a, b;
-};
-LabColour LabOf(const Opponent& opponent) {
-    const std::array<double, 3> xyz = XyzOfOpponent(opponent);
-    const double fx = LabCurve(xyz[0] / kLabWhite[0]), fy = LabCurve(xyz[1] / kLabWhite[1]),
-                 fz = LabCurve(xyz[2] / kLabWhite[2]);
-    return {116 * fy - 16, 500 * (fx - fy), 200 * (fy - fz)};
 }
 
 // The rows of CIELAB's L, a and b for a small difference of opponent channels at a colour of
@@ -169,7 +155,7 @@ EyeWeighting WeightingFor(const Picture& reference, const std::vector<Opponent>&
                 source[k] /= count;
                 result[k] /= count;
             }
-            const LabColour one = LabOf(source), two = LabOf(result);
+            const Lab one = LabOfOpponent(source), two = LabOfOpponent(result);
             const double meanL = (one.L + two.L) / 2;
             const double meanC = (std::hypot(one.a, one.b) + std::hypot(two.a, two.b)) / 2;
             const double l50 = (meanL - 50) * (meanL - 50);
@@ -189,7 +175,6 @@ EyeWeighting WeightingFor(const Picture& reference, const std::vector<Opponent>&
         }
     return weighting;
 }
-
 
 class Search {
 public:

@@ -151,9 +151,10 @@ TEST(VorbixCli, UsageErrorsExitWithTwo) {
 // save check finds the machine showing it as refined, and JSON reports the score it reached.
 TEST(VorbixCli, RefineSavesTheRefinedScreenAndReportsItsScore) {
     QTemporaryDir plain, refined;
-    const QStringList picture{Sample("landscape.jpg"), "--mode", "4", "--method", "Floyd", "--json"};
+    const QStringList picture{Sample("landscape.jpg"), "--mode", "16", "--method", "Floyd", "--json"};
     const CliRun before = RunCli(picture + QStringList{"--out-dir", plain.path()});
-    const CliRun after = RunCli(picture + QStringList{"--out-dir", refined.path(), "--refine", "0.5"});
+    // Time enough to converge, however busy the machine.
+    const CliRun after = RunCli(picture + QStringList{"--out-dir", refined.path(), "--refine", "60"});
     ASSERT_EQ(after.status, 0) << after.err.toStdString();
     EXPECT_FALSE(after.err.contains("differently")) << after.err.toStdString();
     const QJsonObject was = QJsonDocument::fromJson(before.out.toUtf8()).object();
@@ -163,6 +164,7 @@ TEST(VorbixCli, RefineSavesTheRefinedScreenAndReportsItsScore) {
     EXPECT_EQ(refine["delta_e_after"].toDouble(), is["delta_e"].toDouble());
     EXPECT_LT(is["delta_e"].toDouble(), was["delta_e"].toDouble());
     EXPECT_GT(refine["seconds"].toDouble(), 0);
+    EXPECT_TRUE(refine["converged"].toBool());
     QFile a(plain.filePath("screen.tim")), b(refined.filePath("screen.tim"));
     ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
     EXPECT_NE(a.readAll(), b.readAll());
