@@ -110,6 +110,10 @@ PictureOutcome ConvertPicture(const CliOptions& options, int picture, const Outp
     const TvcMode mode = options.mode;
     if ((mode == TvcMode::Graphics4 && options.bestPalette4) || (mode == TvcMode::Graphics2 && options.bestPalette2))
         session.ChooseSwatches(mode, BestSwatches(session, mode));
+    if (options.refineSeconds) {
+        const Refinement refined = session.Refine(*options.refineSeconds);
+        outcome.refinement = RefineFigures{refined.seconds, refined.scoreBefore, refined.scoreAfter, refined.converged};
+    }
     auto fail = [&](const Error& error) {
         outcome.error = Text(error);
         return outcome;
@@ -206,6 +210,13 @@ QString OutcomeJson(const CliOptions& options, const PictureOutcome& outcome) {
     if (!outcome.palette.isEmpty()) object["palette"] = QJsonArray::fromStringList(outcome.palette);
     object["files"] = QJsonArray::fromStringList(outcome.files);
     if (outcome.loadSeconds) object["load_seconds"] = std::round(*outcome.loadSeconds * 10) / 10;
+    if (const std::optional<RefineFigures>& refined = outcome.refinement) {
+        auto hundredths = [](double v) { return std::round(v * 100) / 100; };
+        object["refine"] = QJsonObject{{"seconds", hundredths(refined->seconds)},
+                                       {"delta_e_before", hundredths(refined->before)},
+                                       {"delta_e_after", hundredths(refined->after)},
+                                       {"converged", refined->converged}};
+    }
     if (!outcome.error.isEmpty()) object["error"] = outcome.error;
     if (!outcome.warnings.isEmpty()) object["warning"] = outcome.warnings.join("; ");
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));

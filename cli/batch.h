@@ -13,6 +13,14 @@
 
 namespace vorbix {
 
+// What --refine did: the time it took, the likeness scores before and after.
+struct RefineFigures {
+    double seconds = 0;
+    double before = 0;
+    double after = 0;
+    bool converged = false;
+};
+
 struct PictureOutcome {
     QString input{};
     QString error{};  // empty on success
@@ -24,6 +32,7 @@ struct PictureOutcome {
     QStringList warnings{};  // converted and written, but the TVC will not show it as converted
     QStringList notes{};     // for stderr: how long each program file takes to load
     std::optional<double> loadSeconds{};  // of the program file or sound written
+    std::optional<RefineFigures> refinement{};  // with --refine
 };
 
 // The files one picture's conversion writes.

@@ -1,9 +1,12 @@
 #include "cli/cli_options.h"
 
+#include <cmath>
+
 #include <QCommandLineParser>
 #include <QFile>
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 
 #include "dither/methods.h"
 
@@ -81,6 +84,11 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                                     "shows it into the PNG named after it, at 512 x 480; nothing is converted.",
                                     "SCREEN");
     const QCommandLineOption jobs("jobs", "Threads at work at once, on pictures and within each (default: one per core; at most one per picture or core, whichever is more).", "N");
+    const QCommandLineOption refine("refine",
+                                    "Refine the result for at most SECONDS (a positive number) after the conversion and "
+                                    "the sliders, before saving: every pixel tries the other colours and its neighbours' "
+                                    "until no change makes it look more alike.",
+                                    "SECONDS");
     const QCommandLineOption json("json", "One JSON object per line on stdout for each picture.");
     const QCommandLineOption settings("settings",
                                       "Replay a settings file saved by the window on the picture given, or on the one it "
@@ -88,7 +96,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                                       "saying what differs, when it is not).",
                                       "FILE");
     parser.addOptions({mode, method, noResize, palette2, palette4, outDir, work, cas, wav, sheet, sheetScale, render, json, jobs,
-                       settings});
+                       settings, refine});
     for (const auto& s : sliders) parser.addOption(s);
     parser.addPositionalArgument("PICTURE", "Pictures to convert (JPEG, BMP, ...).", "PICTURE...");
 
@@ -135,6 +143,13 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     options.sheetScale = scaleText.toInt();
     options.render = parser.value(render);
     options.layoutGiven = parser.isSet(mode) || parser.isSet(palette2) || parser.isSet(palette4);
+    if (parser.isSet(refine)) {
+        bool ok = false;
+        const double seconds = parser.value(refine).toDouble(&ok);
+        if (!ok || !(seconds > 0) || !std::isfinite(seconds))
+            return UsageError("--refine needs a positive number of seconds, not \"" + parser.value(refine) + "\"");
+        options.refineSeconds = seconds;
+    }
     options.json = parser.isSet(json);
     if (parser.isSet(jobs)) {
         bool ok = false;

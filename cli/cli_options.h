@@ -35,6 +35,8 @@ struct CliOptions {
     bool layoutGiven = false;  // --mode or a palette was given: how a bare screen file is shown
     // Replay this settings file (on the picture given, or the one it names) and check the result.
     QString settings;
+    // Refine the result by direct binary search for at most this many seconds before saving.
+    std::optional<double> refineSeconds;
     bool json = false;
     int jobs = 0;  // threads at work at once; 0: one per core
     QStringList pictures;

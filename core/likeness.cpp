@@ -11,6 +11,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "core/matrix3.h"
 #include "core/parallel.h"
 
 // Borders: every Gaussian is renormalised over the taps that fall inside the picture, so a flat
@@ -21,54 +22,10 @@ namespace {
 
 // ---- Colour ----
 
-using Matrix = std::array<std::array<double, 3>, 3>;
-
-constexpr Matrix Multiply(const Matrix& p, const Matrix& q) {
-    Matrix m{};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            for (int k = 0; k < 3; ++k) m[i][j] += p[i][k] * q[k][j];
-    return m;
-}
-
-constexpr Matrix Inverse(const Matrix& m) {
-    auto cofactor = [&](int i, int j) {
-        const int i1 = (i + 1) % 3, i2 = (i + 2) % 3, j1 = (j + 1) % 3, j2 = (j + 2) % 3;
-        return m[i1][j1] * m[i2][j2] - m[i1][j2] * m[i2][j1];
-    };
-    const double det = m[0][0] * cofactor(0, 0) + m[0][1] * cofactor(0, 1) + m[0][2] * cofactor(0, 2);
-    Matrix inverse{};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) inverse[i][j] = cofactor(j, i) / det;
-    return inverse;
-}
-
-constexpr Matrix kLinearRgbToXyz{{{0.4124, 0.3576, 0.1805}, {0.2126, 0.7152, 0.0722}, {0.0193, 0.1192, 0.9505}}};
-constexpr Matrix kXyzToOpponent{{{0.279, 0.720, -0.107}, {-0.449, 0.290, -0.077}, {0.086, -0.590, 0.501}}};
-constexpr Matrix kLinearRgbToOpponent = Multiply(kXyzToOpponent, kLinearRgbToXyz);
-constexpr Matrix kOpponentToXyz = Inverse(kXyzToOpponent);
-constexpr double kWhite[3] = {0.9505, 1.0, 1.089};
-
-// Zhang & Wandell's kernels for O1 (luminance), O2 (red-green), O3 (blue-yellow).
-struct Term {
-    double weight;
-    double spread;  // degrees of view
-};
-struct Kernel {
-    Term terms[3];
-    int count;
-};
-constexpr Kernel kKernels[3] = {
-    {{{0.921, 0.0283}, {0.105, 0.133}, {-0.108, 4.336}}, 3},
-    {{{0.531, 0.0392}, {0.330, 0.494}}, 2},
-    {{{0.488, 0.0536}, {0.371, 0.386}}, 2},
-};
-
-double KernelWeight(const Kernel& kernel) {
-    double sum = 0;
-    for (int t = 0; t < kernel.count; ++t) sum += kernel.terms[t].weight;
-    return sum;
-}
+constexpr Matrix3 kLinearRgbToXyz{{{0.4124, 0.3576, 0.1805}, {0.2126, 0.7152, 0.0722}, {0.0193, 0.1192, 0.9505}}};
+constexpr Matrix3 kXyzToOpponent{{{0.279, 0.720, -0.107}, {-0.449, 0.290, -0.077}, {0.086, -0.590, 0.501}}};
+constexpr Matrix3 kLinearRgbToOpponent = Multiply(kXyzToOpponent, kLinearRgbToXyz);
+constexpr Matrix3 kOpponentToXyz = Inverse(kXyzToOpponent);
 
 const std::array<float, 256>& LinearLight() {
     static const std::array<float, 256> table = [] {
@@ -86,7 +43,7 @@ const std::array<float, 256>& LinearLight() {
 // products run several pixels an instruction.
 void OpponentRow(const Picture& picture, int y, float* o1, float* o2, float* o3) {
     const std::array<float, 256>& linear = LinearLight();
-    const Matrix& m = kLinearRgbToOpponent;
+    const Matrix3& m = kLinearRgbToOpponent;
     const float m00 = float(m[0][0]), m01 = float(m[0][1]), m02 = float(m[0][2]);
     const float m10 = float(m[1][0]), m11 = float(m[1][1]), m12 = float(m[1][2]);
     const float m20 = float(m[2][0]), m21 = float(m[2][1]), m22 = float(m[2][2]);
@@ -147,7 +104,7 @@ Channels OpponentChannels(const Picture& picture) {
 
 // Each term a Gaussian with taps out to four spreads (exp(-16): nothing is left), divided by the
 // taps that fall inside the picture, the terms summed with the kernel's weights over their total.
-Plane BlurPlain(const Plane& in, const Kernel& kernel, double samplesPerDegree) {
+Plane BlurPlain(const Plane& in, const EyeKernel& kernel, double samplesPerDegree) {
     const int w = in.width, h = in.height;
     std::vector<double> sum(in.values.size(), 0.0);
     for (int t = 0; t < kernel.count; ++t) {
@@ -351,10 +308,10 @@ T LabCurve(T t) {
 template <typename T>
 struct LabOf {
     LabOf(T o1, T o2, T o3) {
-        constexpr Matrix m = kOpponentToXyz;
-        const T fx = LabCurve((T(m[0][0]) * o1 + T(m[0][1]) * o2 + T(m[0][2]) * o3) * T(1 / kWhite[0]));
-        const T fy = LabCurve((T(m[1][0]) * o1 + T(m[1][1]) * o2 + T(m[1][2]) * o3) * T(1 / kWhite[1]));
-        const T fz = LabCurve((T(m[2][0]) * o1 + T(m[2][1]) * o2 + T(m[2][2]) * o3) * T(1 / kWhite[2]));
+        constexpr Matrix3 m = kOpponentToXyz;
+        const T fx = LabCurve((T(m[0][0]) * o1 + T(m[0][1]) * o2 + T(m[0][2]) * o3) * T(1 / kLabWhite[0]));
+        const T fy = LabCurve((T(m[1][0]) * o1 + T(m[1][1]) * o2 + T(m[1][2]) * o3) * T(1 / kLabWhite[1]));
+        const T fz = LabCurve((T(m[2][0]) * o1 + T(m[2][1]) * o2 + T(m[2][2]) * o3) * T(1 / kLabWhite[2]));
         L = 116 * fy - 16;
         a = 500 * (fx - fy);
         b = 200 * (fy - fz);
@@ -513,10 +470,10 @@ std::vector<double> BlockSizes(int length, int factor) {
 struct FastBlur {
     FastBlur(int w, int h, double samplesPerDegree) {
         for (int c = 0; c < 3; ++c) {
-            const double total = KernelWeight(kKernels[c]);
-            for (int t = 0; t < kKernels[c].count; ++t) {
-                const double s = kKernels[c].terms[t].spread * samplesPerDegree;
-                const float weight = static_cast<float>(kKernels[c].terms[t].weight / total);
+            const double total = KernelWeight(kEyeKernels[c]);
+            for (int t = 0; t < kEyeKernels[c].count; ++t) {
+                const double s = kEyeKernels[c].terms[t].spread * samplesPerDegree;
+                const float weight = static_cast<float>(kEyeKernels[c].terms[t].weight / total);
                 int f = 1;
                 while (s / (2 * f) >= kMinReducedSpread && f < (1 << 20)) f *= 2;
                 if (f == 1) {
@@ -664,7 +621,9 @@ void BlurStrip(const FastBlur& plan, const Picture& picture, const std::vector<f
     }
 }
 
-double MeanDifferenceFast(const Picture& reference, const Picture& shown, double samplesPerDegree) {
+// map, when given, receives each pixel's difference, row after row.
+double MeanDifferenceFast(const Picture& reference, const Picture& shown, double samplesPerDegree,
+                          std::vector<float>* map = nullptr) {
     const int w = reference.Width(), h = reference.Height();
     const FastBlur plan(w, h, samplesPerDegree);
     const Picture* pictures[2] = {&reference, &shown};
@@ -687,6 +646,7 @@ double MeanDifferenceFast(const Picture& reference, const Picture& shown, double
                 const float* one[3] = {blurred(0, 0, y), blurred(0, 1, y), blurred(0, 2, y)};
                 const float* two[3] = {blurred(1, 0, y), blurred(1, 1, y), blurred(1, 2, y)};
                 rowSums[y] = RowDifference(one, two, w, strip.differences.data());
+                if (map) std::copy_n(strip.differences.data(), w, map->data() + static_cast<std::size_t>(y) * w);
             }
         }
     });
@@ -700,6 +660,26 @@ bool Comparable(const Picture& reference, const Picture& shown) {
 
 }  // namespace
 
+double KernelWeight(const EyeKernel& kernel) {
+    double sum = 0;
+    for (int t = 0; t < kernel.count; ++t) sum += kernel.terms[t].weight;
+    return sum;
+}
+
+std::array<double, 3> OpponentOf(const PaletteEntry& colour) {
+    const std::array<float, 256>& linear = LinearLight();
+    return Multiply(kLinearRgbToOpponent, Vector3{linear[colour.red], linear[colour.green], linear[colour.blue]});
+}
+
+Lab LabOfOpponent(const std::array<double, 3>& opponent) {
+    const LabOf<double> lab(opponent[0], opponent[1], opponent[2]);
+    return {lab.L, lab.a, lab.b};
+}
+
+std::array<double, 3> XyzOfOpponent(const std::array<double, 3>& opponent) {
+    return Multiply(kOpponentToXyz, opponent);
+}
+
 double Ciede2000(const Lab& one, const Lab& two) {
     return Ciede2000Of(one.L, one.a, one.b, two.L, two.a, two.b);
 }
@@ -710,13 +690,20 @@ double LikenessScore(const Picture& reference, const Picture& shown, double samp
     return MeanDifferenceFast(reference, shown, samplesPerDegree);
 }
 
+std::vector<float> LikenessMap(const Picture& reference, const Picture& shown, double samplesPerDegree) {
+    if (!Comparable(reference, shown) || reference.Empty()) return {};
+    std::vector<float> map(static_cast<std::size_t>(reference.Width()) * reference.Height());
+    MeanDifferenceFast(reference, shown, samplesPerDegree, &map);
+    return map;
+}
+
 double LikenessScorePlain(const Picture& reference, const Picture& shown, double samplesPerDegree) {
     if (!Comparable(reference, shown)) return std::numeric_limits<double>::infinity();
     if (reference.Empty()) return 0;
     Channels a = OpponentChannels(reference), b = OpponentChannels(shown);
     for (int c = 0; c < 3; ++c) {
-        a[c] = BlurPlain(a[c], kKernels[c], samplesPerDegree);
-        b[c] = BlurPlain(b[c], kKernels[c], samplesPerDegree);
+        a[c] = BlurPlain(a[c], kEyeKernels[c], samplesPerDegree);
+        b[c] = BlurPlain(b[c], kEyeKernels[c], samplesPerDegree);
     }
     return MeanDifferencePlain(a, b);
 }

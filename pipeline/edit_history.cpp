@@ -18,8 +18,10 @@ void EditHistory::Run(Session& session, EditKind kind, const std::function<void(
 
 bool EditHistory::Undo(Session& session) {
     if (!Move(done_, undone_)) return false;
-    session.Restore(undone_.back().before);
+    const Step& step = undone_.back();
+    session.Restore(step.before);
     session.Reconvert();
+    session.RestoreRefinement(step.before);
     return true;
 }
 
@@ -29,6 +31,7 @@ bool EditHistory::Redo(Session& session) {
     session.Restore(step.after);
     // As the edit itself did: snapping the source leaves the conversion to the next event.
     if (step.converted) session.Reconvert();
+    session.RestoreRefinement(step.after);
     return true;
 }
 

@@ -14,6 +14,7 @@ enum class EditKind {
     Mixes,        // mix switches and swaps: chart clicks, clicks on the preview, "All On", "All Off"
     Commit,       // the loaded picture
     SnapToMixes,  // the source view
+    Refine,       // the result itself, refined
 };
 
 // Undo and redo of the edits that change what a conversion reads. Each step keeps the parts of

@@ -6,9 +6,12 @@
 
 namespace vorbix {
 
+Picture MachinePicture(TvcMode mode, const Picture& surface, const Palette& palette) {
+    return RenderScreenLikeThePreview(mode, EncodeScreen(mode, surface, palette), ColourBytesOf(mode, palette));
+}
+
 double LikenessOf(const Picture& sourceView, TvcMode mode, const Picture& surface, const Palette& palette) {
-    const Picture shown = RenderScreenLikeThePreview(mode, EncodeScreen(mode, surface, palette), ColourBytesOf(mode, palette));
-    return LikenessScore(sourceView, shown);
+    return LikenessScore(sourceView, MachinePicture(mode, surface, palette));
 }
 
 }  // namespace vorbix

@@ -11,4 +11,8 @@ namespace vorbix {
 // average), against the source view. S-CIELAB mean ΔE00; lower is better, 0 is identical.
 double LikenessOf(const Picture& sourceView, TvcMode mode, const Picture& surface, const Palette& palette);
 
+// The machine's picture LikenessOf compares with the source view: the screen the conversion's
+// files hold, drawn as the machine shows it, 512 x 480.
+Picture MachinePicture(TvcMode mode, const Picture& surface, const Palette& palette);
+
 }  // namespace vorbix

@@ -74,6 +74,7 @@ void Session::Reconvert() {
     resultColours_ = result.colours;
     milliseconds_ = result.milliseconds;
     ++conversions_;
+    refined_ = false;
 }
 
 void Session::ChooseMode(TvcMode mode) {
@@ -218,6 +219,33 @@ void Session::ApplyMixes() {
     Reconvert();
 }
 
+RefineStart Session::StartOfRefinement() const {
+    RefineStart start{sourceView_, Mode(), Surface(Mode()), palette_, std::nullopt};
+    if (Mode() == TvcMode::Graphics16 && Method() == kPatternTvc) start.mixes = mixes_;
+    return start;
+}
+
+bool Session::AcceptRefinement(const RefineStart& from, const Picture& surface) {
+    if (shownScreen_ || !(from == StartOfRefinement())) return false;
+    ShowRefined(surface);
+    return true;
+}
+
+Refinement Session::Refine(double seconds, TaskProgress* progress) {
+    const RefineStart start = StartOfRefinement();
+    Refinement refinement = vorbix::Refine(start, seconds, progress);
+    if (!refinement.cancelled) AcceptRefinement(start, refinement.surface);
+    return refinement;
+}
+
+void Session::ShowRefined(const Picture& surface) {
+    Picture& shown = surfaces_[static_cast<int>(Mode())];
+    shown = surface;
+    ScaleInto(preview_, shown, settings_.resize, false);
+    resultColours_ = CountColors(settings_.resize ? shown : preview_);
+    refined_ = true;
+}
+
 double Session::Likeness() const { return LikenessOf(sourceView_, Mode(), Surface(Mode()), palette_); }
 
 int Session::MixFor(ColorValue colour) const {
@@ -291,6 +319,7 @@ Session::Snapshot Session::TakeSnapshot(bool withLoaded, bool withSourceView) co
     snapshot.mixes = mixes_;
     snapshot.mixesOn = mixesOn_;
     snapshot.sourceSteps = sourceSteps_;
+    if (refined_) snapshot.refinedSurface = Surface(Mode());
     return snapshot;
 }
 
@@ -303,6 +332,14 @@ void Session::Restore(const Snapshot& snapshot) {
     mixes_ = snapshot.mixes;
     mixesOn_ = snapshot.mixesOn;
     sourceSteps_ = snapshot.sourceSteps;
+}
+
+void Session::RestoreRefinement(const Snapshot& snapshot) {
+    const Picture& surface = Surface(Mode());
+    if (!snapshot.refinedSurface || shownScreen_ || snapshot.refinedSurface->Width() != surface.Width() ||
+        snapshot.refinedSurface->Height() != surface.Height())
+        return;
+    ShowRefined(*snapshot.refinedSurface);
 }
 
 }  // namespace vorbix

@@ -14,6 +14,7 @@
 #include "io/result.h"
 #include "io/screen_file.h"
 #include "pipeline/convert.h"
+#include "pipeline/refine.h"
 
 namespace vorbix {
 
@@ -134,6 +135,18 @@ public:
     // What the inspector shows with the other methods: the nearest colour of the palette in use.
     int PaletteIndexFor(ColorValue colour) const;
 
+    // --- refining the result: direct binary search from the last conversion (pipeline/refine.h)
+    // What a refinement of the shown result starts from; a copy, so it can run on another thread.
+    RefineStart StartOfRefinement() const;
+    // The refined surface replaces the result (preview, colour count, likeness and saving follow
+    // it) when the result is still the one the refinement started from; false, and nothing
+    // changes, when a conversion or an edit has replaced it since. No conversion.
+    bool AcceptRefinement(const RefineStart& from, const Picture& surface);
+    // Refines the result for at most that many seconds and takes the refinement.
+    Refinement Refine(double seconds, TaskProgress* progress = nullptr);
+    // The result shown is a refinement, until the next conversion.
+    bool Refined() const { return refined_; }
+
     // --- a screen file shown in place of the conversion
     // Shows the bytes of a headed screen file as the machine shows them: the preview, the colour
     // count, Save and SaveProgram read it until the next conversion, which puts the conversion
@@ -168,17 +181,22 @@ public:
         MixTable mixes;
         int mixesOn = 0;
         std::vector<SourceStep> sourceSteps;
+        std::optional<Picture> refinedSurface;  // when the result was a refinement
 
         bool operator==(const Snapshot&) const = default;
     };
     Snapshot TakeSnapshot(bool withLoaded, bool withSourceView) const;
     // Pictures are put back only where the snapshot holds them.
     void Restore(const Snapshot& snapshot);
+    // After the conversion that follows Restore: the snapshot's refined surface, if it has one
+    // that fits the mode, becomes the result again.
+    void RestoreRefinement(const Snapshot& snapshot);
 
 private:
     void RunSlider(Slider slider);
     void ReplaceLoaded(const Picture& picture);
     void AddSourceStep(const SourceStep& step);
+    void ShowRefined(const Picture& surface);
 
     struct ShownScreen {
         std::vector<std::uint8_t> timBytes;
@@ -208,6 +226,7 @@ private:
     int milliseconds_ = 0;
     int mixesOn_ = 0;
     long conversions_ = 0;
+    bool refined_ = false;
 };
 
 }  // namespace vorbix

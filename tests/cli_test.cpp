@@ -132,6 +132,11 @@ TEST(VorbixCli, UsageErrorsExitWithTwo) {
         {Sample("landscape.jpg"), "--brightness", "101"},
         {Sample("landscape.jpg"), "--gamma", "x"},
         {Sample("landscape.jpg"), "--no-such-option"},
+        {Sample("landscape.jpg"), "--refine", "0"},
+        {Sample("landscape.jpg"), "--refine", "-1"},
+        {Sample("landscape.jpg"), "--refine", "soon"},
+        {Sample("landscape.jpg"), "--refine", "inf"},
+        {Sample("landscape.jpg"), "--refine"},
     };
     for (const QStringList& arguments : cases) {
         QTemporaryDir dir;
@@ -140,6 +145,30 @@ TEST(VorbixCli, UsageErrorsExitWithTwo) {
         EXPECT_FALSE(run.err.isEmpty());
         EXPECT_FALSE(QFileInfo::exists(dir.filePath("screen.bin")));
     }
+}
+
+// Refining comes after the conversion and before saving: the files hold the refined screen, the
+// save check finds the machine showing it as refined, and JSON reports the score it reached.
+TEST(VorbixCli, RefineSavesTheRefinedScreenAndReportsItsScore) {
+    QTemporaryDir plain, refined;
+    const QStringList picture{Sample("landscape.jpg"), "--mode", "16", "--method", "Floyd", "--json"};
+    const CliRun before = RunCli(picture + QStringList{"--out-dir", plain.path()});
+    // Time enough to converge, however busy the machine.
+    const CliRun after = RunCli(picture + QStringList{"--out-dir", refined.path(), "--refine", "60"});
+    ASSERT_EQ(after.status, 0) << after.err.toStdString();
+    EXPECT_FALSE(after.err.contains("differently")) << after.err.toStdString();
+    const QJsonObject was = QJsonDocument::fromJson(before.out.toUtf8()).object();
+    const QJsonObject is = QJsonDocument::fromJson(after.out.toUtf8()).object();
+    const QJsonObject refine = is["refine"].toObject();
+    EXPECT_EQ(refine["delta_e_before"].toDouble(), was["delta_e"].toDouble());
+    EXPECT_EQ(refine["delta_e_after"].toDouble(), is["delta_e"].toDouble());
+    EXPECT_LT(is["delta_e"].toDouble(), was["delta_e"].toDouble());
+    EXPECT_GT(refine["seconds"].toDouble(), 0);
+    EXPECT_TRUE(refine["converged"].toBool());
+    QFile a(plain.filePath("screen.tim")), b(refined.filePath("screen.tim"));
+    ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    EXPECT_NE(a.readAll(), b.readAll());
+    EXPECT_FALSE(was.contains("refine"));
 }
 
 TEST(VorbixCli, SliderMovesAndSwatchesChangeTheResult) {

@@ -54,6 +54,7 @@ Form1::Form1(const QString& folder, Form1Dialogs dialogs)
     BuildCompare();
     BuildScreenFile();
     BuildUndo();
+    BuildRefine();
     BuildMenus();
     SetTabOrder();
     RestoreRemembered();
@@ -128,7 +129,7 @@ QStringList Form1::TabOrder() {
     QStringList names = {"File2", "Command5", "Folder"};
     for (int n = 1; n <= kSliderCount; ++n) names << QString("HScroll%1").arg(n) << QString("Text%1").arg(n);
     names << "Command1" << "Command2" << "Command6" << "Command3" << "Command7" << "SaveProgram" << "Check3"
-          << "CompareMethods" << "OpenScreenFile" << "BackToFolder";
+          << "CompareMethods" << "OpenScreenFile" << "Refine" << "BackToFolder";
     for (int i = 0; i < 16; ++i) names << QString("Label1_%1").arg(i);
     for (int i = 0; i < 4; ++i) names << QString("Label2_%1").arg(i);
     names << "BestColours4" << "Label3_0" << "Label3_1" << "BestColours2";
@@ -191,6 +192,8 @@ void Form1::ShowState() {
     if (zoomed_) zoomed_->Show(&session_.SourceView(), &session_.Preview());
     form2_->ShowState();
     if (sheet_) sheet_->Follow();
+    // A refinement of a result that a conversion has replaced is of no use.
+    if (refineJob_ && session_.ConversionCount() != refineConversion_) refineJob_->Cancel();
 }
 
 void Form1::ShowTitle() { setWindowTitle(pictureName_.isEmpty() ? kTitle : kTitle + " - " + pictureName_); }
@@ -247,6 +250,7 @@ void Form1::showEvent(QShowEvent* event) {
 
 void Form1::closeEvent(QCloseEvent* event) {
     Remember();
+    refineJob_.reset();
     // Closing the main window ends the program, whatever else is open.
     form2_->close();
     if (sheet_) sheet_->close();

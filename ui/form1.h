@@ -11,12 +11,14 @@
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <memory>
 
 #include "draw/magnifier.h"
 #include "pipeline/edit_history.h"
@@ -25,6 +27,7 @@
 #include "ui/file_list.h"
 #include "ui/form2.h"
 #include "ui/picture_view.h"
+#include "ui/refine_job.h"
 #include "ui/swatch.h"
 
 namespace vorbix {
@@ -39,7 +42,7 @@ class ZoomedPreviews;
 // below the menu bar. Handlers live in files by concern: form1.cpp (window, mode and method,
 // commands), form1_menu.cpp, form1_remembered.cpp, form1_files.cpp, form1_sliders.cpp,
 // form1_swatches.cpp, form1_magnifiers.cpp, form1_save.cpp, form1_compare.cpp,
-// form1_screen_file.cpp, form1_undo.cpp, form1_settings_file.cpp.
+// form1_screen_file.cpp, form1_undo.cpp, form1_settings_file.cpp, form1_refine.cpp.
 class Form1 : public QMainWindow {
 public:
     // folder: what the file list shows; empty: the folder remembered from the last run, or the
@@ -102,6 +105,11 @@ public:
     void OpenScreenFile_Click();  // "Open screen file"
     // Shows a ".tim" file in the preview as the TVC shows it, until the next conversion.
     void OpenScreenFile(const QString& path);
+    // "Refine": improves the result by direct binary search on a thread of its own, with its
+    // progress beside the button, which reads "Cancel" meanwhile; the refinement replaces the
+    // result as one undo step. A conversion before it ends cancels it.
+    void Refine_Click();
+    bool Refining() const { return refineJob_ != nullptr; }
     void Undo();  // Ctrl+Z
     void Redo();  // Ctrl+Shift+Z
 
@@ -141,6 +149,8 @@ private:
     void BuildCompare();
     void BuildScreenFile();
     void BuildUndo();
+    void BuildRefine();
+    void RefineFinished(const RefineStart& start, const Refinement& refined);
     void BuildMenus();
     void BuildBackToFolder();
     void SetTabOrder();
@@ -187,6 +197,8 @@ private:
     Form2* form2_ = nullptr;
     bool chartPlaced_ = false;
     EditHistory history_;
+    std::unique_ptr<RefineJob> refineJob_;
+    long refineConversion_ = 0;  // the conversion the running refinement started from
     MethodSheetWindow* sheet_ = nullptr;
     ZoomedPreviews* zoomed_ = nullptr;  // "Previews at 2×", made when first asked for
     Picture magnifiedSource_{kMagnifierSize, kMagnifierSize, MakeColor(255, 255, 255)};
@@ -202,6 +214,8 @@ private:
     FileList* file2_ = nullptr;
     QPushButton* backToFolder_ = nullptr;
     QPushButton* command3_ = nullptr;
+    QPushButton* refine_ = nullptr;
+    QProgressBar* refineProgress_ = nullptr;
     QMenu* recentMenu_ = nullptr;
     QLabel* label6_ = nullptr;
     QLabel* label7_ = nullptr;

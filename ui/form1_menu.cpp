@@ -24,6 +24,7 @@ const char* const kShortcuts =
     "<tr><td>Ctrl+O</td><td>Open folder…</td></tr>"
     "<tr><td>Ctrl+S, Ctrl+Shift+S</td><td>Save, Save As…</td></tr>"
     "<tr><td>Ctrl+Z, Ctrl+Shift+Z</td><td>Undo, Redo (from any control or window)</td></tr>"
+    "<tr><td>Ctrl+R</td><td>Refine the result, or stop refining</td></tr>"
     "<tr><td>Ctrl+C</td><td>Copy the preview</td></tr>"
     "<tr><td>Ctrl+T</td><td>Show the pattern chart</td></tr>"
     "<tr><td>Ctrl+M</td><td>Compare methods</td></tr>"
@@ -62,6 +63,7 @@ void Form1::BuildMenus() {
          {{"Undo", "Undo", QKeySequence("Ctrl+Z"), [this] { Undo(); }},
           {"Redo", "Redo", QKeySequence("Ctrl+Shift+Z"), [this] { Redo(); }},
           {"", "", {}, {}},
+          {"RefineMenu", "Refine", QKeySequence("Ctrl+R"), [this] { Refine_Click(); }},
           {"CopyPicture", "Copy picture", QKeySequence::Copy, [this] { CopyPicture(); }}}},
         {"&View",
          {{"PatternChart", "Pattern chart", QKeySequence("Ctrl+T"), [this] { ShowChart(); }},

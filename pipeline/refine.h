@@ -1,0 +1,59 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include "core/palette.h"
+#include "core/picture.h"
+#include "core/tvc.h"
+#include "dither/mix_table.h"
+
+namespace vorbix {
+
+// How a long task tells whoever waits for it how far it has come, and learns whether to stop.
+// Called on the task's own thread.
+class TaskProgress {
+public:
+    virtual ~TaskProgress() = default;
+    virtual void Report(double fraction) = 0;  // 0 to 1
+    virtual bool Cancelled() = 0;
+};
+
+// What a refinement starts from: a conversion as the screen files take it.
+struct RefineStart {
+    Picture sourceView;  // what the result is compared with; the surface enlarged by whole pixels
+    TvcMode mode = TvcMode::Graphics16;
+    Picture surface;  // the mode's work surface
+    Palette palette;  // what the screen encoder matches the surface against
+    // Only for "Pattern TVC" in Graphics 16: the picture is made of two-colour mixes on a
+    // checkerboard, so a change gives a pair of neighbouring pixels another mix that is on.
+    std::optional<MixTable> mixes;
+
+    bool operator==(const RefineStart&) const = default;
+};
+
+struct Refinement {
+    Picture surface;
+    double scoreBefore = 0;  // the likeness scores of the start and of the result
+    double scoreAfter = 0;
+    double seconds = 0;       // all of it, the closing check of the score included
+    int sweeps = 0;           // passes over the picture begun
+    long changes = 0;         // changes kept
+    bool converged = false;   // a whole sweep found no change that helps
+    bool cancelled = false;   // then the surface is the start's
+};
+
+// Seconds on a clock that never goes back.
+using Clock = std::function<double()>;
+double SteadySeconds();
+
+// Direct binary search from the start's result: sweeps the picture again and again, trying for
+// each pixel every other colour the mode can show there and an exchange with each of its eight
+// neighbours (with mixes: every mix that is on for each pixel pair), and keeps the change that
+// lowers the eye model's error most (FilteredError), until a sweep changes nothing or the budget
+// is spent. Pixels it does not change keep their bytes. The result never scores worse than the
+// start: if the model's gain is the score's loss, the start is returned.
+Refinement Refine(const RefineStart& start, double budgetSeconds, TaskProgress* progress = nullptr,
+                  const Clock& clock = SteadySeconds);
+
+}  // namespace vorbix

@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "dither/pattern.h"
+#include "pipeline/edit_history.h"
+#include "pipeline/refine.h"
+#include "pipeline/save_check.h"
+#include "pipeline/session.h"
+
+namespace vorbix {
+namespace {
+
+constexpr int kFloyd = 2;
+constexpr int kBayer4 = 8;
+constexpr int kNoisyThreshold = 4;
+
+// Smooth colours with a sharp edge: something every method leaves room to improve.
+Picture Scene() {
+    Picture p(96, 72);
+    for (int y = 0; y < p.Height(); ++y)
+        for (int x = 0; x < p.Width(); ++x) {
+            const bool disc = (x - 60) * (x - 60) + (y - 30) * (y - 30) < 300;
+            p.SetPixel(x, y, disc ? MakeColor(230, 200, 40) : MakeColor(x * 255 / 96, 90 + y, 200 - y * 2));
+        }
+    return p;
+}
+
+Session Converted(TvcMode mode, int method) {
+    Session session;
+    session.ChooseMode(mode);
+    session.ChooseMethod(method);
+    session.Load(Scene());
+    return session;
+}
+
+// A clock that moves a millisecond each time it is read: the search asks it once a row, so a
+// budget is a number of rows, the same on every machine.
+Clock RowClock() {
+    auto now = std::make_shared<double>(0.0);
+    return [now] { return *now += 0.001; };
+}
+
+std::string Describe(TvcMode mode, int method) {
+    return std::string(ModeOf(mode).caption) + ", method " + std::to_string(method);
+}
+
+// In every mode, from methods of each kind: the score never rises, the session shows the refined
+// result, and the screen files hold it as the machine shows it.
+TEST(Refine, NeverRaisesTheScoreAndTheSavedScreenShowsTheRefinedResult) {
+    const struct {
+        TvcMode mode;
+        int method;
+    } cases[] = {
+        {TvcMode::Graphics16, kFloyd},         {TvcMode::Graphics16, kPatternTvc},
+        {TvcMode::Graphics16, kBayer4},        {TvcMode::Graphics4, kNoisyThreshold},
+        {TvcMode::Graphics4, kPatternTvc},     {TvcMode::Graphics2, kFloyd},
+    };
+    for (const auto& c : cases) {
+        Session session = Converted(c.mode, c.method);
+        const RefineStart start = session.StartOfRefinement();
+        const double before = session.Likeness();
+        const Refinement refined = Refine(start, 0.4, nullptr, RowClock());
+        EXPECT_DOUBLE_EQ(refined.scoreBefore, before) << Describe(c.mode, c.method);
+        EXPECT_LE(refined.scoreAfter, before) << Describe(c.mode, c.method);
+        EXPECT_GT(refined.changes, 0) << Describe(c.mode, c.method);
+        ASSERT_TRUE(session.AcceptRefinement(start, refined.surface));
+        EXPECT_TRUE(session.Refined());
+        EXPECT_EQ(session.Surface(c.mode), refined.surface);
+        EXPECT_DOUBLE_EQ(session.Likeness(), refined.scoreAfter) << Describe(c.mode, c.method);
+
+        const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "refine-save";
+        std::filesystem::create_directories(dir);
+        const SavePaths paths = Session::SavePathsInFolder(dir.string());
+        ASSERT_TRUE(session.Save(paths).Ok());
+        EXPECT_EQ(CheckShownScreen(paths.tim, c.mode, session.Surface(c.mode), session.PaletteInUse()), std::nullopt)
+            << Describe(c.mode, c.method);
+    }
+}
+
+// The budget counts from the start: with the clock read once a row, a budget of three readings
+// lets two rows be searched, and nothing below them (an exchange reaches one row down) changes.
+TEST(Refine, StopsAtItsBudget) {
+    const Session session = Converted(TvcMode::Graphics2, kFloyd);
+    const RefineStart start = session.StartOfRefinement();
+    auto now = std::make_shared<double>(0.0);
+    const Refinement refined = Refine(start, 2.5, nullptr, [now] { return *now += 1.0; });
+    EXPECT_FALSE(refined.converged);
+    EXPECT_FALSE(refined.cancelled);
+    EXPECT_EQ(refined.sweeps, 1);
+    EXPECT_GT(refined.changes, 0);
+    for (int y = 3; y < start.surface.Height(); ++y)
+        for (int x = 0; x < start.surface.Width(); ++x)
+            ASSERT_EQ(refined.surface.Pixel(x, y), start.surface.Pixel(x, y)) << "pixel " << x << ", " << y;
+}
+
+TEST(Refine, ConvergesOnAPictureItCannotImproveAndKeepsItsBytes) {
+    Session session;
+    session.ChooseMode(TvcMode::Graphics16);
+    session.ChooseMethod(kFloyd);
+    session.Load(Picture(64, 48, MakeColor(255, 0, 0)));  // a TVC colour: the conversion is exact
+    const RefineStart start = session.StartOfRefinement();
+    const Refinement refined = Refine(start, 1000, nullptr, RowClock());
+    EXPECT_TRUE(refined.converged);
+    EXPECT_EQ(refined.sweeps, 1);
+    EXPECT_EQ(refined.changes, 0);
+    EXPECT_EQ(refined.surface, start.surface);
+}
+
+class CancelAtOnce : public TaskProgress {
+public:
+    void Report(double fraction) override { reported.push_back(fraction); }
+    bool Cancelled() override { return true; }
+    std::vector<double> reported;
+};
+
+TEST(Refine, CancelledLeavesTheResultAsItWas) {
+    Session session = Converted(TvcMode::Graphics4, kFloyd);
+    const Picture converted = session.Surface(TvcMode::Graphics4);
+    CancelAtOnce progress;
+    const Refinement refined = session.Refine(10, &progress);
+    EXPECT_TRUE(refined.cancelled);
+    EXPECT_FALSE(progress.reported.empty());
+    EXPECT_EQ(refined.surface, converted);
+    EXPECT_FALSE(session.Refined());
+    EXPECT_EQ(session.Surface(TvcMode::Graphics4), converted);
+}
+
+// A refinement of a result that a conversion or an edit has replaced meanwhile is not taken.
+TEST(Refine, AStaleRefinementIsRefused) {
+    Session session = Converted(TvcMode::Graphics16, kFloyd);
+    const RefineStart start = session.StartOfRefinement();
+    const Refinement refined = Refine(start, 0.2, nullptr, RowClock());
+    session.MoveSlider(Slider::Brightness, 70);
+    const Picture now = session.Surface(TvcMode::Graphics16);
+    EXPECT_FALSE(session.AcceptRefinement(start, refined.surface));
+    EXPECT_EQ(session.Surface(TvcMode::Graphics16), now);
+    EXPECT_FALSE(session.Refined());
+    session.ChooseMode(TvcMode::Graphics4);
+    EXPECT_FALSE(session.AcceptRefinement(start, refined.surface));
+}
+
+TEST(Refine, IsOneUndoStep) {
+    constexpr TvcMode kMode = TvcMode::Graphics16;
+    Session session = Converted(kMode, kFloyd);
+    const Picture converted = session.Surface(kMode);
+    EditHistory history;
+    history.Run(session, EditKind::Refine, [&] { session.Refine(30); });
+    const Picture refined = session.Surface(kMode);
+    ASSERT_NE(refined, converted);
+    ASSERT_TRUE(history.Undo(session));
+    EXPECT_EQ(session.Surface(kMode), converted);
+    EXPECT_FALSE(session.Refined());
+    ASSERT_TRUE(history.Redo(session));
+    EXPECT_EQ(session.Surface(kMode), refined);
+    EXPECT_TRUE(session.Refined());
+    // An edit after the refinement converts anew; undoing it brings the refinement back.
+    history.Run(session, EditKind::Swatch, [&] { session.SetSwatch(TvcMode::Graphics4, 3); });
+    EXPECT_FALSE(session.Refined());
+    ASSERT_TRUE(history.Undo(session));
+    EXPECT_EQ(session.Surface(kMode), refined);
+    EXPECT_TRUE(session.Refined());
+}
+
+// "Pattern TVC" in Graphics 16 is refined in whole mixes: every pixel pair it changes shows a mix
+// that is on, its first colour where column and row are both even or both odd.
+TEST(Refine, PatternTvcChangesWholeMixesThatAreOn) {
+    Session session = Converted(TvcMode::Graphics16, kPatternTvc);
+    MixTable mixes = session.Mixes();
+    for (int k = 0; k < kMixCount; k += 3) mixes.SetOff(k, true);
+    mixes.SwapColours(119);
+    session.SetMixes(mixes);
+    session.Reconvert();
+    const RefineStart start = session.StartOfRefinement();
+    ASSERT_TRUE(start.mixes.has_value());
+    const Refinement refined = Refine(start, 0.5, nullptr, RowClock());
+    ASSERT_GT(refined.changes, 0);
+    for (int y = 0; y < start.surface.Height(); ++y)
+        for (int x = 0; x < start.surface.Width(); x += 2) {
+            const ColorValue left = refined.surface.Pixel(x, y), right = refined.surface.Pixel(x + 1, y);
+            if (left == start.surface.Pixel(x, y) && right == start.surface.Pixel(x + 1, y)) continue;
+            bool aMixThatIsOn = false;
+            for (int k = 0; k < kMixCount; ++k) {
+                const Mix& mix = mixes[k];
+                const ColorValue first = ColorOfEntry(mix.first), second = ColorOfEntry(mix.second);
+                const bool shown = y % 2 == 0 ? left == first && right == second : left == second && right == first;
+                aMixThatIsOn |= !mix.off && shown;
+            }
+            EXPECT_TRUE(aMixThatIsOn) << "pair at " << x << ", " << y;
+        }
+}
+
+}  // namespace
+}  // namespace vorbix

@@ -1,0 +1,54 @@
+#include "ui/controls.h"
+#include "ui/form1.h"
+
+namespace vorbix {
+
+namespace {
+
+// Long enough for the search to finish on every picture measured (bench/README.md); it stops
+// sooner when no change helps any more.
+constexpr double kRefineSeconds = 10;
+
+}  // namespace
+
+void Form1::BuildRefine() {
+    refine_ = AddButton(client_, "Refine", QRect(952, 624, 88, 33), "Refine",
+                        "Improve the result pixel by pixel until no change makes it look more like the source "
+                        "(lower ΔE); one undo step",
+                        [this] { Refine_Click(); });
+    refineProgress_ = Place(new QProgressBar(client_), "RefineProgress", QRect(864, 632, 80, 17));
+    refineProgress_->setRange(0, 100);
+    refineProgress_->setToolTip("How much of the time Refine may take has gone");
+    refineProgress_->hide();
+}
+
+void Form1::Refine_Click() {
+    if (refineJob_) return refineJob_->Cancel();
+    if (session_.ConversionCount() == 0 || session_.ShowsScreenFile()) return SetStatus("Nothing to refine");
+    refineConversion_ = session_.ConversionCount();
+    refineProgress_->setValue(0);
+    refineProgress_->show();
+    refine_->setText("Cancel");
+    SetStatus("Refining…");
+    refineJob_ = std::make_unique<RefineJob>(
+        this, session_.StartOfRefinement(), kRefineSeconds, [this](int percent) { refineProgress_->setValue(percent); },
+        [this](const RefineStart& start, const Refinement& refined) { RefineFinished(start, refined); });
+}
+
+void Form1::RefineFinished(const RefineStart& start, const Refinement& refined) {
+    refineJob_.reset();
+    refineProgress_->hide();
+    refine_->setText("Refine");
+    if (refined.cancelled) return SetStatus("Refine cancelled; the result is as it was");
+    bool taken = false;
+    history_.Run(session_, EditKind::Refine, [&] { taken = session_.AcceptRefinement(start, refined.surface); });
+    if (!taken) return SetStatus("The picture changed while refining; the refinement was not taken");
+    ShowState();
+    SetStatus(QString("Refined in %1 s: ΔE %2 → %3%4")
+                  .arg(refined.seconds, 0, 'f', 1)
+                  .arg(refined.scoreBefore, 0, 'f', 1)
+                  .arg(refined.scoreAfter, 0, 'f', 1)
+                  .arg(refined.converged ? "" : " (stopped at the time limit)"));
+}
+
+}  // namespace vorbix
