@@ -11,6 +11,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "core/linear_light.h"
 #include "core/parallel.h"
 
 // Borders: every Gaussian is renormalised over the taps that fall inside the picture, so a flat
@@ -68,18 +69,6 @@ double KernelWeight(const Kernel& kernel) {
     double sum = 0;
     for (int t = 0; t < kernel.count; ++t) sum += kernel.terms[t].weight;
     return sum;
-}
-
-const std::array<float, 256>& LinearLight() {
-    static const std::array<float, 256> table = [] {
-        std::array<float, 256> linear{};
-        for (int i = 0; i < 256; ++i) {
-            const double c = i / 255.0;
-            linear[i] = static_cast<float>(c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
-        }
-        return linear;
-    }();
-    return table;
 }
 
 // The opponent channels of row y, one array each. The table look-ups come first, so that the
