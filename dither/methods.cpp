@@ -49,9 +49,9 @@ const std::array<Method, kAllMethodCount>& AllMethods() {
         {17, "Pattern TVC", Pattern},
         // They make palette colours only, so nothing needs snapping.
         {18, "Floyd Linear", LinearDiffusion, &kFloydKernel, nullptr, nullptr, 0, false},
-        {19, "Floyd Linear Serp.", LinearDiffusion, &kFloydKernel, nullptr, nullptr, 0, false, true},
+        {19, "Floyd Lin. Serp.", LinearDiffusion, &kFloydKernel, nullptr, nullptr, 0, false, true},
         {20, "Stucki Linear", LinearDiffusion, &kStuckiKernel, nullptr, nullptr, 0, false},
-        {21, "Stucki Linear Serp.", LinearDiffusion, &kStuckiKernel, nullptr, nullptr, 0, false, true},
+        {21, "Stucki Lin. Serp.", LinearDiffusion, &kStuckiKernel, nullptr, nullptr, 0, false, true},
         {22, "Blue Noise", BlueNoise, nullptr, nullptr, nullptr, 0, false},
         {23, "Knoll Pattern", KnollPattern, nullptr, nullptr, nullptr, 0, false},
     }};
