@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "dither/methods.h"
@@ -28,7 +29,7 @@ int Run(const QStringList& folders) {
     std::map<int, std::map<int, double>> sums;
     std::map<int, int> photos;
     std::printf("| picture | mode | best of 1-17 | ");
-    for (int m = kMethodCount + 1; m <= kAllMethodCount; ++m) std::printf("%d %s | ", m, MethodNumbered(m).caption.data());
+    for (int m = kMethodCount + 1; m <= kAllMethodCount; ++m) std::printf("%d %s | ", m, std::string(MethodNumbered(m).caption).c_str());
     std::printf("best new / best of 1-17 |\n|---|---|---|");
     for (int m = kMethodCount + 1; m <= kAllMethodCount + 1; ++m) std::printf("---|");
     std::printf("\n");
@@ -49,7 +50,7 @@ int Run(const QStringList& folders) {
                     if (score < bestOld) bestOld = score, bestOldMethod = m;
                 }
                 std::printf("| %s | %d | %.2f (%s) | ", name.toUtf8().constData(), mode.number, bestOld,
-                            MethodNumbered(bestOldMethod).caption.data());
+                            std::string(MethodNumbered(bestOldMethod).caption).c_str());
                 double bestNew = 1e9;
                 for (int m = kMethodCount + 1; m <= kAllMethodCount; ++m) {
                     const double score = ScoreOf(session, mode.mode, m);
