@@ -60,7 +60,8 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption mode("mode", "TVC mode: 2, 4 or 16 (default 16).", "2|4|16", "16");
-    const QCommandLineOption method("method", "Method 1..17 or its caption (default 17, \"Pattern TVC\").", "M", "17");
+    const QCommandLineOption method(
+        "method", QString("Method 1..%1 or its caption (default 17, \"Pattern TVC\").").arg(kAllMethodCount), "M", "17");
     const QCommandLineOption noResize("no-resize", "Untick \"Resize\" before loading.");
     const QCommandLineOption palette2("palette2", "2-colour swatches as RRGGBB hex, or best: the TVC colours that look most alike.",
                                       "C0,C1|best");
@@ -113,7 +114,9 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     options.mode = *chosenMode;
 
     const auto found = FindMethod(parser.value(method).toStdString());
-    if (!found) return UsageError("unknown method \"" + parser.value(method) + "\": give 1..17 or a caption such as \"Floyd\"");
+    if (!found)
+        return UsageError("unknown method \"" + parser.value(method) + "\": give 1.." + QString::number(kAllMethodCount) +
+                          " or a caption such as \"Floyd\"");
     options.method = *found;
 
     options.resize = !parser.isSet(noResize);

@@ -11,6 +11,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "core/linear_light.h"
 #include "core/matrix3.h"
 #include "core/parallel.h"
 
@@ -26,18 +27,6 @@ constexpr Matrix3 kLinearRgbToXyz{{{0.4124, 0.3576, 0.1805}, {0.2126, 0.7152, 0.
 constexpr Matrix3 kXyzToOpponent{{{0.279, 0.720, -0.107}, {-0.449, 0.290, -0.077}, {0.086, -0.590, 0.501}}};
 constexpr Matrix3 kLinearRgbToOpponent = Multiply(kXyzToOpponent, kLinearRgbToXyz);
 constexpr Matrix3 kOpponentToXyz = Inverse(kXyzToOpponent);
-
-const std::array<float, 256>& LinearLight() {
-    static const std::array<float, 256> table = [] {
-        std::array<float, 256> linear{};
-        for (int i = 0; i < 256; ++i) {
-            const double c = i / 255.0;
-            linear[i] = static_cast<float>(c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
-        }
-        return linear;
-    }();
-    return table;
-}
 
 // The opponent channels of row y, one array each. The table look-ups come first, so that the
 // products run several pixels an instruction.

@@ -5,6 +5,9 @@
 #include <charconv>
 
 #include "core/nearest_search.h"
+#include "dither/blue_noise.h"
+#include "dither/knoll_pattern.h"
+#include "dither/linear_diffusion.h"
 #include "dither/pattern.h"
 #include "dither/threshold.h"
 
@@ -24,9 +27,9 @@ using enum MethodKind;
 
 }  // namespace
 
-const std::array<Method, kMethodCount>& Methods() {
+const std::array<Method, kAllMethodCount>& AllMethods() {
     // Captions as the user knows them, misspellings included.
-    static const std::array<Method, kMethodCount> table = {{
+    static const std::array<Method, kAllMethodCount> table = {{
         {1, "Atkinson", ErrorDiffusion, &kAtkinsonKernel, nullptr, nullptr, 0, false},
         {2, "Floyd", ErrorDiffusion, &kFloydKernel, nullptr, nullptr, 0, false},
         {3, "Treshold", Threshold, nullptr, nullptr, nullptr, 0, false},
@@ -44,18 +47,34 @@ const std::array<Method, kMethodCount>& Methods() {
         {15, "Sierra Lite", ErrorDiffusion, &kSierraLiteKernel, nullptr, nullptr, 0, false},
         {16, "Sierra2 Row", ErrorDiffusion, &kSierra2RowKernel, nullptr, nullptr, 0, false},
         {17, "Pattern TVC", Pattern},
+        // They make palette colours only, so nothing needs snapping.
+        {18, "Floyd Linear", LinearDiffusion, &kFloydKernel, nullptr, nullptr, 0, false},
+        {19, "Floyd Lin. Serp.", LinearDiffusion, &kFloydKernel, nullptr, nullptr, 0, false, true},
+        {20, "Stucki Linear", LinearDiffusion, &kStuckiKernel, nullptr, nullptr, 0, false},
+        {21, "Stucki Lin. Serp.", LinearDiffusion, &kStuckiKernel, nullptr, nullptr, 0, false, true},
+        {22, "Blue Noise", BlueNoise, nullptr, nullptr, nullptr, 0, false},
+        {23, "Knoll Pattern", KnollPattern, nullptr, nullptr, nullptr, 0, false},
     }};
     return table;
 }
 
-const Method& MethodNumbered(int number) { return Methods().at(static_cast<std::size_t>(number - 1)); }
+const std::array<Method, kMethodCount>& Methods() {
+    static const std::array<Method, kMethodCount> first = [] {
+        std::array<Method, kMethodCount> table;
+        std::copy_n(AllMethods().begin(), kMethodCount, table.begin());
+        return table;
+    }();
+    return first;
+}
+
+const Method& MethodNumbered(int number) { return AllMethods().at(static_cast<std::size_t>(number - 1)); }
 
 std::optional<int> FindMethod(std::string_view text) {
     int number = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
     if (error == std::errc{} && end == text.data() + text.size())
-        return number >= 1 && number <= kMethodCount ? std::optional<int>(number) : std::nullopt;
-    for (const Method& m : Methods())
+        return IsMethodNumber(number) ? std::optional<int>(number) : std::nullopt;
+    for (const Method& m : AllMethods())
         if (SameCaption(m.caption, text)) return m.number;
     return std::nullopt;
 }
@@ -69,6 +88,9 @@ void RunMethod(const Method& method, Picture& surface, const Palette& palette, c
         case Threshold: DitherThreshold(surface, *SharedSearch(palette)); break;
         case NoisyThreshold: DitherThresholdNoise(surface, method.noiseAmplitude, *SharedSearch(palette), random); break;
         case Pattern: DitherPatternTvc(surface, palette, mixes); break;
+        case LinearDiffusion: DiffuseInLinearLight(surface, palette, *method.kernel, method.serpentine); break;
+        case BlueNoise: DitherBlueNoise(surface, palette); break;
+        case KnollPattern: DitherKnollPattern(surface, palette); break;
     }
 }
 

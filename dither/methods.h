@@ -25,10 +25,13 @@ enum class MethodKind {
     Threshold,       // the nearest palette colour
     NoisyThreshold,  // the nearest palette colour after random noise of noiseAmplitude
     Pattern,         // the nearest two-colour mix as a checkerboard
+    LinearDiffusion, // kernel: error spread and colours matched in linear light
+    BlueNoise,       // the nearest two-colour mix in linear light against a blue-noise mask
+    KnollPattern,    // a plan of palette colours per colour, picked by a 4 x 4 Bayer matrix
 };
 
 struct Method {
-    int number;  // 1..17: the method buttons and the command line count them so
+    int number;  // 1..kAllMethodCount: the method buttons and the command line count them so
     std::string_view caption;
     MethodKind kind;
     const DiffusionKernel* kernel = nullptr;
@@ -39,15 +42,23 @@ struct Method {
     // make colours of their own and "Pattern TVC" matches the mixes. Error diffusion and the
     // thresholds end on swatch colours already, where a snap would change nothing.
     bool snapped = true;
+    bool serpentine = false;  // for LinearDiffusion: odd rows right to left
 };
 
+// The seventeen methods the program started with, whose every byte is pinned, and the methods
+// that mix in linear light, numbered after them.
 constexpr int kMethodCount = 17;
+constexpr int kAllMethodCount = 23;
 constexpr int kPatternTvc = 17;
 
+// Methods 1..17.
 const std::array<Method, kMethodCount>& Methods();
-// The method with that number, 1..17.
+// Every method, 1..kAllMethodCount, in number order.
+const std::array<Method, kAllMethodCount>& AllMethods();
+// The method with that number, 1..kAllMethodCount.
 const Method& MethodNumbered(int number);
-// A number 1..17 or a caption, case-insensitive.
+constexpr bool IsMethodNumber(int number) { return number >= 1 && number <= kAllMethodCount; }
+// A number 1..kAllMethodCount or a caption, case-insensitive.
 std::optional<int> FindMethod(std::string_view numberOrCaption);
 
 // Runs the method on the surface in place. The palette is what it matches against (for

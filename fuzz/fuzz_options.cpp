@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const CliOptions& options = *parsed.options;
-    if (options.method < 1 || options.method > kMethodCount || options.pictures.isEmpty()) std::abort();
+    if (!IsMethodNumber(options.method) || options.pictures.isEmpty()) std::abort();
     for (const auto& value : options.sliders)
         if (value && (*value < 0 || *value > 100)) std::abort();
     if (PlanOutputs(options).size() != static_cast<std::size_t>(options.pictures.size())) std::abort();

@@ -27,7 +27,7 @@ constexpr std::int64_t kFuzzMaxPixels = 1 << 20;
 const Session& PreparedSession(int choice) {
     const int mode = (choice & 3) % 3;
     const bool resize = (choice & 4) == 0;
-    const int method = (choice >> 3) % vorbix::kMethodCount + 1;
+    const int method = (choice >> 3) % vorbix::kAllMethodCount + 1;
     static std::map<std::tuple<int, bool, int>, Session> prepared;
     auto [at, made] = prepared.try_emplace({mode, resize, method});
     if (made) {

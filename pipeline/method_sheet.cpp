@@ -7,11 +7,11 @@ namespace vorbix {
 
 std::vector<MethodTile> ConvertWithEveryMethod(const Session& session, bool eachWithBestColours) {
     // Committing on the base copy swaps a loaded picture of any size for the small source view, so
-    // the seventeen copies stay cheap; a conversion reads only the source view.
+    // the copies, one per method, stay cheap; a conversion reads only the source view.
     Session base = session;
     base.Commit();
     std::vector<MethodTile> tiles;
-    for (const Method& method : Methods()) {
+    for (const Method& method : AllMethods()) {
         Session copy = base;
         copy.ChooseMethod(method.number);
         std::vector<ColorValue> swatches;

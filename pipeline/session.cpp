@@ -51,7 +51,7 @@ void Session::SetSwatchColour(TvcMode mode, int index, ColorValue colour) {
 }
 
 void Session::SetMethod(int method) {
-    if (method >= 1 && method <= kMethodCount) settings_.method = method;
+    if (IsMethodNumber(method)) settings_.method = method;
 }
 
 void Session::SetMixes(const MixTable& mixes) {
@@ -83,7 +83,7 @@ void Session::ChooseMode(TvcMode mode) {
 }
 
 void Session::ChooseMethod(int method) {
-    if (method < 1 || method > kMethodCount) return;
+    if (!IsMethodNumber(method)) return;
     settings_.method = method;
     Reconvert();
 }

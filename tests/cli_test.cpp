@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "dither/methods.h"
 #include "io/bmp_file.h"
 #include "io/screen_file.h"
 #include "pipeline/method_sheet.h"
@@ -120,7 +121,7 @@ TEST(VorbixCli, UsageErrorsExitWithTwo) {
     const QStringList cases[] = {
         {},
         {Sample("landscape.jpg"), "--mode", "3"},
-        {Sample("landscape.jpg"), "--method", "18"},
+        {Sample("landscape.jpg"), "--method", QString::number(kAllMethodCount + 1)},
         {Sample("landscape.jpg"), "--method", "Floyd Steinberg"},
         {Sample("landscape.jpg"), "--palette2", "000000"},
         {Sample("landscape.jpg"), "--palette4", "000000,FFFFFF,0000FF,GG0000"},
@@ -259,7 +260,7 @@ TEST(VorbixCli, SheetOfEveryMethodAndAWarningWhereTheMachineShowsOtherColours) {
     const CliRun grey = RunCli({Sample("landscape.jpg"), "--out-dir", dir.path(), "--mode", "4", "--method", "3", "--palette4",
                                 "000000,404040,0000FF,FF0000", "--sheet", dir.filePath("sheet.png"), "--sheet-scale", "4", "--json"});
     ASSERT_EQ(grey.status, 0) << grey.err.toStdString();
-    EXPECT_EQ(QImage(dir.filePath("sheet.png")).size(), QSize(SheetLayout(4).Width(), SheetLayout(4).Height(17)));
+    EXPECT_EQ(QImage(dir.filePath("sheet.png")).size(), QSize(SheetLayout(4).Width(), SheetLayout(4).Height(kAllMethodCount)));
     EXPECT_TRUE(grey.err.contains("warning: " + dir.filePath("screen.tim") + ": the TVC shows ")) << grey.err.toStdString();
     EXPECT_TRUE(grey.err.contains("(64, 64, 64) as (145, 145, 145)")) << grey.err.toStdString();
     const QJsonObject json = QJsonDocument::fromJson(grey.out.toUtf8()).object();
@@ -274,7 +275,7 @@ TEST(VorbixCli, SheetOfEveryMethodAndAWarningWhereTheMachineShowsOtherColours) {
     EXPECT_EQ(two.err, "") << "TVC colours only: nothing to warn about";
     for (const char* name : {"red", "blue"})
         EXPECT_EQ(QImage(dir.filePath(QString("out/%1.methods.png").arg(name))).size(),
-                  QSize(SheetLayout().Width(), SheetLayout().Height(17)))
+                  QSize(SheetLayout().Width(), SheetLayout().Height(kAllMethodCount)))
             << name;
 }
 

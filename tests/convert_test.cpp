@@ -19,7 +19,7 @@ Canvas Blank() { return {Picture(), Picture(kPreviewWidth, kPreviewHeight, MakeC
 // and only the mixes (with "Auto Palette") and the random sequence (noisy threshold) change.
 TEST(Convert, SameArgumentsSameResultAndOnlyTheNamedInputsChange) {
     const Picture view = SourceView();
-    for (const Method& method : Methods()) {
+    for (const Method& method : AllMethods()) {
         ConversionSettings settings;
         settings.method = method.number;
         settings.autoPalette = true;

@@ -63,7 +63,7 @@ TEST(MethodSheet, LeavesTheSessionAsItWas) {
     const Session s = WorkedSession();
     const Session before = s;
     const auto tiles = ConvertWithEveryMethod(s);
-    ASSERT_EQ(tiles.size(), 17u);
+    ASSERT_EQ(tiles.size(), static_cast<std::size_t>(kAllMethodCount));
     ExpectSameSession(s, before);
 }
 
@@ -87,12 +87,12 @@ TEST(MethodSheet, TilesSitInTheGridWithTheirPreviewAndFrameTheChosenMethod) {
         const SheetLayout layout(scale);
         const Picture sheet = ComposeSheet(tiles, layout, 8);
         ASSERT_EQ(sheet.Width(), layout.Width());
-        ASSERT_EQ(sheet.Height(), layout.Height(17));
+        ASSERT_EQ(sheet.Height(), layout.Height(kAllMethodCount));
         const ColorValue background = sheet.Pixel(0, 0);
-        for (int n = 0; n < 17; ++n) {
+        for (int n = 0; n < kAllMethodCount; ++n) {
             const TileBox tile = layout.TileAt(n);
-            EXPECT_EQ(layout.PositionAt(tile.left + tile.width / 2, tile.top + tile.height / 2, 17), n);
-            EXPECT_EQ(layout.PositionAt(tile.left - 1, tile.top, 17), std::nullopt);
+            EXPECT_EQ(layout.PositionAt(tile.left + tile.width / 2, tile.top + tile.height / 2, kAllMethodCount), n);
+            EXPECT_EQ(layout.PositionAt(tile.left - 1, tile.top, kAllMethodCount), std::nullopt);
             EXPECT_EQ(sheet.Pixel(tile.left, tile.top) != background, tiles[n].method == 8) << n;
         }
         if (scale != 2) continue;

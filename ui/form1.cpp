@@ -34,7 +34,7 @@ Form1::Form1(const QString& folder, Form1Dialogs dialogs)
     UseCompactLook(this);
     client_ = new QWidget(this);
     client_->setObjectName("Client");
-    client_->setFixedSize(1197, 730);
+    client_->setFixedSize(1349, 730);
     setCentralWidget(client_);
     setAcceptDrops(true);
     BuildFileList();
@@ -81,11 +81,20 @@ void Form1::BuildModeAndMethod() {
         });
     }
     auto* frame1 = Place(new QGroupBox("DITHER MODE", client_), "Frame1", QRect(1048, 392, 145, 337));
-    for (const Method& method : Methods()) {
+    // The methods that mix in linear light continue the list in a column of their own: the window
+    // has no room below the seventeen on a 768-pixel-high screen.
+    constexpr int kLaterMethods = kAllMethodCount - kMethodCount;
+    auto* linearFrame = Place(new QGroupBox("LINEAR LIGHT", client_), "LinearLightFrame",
+                              QRect(1200, 392, 145, 32 + 16 * kLaterMethods));
+    methodButtons_ = new QButtonGroup(this);
+    for (const Method& method : AllMethods()) {
         const int i = method.number;
-        const int top = i == kMethodCount ? 288 : 24 + 16 * (i - 1);
-        option1_[i] = Place(new QRadioButton(QString::fromUtf8(method.caption.data(), method.caption.size()), frame1),
+        const bool later = i > kMethodCount;
+        const int top = i == kMethodCount ? 288 : later ? 24 + 16 * (i - kMethodCount - 1) : 24 + 16 * (i - 1);
+        option1_[i] = Place(new QRadioButton(QString::fromUtf8(method.caption.data(), method.caption.size()),
+                                             later ? linearFrame : frame1),
                             QString("Option1_%1").arg(i), QRect(16, top, 121, 17));
+        methodButtons_->addButton(option1_[i], i);
         connect(option1_[i], &QRadioButton::toggled, this, [this, i](bool on) {
             if (on) Option1_Click(i);
         });
@@ -136,6 +145,7 @@ QStringList Form1::TabOrder() {
     for (int i = 0; i < 3; ++i) names << QString("Option2_%1").arg(i);
     for (int i = 1; i <= kMethodCount; ++i) names << QString("Option1_%1").arg(i);
     names << "Check2";
+    for (int i = kMethodCount + 1; i <= kAllMethodCount; ++i) names << QString("Option1_%1").arg(i);
     return names;
 }
 

@@ -4,6 +4,7 @@
 // widgets. Handlers keep the controls' names and forward to the document's verbs; they may use
 // every folder below and Qt Widgets.
 
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -20,6 +21,7 @@
 #include <array>
 #include <memory>
 
+#include "dither/methods.h"
 #include "draw/magnifier.h"
 #include "pipeline/edit_history.h"
 #include "pipeline/session.h"
@@ -236,7 +238,9 @@ private:
     QGroupBox* frame4_ = nullptr;
     QGroupBox* frame5_ = nullptr;
     std::array<QRadioButton*, 3> option2_{};
-    std::array<QRadioButton*, 18> option1_{};  // 1..17
+    std::array<QRadioButton*, kAllMethodCount + 1> option1_{};  // 1..kAllMethodCount
+    // One choice among the method buttons of both frames.
+    QButtonGroup* methodButtons_ = nullptr;
     QCheckBox* check2_ = nullptr;
     QCheckBox* check3_ = nullptr;
     Swatch* shape1_ = nullptr;

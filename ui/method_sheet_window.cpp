@@ -61,7 +61,7 @@ MethodSheetWindow::MethodSheetWindow(QWidget* owner, const Session& session, Cho
 
     const QRect room = screen() ? screen()->availableGeometry() : QRect(0, 0, 1280, 1024);
     const SheetLayout wide(2, 6);
-    resize(std::min(room.width() * 9 / 10, wide.Width() + 40), std::min(room.height() * 9 / 10, wide.Height(kMethodCount) + 60));
+    resize(std::min(room.width() * 9 / 10, wide.Width() + 40), std::min(room.height() * 9 / 10, wide.Height(kAllMethodCount) + 60));
     // The sheet belongs to the main window: it closes with it.
     if (owner) owner->installEventFilter(this);
 }

@@ -25,7 +25,7 @@ public:
     MethodSheetWindow(QWidget* owner, const Session& session, Choose choose);
 
     // The main window changed: convert again once it has been quiet for a moment (a dragged
-    // slider would otherwise run seventeen conversions per step).
+    // slider would otherwise run a conversion per method per step).
     void Follow();
     bool RefreshPending() const { return refresh_.isActive(); }
     // Converts with every method now and shows the result.

@@ -59,7 +59,7 @@ val ColourList(const ColorValue* colours, int count) {
 
 val MethodList() {
     val list = val::array();
-    for (const Method& method : Methods()) {
+    for (const Method& method : AllMethods()) {
         val entry = val::object();
         entry.set("number", method.number);
         entry.set("caption", std::string(method.caption));

@@ -99,6 +99,9 @@ TEST_F(GuiTest, StartsWithEveryControlAtItsPlaceAndInItsStartState) {
         {"Option1_1", {16, 24, 121, 17}, "Atkinson", true},
         {"Option1_16", {16, 264, 121, 17}, "Sierra2 Row", true},
         {"Option1_17", {16, 288, 121, 17}, "Pattern TVC", true},
+        {"LinearLightFrame", {1200, 392, 145, 128}, "LINEAR LIGHT", true},
+        {"Option1_18", {16, 24, 121, 17}, "Floyd Linear", true},
+        {"Option1_23", {16, 104, 121, 17}, "Knoll Pattern", true},
         {"Check2", {16, 304, 113, 17}, "Auto Palette", true},
     };
     for (const Control& control : controls) {
@@ -110,7 +113,7 @@ TEST_F(GuiTest, StartsWithEveryControlAtItsPlaceAndInItsStartState) {
     }
 
     EXPECT_EQ(form_->windowTitle(), "Vorbix 1.02");
-    EXPECT_EQ(Find("Client")->size(), QSize(1197, 730));
+    EXPECT_EQ(Find("Client")->size(), QSize(1349, 730));
     EXPECT_EQ(Find("Client")->mapTo(form_.get(), QPoint(0, 0)).y(), form_->menuBar()->height());
     EXPECT_TRUE(Find<QRadioButton>("Option2_2")->isChecked());
     EXPECT_TRUE(Find<QRadioButton>("Option1_17")->isChecked());
@@ -199,6 +202,19 @@ TEST_F(GuiTest, MethodClickConvertsEvenWithoutPicture) {
     EXPECT_EQ(Conversions(), 1);
     Click("Option1_2");  // already chosen: no change, no conversion
     EXPECT_EQ(Conversions(), 1);
+}
+
+// The buttons of both method frames make one choice.
+TEST_F(GuiTest, MethodButtonsOfBothFramesAreOneChoice) {
+    Open();
+    Click("Option1_20");
+    EXPECT_EQ(session().Method(), 20);
+    EXPECT_EQ(Conversions(), 1);
+    EXPECT_FALSE(Find<QRadioButton>("Option1_17")->isChecked());
+    Click("Option1_5");
+    EXPECT_EQ(session().Method(), 5);
+    EXPECT_FALSE(Find<QRadioButton>("Option1_20")->isChecked());
+    EXPECT_EQ(Conversions(), 2);
 }
 
 TEST_F(GuiTest, TwoClickSwatchEditReconvertsWithTheNewColour) {

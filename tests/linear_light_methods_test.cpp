@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/linear_light.h"
+#include "core/tvc.h"
+#include "dither/blue_noise.h"
+#include "dither/error_diffusion.h"
+#include "dither/knoll_pattern.h"
+#include "dither/linear_diffusion.h"
+#include "dither/methods.h"
+
+namespace vorbix {
+namespace {
+
+const Palette kBlackWhite{EntryFromRgb(0, 0, 0), EntryFromRgb(255, 255, 255)};
+const Palette kDarkRedYellow{EntryFromRgb(145, 0, 0), EntryFromRgb(255, 255, 0)};
+
+// The share of pixels showing the palette's second colour.
+double SecondColourShare(const Picture& picture, const Palette& palette) {
+    int second = 0;
+    for (int y = 0; y < picture.Height(); ++y)
+        for (int x = 0; x < picture.Width(); ++x) {
+            const ColorValue c = picture.Pixel(x, y);
+            EXPECT_TRUE(c == ColorOfEntry(palette[0]) || c == ColorOfEntry(palette[1])) << x << ", " << y;
+            second += c == ColorOfEntry(palette[1]);
+        }
+    return static_cast<double>(second) / (picture.Width() * picture.Height());
+}
+
+// Where a colour lies in linear light along the straight mix of two palette colours.
+double LinearShare(ColorValue colour, const Palette& palette) {
+    auto light = [](int level) { return SrgbToLinear(level / 255.0); };
+    const PaletteEntry c = EntryFromColor(colour), a = palette[0], b = palette[1];
+    const double along[3] = {light(b.red) - light(a.red), light(b.green) - light(a.green), light(b.blue) - light(a.blue)};
+    const double from[3] = {light(c.red) - light(a.red), light(c.green) - light(a.green), light(c.blue) - light(a.blue)};
+    double dot = 0, length = 0;
+    for (int i = 0; i < 3; ++i) dot += from[i] * along[i], length += along[i] * along[i];
+    return dot / length;
+}
+
+// The colour lying at share s of the way from the first to the second colour in linear light.
+ColorValue MixOf(const Palette& palette, double s) {
+    auto level = [&](int a, int b) {
+        const double light = (1 - s) * SrgbToLinear(a / 255.0) + s * SrgbToLinear(b / 255.0);
+        return static_cast<int>(std::lround(LinearToSrgb(light) * 255));
+    };
+    const PaletteEntry a = palette[0], b = palette[1];
+    return MakeColor(level(a.red, b.red), level(a.green, b.green), level(a.blue, b.blue));
+}
+
+// Every method numbered after the seventeen, with how closely a 64 x 64 flat patch shows the
+// linear-light share of the palette's two colours: the blue-noise mask holds each of its 4096
+// levels once, so it is exact to a level; error diffusion loses the error that leaves the patch
+// (up to 1.5 % of the pixels); a Knoll plan mixes in sixteenths and rounds its greedy choice,
+// so it is within one sixteenth.
+struct FlatPatchCase {
+    int method;
+    double tolerance;
+};
+constexpr FlatPatchCase kFlatPatchCases[] = {
+    {18, 0.015}, {19, 0.015}, {20, 0.015}, {21, 0.015}, {22, 1.0 / 4096}, {23, 1.0 / 16},
+};
+
+TEST(LinearLightMethods, AFlatPatchShowsTheLinearLightShareOfTwoColours) {
+    for (const FlatPatchCase& test : kFlatPatchCases)
+        for (const Palette& palette : {kBlackWhite, kDarkRedYellow})
+            for (const double s : {0.05, 0.2, 0.5, 0.8}) {
+                const Method& method = MethodNumbered(test.method);
+                const ColorValue colour = MixOf(palette, s);
+                SCOPED_TRACE(std::string(method.caption) + " " + RgbText(EntryFromColor(colour)));
+                Picture patch(64, 64, colour);
+                RandomSequence random;
+                RunMethod(method, patch, palette, MixTable(), random);
+                EXPECT_NEAR(SecondColourShare(patch, palette), LinearShare(colour, palette), test.tolerance);
+            }
+}
+
+// A ramp from black to white over 256 columns: every band of 32 columns shows white in the
+// share of its mean linear light (within the flat patch's tolerance and 2 % more, as the error
+// and the plans vary across a band), and the bands grow lighter from left to right.
+TEST(LinearLightMethods, ATwoColourRampFollowsLinearLight) {
+    Picture ramp(256, 32);
+    for (int y = 0; y < ramp.Height(); ++y)
+        for (int x = 0; x < ramp.Width(); ++x) ramp.SetPixel(x, y, MakeColor(x, x, x));
+    for (const FlatPatchCase& test : kFlatPatchCases) {
+        const Method& method = MethodNumbered(test.method);
+        SCOPED_TRACE(method.caption);
+        Picture result = ramp;
+        RandomSequence random;
+        RunMethod(method, result, kBlackWhite, MixTable(), random);
+        double previous = -1;
+        for (int band = 0; band < 8; ++band) {
+            Picture part(32, ramp.Height());
+            double light = 0;
+            for (int y = 0; y < part.Height(); ++y)
+                for (int x = 0; x < 32; ++x) {
+                    part.SetPixel(x, y, result.Pixel(band * 32 + x, y));
+                    light += SrgbToLinear((band * 32 + x) / 255.0);
+                }
+            const double share = SecondColourShare(part, kBlackWhite);
+            EXPECT_NEAR(share, light / (32 * part.Height()), test.tolerance + 0.02) << "band " << band;
+            EXPECT_GT(share, previous) << "band " << band;
+            previous = share;
+        }
+    }
+}
+
+TEST(LinearLightMethods, PaletteColoursComeBackUnchanged) {
+    const Palette four{EntryFromRgb(0, 0, 0), EntryFromRgb(145, 0, 0), EntryFromRgb(145, 145, 0), EntryFromRgb(255, 0, 0)};
+    Picture stripes(40, 12);
+    for (int y = 0; y < stripes.Height(); ++y)
+        for (int x = 0; x < stripes.Width(); ++x) stripes.SetPixel(x, y, ColorOfEntry(four[(x / 3 + y) % 4]));
+    for (int number = kMethodCount + 1; number <= kAllMethodCount; ++number) {
+        Picture result = stripes;
+        RandomSequence random;
+        RunMethod(MethodNumbered(number), result, four, MixTable(), random);
+        EXPECT_EQ(result, stripes) << MethodNumbered(number).caption;
+    }
+}
+
+// No error is carried: a change to some pixels changes the result at those pixels only.
+TEST(LinearLightMethods, BlueNoiseChangesOnlyWhereThePictureChanged) {
+    Picture before(70, 50);
+    for (int y = 0; y < before.Height(); ++y)
+        for (int x = 0; x < before.Width(); ++x) before.SetPixel(x, y, MakeColor(x * 3, y * 5, (x + y) * 2));
+    Picture after = before;
+    for (int y = 10; y < 20; ++y)
+        for (int x = 30; x < 45; ++x) after.SetPixel(x, y, MakeColor(250, 10, 100));
+    const Palette palette = TvcColours();
+    DitherBlueNoise(before, palette);
+    DitherBlueNoise(after, palette);
+    for (int y = 0; y < before.Height(); ++y)
+        for (int x = 0; x < before.Width(); ++x) {
+            if (x >= 30 && x < 45 && y >= 10 && y < 20) continue;
+            ASSERT_EQ(before.Pixel(x, y), after.Pixel(x, y)) << x << ", " << y;
+        }
+}
+
+// The mask holds every level once, and below any level its pixels spread evenly: every 8 x 8
+// window (wrapping round, as the mask tiles) holds within 4 of its share, where a shuffled mask
+// (white noise) has windows 10 to 12 off at a quarter and half of the levels.
+TEST(LinearLightMethods, BlueNoiseMaskHoldsEachLevelOnceAndSpreadsEveryLevelEvenly) {
+    const std::vector<std::uint16_t>& mask = BlueNoiseMask();
+    ASSERT_EQ(mask.size(), static_cast<std::size_t>(kBlueNoiseSize * kBlueNoiseSize));
+    std::vector<int> seen(mask.size(), 0);
+    for (std::uint16_t rank : mask) ++seen.at(rank);
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), static_cast<long>(mask.size()));
+    for (int level : {64, 512, 1024, 2048, 3072, 4032}) {
+        int worst = 0;
+        for (int top = 0; top < kBlueNoiseSize; ++top)
+            for (int left = 0; left < kBlueNoiseSize; ++left) {
+                int below = 0;
+                for (int y = 0; y < 8; ++y)
+                    for (int x = 0; x < 8; ++x)
+                        below += mask[((top + y) % kBlueNoiseSize) * kBlueNoiseSize + (left + x) % kBlueNoiseSize] < level;
+                worst = std::max(worst, std::abs(below * 4096 - level * 64));
+            }
+        EXPECT_LE(worst, 4 * 4096) << "level " << level;
+    }
+    EXPECT_EQ(VoidAndClusterMask(16, 1.5, 7), VoidAndClusterMask(16, 1.5, 7));
+}
+
+// Of the pairs whose line meets the colour, the one of nearer colours wins; the share is the
+// colour's place along it.
+TEST(LinearLightMethods, TheNearestMixPrefersThePairOfNearerColours) {
+    const Palette four{EntryFromRgb(0, 0, 0), EntryFromRgb(255, 255, 255), EntryFromRgb(145, 145, 145),
+                       EntryFromRgb(0, 0, 255)};
+    const TwoColourMixes mixes(four);
+    const LinearRgb grey = LinearOf(EntryFromRgb(100, 100, 100));
+    const TwoColourMix mix = mixes.Nearest(grey);
+    EXPECT_EQ(mix.first, 0);
+    EXPECT_EQ(mix.second, 2);
+    EXPECT_NEAR(mix.share, SrgbToLinear(100 / 255.0) / SrgbToLinear(145 / 255.0), 1e-5);
+    EXPECT_EQ(mixes.Nearest(LinearOf(four[2])).second, 2);
+    EXPECT_NEAR(mixes.Nearest(LinearOf(four[2])).share, 1.0, 1e-6);
+    // The same colour twice mixes as one.
+    const TwoColourMix single = TwoColourMixes(Palette{four[1], four[1]}).Nearest(grey);
+    EXPECT_EQ(single.first, 0);
+    EXPECT_EQ(single.second, 0);
+}
+
+TEST(LinearLightMethods, AKnollPlanIsSortedDarkestFirstAndAPaletteColourPlansItself) {
+    const Palette palette = TvcColours();
+    const LinearPalette light(palette);
+    const NearestColorSearch search(palette);
+    for (int index = 0; index < 16; ++index) {
+        const MixingPlan plan = PlanFor(light, search, LinearOf(palette[index]));
+        EXPECT_EQ(std::count(plan.begin(), plan.end(), plan[0]), kPlanSize) << index;
+        EXPECT_EQ(palette[plan[0]], palette[index]) << index;
+    }
+    const MixingPlan plan = PlanFor(light, search, LinearOf(EntryFromRgb(200, 100, 30)));
+    auto luminance = [&](int i) { return 0.2126 * light.Linear(i).red + 0.7152 * light.Linear(i).green + 0.0722 * light.Linear(i).blue; };
+    for (int n = 1; n < kPlanSize; ++n) EXPECT_LE(luminance(plan[n - 1]), luminance(plan[n])) << n;
+}
+
+TEST(LinearLight, TheLevelTableAgreesWithTheCurveAndEveryLevelComesBack) {
+    for (int step = 0; step <= kLightSteps; ++step) {
+        const float linear = static_cast<float>(step) / kLightSteps;
+        ASSERT_EQ(LevelOfLight(linear), LevelOfLightPlain(linear)) << step;
+    }
+    for (int level = 0; level < 256; ++level) EXPECT_EQ(LevelOfLight(LinearLight()[level]), level);
+    EXPECT_EQ(LevelOfLight(-0.5f), 0);
+    EXPECT_EQ(LevelOfLight(1.5f), 255);
+}
+
+}  // namespace
+}  // namespace vorbix
