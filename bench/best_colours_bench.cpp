@@ -1,11 +1,12 @@
 #include <benchmark/benchmark.h>
 
-#include <QDir>
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
+#include <filesystem>
 #include <limits>
 
+#include "bench/photo.h"
 #include "dither/methods.h"
 #include "io/picture_decode.h"
 #include "pipeline/best_colours.h"
@@ -57,12 +58,11 @@ void BestColoursOnPhoto(benchmark::State& bench, const std::string& path, TvcMod
 const bool kRegistered = [] {
     const char* folder = std::getenv("VORBIX_PHOTOS");
     if (!folder) return false;
-    const QDir dir(folder);
-    for (const QString& name : dir.entryList({"*.jpg"}, QDir::Files, QDir::Name))
+    for (const std::string& path : JpegsIn({folder}))
         for (const TvcMode mode : {TvcMode::Graphics4, TvcMode::Graphics2}) {
-            const std::string label = "BM_BestColoursOnPhoto/" + name.toStdString() + "/G" +
-                                      std::to_string(ModeOf(mode).number);
-            benchmark::RegisterBenchmark(label.c_str(), BestColoursOnPhoto, dir.filePath(name).toStdString(), mode)
+            const std::string label = "BM_BestColoursOnPhoto/" + std::filesystem::path(path).filename().string() +
+                                      "/G" + std::to_string(ModeOf(mode).number);
+            benchmark::RegisterBenchmark(label.c_str(), BestColoursOnPhoto, path, mode)
                 ->Unit(benchmark::kMillisecond)
                 ->Iterations(5);
         }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <random>
 
 namespace vorbix {
@@ -33,6 +34,19 @@ Picture PhotoLikePicture(int width, int height) {
         }
     }
     return p;
+}
+
+std::vector<std::string> JpegsIn(const std::vector<std::string>& folders) {
+    std::vector<std::string> found;
+    for (const std::string& folder : folders) {
+        std::vector<std::filesystem::path> names;
+        std::error_code error;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+            if (entry.is_regular_file() && entry.path().extension() == ".jpg") names.push_back(entry.path());
+        std::sort(names.begin(), names.end());
+        for (const auto& name : names) found.push_back(name.string());
+    }
+    return found;
 }
 
 }  // namespace vorbix

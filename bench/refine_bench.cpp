@@ -1,10 +1,11 @@
 #include <benchmark/benchmark.h>
 
-#include <QDir>
 #include <cstdlib>
+#include <filesystem>
 #include <limits>
 #include <string>
 
+#include "bench/photo.h"
 #include "dither/methods.h"
 #include "io/picture_decode.h"
 #include "pipeline/best_colours.h"
@@ -61,17 +62,14 @@ void RefineOnPhoto(benchmark::State& bench, const std::string& path, TvcMode mod
 const bool kRegistered = [] {
     const char* folder = std::getenv("VORBIX_PHOTOS");
     if (!folder) return false;
-    for (const QString& place : {QString(folder), QString(VORBIX_SOURCE_DIR "/samples")}) {
-        const QDir dir(place);
-        for (const QString& name : dir.entryList({"*.jpg"}, QDir::Files, QDir::Name))
-            for (const TvcMode mode : {TvcMode::Graphics16, TvcMode::Graphics4, TvcMode::Graphics2}) {
-                const std::string label =
-                    "BM_RefineOnPhoto/" + name.toStdString() + "/G" + std::to_string(ModeOf(mode).number);
-                benchmark::RegisterBenchmark(label.c_str(), RefineOnPhoto, dir.filePath(name).toStdString(), mode)
-                    ->Unit(benchmark::kMillisecond)
-                    ->Iterations(1);
-            }
-    }
+    for (const std::string& path : JpegsIn({folder, VORBIX_SOURCE_DIR "/samples"}))
+        for (const TvcMode mode : {TvcMode::Graphics16, TvcMode::Graphics4, TvcMode::Graphics2}) {
+            const std::string label = "BM_RefineOnPhoto/" + std::filesystem::path(path).filename().string() + "/G" +
+                                      std::to_string(ModeOf(mode).number);
+            benchmark::RegisterBenchmark(label.c_str(), RefineOnPhoto, path, mode)
+                ->Unit(benchmark::kMillisecond)
+                ->Iterations(1);
+        }
     return true;
 }();
 
