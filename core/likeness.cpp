@@ -673,6 +673,32 @@ double Ciede2000(const Lab& one, const Lab& two) {
     return Ciede2000Of(one.L, one.a, one.b, two.L, two.a, two.b);
 }
 
+Matrix3 Ciede2000Root(const Lab& at) {
+    constexpr double kStep = 0.5;  // CIELAB units; the formula is not smooth at zero chroma
+    // Both ways and averaged: the weights move with the colours' mean chroma, so one way alone is off.
+    auto squared = [&](const Vector3& u) {
+        double sum = 0;
+        for (const double step : {kStep, -kStep}) {
+            const double e = Ciede2000(at, Lab{at.L + step * u[0], at.a + step * u[1], at.b + step * u[2]}) / kStep;
+            sum += e * e / 2;
+        }
+        return sum;
+    };
+    Matrix3 form{};
+    for (int i = 0; i < 3; ++i) {
+        Vector3 u{};
+        u[i] = 1;
+        form[i][i] = squared(u);
+    }
+    for (int i = 0; i < 3; ++i)
+        for (int j = i + 1; j < 3; ++j) {
+            Vector3 u{};
+            u[i] = u[j] = 1;
+            form[i][j] = form[j][i] = (squared(u) - form[i][i] - form[j][j]) / 2;
+        }
+    return CholeskyRoot(form);
+}
+
 double LikenessScore(const Picture& reference, const Picture& shown, double samplesPerDegree) {
     if (!Comparable(reference, shown)) return std::numeric_limits<double>::infinity();
     if (reference.Empty()) return 0;
@@ -684,6 +710,15 @@ std::vector<float> LikenessMap(const Picture& reference, const Picture& shown, d
     std::vector<float> map(static_cast<std::size_t>(reference.Width()) * reference.Height());
     MeanDifferenceFast(reference, shown, samplesPerDegree, &map);
     return map;
+}
+
+double LikenessScore(const Picture& reference, const Picture& shown, std::vector<float>& differences,
+                     double samplesPerDegree) {
+    differences.clear();
+    if (!Comparable(reference, shown)) return std::numeric_limits<double>::infinity();
+    if (reference.Empty()) return 0;
+    differences.resize(static_cast<std::size_t>(reference.Width()) * reference.Height());
+    return MeanDifferenceFast(reference, shown, samplesPerDegree, &differences);
 }
 
 double LikenessScorePlain(const Picture& reference, const Picture& shown, double samplesPerDegree) {

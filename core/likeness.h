@@ -3,6 +3,7 @@
 #include <array>
 #include <vector>
 
+#include "core/matrix3.h"
 #include "core/palette.h"
 #include "core/picture.h"
 
@@ -46,6 +47,10 @@ Lab LabOfOpponent(const std::array<double, 3>& opponent);
 // CIEDE2000 colour difference with kL = kC = kH = 1, as Sharma, Wu & Dalal (2005) write it out,
 // including their rules for the mean hue and the hue difference at 180 degrees and at zero chroma.
 double Ciede2000(const Lab& a, const Lab& b);
+// CIEDE2000 near a colour as a quadratic form: |R d| = ΔE00(at, at + d) for small CIELAB
+// differences d, with R upper triangular; measured from the formula itself, so it carries the
+// lightness, chroma and hue weights, the hue rotation and the boost of a near grey.
+Matrix3 Ciede2000Root(const Lab& at);
 
 // How differently shown looks from reference to an eye seeing samplesPerDegree pixels per degree
 // of view: S-CIELAB (Zhang & Wandell), the mean CIEDE2000 over the pixels after each picture is
@@ -60,6 +65,9 @@ double LikenessScore(const Picture& reference, const Picture& shown,
 // differ or the pictures are empty.
 std::vector<float> LikenessMap(const Picture& reference, const Picture& shown,
                                double samplesPerDegree = kTvcSamplesPerDegree);
+// Both at once: the score, and its differences in `differences`.
+double LikenessScore(const Picture& reference, const Picture& shown, std::vector<float>& differences,
+                     double samplesPerDegree = kTvcSamplesPerDegree);
 
 // The same score written out plainly: every term of every kernel a direct separable Gaussian over
 // the whole picture, blur and differences in double precision. Slow; it states the rule, and

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace vorbix {
 
@@ -43,6 +45,23 @@ constexpr Matrix3 Inverse(const Matrix3& m) {
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j) inverse[i][j] = cofactor(j, i) / det;
     return inverse;
+}
+
+// The upper triangular R with R' R = form, for a symmetric positive definite form; a pivot that
+// rounding leaves at zero or below is raised to a tiny positive one.
+inline Matrix3 CholeskyRoot(const Matrix3& form) {
+    Matrix3 root{};
+    for (int i = 0; i < 3; ++i) {
+        double pivot = form[i][i];
+        for (int k = 0; k < i; ++k) pivot -= root[k][i] * root[k][i];
+        root[i][i] = std::sqrt(std::max(pivot, 1e-12));
+        for (int j = i + 1; j < 3; ++j) {
+            double v = form[i][j];
+            for (int k = 0; k < i; ++k) v -= root[k][i] * root[k][j];
+            root[i][j] = v / root[i][i];
+        }
+    }
+    return root;
 }
 
 }  // namespace vorbix

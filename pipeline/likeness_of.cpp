@@ -14,4 +14,9 @@ double LikenessOf(const Picture& sourceView, TvcMode mode, const Picture& surfac
     return LikenessScore(sourceView, MachinePicture(mode, surface, palette));
 }
 
+double LikenessOf(const Picture& sourceView, TvcMode mode, const Picture& surface, const Palette& palette,
+                  std::vector<float>& differences) {
+    return LikenessScore(sourceView, MachinePicture(mode, surface, palette), differences);
+}
+
 }  // namespace vorbix

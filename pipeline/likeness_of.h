@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include "core/palette.h"
 #include "core/picture.h"
 #include "core/tvc.h"
@@ -10,6 +12,9 @@ namespace vorbix {
 // hold, drawn as the machine shows it (a checkerboard mix is scored as the eye sees it, not as its
 // average), against the source view. S-CIELAB mean ΔE00; lower is better, 0 is identical.
 double LikenessOf(const Picture& sourceView, TvcMode mode, const Picture& surface, const Palette& palette);
+// The same, with each source-view pixel's difference in `differences` (LikenessMap).
+double LikenessOf(const Picture& sourceView, TvcMode mode, const Picture& surface, const Palette& palette,
+                  std::vector<float>& differences);
 
 // The machine's picture LikenessOf compares with the source view: the screen the conversion's
 // files hold, drawn as the machine shows it, 512 x 480.

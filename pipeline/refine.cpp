@@ -114,9 +114,8 @@ Matrix3 LabRows(const std::array<double, 3>& slopes = {1, 1, 1}) {
 
 // The model measures in CIELAB's rows at grey (the metric), and each block's difference is
 // mapped so that it measures there what CIEDE2000 sees around the block: CIELAB's rows at the
-// colour halfway between the source and the start's result around it, the lightness and the
-// colour part divided by their weighting functions at the two colours' mean lightness and chroma,
-// then back to opponent channels, so that the blur still sees opponent channels.
+// colour halfway between the source and the result so far around it, then CIEDE2000's form
+// there, then back to opponent channels, so that the blur still sees opponent channels.
 struct EyeWeighting {
     Matrix3 metric;
     std::vector<Matrix3> transforms;
@@ -155,21 +154,12 @@ EyeWeighting WeightingFor(const Picture& reference, const std::vector<Opponent>&
                 source[k] /= count;
                 result[k] /= count;
             }
-            const Lab one = LabOfOpponent(source), two = LabOfOpponent(result);
-            const double meanL = (one.L + two.L) / 2;
-            const double meanC = (std::hypot(one.a, one.b) + std::hypot(two.a, two.b)) / 2;
-            const double l50 = (meanL - 50) * (meanL - 50);
-            const double lightness = 1 + 0.015 * l50 / std::sqrt(20 + l50);
-            // a and b carry chroma (1 + 0.045 C) and hue (1 + 0.015 C for a middling hue term) alike.
-            const double colour = 1 + (0.045 + 0.015) / 2 * meanC;
             Opponent halfway{};
             for (int k = 0; k < 3; ++k) halfway[k] = (source[k] + result[k]) / 2;
             const std::array<double, 3> xyz = XyzOfOpponent(halfway);
             std::array<double, 3> slopes{};
             for (int k = 0; k < 3; ++k) slopes[k] = LabCurveSlope(std::max(0.0, xyz[k] / kLabWhite[k]));
-            Matrix3 scale{};
-            scale[0][0] = 1 / lightness;
-            scale[1][1] = scale[2][2] = 1 / colour;
+            const Matrix3 scale = Ciede2000Root(LabOfOpponent(halfway));
             weighting.transforms[static_cast<std::size_t>(row) * columns + column] =
                 Multiply(back, Multiply(scale, LabRows(slopes)));
         }
@@ -180,10 +170,15 @@ class Search {
 public:
     Search(const RefineStart& start, const Moves& moves)
         : moves_(moves),
+          reference_(start.sourceView),
           width_(start.surface.Width()),
           height_(start.surface.Height()),
+          blockWidth_(reference_.Width() / width_),
+          blockHeight_(reference_.Height() / height_),
           colourOf_(ColoursOfSurface(start, moves)),
-          model_(MakeModel(start.sourceView)) {}
+          settled_(colourOf_.size(), false),
+          weighting_(WeightingFor(reference_, ShownColours(), blockWidth_, blockHeight_)),
+          model_(MakeModel()) {}
 
     // One sweep over the picture, asking stop() before each row; false when it said stop.
     template <typename Stop>
@@ -191,12 +186,31 @@ public:
         for (int y = 0; y < height_; ++y) {
             if (stop()) return false;
             for (int x = 0; x + moves_.unitWidth <= width_; x += moves_.unitWidth)
-                if (Improve(x, y)) ++changes;
+                if (!settled_[static_cast<std::size_t>(y) * width_ + x] && Improve(x, y)) ++changes;
         }
         return true;
     }
 
     const std::vector<int>& ColourOf() const { return colourOf_; }
+
+    // Weighs the model around the colours as they are now, and lets every pixel move again.
+    void Relinearise() {
+        std::fill(settled_.begin(), settled_.end(), false);
+        weighting_ = WeightingFor(reference_, ShownColours(), blockWidth_, blockHeight_);
+        model_ = MakeModel();
+    }
+
+    // Takes these colours and leaves the pixels named alone from now on.
+    void Settle(const std::vector<int>& colours, const std::vector<std::size_t>& pixels) {
+        for (std::size_t i = 0; i < colours.size(); ++i) {
+            if (colours[i] == colourOf_[i]) continue;
+            const FilteredError::Change change{static_cast<int>(i % width_), static_cast<int>(i / width_),
+                                               Minus(moves_.colours[colours[i]].shown, moves_.colours[colourOf_[i]].shown)};
+            model_.Apply(std::span(&change, 1));
+            colourOf_[i] = colours[i];
+        }
+        for (std::size_t i : pixels) settled_[i] = true;
+    }
 
 private:
     std::vector<Opponent> ShownColours() const {
@@ -206,11 +220,9 @@ private:
         return shown;
     }
 
-    FilteredError MakeModel(const Picture& reference) const {
-        const int blockWidth = reference.Width() / width_, blockHeight = reference.Height() / height_;
-        const std::vector<Opponent> shown = ShownColours();
-        const EyeWeighting weighting = WeightingFor(reference, shown, blockWidth, blockHeight);
-        return FilteredError(reference, blockWidth, blockHeight, shown, weighting.transforms, weighting.metric);
+    FilteredError MakeModel() const {
+        return FilteredError(reference_, blockWidth_, blockHeight_, ShownColours(), weighting_.transforms,
+                             weighting_.metric);
     }
 
     int& ColourAt(int x, int y) { return colourOf_[static_cast<std::size_t>(y) * width_ + x]; }
@@ -263,43 +275,44 @@ private:
     }
 
     const Moves& moves_;
+    const Picture& reference_;
     int width_, height_;
+    int blockWidth_, blockHeight_;
     std::vector<int> colourOf_;
+    std::vector<bool> settled_;
+    EyeWeighting weighting_;
     FilteredError model_;
 };
 
-// Where colours lie far from what the palette can show, CIEDE2000 bends away from the model's
-// straight lines, and the model's gain can be the score's loss. So the start's pixels come back
-// in the tiles where its differences sum less than the refined ones'; one picture for each size
-// of tile, as how far a loss reaches differs from picture to picture. A tile holds whole units
-// (unitWidth surface pixels a row), so a mix is never split.
-std::vector<Picture> KeptWhereBetter(const RefineStart& start, const Picture& refined, int unitWidth) {
-    constexpr int kTiles[] = {2, 4, 8, 16, 32, 64};  // preview pixels; those that cut a block or a mix are skipped
-    const Picture& view = start.sourceView;
-    const std::vector<float> was = LikenessMap(view, MachinePicture(start.mode, start.surface, start.palette));
-    const std::vector<float> is = LikenessMap(view, MachinePicture(start.mode, refined, start.palette));
-    const int blockWidth = view.Width() / refined.Width(), blockHeight = view.Height() / refined.Height();
-    std::vector<Picture> merged;
-    for (const int tile : kTiles) {
-        if (tile % (unitWidth * blockWidth) != 0) continue;
-        Picture picture = refined;
-        for (int top = 0; top < view.Height(); top += tile)
-            for (int left = 0; left < view.Width(); left += tile) {
-                const int bottom = std::min(view.Height(), top + tile), right = std::min(view.Width(), left + tile);
-                double before = 0, after = 0;
-                for (int y = top; y < bottom; ++y)
-                    for (int x = left; x < right; ++x) {
-                        before += was[static_cast<std::size_t>(y) * view.Width() + x];
-                        after += is[static_cast<std::size_t>(y) * view.Width() + x];
-                    }
-                if (after < before) continue;
-                for (int y = top / blockHeight; y < bottom / blockHeight; ++y)
-                    for (int x = left / blockWidth; x < right / blockWidth; ++x)
-                        picture.SetPixel(x, y, start.surface.Pixel(x, y));
-            }
-        merged.push_back(std::move(picture));
-    }
-    return merged;
+// A round of sweeps ends at a sweep that gains less than this share of the score, and the search
+// at a round that gains less than its share: past these, rounds cost far more than they gain.
+constexpr double kSweepGain = 0.001;
+constexpr double kRoundGain = 0.005;
+// View pixels a side of the tiles a sweep is held to the score by: a few of the finer blurs' reach.
+constexpr int kSweepTile = 8;
+
+// The surface pixels (as indices, row after row) in the tiles of the view where the differences
+// sum more in `is` than in `was`. A tile is whole blocks, and in Graphics 16 whole mixes.
+std::vector<std::size_t> PixelsOfWorseTiles(const std::vector<float>& was, const std::vector<float>& is,
+                                            const Picture& view, const Picture& surface) {
+    const int blockWidth = view.Width() / surface.Width(), blockHeight = view.Height() / surface.Height();
+    std::vector<std::size_t> pixels;
+    for (int top = 0; top < view.Height(); top += kSweepTile)
+        for (int left = 0; left < view.Width(); left += kSweepTile) {
+            const int bottom = std::min(view.Height(), top + kSweepTile);
+            const int right = std::min(view.Width(), left + kSweepTile);
+            double before = 0, after = 0;
+            for (int y = top; y < bottom; ++y)
+                for (int x = left; x < right; ++x) {
+                    before += was[static_cast<std::size_t>(y) * view.Width() + x];
+                    after += is[static_cast<std::size_t>(y) * view.Width() + x];
+                }
+            if (after <= before) continue;
+            for (int y = top / blockHeight; y < bottom / blockHeight; ++y)
+                for (int x = left / blockWidth; x < right / blockWidth; ++x)
+                    pixels.push_back(static_cast<std::size_t>(y) * surface.Width() + x);
+        }
+    return pixels;
 }
 
 }  // namespace
@@ -326,10 +339,9 @@ Refinement Refine(const RefineStart& start, double budgetSeconds, TaskProgress* 
 
     Search search(start, moves);
     const std::vector<int> before = search.ColourOf();
-    // The surface as the search has it: the pixels it changed in their new colours.
-    auto searched = [&] {
+    // The surface with these colours: the pixels the search changed in their new colours.
+    auto surfaceOf = [&](const std::vector<int>& now) {
         Picture surface = start.surface;
-        const std::vector<int>& now = search.ColourOf();
         for (int y = 0; y < surface.Height(); ++y)
             for (int x = 0; x < surface.Width(); ++x) {
                 const std::size_t i = static_cast<std::size_t>(y) * surface.Width() + x;
@@ -337,12 +349,18 @@ Refinement Refine(const RefineStart& start, double budgetSeconds, TaskProgress* 
             }
         return surface;
     };
-    // The score is what counts: the best surface so far by the score, never the start's worse.
-    auto keepIfBetter = [&](Picture surface) {
-        const double score = LikenessOf(start.sourceView, start.mode, surface, start.palette);
-        if (score >= result.scoreAfter) return;
-        result.scoreAfter = score;
-        result.surface = std::move(surface);
+    // A state of the search as the score sees it.
+    struct Scored {
+        std::vector<int> colours;
+        Picture surface;
+        std::vector<float> differences;  // each view pixel's
+        double score = 0;
+    };
+    auto scored = [&](std::vector<int> colours) {
+        Scored state{std::move(colours), {}, {}, 0};
+        state.surface = surfaceOf(state.colours);
+        state.score = LikenessOf(start.sourceView, start.mode, state.surface, start.palette, state.differences);
+        return state;
     };
     auto stop = [&] {
         const double spent = clock() - began;
@@ -352,9 +370,14 @@ Refinement Refine(const RefineStart& start, double budgetSeconds, TaskProgress* 
         }
         return result.cancelled || spent >= budgetSeconds;
     };
-    // Far from what the palette can show the model's gain can be the score's loss, even more so
-    // the longer it searches; so each sweep is scored.
-    while (!result.converged) {
+    // Far from what the palette can show the model's gain can be the score's loss; so each sweep
+    // is held to the score, tile by tile: where the sweep made a tile score worse, its pixels go
+    // back to what they were and are left alone from then on.
+    Scored accepted = scored(before);
+    // Rounds of sweeps, each round's model weighed around where the last one ended; a round ends
+    // when a sweep gains little, the search when a round does.
+    double roundStart = result.scoreBefore;
+    for (;;) {
         ++result.sweeps;
         const long changesBefore = result.changes;
         const bool swept = search.Sweep(result.changes, stop);
@@ -364,11 +387,36 @@ Refinement Refine(const RefineStart& start, double budgetSeconds, TaskProgress* 
             result.seconds = clock() - began;
             return result;
         }
-        result.converged = swept && result.changes == changesBefore;
-        if (result.changes != changesBefore) keepIfBetter(searched());
+        double gain = 0;
+        if (result.changes != changesBefore) {
+            Scored trial = scored(search.ColourOf());
+            const std::vector<std::size_t> worse =
+                PixelsOfWorseTiles(accepted.differences, trial.differences, start.sourceView, start.surface);
+            std::vector<int> colours = trial.colours;
+            bool putBack = false;
+            for (std::size_t i : worse) {
+                putBack = putBack || colours[i] != accepted.colours[i];
+                colours[i] = accepted.colours[i];
+            }
+            if (putBack) trial = scored(std::move(colours));
+            search.Settle(trial.colours, worse);
+            gain = accepted.score - trial.score;
+            accepted = std::move(trial);
+            // The score is what counts: the best surface so far, never the start's worse.
+            if (accepted.score < result.scoreAfter) {
+                result.scoreAfter = accepted.score;
+                result.surface = accepted.surface;
+            }
+        }
         if (!swept) break;
+        if (gain > kSweepGain * accepted.score) continue;
+        if (roundStart - accepted.score <= kRoundGain * roundStart) {
+            result.converged = true;
+            break;
+        }
+        roundStart = accepted.score;
+        search.Relinearise();
     }
-    for (Picture& merged : KeptWhereBetter(start, result.surface, moves.unitWidth)) keepIfBetter(std::move(merged));
     if (progress) progress->Report(1.0);
     result.seconds = clock() - began;
     return result;

@@ -83,6 +83,29 @@ TEST(Ciede2000, MatchesSharmaWuDalalPairs) {
     }
 }
 
+// The form must measure small differences in every direction as the formula does: lightness,
+// chroma and hue weigh differently, and in the blues the hue rotation couples a and b.
+TEST(Ciede2000, RootMeasuresSmallDifferencesAsTheFormulaDoes) {
+    const Lab colours[] = {{50, 0, 0}, {50, 40, 10}, {30, 10, -50}, {85, -5, 70}, {10, 2, -3}, {65, -45, 30}};
+    const Vector3 directions[] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0.6, 0.8, 0}, {0, 0.6, -0.8}, {0.5, -0.5, 0.7}};
+    for (const Lab& at : colours) {
+        const Matrix3 root = Ciede2000Root(at);
+        EXPECT_EQ(root[1][0], 0);
+        EXPECT_EQ(root[2][0], 0);
+        EXPECT_EQ(root[2][1], 0);
+        for (const Vector3& direction : directions) {
+            const Vector3 d{direction[0] / 2, direction[1] / 2, direction[2] / 2};  // half a CIELAB unit
+            const Vector3 measured = Multiply(root, d);
+            const double length = std::hypot(measured[0], measured[1], measured[2]);
+            const double formula = Ciede2000(at, Lab{at.L + d[0], at.a + d[1], at.b + d[2]});
+            // A near grey the formula is not smooth: its chroma weights move with the difference itself.
+            const double tolerance = std::hypot(at.a, at.b) < 1 ? 0.15 : 0.05;
+            EXPECT_NEAR(length, formula, tolerance * formula)
+                << "at " << at.L << " " << at.a << " " << at.b << ", d " << d[0] << " " << d[1] << " " << d[2];
+        }
+    }
+}
+
 TEST(Likeness, FlatPicturesScoreTheDifferenceOfTheirColours) {
     // CIELAB of the sRGB colours under D65, as published to two decimals.
     struct Case {
