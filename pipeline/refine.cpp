@@ -287,7 +287,7 @@ private:
 // A round of sweeps ends at a sweep that gains less than this share of the score, and the search
 // at a round that gains less than its share: past these, rounds cost far more than they gain.
 constexpr double kSweepGain = 0.001;
-constexpr double kRoundGain = 0.005;
+constexpr double kRoundGain = 0.01;
 // View pixels a side of the tiles a sweep is held to the score by: a few of the finer blurs' reach.
 constexpr int kSweepTile = 8;
 

@@ -54,7 +54,7 @@ double SteadySeconds();
 // in the 8 x 8 tiles of the source view where the sweep scored worse, its changes are taken back
 // and those pixels stay. Sweeps run in rounds, each weighing the model around the result so far;
 // a round ends at a sweep that gains under 0.1 % of the score, the search at a round that gains
-// under 0.5 % (converged) or when the budget is spent. Pixels it does not change keep their bytes.
+// under 1 % (converged) or when the budget is spent. Pixels it does not change keep their bytes.
 // The result never scores worse than the start.
 Refinement Refine(const RefineStart& start, double budgetSeconds, TaskProgress* progress = nullptr,
                   const Clock& clock = SteadySeconds);
