@@ -17,9 +17,8 @@
 namespace vorbix {
 namespace {
 
-double ScoreOf(Session session, TvcMode mode, int method) {
-    session.ChooseMethod(method);
-    if (ModeOf(mode).swatchCount > 0) session.ChooseSwatches(mode, BestSwatches(session, mode));
+double ScoreOf(Session session, int method) {
+    ChooseMethodWithBestColours(session, method);
     return session.Likeness();
 }
 
@@ -46,14 +45,14 @@ int Run(const QStringList& folders) {
                 double bestOld = 1e9;
                 int bestOldMethod = 0;
                 for (int m = 1; m <= kMethodCount; ++m) {
-                    const double score = ScoreOf(session, mode.mode, m);
+                    const double score = ScoreOf(session, m);
                     if (score < bestOld) bestOld = score, bestOldMethod = m;
                 }
                 std::printf("| %s | %d | %.2f (%s) | ", name.toUtf8().constData(), mode.number, bestOld,
                             std::string(MethodNumbered(bestOldMethod).caption).c_str());
                 double bestNew = 1e9;
                 for (int m = kMethodCount + 1; m <= kAllMethodCount; ++m) {
-                    const double score = ScoreOf(session, mode.mode, m);
+                    const double score = ScoreOf(session, m);
                     bestNew = std::min(bestNew, score);
                     sums[mode.number][m] += score;
                     std::printf("%.2f | ", score);

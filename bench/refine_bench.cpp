@@ -27,8 +27,7 @@ Session BestOfTheMethods(const std::string& path, TvcMode mode) {
     double bestScore = std::numeric_limits<double>::max();
     for (const Method& method : Methods()) {
         Session trial = session;
-        trial.ChooseMethod(method.number);
-        if (ModeOf(mode).swatchCount > 0) trial.ChooseSwatches(mode, BestSwatches(trial, mode));
+        ChooseMethodWithBestColours(trial, method.number);
         const double score = trial.Likeness();
         if (score < bestScore) {
             bestScore = score;

@@ -164,6 +164,30 @@ TwoColourMix TwoColourMixes::Along(int p, LinearRgb c) const {
     return {first_[p], second_[p], std::min(std::max(along, 0.0f), 1.0f)};
 }
 
+TwoColourMix NearestTwoColourMixPlain(const Palette& palette, LinearRgb c) {
+    auto metBefore = [&](int i) { return std::find(palette.begin(), palette.begin() + i, palette[i]) != palette.begin() + i; };
+    TwoColourMix best;
+    float bestDistance = std::numeric_limits<float>::infinity();
+    for (int i = 0; i < static_cast<int>(palette.size()); ++i)
+        for (int j = i + 1; j < static_cast<int>(palette.size()); ++j) {
+            if (metBefore(i) || metBefore(j)) continue;
+            const LinearRgb a = LinearOf(palette[i]), b = LinearOf(palette[j]);
+            // The colour against the segment from a to b, its nearest point at share s of the way.
+            const float r = b.red - a.red, g = b.green - a.green, bl = b.blue - a.blue;
+            const float inverseLength = 1.0f / (r * r + g * g + bl * bl);
+            const float fromRed = c.red - a.red, fromGreen = c.green - a.green, fromBlue = c.blue - a.blue;
+            const float along = (fromRed * r + fromGreen * g + fromBlue * bl) * inverseLength;
+            const float s = std::min(std::max(along, 0.0f), 1.0f);
+            const float dr = fromRed - s * r, dg = fromGreen - s * g, db = fromBlue - s * bl;
+            const float distance = dr * dr + dg * dg + db * db + kSpreadWeight * s * (1 - s) / inverseLength;
+            if (distance < bestDistance) {
+                bestDistance = distance;
+                best = {i, j, s};
+            }
+        }
+    return best;
+}
+
 void DitherBlueNoise(Picture& surface, const Palette& palette) {
     if (palette.empty()) return;
     const TwoColourMixes mixes(palette);

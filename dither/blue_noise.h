@@ -48,6 +48,10 @@ private:
     std::vector<float> inverseLength_;                       // 1 / |along|²
 };
 
+// The rule TwoColourMixes::Nearest keeps in its fast layout, stated plainly: every pair of entries
+// of different colours measured in turn, in the same arithmetic.
+TwoColourMix NearestTwoColourMixPlain(const Palette& palette, LinearRgb colour);
+
 // Each pixel takes the pair nearest its colour with each level rounded to one of 64, and shows
 // its second colour where its mask threshold lies below the colour's share along the pair, else
 // the first: no error is carried, so each pixel depends on itself alone.

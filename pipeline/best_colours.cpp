@@ -118,4 +118,12 @@ std::vector<ColorValue> BestSwatches(const Session& session, TvcMode mode) {
     return best;
 }
 
+std::vector<ColorValue> ChooseMethodWithBestColours(Session& session, int method) {
+    session.ChooseMethod(method);
+    if (ModeOf(session.Mode()).swatchCount == 0) return {};
+    std::vector<ColorValue> best = BestSwatches(session, session.Mode());
+    session.ChooseSwatches(session.Mode(), best);
+    return best;
+}
+
 }  // namespace vorbix

@@ -14,4 +14,9 @@ namespace vorbix {
 // reduced copy; the front-runners are then converted at full size and the best of them wins.
 std::vector<ColorValue> BestSwatches(const Session& session, TvcMode mode);
 
+// Chooses the method, then, where the document's mode has swatches, that method's best colours
+// (BestSwatches), and returns them (none in Graphics 16): how "Compare methods" converts each
+// method with its own best colours.
+std::vector<ColorValue> ChooseMethodWithBestColours(Session& session, int method);
+
 }  // namespace vorbix

@@ -13,12 +13,11 @@ std::vector<MethodTile> ConvertWithEveryMethod(const Session& session, bool each
     std::vector<MethodTile> tiles;
     for (const Method& method : AllMethods()) {
         Session copy = base;
-        copy.ChooseMethod(method.number);
         std::vector<ColorValue> swatches;
-        if (eachWithBestColours && ModeOf(copy.Mode()).swatchCount > 0) {
-            swatches = BestSwatches(copy, copy.Mode());
-            copy.ChooseSwatches(copy.Mode(), swatches);
-        }
+        if (eachWithBestColours)
+            swatches = ChooseMethodWithBestColours(copy, method.number);
+        else
+            copy.ChooseMethod(method.number);
         tiles.push_back(
             {method.number, copy.Preview(), copy.ResultColours(), copy.Milliseconds(), copy.Likeness(), swatches});
     }

@@ -85,6 +85,37 @@ Json StepJson(const SourceStep& step) {
     return {};
 }
 
+std::string Seconds(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g s", seconds);
+    return text;
+}
+
+Json RefinementsJson(const std::vector<RefinementRun>& runs) {
+    Json array = Json::array();
+    for (const RefinementRun& run : runs) array.push_back({{"seconds", run.budgetSeconds}, {"converged", run.converged}});
+    return array;
+}
+
+// Each refinement's budget is a replay's running time, so together they are held to a limit.
+std::vector<RefinementRun> ParseRefinements(const Json& json) {
+    if (!json.is_array()) throw std::invalid_argument("\"refine\" must be a list of refinements");
+    std::vector<RefinementRun> runs;
+    double total = 0;
+    for (const Json& run : json) {
+        const Json& seconds = run.at("seconds");
+        if (!seconds.is_number()) throw std::invalid_argument("a refinement's \"seconds\" must be a number");
+        const double budget = seconds.get<double>();
+        if (!(budget > 0)) throw std::invalid_argument("refinement seconds " + seconds.dump() + " are not more than 0");
+        total += budget;
+        if (!(total <= ResultSettings::kMaxRefineSeconds))
+            throw std::invalid_argument("the refinements ask for " + Seconds(total) + "; a replay refines for at most " +
+                                        Seconds(ResultSettings::kMaxRefineSeconds));
+        runs.push_back({budget, run.at("converged").get<bool>()});
+    }
+    return runs;
+}
+
 SourceStep ParseStep(const Json& json) {
     const std::string kind = json.at("step").get<std::string>();
     if (kind == kSetStep) return {SourceStep::Kind::Set};
@@ -121,6 +152,7 @@ ResultSettings ParseObject(const Json& json) {
     for (const Json& step : json.at("source_steps")) settings.sourceSteps.push_back(ParseStep(step));
     settings.mixes = ParseMixes(json.at("mixes"));
     settings.randomDrawn = json.at("random_drawn").get<std::uint64_t>();
+    if (json.contains("refine")) settings.refinements = ParseRefinements(json.at("refine"));
     const Json& result = json.at("result");
     settings.screenSha256 = result.at("screen_tim_sha256").get<std::string>();
     settings.colours = result.at("colours").get<int>();
@@ -138,6 +170,7 @@ ResultSettings SettingsOf(const Session& session, const std::string& pictureName
     settings.sourceSteps = session.SourceSteps();
     settings.mixes = session.Mixes();
     settings.randomDrawn = session.RandomDrawnBeforeLastConversion();
+    settings.refinements = session.Refinements();
     settings.screenSha256 = Sha256Hex(session.ScreenTimFileBytes());
     settings.colours = session.ResultColours();
     return settings;
@@ -147,9 +180,9 @@ std::string SettingsJson(const ResultSettings& settings) {
     const ConversionSettings& conversion = settings.conversion;
     Json steps = Json::array();
     for (const SourceStep& step : settings.sourceSteps) steps.push_back(StepJson(step));
-    const Json json = {
+    Json json = {
         {"format", "vorbix-settings"},
-        {"version", ResultSettings::kVersion},
+        {"version", settings.refinements.empty() ? 1 : ResultSettings::kVersion},
         {"picture", {{"name", settings.pictureName}, {"sha256", settings.pictureSha256}}},
         {"mode", ModeOf(conversion.mode).number},
         {"method", std::string(MethodNumbered(conversion.method).caption)},
@@ -161,6 +194,7 @@ std::string SettingsJson(const ResultSettings& settings) {
         {"random_drawn", settings.randomDrawn},
         {"result", {{"screen_tim_sha256", settings.screenSha256}, {"colours", settings.colours}}},
     };
+    if (!settings.refinements.empty()) json["refine"] = RefinementsJson(settings.refinements);
     return json.dump(2) + "\n";
 }
 
@@ -201,6 +235,7 @@ Session Replay(const ResultSettings& settings, const Picture& picture) {
     session.SetMixes(settings.mixes);
     session.SetRandomDrawn(settings.randomDrawn);
     session.Reconvert();
+    for (const RefinementRun& run : settings.refinements) session.Refine(run.budgetSeconds);
     return session;
 }
 
@@ -214,6 +249,16 @@ std::vector<std::string> ResultDifferences(const ResultSettings& recorded, const
     if (recorded.colours != replayed.colours)
         differences.push_back("colours used: " + std::to_string(replayed.colours) + ", the settings name " +
                               std::to_string(recorded.colours));
+    if (differences.empty()) return differences;
+    for (std::size_t i = 0; i < recorded.refinements.size(); ++i) {
+        const RefinementRun& run = recorded.refinements[i];
+        if (!run.converged)
+            differences.push_back("the refinement was stopped by its time budget (" + Seconds(run.budgetSeconds) +
+                                  ") before it converged, so a replay cannot promise the same pixels");
+        else if (i < replayed.refinements.size() && !replayed.refinements[i].converged)
+            differences.push_back("the replay's refinement was stopped by its time budget (" + Seconds(run.budgetSeconds) +
+                                  ") before it converged, though the saved one converged: this machine may be slower");
+    }
     return differences;
 }
 

@@ -12,7 +12,11 @@ namespace vorbix {
 // Every input of a result, and what it produced: the settings file a user shares or archives
 // (JSON, versioned). Replayed on the same picture it gives the same screen file, byte for byte.
 struct ResultSettings {
-    static constexpr int kVersion = 1;
+    // Version 2 added the refinements; a file without them is written as version 1, which
+    // older versions read.
+    static constexpr int kVersion = 2;
+    // The longest refinement a file may ask a replay to run.
+    static constexpr double kMaxRefineSeconds = 3600;
 
     std::string pictureName;    // the file name, without its folder
     std::string pictureSha256;  // of the picture file's bytes; empty when unknown
@@ -20,6 +24,7 @@ struct ResultSettings {
     std::vector<SourceStep> sourceSteps;
     MixTable mixes;
     std::uint64_t randomDrawn = 0;  // random numbers drawn before the result's conversion
+    std::vector<RefinementRun> refinements;  // run on the conversion, in order
     std::string screenSha256;       // of the "screen.tim" the result gives
     int colours = 0;                // of the preview
 
@@ -37,11 +42,11 @@ Result<ResultSettings> ParseSettingsJson(const std::string& text);
 void ReplaySourceSteps(Session& session, const std::vector<SourceStep>& steps);
 
 // A fresh session given the settings' inputs, the picture loaded and the steps replayed, ending
-// with the result's conversion.
+// with the result's conversion and then its refinements, each with its budget.
 Session Replay(const ResultSettings& settings, const Picture& picture);
 
 // What differs between the result the settings recorded and the one a replay gave, one line
-// each; empty when they are the same.
+// each, and then why, where a refinement stopped at its budget; empty when they are the same.
 std::vector<std::string> ResultDifferences(const ResultSettings& recorded, const ResultSettings& replayed);
 
 }  // namespace vorbix

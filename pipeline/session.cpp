@@ -74,7 +74,7 @@ void Session::Reconvert() {
     resultColours_ = result.colours;
     milliseconds_ = result.milliseconds;
     ++conversions_;
-    refined_ = false;
+    refinements_.clear();
 }
 
 void Session::ChooseMode(TvcMode mode) {
@@ -225,25 +225,27 @@ RefineStart Session::StartOfRefinement() const {
     return start;
 }
 
-bool Session::AcceptRefinement(const RefineStart& from, const Picture& surface) {
-    if (shownScreen_ || !(from == StartOfRefinement())) return false;
-    ShowRefined(surface);
+bool Session::AcceptRefinement(const RefineStart& from, const Refinement& refinement, double budgetSeconds) {
+    if (shownScreen_ || refinement.cancelled || !(from == StartOfRefinement())) return false;
+    std::vector<RefinementRun> runs = refinements_;
+    runs.push_back({budgetSeconds, refinement.converged});
+    ShowRefined(refinement.surface, std::move(runs));
     return true;
 }
 
 Refinement Session::Refine(double seconds, TaskProgress* progress) {
     const RefineStart start = StartOfRefinement();
     Refinement refinement = vorbix::Refine(start, seconds, progress);
-    if (!refinement.cancelled) AcceptRefinement(start, refinement.surface);
+    AcceptRefinement(start, refinement, seconds);
     return refinement;
 }
 
-void Session::ShowRefined(const Picture& surface) {
+void Session::ShowRefined(const Picture& surface, std::vector<RefinementRun> refinements) {
     Picture& shown = surfaces_[static_cast<int>(Mode())];
     shown = surface;
     ScaleInto(preview_, shown, settings_.resize, false);
     resultColours_ = CountColors(settings_.resize ? shown : preview_);
-    refined_ = true;
+    refinements_ = std::move(refinements);
 }
 
 double Session::Likeness() const { return LikenessOf(sourceView_, Mode(), Surface(Mode()), palette_); }
@@ -319,7 +321,10 @@ Session::Snapshot Session::TakeSnapshot(bool withLoaded, bool withSourceView) co
     snapshot.mixes = mixes_;
     snapshot.mixesOn = mixesOn_;
     snapshot.sourceSteps = sourceSteps_;
-    if (refined_) snapshot.refinedSurface = Surface(Mode());
+    if (Refined()) {
+        snapshot.refinedSurface = Surface(Mode());
+        snapshot.refinements = refinements_;
+    }
     return snapshot;
 }
 
@@ -339,7 +344,7 @@ void Session::RestoreRefinement(const Snapshot& snapshot) {
     if (!snapshot.refinedSurface || shownScreen_ || snapshot.refinedSurface->Width() != surface.Width() ||
         snapshot.refinedSurface->Height() != surface.Height())
         return;
-    ShowRefined(*snapshot.refinedSurface);
+    ShowRefined(*snapshot.refinedSurface, snapshot.refinements);
 }
 
 }  // namespace vorbix

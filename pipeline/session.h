@@ -33,6 +33,15 @@ struct SourceStep {
     bool operator==(const SourceStep&) const = default;
 };
 
+// A refinement the shown result went through: the time it was given, and whether it ended before
+// that because a whole sweep found no change that helps (then it gives the same pixels anywhere).
+struct RefinementRun {
+    double budgetSeconds = 0;
+    bool converged = false;
+
+    bool operator==(const RefinementRun&) const = default;
+};
+
 // Where "Save" and "Save As" put the preview and the screen files.
 struct SavePaths {
     std::string bmp;
@@ -139,13 +148,15 @@ public:
     // What a refinement of the shown result starts from; a copy, so it can run on another thread.
     RefineStart StartOfRefinement() const;
     // The refined surface replaces the result (preview, colour count, likeness and saving follow
-    // it) when the result is still the one the refinement started from; false, and nothing
-    // changes, when a conversion or an edit has replaced it since. No conversion.
-    bool AcceptRefinement(const RefineStart& from, const Picture& surface);
+    // it) when the result is still the one the refinement started from, and the refinement, run
+    // with that budget, is added to Refinements(); false, and nothing changes, when a conversion
+    // or an edit has replaced the result since, or the refinement was cancelled. No conversion.
+    bool AcceptRefinement(const RefineStart& from, const Refinement& refinement, double budgetSeconds);
     // Refines the result for at most that many seconds and takes the refinement.
     Refinement Refine(double seconds, TaskProgress* progress = nullptr);
-    // The result shown is a refinement, until the next conversion.
-    bool Refined() const { return refined_; }
+    // The refinements the result shown went through, in order; none after a conversion.
+    const std::vector<RefinementRun>& Refinements() const { return refinements_; }
+    bool Refined() const { return !refinements_.empty(); }
 
     // --- a screen file shown in place of the conversion
     // Shows the bytes of a headed screen file as the machine shows them: the preview, the colour
@@ -182,6 +193,7 @@ public:
         int mixesOn = 0;
         std::vector<SourceStep> sourceSteps;
         std::optional<Picture> refinedSurface;  // when the result was a refinement
+        std::vector<RefinementRun> refinements;  // the refinements that made it
 
         bool operator==(const Snapshot&) const = default;
     };
@@ -189,14 +201,14 @@ public:
     // Pictures are put back only where the snapshot holds them.
     void Restore(const Snapshot& snapshot);
     // After the conversion that follows Restore: the snapshot's refined surface, if it has one
-    // that fits the mode, becomes the result again.
+    // that fits the mode, becomes the result again, with its refinements.
     void RestoreRefinement(const Snapshot& snapshot);
 
 private:
     void RunSlider(Slider slider);
     void ReplaceLoaded(const Picture& picture);
     void AddSourceStep(const SourceStep& step);
-    void ShowRefined(const Picture& surface);
+    void ShowRefined(const Picture& surface, std::vector<RefinementRun> refinements);
 
     struct ShownScreen {
         std::vector<std::uint8_t> timBytes;
@@ -226,7 +238,7 @@ private:
     int milliseconds_ = 0;
     int mixesOn_ = 0;
     long conversions_ = 0;
-    bool refined_ = false;
+    std::vector<RefinementRun> refinements_;
 };
 
 }  // namespace vorbix

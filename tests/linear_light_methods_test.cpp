@@ -8,6 +8,7 @@
 #include "dither/error_diffusion.h"
 #include "dither/knoll_pattern.h"
 #include "dither/linear_diffusion.h"
+#include "dither/linear_palette.h"
 #include "dither/methods.h"
 
 namespace vorbix {
@@ -140,6 +141,51 @@ TEST(LinearLightMethods, BlueNoiseChangesOnlyWhereThePictureChanged) {
 // The mask holds every level once, and below any level its pixels spread evenly: every 8 x 8
 // window (wrapping round, as the mask tiles) holds within 4 of its share, where a shuffled mask
 // (white noise) has windows 10 to 12 off at a quarter and half of the levels.
+// The pair search's fast layout against its plain rule: over the coarse colours the method looks
+// pairs up for, each palette colour and the middle of each pair (where pairs tie), in palettes
+// of 2, 4 and 16 entries, some repeated.
+TEST(LinearLightMethods, BlueNoisePairSearchFollowsItsPlainRule) {
+    const Palette tvc = TvcColours();
+    Palette tvcRepeated = tvc;
+    for (int i = 8; i < 16; ++i) tvcRepeated[i] = tvc[15 - i];
+    const PaletteEntry black = EntryFromRgb(0, 0, 0), white = EntryFromRgb(255, 255, 255);
+    const PaletteEntry blue = EntryFromRgb(0, 0, 255), red = EntryFromRgb(255, 0, 0);
+    const struct {
+        const char* name;
+        Palette palette;
+    } palettes[] = {
+        {"dark red, yellow", kDarkRedYellow},
+        {"red twice", {red, red}},
+        {"black, white, blue, red", {black, white, blue, red}},
+        {"black, white twice, blue", {black, white, white, blue}},
+        {"the 16 TVC colours", tvc},
+        {"the TVC colours, half of them twice", tvcRepeated},
+    };
+    for (const auto& [name, palette] : palettes) {
+        std::vector<LinearRgb> colours;
+        for (int r = 0; r < kCoarseLevels; r += 2)
+            for (int g = 0; g < kCoarseLevels; g += 2)
+                for (int b = 0; b < kCoarseLevels; b += 2)
+                    colours.push_back(CoarseLinearOf(LevelOfCoarseIndex(r), LevelOfCoarseIndex(g), LevelOfCoarseIndex(b)));
+        for (const PaletteEntry& a : palette)
+            for (const PaletteEntry& b : palette) {
+                const LinearRgb la = LinearOf(a), lb = LinearOf(b);
+                colours.push_back(la);
+                colours.push_back({(la.red + lb.red) / 2, (la.green + lb.green) / 2, (la.blue + lb.blue) / 2});
+            }
+        const TwoColourMixes mixes(palette);
+        for (const LinearRgb& c : colours) {
+            const TwoColourMix fast = mixes.Nearest(c), plain = NearestTwoColourMixPlain(palette, c);
+            if (fast.first != plain.first || fast.second != plain.second || fast.share != plain.share) {
+                ADD_FAILURE() << name << ", colour " << c.red << " " << c.green << " " << c.blue << ": pair " << fast.first
+                              << "-" << fast.second << " at " << fast.share << ", the plain rule " << plain.first << "-"
+                              << plain.second << " at " << plain.share;
+                break;
+            }
+        }
+    }
+}
+
 TEST(LinearLightMethods, BlueNoiseMaskHoldsEachLevelOnceAndSpreadsEveryLevelEvenly) {
     const std::vector<std::uint16_t>& mask = BlueNoiseMask();
     ASSERT_EQ(mask.size(), static_cast<std::size_t>(kBlueNoiseSize * kBlueNoiseSize));

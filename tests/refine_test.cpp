@@ -65,7 +65,7 @@ TEST(Refine, NeverRaisesTheScoreAndTheSavedScreenShowsTheRefinedResult) {
         EXPECT_DOUBLE_EQ(refined.scoreBefore, before) << Describe(c.mode, c.method);
         EXPECT_LE(refined.scoreAfter, before) << Describe(c.mode, c.method);
         EXPECT_GT(refined.changes, 0) << Describe(c.mode, c.method);
-        ASSERT_TRUE(session.AcceptRefinement(start, refined.surface));
+        ASSERT_TRUE(session.AcceptRefinement(start, refined, 0.4));
         EXPECT_TRUE(session.Refined());
         EXPECT_EQ(session.Surface(c.mode), refined.surface);
         EXPECT_DOUBLE_EQ(session.Likeness(), refined.scoreAfter) << Describe(c.mode, c.method);
@@ -134,11 +134,11 @@ TEST(Refine, AStaleRefinementIsRefused) {
     const Refinement refined = Refine(start, 0.2, nullptr, RowClock());
     session.MoveSlider(Slider::Brightness, 70);
     const Picture now = session.Surface(TvcMode::Graphics16);
-    EXPECT_FALSE(session.AcceptRefinement(start, refined.surface));
+    EXPECT_FALSE(session.AcceptRefinement(start, refined, 0.2));
     EXPECT_EQ(session.Surface(TvcMode::Graphics16), now);
     EXPECT_FALSE(session.Refined());
     session.ChooseMode(TvcMode::Graphics4);
-    EXPECT_FALSE(session.AcceptRefinement(start, refined.surface));
+    EXPECT_FALSE(session.AcceptRefinement(start, refined, 0.2));
 }
 
 TEST(Refine, IsOneUndoStep) {

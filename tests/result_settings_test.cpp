@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "pipeline/result_settings.h"
 #include "pipeline/sha256.h"
 
@@ -84,8 +86,90 @@ TEST(ResultSettings, ADifferentResultSaysWhatDiffers) {
     EXPECT_EQ(differences[1].rfind("screen.tim: SHA-256 ", 0), 0u) << differences[1];
 }
 
+constexpr int kTreshold = 3;
+
+// Black but for a gradient in its top left corner: the refinement has a little to do there, so it
+// finds nothing more that helps after a few sweeps.
+Picture GradientCorner() {
+    Picture p(64, 48, MakeColor(0, 0, 0));
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 16; ++x) p.SetPixel(x, y, MakeColor(x * 4, y * 5, x * y));
+    return p;
+}
+
+// A conversion refined until no change helps.
+Session RefinedToTheEnd(const Picture& picture) {
+    Session s;
+    s.ChooseMethod(kTreshold);
+    s.Load(picture);
+    const Refinement refined = s.Refine(60);
+    EXPECT_TRUE(refined.converged);
+    EXPECT_GT(refined.changes, 0);
+    return s;
+}
+
+TEST(ResultSettings, ARefinedResultIsWrittenWithItsRefinementAndReplaysToTheSameScreen) {
+    const Picture picture = GradientCorner();
+    const Session refined = RefinedToTheEnd(picture);
+    const ResultSettings settings = SettingsOf(refined, "photo.jpg", "ab12");
+    ASSERT_EQ(settings.refinements, (std::vector<RefinementRun>{{60, true}}));
+    const std::string text = SettingsJson(settings);
+    EXPECT_NE(text.find("\"version\": 2"), std::string::npos) << text;
+    const Result<ResultSettings> read = ParseSettingsJson(text);
+    ASSERT_TRUE(read) << read.Failure().text;
+    EXPECT_EQ(read.Value(), settings);
+
+    const Session replayed = Replay(read.Value(), picture);
+    EXPECT_EQ(replayed.Refinements(), settings.refinements);
+    EXPECT_EQ(replayed.ScreenTimFileBytes(), refined.ScreenTimFileBytes());
+    EXPECT_TRUE(ResultDifferences(settings, SettingsOf(replayed, "photo.jpg", "ab12")).empty());
+    // Without the refinement the replay is the plain conversion, which is not this result.
+    ResultSettings unrefined = settings;
+    unrefined.refinements.clear();
+    EXPECT_FALSE(ResultDifferences(settings, SettingsOf(Replay(unrefined, picture), "photo.jpg", "ab12")).empty());
+}
+
+TEST(ResultSettings, AnUnrefinedResultIsWrittenAsBeforeTheRefinementsWereRecorded) {
+    const std::string text = SettingsJson(SettingsOf(Edited(Gradient(40, 30)), "photo.jpg", "ab12"));
+    EXPECT_NE(text.find("\"version\": 1"), std::string::npos) << text;
+    EXPECT_EQ(text.find("refine"), std::string::npos) << text;
+}
+
+// A refinement its budget stopped gives other pixels where the replay stops elsewhere; the
+// report says why. The recorded refinements run on a clock of rows, the replays on the real one
+// with a budget too short for a row.
+TEST(ResultSettings, ARefinementStoppedByItsBudgetIsNamedAsTheReasonTheReplayDiffers) {
+    const Picture picture = GradientCorner();
+    const struct {
+        double rowClockBudget;
+        bool converged;
+        const char* reason;
+    } cases[] = {
+        {0.05, false, "the refinement was stopped by its time budget (1e-09 s) before it converged"},
+        {1000, true, "the replay's refinement was stopped by its time budget (1e-09 s) before it converged"},
+    };
+    for (const auto& c : cases) {
+        Session recorded;
+        recorded.ChooseMethod(kTreshold);
+        recorded.Load(picture);
+        const RefineStart start = recorded.StartOfRefinement();
+        auto now = std::make_shared<double>(0.0);
+        const Refinement refined = Refine(start, c.rowClockBudget, nullptr, [now] { return *now += 0.001; });
+        ASSERT_EQ(refined.converged, c.converged) << c.reason;
+        ASSERT_TRUE(recorded.AcceptRefinement(start, refined, 1e-9));
+        const ResultSettings settings = SettingsOf(recorded, "photo.jpg", "");
+        const auto differences = ResultDifferences(settings, SettingsOf(Replay(settings, picture), "photo.jpg", ""));
+        ASSERT_GE(differences.size(), 2u) << c.reason;
+        EXPECT_EQ(differences.front().rfind("screen.tim: SHA-256 ", 0), 0u) << differences.front();
+        EXPECT_EQ(differences.back().rfind(c.reason, 0), 0u) << differences.back();
+    }
+}
+
 TEST(ResultSettings, AFileItCannotUseIsRefusedSayingWhy) {
-    const std::string good = SettingsJson(SettingsOf(Session(), "a.jpg", ""));
+    ResultSettings refined = SettingsOf(Session(), "a.jpg", "");
+    refined.refinements = {{2.5, true}, {2000, false}};
+    const std::string good = SettingsJson(refined);
+    ASSERT_TRUE(ParseSettingsJson(good));
     auto with = [&](const std::string& from, const std::string& to) {
         std::string text = good;
         const std::size_t at = text.find(from);
@@ -99,7 +183,7 @@ TEST(ResultSettings, AFileItCannotUseIsRefusedSayingWhy) {
         {"", "parse error"},
         {"[1, 2]", "not a Vorbix settings file"},
         {with("\"vorbix-settings\"", "\"other\""), "not a Vorbix settings file"},
-        {with("\"version\": 1", "\"version\": 2"), "newer Vorbix (version 2)"},
+        {with("\"version\": 2", "\"version\": 3"), "newer Vorbix (version 3)"},
         {with("\"mode\": 16", "\"mode\": 8"), "mode must be 2, 4 or 16"},
         {with("\"Pattern TVC\"", "\"Sharpest\""), "unknown method \"Sharpest\""},
         {with("\"#000000\"", "\"black\""), "\"black\" is not a colour"},
@@ -108,6 +192,17 @@ TEST(ResultSettings, AFileItCannotUseIsRefusedSayingWhy) {
          "slider value 101"},
         {with("\"source_steps\": []", "\"source_steps\": [{\"step\": \"Undo\"}]"), "unknown step \"Undo\""},
         {with("\"resize\": true", "\"resize\": \"yes\""), "type must be boolean"},
+        {with("\"refine\": [", "\"refine\": 5, \"was\": ["), "\"refine\" must be a list"},
+        {with("\"seconds\": 2.5", "\"seconds\": -1"), "refinement seconds -1 are not more than 0"},
+        {with("\"seconds\": 2.5", "\"seconds\": 0"), "refinement seconds 0 are not more than 0"},
+        {with("\"seconds\": 2.5", "\"seconds\": NaN"), "parse error"},
+        {with("\"seconds\": 2.5", "\"seconds\": \"2.5\""), "\"seconds\" must be a number"},
+        {with("\"seconds\": 2.5", "\"seconds\": true"), "\"seconds\" must be a number"},
+        {with("\"seconds\": 2.5", "\"seconds\": 1e300"), "a replay refines for at most 3600 s"},
+        // Each within the limit, together past it.
+        {with("\"seconds\": 2.5", "\"seconds\": 1601"), "the refinements ask for 3601 s"},
+        {with("\"converged\": true", "\"converged\": 1"), "type must be boolean"},
+        {with("\"converged\": true", "\"finished\": true"), "'converged' not found"},
     };
     for (const auto& c : cases) {
         const Result<ResultSettings> read = ParseSettingsJson(c.text);

@@ -41,7 +41,7 @@ void Form1::RefineFinished(const RefineStart& start, const Refinement& refined) 
     refine_->setText("Refine");
     if (refined.cancelled) return SetStatus("Refine cancelled; the result is as it was");
     bool taken = false;
-    history_.Run(session_, EditKind::Refine, [&] { taken = session_.AcceptRefinement(start, refined.surface); });
+    history_.Run(session_, EditKind::Refine, [&] { taken = session_.AcceptRefinement(start, refined, kRefineSeconds); });
     if (!taken) return SetStatus("The picture changed while refining; the refinement was not taken");
     ShowState();
     SetStatus(QString("Refined in %1 s: ΔE %2 → %3%4")

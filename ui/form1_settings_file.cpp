@@ -1,6 +1,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <algorithm>
 
 #include "io/file_write.h"
 #include "io/picture_decode.h"
@@ -22,6 +24,19 @@ QString Lines(const std::vector<std::string>& lines) {
     return list.join("; ");
 }
 
+// A replay runs the result's refinements again on this thread, which can take seconds.
+class BusyCursor {
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+bool AnyCutShort(const std::vector<RefinementRun>& runs) {
+    return std::any_of(runs.begin(), runs.end(), [](const RefinementRun& run) { return !run.converged; });
+}
+
 }  // namespace
 
 void Form1::SaveSettings_Click() {
@@ -35,7 +50,13 @@ void Form1::SaveSettings_Click() {
     const std::string json = SettingsJson(settings);
     if (Status written = WriteFileWhole(Local(chosen), {json.begin(), json.end()}); !written)
         return ReportSaveError(written.Failure());
+    // Replaying a refinement that its budget cut short would take all that time to say so.
+    if (AnyCutShort(settings.refinements))
+        return SetStatus("Saved " + QDir::toNativeSeparators(chosen) +
+                         "; the refinement was stopped by its time budget before it converged, so a replay may "
+                         "give other pixels");
     // What the command line will find: the same inputs replayed on the picture as it is now.
+    const BusyCursor busy;
     const Result<Picture> decoded = ReadPicture(Local(picturePath_));
     const std::vector<std::string> differences =
         decoded ? ResultDifferences(settings, SettingsOf(Replay(settings, decoded.Value()), settings.pictureName, pictureSha))
@@ -64,7 +85,10 @@ void Form1::LoadSettingsFile(const QString& path) {
     if (!QFileInfo(picture).isFile()) picture = QDir(listFolder_).filePath(name);
     const Result<Picture> decoded = ReadPicture(Local(picture));
     if (!decoded) return ReportError(QString::fromStdString(decoded.Failure().text));
-    session_ = Replay(settings, decoded.Value());
+    {
+        const BusyCursor busy;
+        session_ = Replay(settings, decoded.Value());
+    }
     history_.Clear();
     ShowPictureFile(picture);
     ShowState();

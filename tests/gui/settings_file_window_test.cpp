@@ -13,6 +13,15 @@ QImage Photo() {
     return image;
 }
 
+// Black but for a gradient in its top left corner: "Refine" soon finds nothing more that helps.
+QImage GradientCorner() {
+    QImage image(64, 48, QImage::Format_RGB888);
+    image.fill(Qt::black);
+    for (int y = 0; y < 12; ++y)
+        for (int x = 0; x < 16; ++x) image.setPixelColor(x, y, QColor(x * 4, y * 5, x * y));
+    return image;
+}
+
 QByteArray Bytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -122,6 +131,36 @@ TEST_F(SettingsFile, LoadSettingsBringsBackTheResultAndItsControls) {
     ASSERT_EQ(errors_.size(), 1);
     EXPECT_TRUE(errors_[0].contains("newer Vorbix")) << errors_[0].toStdString();
     EXPECT_EQ(session().Preview(), converted.Preview());
+}
+
+// A refined result is saved with its refinement, and both replays refine it again to the same bytes.
+TEST_F(SettingsFile, ARefinedResultReplaysRefinedOnTheCommandLineAndInTheWindow) {
+    WritePicture("photo.bmp", GradientCorner());
+    Open();
+    ClickFile("photo.bmp");
+    Click("Option1_3");  // "Treshold"
+    Click("Refine");
+    QTRY_VERIFY_WITH_TIMEOUT(!form_->Refining(), 60000);
+    ASSERT_TRUE(session().Refined());
+    const QString settings = SaveSettings();
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
+    EXPECT_TRUE(StatusLine().contains("it replays to the same screen.tim")) << StatusLine().toStdString();
+    EXPECT_TRUE(Bytes(settings).contains("\"refine\"")) << Bytes(settings).toStdString();
+    const QByteArray tim = SavedTim();
+
+    const QString out = MakeFolder("replayed");
+    const CliRun run = Cli({"--settings", settings, "--out-dir", out});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("identical")) << run.out.toStdString();
+    EXPECT_EQ(Bytes(QDir(out).filePath("screen.tim")), tim);
+
+    Click("Option1_2");
+    ASSERT_FALSE(session().Refined());
+    settingsLoadAnswer_ = settings;
+    form_->findChild<QAction*>("LoadSettings")->trigger();
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
+    EXPECT_TRUE(session().Refined());
+    EXPECT_EQ(SavedTim(), tim);
 }
 
 }  // namespace
