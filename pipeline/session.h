@@ -33,8 +33,8 @@ struct SourceStep {
     bool operator==(const SourceStep&) const = default;
 };
 
-// A refinement the shown result went through: the time it was given, and whether it ended before
-// that because a whole sweep found no change that helps (then it gives the same pixels anywhere).
+// A refinement the shown result went through: the time it was given, and whether it converged
+// before that (then it gives the same pixels anywhere: only the clock's stop depends on the machine).
 struct RefinementRun {
     double budgetSeconds = 0;
     bool converged = false;
