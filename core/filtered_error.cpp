@@ -229,6 +229,22 @@ FilteredError::FilteredError(const Picture& reference, int blockWidth, int block
                 }
             autocorrelation_[other][c] = a;
         }
+    for (int c = 0; c < 3; ++c) {
+        Reach3& t = together_[c];
+        for (int other = 0; other < 3; ++other) {
+            t.reachX = std::max(t.reachX, autocorrelation_[c][other].reachX);
+            t.reachY = std::max(t.reachY, autocorrelation_[c][other].reachY);
+        }
+        const int spanX = 2 * t.reachX + 1;
+        for (int other = 0; other < 3; ++other) {
+            std::vector<double>& plane = t.planes[other];
+            plane.assign(static_cast<std::size_t>(spanX) * (2 * t.reachY + 1), 0.0);
+            for (int dy = -t.reachY; dy <= t.reachY; ++dy)
+                for (int dx = -t.reachX; dx <= t.reachX; ++dx)
+                    plane[static_cast<std::size_t>(dy + t.reachY) * spanX + dx + t.reachX] =
+                        autocorrelation_[c][other].At(dx, dy);
+        }
+    }
 }
 
 double FilteredError::Delta(std::span<const Change> changes) const {
@@ -257,21 +273,20 @@ void FilteredError::Apply(std::span<const Change> changes) {
     for (const Change& change : changes) {
         const Opponent mapped = Mapped(change);
         for (int c = 0; c < 3; ++c) mean_[c] += mapped[c] * blockPixels_ / pixels_;
-        for (int c = 0; c < 3; ++c)
-            for (int other = 0; other < 3; ++other) {
-                const double d = mapped[other];
-                if (d == 0) continue;
-                const Autocorrelation& a = autocorrelation_[c][other];
-                const int spanX = 2 * a.reachX + 1;
-                const int x0 = std::max(0, change.x - a.reachX), x1 = std::min(columns_ - 1, change.x + a.reachX);
-                const int y0 = std::max(0, change.y - a.reachY), y1 = std::min(rows_ - 1, change.y + a.reachY);
-                for (int y = y0; y <= y1; ++y) {
-                    double* row = correlated_[c].data() + static_cast<std::size_t>(y) * columns_;
-                    const double* kernel =
-                        a.values.data() + static_cast<std::size_t>(y - change.y + a.reachY) * spanX + a.reachX - change.x;
-                    for (int x = x0; x <= x1; ++x) row[x] += d * kernel[x];
-                }
+        for (int c = 0; c < 3; ++c) {
+            const Reach3& t = together_[c];
+            const int spanX = 2 * t.reachX + 1;
+            const int x0 = std::max(0, change.x - t.reachX), x1 = std::min(columns_ - 1, change.x + t.reachX);
+            const int y0 = std::max(0, change.y - t.reachY), y1 = std::min(rows_ - 1, change.y + t.reachY);
+            for (int y = y0; y <= y1; ++y) {
+                double* row = correlated_[c].data() + static_cast<std::size_t>(y) * columns_;
+                const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(y - change.y + t.reachY) * spanX + t.reachX - change.x;
+                const double* k0 = t.planes[0].data() + at;
+                const double* k1 = t.planes[1].data() + at;
+                const double* k2 = t.planes[2].data() + at;
+                for (int x = x0; x <= x1; ++x) row[x] += mapped[0] * k0[x] + mapped[1] * k1[x] + mapped[2] * k2[x];
             }
+        }
     }
 }
 

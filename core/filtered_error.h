@@ -65,6 +65,13 @@ private:
     std::array<std::vector<double>, 3> correlated_;  // per channel, per block
     // Between the blurs of two channels, times the metric's entry: [c][c'], the same both ways.
     std::array<std::array<Autocorrelation, 3>, 3> autocorrelation_;
+    // For each channel c, its three autocorrelations [c][c'] laid over the widest one's reach
+    // (zero beyond their own), so that a change updates each block of c's error in one pass.
+    struct Reach3 {
+        int reachX = 0, reachY = 0;
+        std::array<std::vector<double>, 3> planes;  // [c'], (2 reachY + 1) rows of 2 reachX + 1
+    };
+    std::array<Reach3, 3> together_;
 };
 
 // The same error written out plainly: the blocks enlarged, the difference blurred by the whole
