@@ -705,13 +705,6 @@ double LikenessScore(const Picture& reference, const Picture& shown, double samp
     return MeanDifferenceFast(reference, shown, samplesPerDegree);
 }
 
-std::vector<float> LikenessMap(const Picture& reference, const Picture& shown, double samplesPerDegree) {
-    if (!Comparable(reference, shown) || reference.Empty()) return {};
-    std::vector<float> map(static_cast<std::size_t>(reference.Width()) * reference.Height());
-    MeanDifferenceFast(reference, shown, samplesPerDegree, &map);
-    return map;
-}
-
 double LikenessScore(const Picture& reference, const Picture& shown, std::vector<float>& differences,
                      double samplesPerDegree) {
     differences.clear();

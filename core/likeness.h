@@ -61,11 +61,8 @@ Matrix3 Ciede2000Root(const Lab& at);
 double LikenessScore(const Picture& reference, const Picture& shown,
                      double samplesPerDegree = kTvcSamplesPerDegree);
 
-// The differences LikenessScore averages, one a pixel, row after row; empty when the sizes
-// differ or the pictures are empty.
-std::vector<float> LikenessMap(const Picture& reference, const Picture& shown,
-                               double samplesPerDegree = kTvcSamplesPerDegree);
-// Both at once: the score, and its differences in `differences`.
+// The score, and in `differences` what it averages: one difference a pixel, row after row; left
+// empty when the sizes differ or the pictures are empty.
 double LikenessScore(const Picture& reference, const Picture& shown, std::vector<float>& differences,
                      double samplesPerDegree = kTvcSamplesPerDegree);
 

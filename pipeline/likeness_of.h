@@ -12,7 +12,7 @@ namespace vorbix {
 // hold, drawn as the machine shows it (a checkerboard mix is scored as the eye sees it, not as its
 // average), against the source view. S-CIELAB mean ΔE00; lower is better, 0 is identical.
 double LikenessOf(const Picture& sourceView, TvcMode mode, const Picture& surface, const Palette& palette);
-// The same, with each source-view pixel's difference in `differences` (LikenessMap).
+// The same, with each source-view pixel's difference in `differences`.
 double LikenessOf(const Picture& sourceView, TvcMode mode, const Picture& surface, const Palette& palette,
                   std::vector<float>& differences);
 

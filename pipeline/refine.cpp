@@ -329,7 +329,8 @@ Refinement Refine(const RefineStart& start, double budgetSeconds, TaskProgress* 
     const bool fits = start.surface.Width() == mode.width && start.surface.Height() == mode.height &&
                       start.sourceView.Width() % mode.width == 0 && start.sourceView.Height() % mode.height == 0 &&
                       !start.sourceView.Empty();
-    result.scoreBefore = fits ? LikenessOf(start.sourceView, start.mode, start.surface, start.palette) : 0;
+    std::vector<float> startDifferences;
+    result.scoreBefore = fits ? LikenessOf(start.sourceView, start.mode, start.surface, start.palette, startDifferences) : 0;
     result.scoreAfter = result.scoreBefore;
     const Moves moves = MovesFor(start);
     if (!fits || moves.colours.empty() || budgetSeconds <= 0) {
@@ -373,7 +374,7 @@ Refinement Refine(const RefineStart& start, double budgetSeconds, TaskProgress* 
     // Far from what the palette can show the model's gain can be the score's loss; so each sweep
     // is held to the score, tile by tile: where the sweep made a tile score worse, its pixels go
     // back to what they were and are left alone from then on.
-    Scored accepted = scored(before);
+    Scored accepted{before, start.surface, std::move(startDifferences), result.scoreBefore};
     // Rounds of sweeps, each round's model weighed around where the last one ended; a round ends
     // when a sweep gains little, the search when a round does.
     double roundStart = result.scoreBefore;
