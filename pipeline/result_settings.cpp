@@ -222,7 +222,7 @@ void ReplaySourceSteps(Session& session, const std::vector<SourceStep>& steps) {
     }
 }
 
-Session Replay(const ResultSettings& settings, const Picture& picture) {
+Session Replay(const ResultSettings& settings, const Picture& picture, TaskProgress* progress) {
     Session session;
     const ConversionSettings& conversion = settings.conversion;
     session.SetResize(conversion.resize);
@@ -235,7 +235,7 @@ Session Replay(const ResultSettings& settings, const Picture& picture) {
     session.SetMixes(settings.mixes);
     session.SetRandomDrawn(settings.randomDrawn);
     session.Reconvert();
-    for (const RefinementRun& run : settings.refinements) session.Refine(run.budgetSeconds);
+    for (const RefinementRun& run : settings.refinements) session.Refine(run.budgetSeconds, progress);
     return session;
 }
 

@@ -42,8 +42,9 @@ Result<ResultSettings> ParseSettingsJson(const std::string& text);
 void ReplaySourceSteps(Session& session, const std::vector<SourceStep>& steps);
 
 // A fresh session given the settings' inputs, the picture loaded and the steps replayed, ending
-// with the result's conversion and then its refinements, each with its budget.
-Session Replay(const ResultSettings& settings, const Picture& picture);
+// with the result's conversion and then its refinements, each with its budget and the progress
+// given (a cancelled refinement is left out).
+Session Replay(const ResultSettings& settings, const Picture& picture, TaskProgress* progress = nullptr);
 
 // What differs between the result the settings recorded and the one a replay gave, one line
 // each, and then why, where a refinement stopped at its budget; empty when they are the same.

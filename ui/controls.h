@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFontMetrics>
 #include <QPushButton>
 #include <QRect>
 #include <QString>
@@ -22,6 +23,16 @@ inline QPushButton* AddButton(QWidget* parent, const QString& name, const QRect&
     button->setToolTip(tip);
     QObject::connect(button, &QPushButton::clicked, parent, [onClick = std::move(onClick)] { onClick(); });
     return button;
+}
+
+// A caption wider than the room its place gives it, in a font a pixel or two smaller, so that it
+// shows whole where the system's font is wider than the one the places were made for.
+inline void FitCaption(QWidget* control, const QString& caption, int room) {
+    QFont font = control->window()->font();  // a new control has it only once shown
+    constexpr int kSmallest = 8;
+    while (font.pixelSize() > kSmallest && QFontMetrics(font).horizontalAdvance(caption) > room)
+        font.setPixelSize(font.pixelSize() - 1);
+    control->setFont(font);
 }
 
 // The small font the windows' 17-pixel rows are laid out for, and frames whose caption sits

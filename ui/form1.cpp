@@ -111,15 +111,19 @@ void Form1::BuildCommands() {
     AddButton(client_, "Command6", QRect(448, 528, 73, 33), "Set",
               "Make the adjusted picture the loaded one, so that the next slider starts from it",
               [this] { Command6_Click(); });
-    AddButton(client_, "Command1", QRect(224, 688, 65, 33), "Command1", "Convert the picture again",
-              [this] { Command1_Click(); });
-    AddButton(client_, "Command2", QRect(296, 688, 65, 33), "Command2",
-              "Reduce the source picture to the colours of the pattern mixes (no conversion)",
-              [this] { Command2_Click(); });
+    const auto command1 = AddButton(client_, "Command1", QRect(224, 688, 65, 33), "Command1", "Convert the picture again",
+                                    [this] { Command1_Click(); });
+    const auto command2 = AddButton(client_, "Command2", QRect(296, 688, 65, 33), "Command2",
+                                    "Reduce the source picture to the colours of the pattern mixes (no conversion)",
+                                    [this] { Command2_Click(); });
+    // A button's frame takes a few pixels each side.
+    for (QPushButton* button : {command1, command2}) FitCaption(button, button->text(), button->width() - 8);
 
-    Place(new QLabel("Colors Used:", client_), "Label5", QRect(168, 496, 65, 17));
+    for (const auto& [name, x] : {std::pair{"Label5", 168}, std::pair{"Label8", 528}}) {
+        auto* caption = Place(new QLabel("Colors Used:", client_), name, QRect(x, 496, 65, 17));
+        FitCaption(caption, caption->text(), caption->width());
+    }
     label6_ = Place(new QLabel(client_), "Label6", QRect(240, 496, 73, 17));
-    Place(new QLabel("Colors Used:", client_), "Label8", QRect(528, 496, 65, 17));
     label7_ = Place(new QLabel(client_), "Label7", QRect(600, 496, 73, 17));
     likeness_ = Place(new QLabel(client_), "Likeness", QRect(760, 496, 72, 17));
     likeness_->setToolTip(
@@ -202,8 +206,9 @@ void Form1::ShowState() {
     if (zoomed_) zoomed_->Show(&session_.SourceView(), &session_.Preview());
     form2_->ShowState();
     if (sheet_) sheet_->Follow();
-    // A refinement of a result that a conversion has replaced is of no use.
-    if (refineJob_ && session_.ConversionCount() != refineConversion_) refineJob_->Cancel();
+    // A refinement of a result that a conversion has replaced is of no use; nor is a settings
+    // file's replay that the user has turned away from.
+    if (task_ && taskConversion_ && session_.ConversionCount() != *taskConversion_) task_->Cancel();
 }
 
 void Form1::ShowTitle() { setWindowTitle(pictureName_.isEmpty() ? kTitle : kTitle + " - " + pictureName_); }
@@ -260,7 +265,7 @@ void Form1::showEvent(QShowEvent* event) {
 
 void Form1::closeEvent(QCloseEvent* event) {
     Remember();
-    refineJob_.reset();
+    task_.reset();
     // Closing the main window ends the program, whatever else is open.
     form2_->close();
     if (sheet_) sheet_->close();

@@ -20,16 +20,18 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <optional>
 
 #include "dither/methods.h"
 #include "draw/magnifier.h"
 #include "pipeline/edit_history.h"
+#include "pipeline/result_settings.h"
 #include "pipeline/session.h"
+#include "ui/background_task.h"
 #include "ui/dialogs.h"
 #include "ui/file_list.h"
 #include "ui/form2.h"
 #include "ui/picture_view.h"
-#include "ui/refine_job.h"
 #include "ui/swatch.h"
 
 namespace vorbix {
@@ -111,7 +113,8 @@ public:
     // progress beside the button, which reads "Cancel" meanwhile; the refinement replaces the
     // result as one undo step. A conversion before it ends cancels it.
     void Refine_Click();
-    bool Refining() const { return refineJob_ != nullptr; }
+    // A refinement, or a settings file's replay that refines, is running; "Refine" reads "Cancel".
+    bool Busy() const { return task_ != nullptr; }
     void Undo();  // Ctrl+Z
     void Redo();  // Ctrl+Shift+Z
 
@@ -123,7 +126,9 @@ public:
     void SaveSettings_Click();
     void LoadSettings_Click();
     // Applies a settings file: loads its picture (from the file's folder, else the list's) and
-    // replays its inputs. Reports what went wrong and leaves the document as it was on failure.
+    // replays its inputs, in the background when they include refinements (with a cancel, and
+    // cancelled by a conversion before it ends). Reports what went wrong and leaves the document
+    // as it was on failure or cancel.
     void LoadSettingsFile(const QString& path);
 
     // The controls' names in the order Tab visits them: column by column, each top to bottom,
@@ -153,6 +158,16 @@ private:
     void BuildUndo();
     void BuildRefine();
     void RefineFinished(const RefineStart& start, const Refinement& refined);
+    // Runs work on a thread of its own with its progress beside "Refine", which reads "Cancel"
+    // meanwhile, then finished(cancelled) on this thread. One task at a time: a new one cancels
+    // the running one, whose end is then not reported. With a conversion, a conversion before the
+    // work ends cancels it.
+    void RunInBackground(const QString& status, std::optional<long> conversion, BackgroundTask::Work work,
+                         std::function<void(bool cancelled)> finished);
+    // The settings replayed on the picture, then replayed(session) unless cancelled: at once when
+    // they hold no refinement, else in the background.
+    void ReplaySettings(const QString& status, std::optional<long> conversion, const ResultSettings& settings,
+                        const Picture& picture, std::function<void(Session& replayed)> replayed);
     void BuildMenus();
     void BuildBackToFolder();
     void SetTabOrder();
@@ -199,8 +214,9 @@ private:
     Form2* form2_ = nullptr;
     bool chartPlaced_ = false;
     EditHistory history_;
-    std::unique_ptr<RefineJob> refineJob_;
-    long refineConversion_ = 0;  // the conversion the running refinement started from
+    std::unique_ptr<BackgroundTask> task_;
+    long taskNumber_ = 0;                  // tells a running task's end from an earlier one's
+    std::optional<long> taskConversion_;  // the conversion whose change cancels the running task
     MethodSheetWindow* sheet_ = nullptr;
     ZoomedPreviews* zoomed_ = nullptr;  // "Previews at 2×", made when first asked for
     Picture magnifiedSource_{kMagnifierSize, kMagnifierSize, MakeColor(255, 255, 255)};

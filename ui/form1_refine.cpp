@@ -22,23 +22,45 @@ void Form1::BuildRefine() {
     refineProgress_->hide();
 }
 
-void Form1::Refine_Click() {
-    if (refineJob_) return refineJob_->Cancel();
-    if (session_.ConversionCount() == 0 || session_.ShowsScreenFile()) return SetStatus("Nothing to refine");
-    refineConversion_ = session_.ConversionCount();
+void Form1::RunInBackground(const QString& status, std::optional<long> conversion, BackgroundTask::Work work,
+                            std::function<void(bool cancelled)> finished) {
+    task_.reset();
+    const long number = ++taskNumber_;
+    taskConversion_ = conversion;
     refineProgress_->setValue(0);
     refineProgress_->show();
     refine_->setText("Cancel");
-    SetStatus("Refining…");
-    refineJob_ = std::make_unique<RefineJob>(
-        this, session_.StartOfRefinement(), kRefineSeconds, [this](int percent) { refineProgress_->setValue(percent); },
-        [this](const RefineStart& start, const Refinement& refined) { RefineFinished(start, refined); });
+    SetStatus(status);
+    task_ = std::make_unique<BackgroundTask>(
+        this, std::move(work),
+        [this, number](int percent) {
+            if (number == taskNumber_) refineProgress_->setValue(percent);
+        },
+        [this, number, finished = std::move(finished)] {
+            if (number != taskNumber_) return;
+            const bool cancelled = task_->Cancelled();
+            task_.reset();
+            refineProgress_->hide();
+            refine_->setText("Refine");
+            finished(cancelled);
+        });
+}
+
+void Form1::Refine_Click() {
+    if (task_) return task_->Cancel();
+    if (session_.ConversionCount() == 0 || session_.ShowsScreenFile()) return SetStatus("Nothing to refine");
+    const auto start = std::make_shared<const RefineStart>(session_.StartOfRefinement());
+    const auto refined = std::make_shared<Refinement>();
+    RunInBackground(
+        "Refining…", session_.ConversionCount(),
+        [start, refined](TaskProgress& progress) { *refined = Refine(*start, kRefineSeconds, &progress); },
+        [this, start, refined](bool cancelled) {
+            refined->cancelled = refined->cancelled || cancelled;
+            RefineFinished(*start, *refined);
+        });
 }
 
 void Form1::RefineFinished(const RefineStart& start, const Refinement& refined) {
-    refineJob_.reset();
-    refineProgress_->hide();
-    refine_->setText("Refine");
     if (refined.cancelled) return SetStatus("Refine cancelled; the result is as it was");
     bool taken = false;
     history_.Run(session_, EditKind::Refine, [&] { taken = session_.AcceptRefinement(start, refined, kRefineSeconds); });

@@ -12,7 +12,8 @@ void Form1::BuildSave() {
     AddButton(client_, "Command7", QRect(528, 568, 73, 33), "Save As",
               "Write the picture as a BMP of your choice, with screen.bin and screen.tim beside it",
               [this] { Command7_Click(); });
-    Place(new QLabel("bmp, bin, tim", client_), "Label13", QRect(528, 608, 73, 17));
+    auto* savedKinds = Place(new QLabel("bmp, bin, tim", client_), "Label13", QRect(528, 608, 73, 17));
+    FitCaption(savedKinds, savedKinds->text(), savedKinds->width());
     AddButton(client_, "SaveProgram", QRect(528, 632, 73, 33), "Save TVC\nprogram",
               "Write a program file (.cas) that the TVC loads and runs to show the picture of the selected mode, "
               "or its tape sound (.wav) to play into the TVC's tape input",

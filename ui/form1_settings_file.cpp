@@ -1,7 +1,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <algorithm>
 
 #include "io/file_write.h"
@@ -23,15 +22,6 @@ QString Lines(const std::vector<std::string>& lines) {
     for (const std::string& line : lines) list.append(QString::fromStdString(line));
     return list.join("; ");
 }
-
-// A replay runs the result's refinements again on this thread, which can take seconds.
-class BusyCursor {
-public:
-    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 bool AnyCutShort(const std::vector<RefinementRun>& runs) {
     return std::any_of(runs.begin(), runs.end(), [](const RefinementRun& run) { return !run.converged; });
@@ -56,16 +46,34 @@ void Form1::SaveSettings_Click() {
                          "; the refinement was stopped by its time budget before it converged, so a replay may "
                          "give other pixels");
     // What the command line will find: the same inputs replayed on the picture as it is now.
-    const BusyCursor busy;
+    const QString saved = "Saved " + QDir::toNativeSeparators(chosen);
     const Result<Picture> decoded = ReadPicture(Local(picturePath_));
-    const std::vector<std::string> differences =
-        decoded ? ResultDifferences(settings, SettingsOf(Replay(settings, decoded.Value()), settings.pictureName, pictureSha))
-                : std::vector<std::string>{"the picture cannot be read again"};
-    if (differences.empty())
-        return SetStatus("Saved " + QDir::toNativeSeparators(chosen) + "; it replays to the same screen.tim");
-    ReportError("Saved " + QDir::toNativeSeparators(chosen) +
-                ", but replaying it does not give this result (edits undone past \"Set\", or \"Resize\" changed after "
-                "loading, are not replayed): " + Lines(differences));
+    if (!decoded) return ReportError(saved + ", but the picture cannot be read again to check that it replays");
+    ReplaySettings(saved + "; checking that it replays…", std::nullopt, settings, decoded.Value(),
+                   [this, settings, pictureSha, saved](Session& replayed) {
+                       const std::vector<std::string> differences =
+                           ResultDifferences(settings, SettingsOf(replayed, settings.pictureName, pictureSha));
+                       if (differences.empty()) return SetStatus(saved + "; it replays to the same screen.tim");
+                       ReportError(saved +
+                                   ", but replaying it does not give this result (edits undone past \"Set\", or "
+                                   "\"Resize\" changed after loading, are not replayed): " + Lines(differences));
+                   });
+}
+
+void Form1::ReplaySettings(const QString& status, std::optional<long> conversion, const ResultSettings& settings,
+                           const Picture& picture, std::function<void(Session& replayed)> replayed) {
+    if (settings.refinements.empty()) {
+        Session session = Replay(settings, picture);
+        return replayed(session);
+    }
+    const auto session = std::make_shared<Session>();
+    RunInBackground(
+        status, conversion,
+        [session, settings, picture](TaskProgress& progress) { *session = Replay(settings, picture, &progress); },
+        [this, session, replayed = std::move(replayed)](bool cancelled) {
+            if (cancelled) return SetStatus("Cancelled; the picture and its settings are as they were");
+            replayed(*session);
+        });
 }
 
 void Form1::LoadSettings_Click() {
@@ -85,18 +93,19 @@ void Form1::LoadSettingsFile(const QString& path) {
     if (!QFileInfo(picture).isFile()) picture = QDir(listFolder_).filePath(name);
     const Result<Picture> decoded = ReadPicture(Local(picture));
     if (!decoded) return ReportError(QString::fromStdString(decoded.Failure().text));
-    {
-        const BusyCursor busy;
-        session_ = Replay(settings, decoded.Value());
-    }
-    history_.Clear();
-    ShowPictureFile(picture);
-    ShowState();
-    const std::vector<std::string> differences =
-        ResultDifferences(settings, SettingsOf(session_, settings.pictureName, Sha256OfFile(Local(picture))));
-    if (differences.empty())
-        return SetStatus("Applied " + QFileInfo(path).fileName() + ": the same screen.tim as when it was saved");
-    ReportError("Applied " + QFileInfo(path).fileName() + ", but the result differs: " + Lines(differences));
+    const QString fileName = QFileInfo(path).fileName();
+    ReplaySettings("Applying " + fileName + ": refining…", session_.ConversionCount(), settings, decoded.Value(),
+                   [this, settings, picture, fileName](Session& replayed) {
+                       session_ = std::move(replayed);
+                       history_.Clear();
+                       ShowPictureFile(picture);
+                       ShowState();
+                       const std::vector<std::string> differences = ResultDifferences(
+                           settings, SettingsOf(session_, settings.pictureName, Sha256OfFile(Local(picture))));
+                       if (differences.empty())
+                           return SetStatus("Applied " + fileName + ": the same screen.tim as when it was saved");
+                       ReportError("Applied " + fileName + ", but the result differs: " + Lines(differences));
+                   });
 }
 
 }  // namespace vorbix

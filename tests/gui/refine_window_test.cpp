@@ -21,7 +21,7 @@ protected:
         Click(QString("Option1_%1").arg(kFloyd));
     }
 
-    bool Running() const { return form_->Refining(); }
+    bool Running() const { return form_->Busy(); }
 };
 
 // The search runs beside the window: the button turns into "Cancel" with the progress beside it,

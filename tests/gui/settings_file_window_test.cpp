@@ -62,6 +62,8 @@ protected:
     QString SaveSettings() {
         settingsSaveAnswer_ = QDir(pictures_).filePath("photo.vorbix.json");
         form_->findChild<QAction*>("SaveSettings")->trigger();
+        // A refined result's replay check runs in the background.
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !form_->Busy(); }, 60000));
         return settingsSaveAnswer_;
     }
     QByteArray SavedTim() {
@@ -140,7 +142,7 @@ TEST_F(SettingsFile, ARefinedResultReplaysRefinedOnTheCommandLineAndInTheWindow)
     ClickFile("photo.bmp");
     Click("Option1_3");  // "Treshold"
     Click("Refine");
-    QTRY_VERIFY_WITH_TIMEOUT(!form_->Refining(), 60000);
+    QTRY_VERIFY_WITH_TIMEOUT(!form_->Busy(), 60000);
     ASSERT_TRUE(session().Refined());
     const QString settings = SaveSettings();
     EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
@@ -156,10 +158,23 @@ TEST_F(SettingsFile, ARefinedResultReplaysRefinedOnTheCommandLineAndInTheWindow)
 
     Click("Option1_2");
     ASSERT_FALSE(session().Refined());
+    const Picture unrefined = session().Preview();
     settingsLoadAnswer_ = settings;
     form_->findChild<QAction*>("LoadSettings")->trigger();
+    // The refinement runs in the background: the window answers, and "Cancel" leaves all as it was.
+    ASSERT_TRUE(form_->Busy());
+    EXPECT_EQ(Find<QPushButton>("Refine")->text(), "Cancel");
+    Click("Refine");
+    QTRY_VERIFY_WITH_TIMEOUT(!form_->Busy(), 60000);
+    EXPECT_TRUE(StatusLine().contains("Cancelled")) << StatusLine().toStdString();
+    EXPECT_FALSE(session().Refined());
+    EXPECT_EQ(session().Preview(), unrefined);
+
+    form_->findChild<QAction*>("LoadSettings")->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!form_->Busy(), 60000);
     EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
     EXPECT_TRUE(session().Refined());
+    EXPECT_TRUE(StatusLine().contains("the same screen.tim")) << StatusLine().toStdString();
     EXPECT_EQ(SavedTim(), tim);
 }
 

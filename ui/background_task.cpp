@@ -1,13 +1,13 @@
-#include "ui/refine_job.h"
+#include "ui/background_task.h"
 
 namespace vorbix {
 
 namespace {
 
-// Passes the search's progress to the window's thread, a whole percent at a time.
+// Passes the work's progress to the context's thread, a whole percent at a time.
 class ReportToContext : public TaskProgress {
 public:
-    ReportToContext(QObject* context, RefineJob::Progress progress, std::shared_ptr<std::atomic<bool>> cancelled)
+    ReportToContext(QObject* context, BackgroundTask::Progress progress, std::shared_ptr<std::atomic<bool>> cancelled)
         : context_(context), progress_(std::move(progress)), cancelled_(std::move(cancelled)) {}
 
     void Report(double fraction) override {
@@ -20,25 +20,24 @@ public:
 
 private:
     QObject* context_;
-    RefineJob::Progress progress_;
+    BackgroundTask::Progress progress_;
     std::shared_ptr<std::atomic<bool>> cancelled_;
     int last_ = -1;
 };
 
 }  // namespace
 
-RefineJob::RefineJob(QObject* context, RefineStart start, double seconds, Progress progress, Done done) {
-    thread_ = QThread::create([context, start = std::move(start), seconds,
-                               progress = std::move(progress), done = std::move(done), cancelled = cancelled_] {
+BackgroundTask::BackgroundTask(QObject* context, Work work, Progress progress, Done done) {
+    thread_ = QThread::create([context, work = std::move(work), progress = std::move(progress), done = std::move(done),
+                               cancelled = cancelled_] {
         ReportToContext reporter(context, progress, cancelled);
-        Refinement refined = Refine(start, seconds, &reporter);
-        QMetaObject::invokeMethod(
-            context, [done, start, refined = std::move(refined)] { done(start, refined); }, Qt::QueuedConnection);
+        work(reporter);
+        QMetaObject::invokeMethod(context, done, Qt::QueuedConnection);
     });
     thread_->start();
 }
 
-RefineJob::~RefineJob() {
+BackgroundTask::~BackgroundTask() {
     Cancel();
     thread_->wait();
     delete thread_;

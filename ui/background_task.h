@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QObject>
+#include <QThread>
+#include <atomic>
+#include <functional>
+#include <memory>
+
+#include "pipeline/refine.h"
+
+namespace vorbix {
+
+// Runs a long piece of work (a refinement, a replay with refinements) on a thread of its own, so
+// the window keeps answering. Progress and the end are reported on the thread of the context
+// object, which must outlive the task (a report still queued when it goes is dropped with it).
+class BackgroundTask {
+public:
+    using Work = std::function<void(TaskProgress& progress)>;
+    using Progress = std::function<void(int percent)>;
+    using Done = std::function<void()>;
+
+    BackgroundTask(QObject* context, Work work, Progress progress, Done done);
+    // Cancels the work and waits for its thread.
+    ~BackgroundTask();
+    BackgroundTask(const BackgroundTask&) = delete;
+    BackgroundTask& operator=(const BackgroundTask&) = delete;
+
+    void Cancel() { cancelled_->store(true); }
+    // Asked for, whether or not the work had finished by then: its result is not wanted.
+    bool Cancelled() const { return cancelled_->load(); }
+
+private:
+    std::shared_ptr<std::atomic<bool>> cancelled_ = std::make_shared<std::atomic<bool>>(false);
+    QThread* thread_ = nullptr;
+};
+
+}  // namespace vorbix
