@@ -407,6 +407,7 @@ Refinement Refine(const RefineStart& start, double budgetSeconds, TaskProgress* 
             if (accepted.score < result.scoreAfter) {
                 result.scoreAfter = accepted.score;
                 result.surface = accepted.surface;
+                if (progress) progress->Scored(result.scoreBefore, result.scoreAfter);
             }
         }
         if (!swept) break;

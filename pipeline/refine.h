@@ -16,6 +16,8 @@ class TaskProgress {
 public:
     virtual ~TaskProgress() = default;
     virtual void Report(double fraction) = 0;  // 0 to 1
+    // The task's score so far (the likeness score: lower is better), for those who show it.
+    virtual void Scored(double /*before*/, double /*now*/) {}
     virtual bool Cancelled() = 0;
 };
 

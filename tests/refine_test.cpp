@@ -115,6 +115,29 @@ public:
     std::vector<double> reported;
 };
 
+// What the window shows while it runs: each better score as it is reached, down to the result's.
+class RecordScores : public TaskProgress {
+public:
+    void Report(double) override {}
+    void Scored(double before, double now) override { told.push_back({before, now}); }
+    bool Cancelled() override { return false; }
+    std::vector<std::pair<double, double>> told;
+};
+
+TEST(Refine, TellsEachBetterScoreAsItGoes) {
+    const Session session = Converted(TvcMode::Graphics4, kFloyd);
+    RecordScores progress;
+    const Refinement refined = Refine(session.StartOfRefinement(), 1000, &progress, RowClock());
+    ASSERT_FALSE(progress.told.empty());
+    double last = refined.scoreBefore;
+    for (const auto& [before, now] : progress.told) {
+        EXPECT_DOUBLE_EQ(before, refined.scoreBefore);
+        EXPECT_LT(now, last);
+        last = now;
+    }
+    EXPECT_DOUBLE_EQ(last, refined.scoreAfter);
+}
+
 TEST(Refine, CancelledLeavesTheResultAsItWas) {
     Session session = Converted(TvcMode::Graphics4, kFloyd);
     const Picture converted = session.Surface(TvcMode::Graphics4);

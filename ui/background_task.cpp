@@ -14,7 +14,11 @@ public:
         const int percent = static_cast<int>(fraction * 100);
         if (percent == last_) return;
         last_ = percent;
-        QMetaObject::invokeMethod(context_, [progress = progress_, percent] { progress(percent); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(context_, [done = progress_.done, percent] { done(percent); }, Qt::QueuedConnection);
+    }
+    void Scored(double before, double now) override {
+        QMetaObject::invokeMethod(context_, [scored = progress_.scored, before, now] { scored(before, now); },
+                                  Qt::QueuedConnection);
     }
     bool Cancelled() override { return cancelled_->load(); }
 

@@ -16,7 +16,11 @@ namespace vorbix {
 class BackgroundTask {
 public:
     using Work = std::function<void(TaskProgress& progress)>;
-    using Progress = std::function<void(int percent)>;
+    // What the work tells as it goes.
+    struct Progress {
+        std::function<void(int percent)> done;
+        std::function<void(double before, double now)> scored;
+    };
     using Done = std::function<void()>;
 
     BackgroundTask(QObject* context, Work work, Progress progress, Done done);

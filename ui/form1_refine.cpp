@@ -33,9 +33,13 @@ void Form1::RunInBackground(const QString& status, std::optional<long> conversio
     SetStatus(status);
     task_ = std::make_unique<BackgroundTask>(
         this, std::move(work),
-        [this, number](int percent) {
-            if (number == taskNumber_) refineProgress_->setValue(percent);
-        },
+        BackgroundTask::Progress{[this, number](int percent) {
+                                     if (number == taskNumber_) refineProgress_->setValue(percent);
+                                 },
+                                 [this, number, status](double before, double now) {
+                                     if (number == taskNumber_)
+                                         SetStatus(QString("%1 ΔE %2 → %3").arg(status).arg(before, 0, 'f', 1).arg(now, 0, 'f', 1));
+                                 }},
         [this, number, finished = std::move(finished)] {
             if (number != taskNumber_) return;
             const bool cancelled = task_->Cancelled();
