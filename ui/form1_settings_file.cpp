@@ -47,6 +47,9 @@ void Form1::SaveSettings_Click() {
                          "give other pixels");
     // What the command line will find: the same inputs replayed on the picture as it is now.
     const QString saved = "Saved " + QDir::toNativeSeparators(chosen);
+    // The check would take the place of the running refinement.
+    if (Busy() && !settings.refinements.empty())
+        return SetStatus(saved + "; not replayed to check it while another task runs");
     const Result<Picture> decoded = ReadPicture(Local(picturePath_));
     if (!decoded) return ReportError(saved + ", but the picture cannot be read again to check that it replays");
     ReplaySettings(saved + "; checking that it replays…", std::nullopt, settings, decoded.Value(),

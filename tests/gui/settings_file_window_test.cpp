@@ -144,6 +144,13 @@ TEST_F(SettingsFile, ARefinedResultReplaysRefinedOnTheCommandLineAndInTheWindow)
     Click("Refine");
     QTRY_VERIFY_WITH_TIMEOUT(!form_->Busy(), 60000);
     ASSERT_TRUE(session().Refined());
+    // Saved again while a second refinement runs: the file is written, the refinement goes on.
+    Click("Refine");
+    ASSERT_TRUE(form_->Busy());
+    SaveSettings();
+    EXPECT_EQ(session().Refinements().size(), 2u);
+    form_->Undo();
+
     const QString settings = SaveSettings();
     EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
     EXPECT_TRUE(StatusLine().contains("it replays to the same screen.tim")) << StatusLine().toStdString();
