@@ -6,7 +6,6 @@
 
 #include "core/nearest_search.h"
 #include "dither/blue_noise.h"
-#include "dither/knoll_pattern.h"
 #include "dither/linear_diffusion.h"
 #include "dither/pattern.h"
 #include "dither/threshold.h"
@@ -53,7 +52,8 @@ const std::array<Method, kAllMethodCount>& AllMethods() {
         {20, "Stucki Linear", LinearDiffusion, &kStuckiKernel, nullptr, nullptr, 0, false},
         {21, "Stucki Lin. Serp.", LinearDiffusion, &kStuckiKernel, nullptr, nullptr, 0, false, true},
         {22, "Blue Noise", BlueNoise, nullptr, nullptr, nullptr, 0, false},
-        {23, "Knoll Pattern", KnollPattern, nullptr, nullptr, nullptr, 0, false},
+        {23, "Knoll Pattern", KnollPattern, nullptr, nullptr, nullptr, 0, false, false, &kKnollPlan},
+        {24, "Knoll Lab", KnollPattern, nullptr, nullptr, nullptr, 0, false, false, &kEyePlan},
     }};
     return table;
 }
@@ -90,7 +90,7 @@ void RunMethod(const Method& method, Picture& surface, const Palette& palette, c
         case Pattern: DitherPatternTvc(surface, palette, mixes); break;
         case LinearDiffusion: DiffuseInLinearLight(surface, palette, *method.kernel, method.serpentine); break;
         case BlueNoise: DitherBlueNoise(surface, palette); break;
-        case KnollPattern: DitherKnollPattern(surface, palette); break;
+        case KnollPattern: DitherKnollPattern(surface, palette, *method.plan); break;
     }
 }
 

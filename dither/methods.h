@@ -12,6 +12,7 @@
 #include "core/palette.h"
 #include "core/picture.h"
 #include "dither/error_diffusion.h"
+#include "dither/knoll_pattern.h"
 #include "dither/mix_table.h"
 #include "dither/ordered.h"
 #include "dither/random_sequence.h"
@@ -27,7 +28,7 @@ enum class MethodKind {
     Pattern,         // the nearest two-colour mix as a checkerboard
     LinearDiffusion, // kernel: error spread and colours matched in linear light
     BlueNoise,       // the nearest two-colour mix in linear light against a blue-noise mask
-    KnollPattern,    // a plan of palette colours per colour, picked by a 4 x 4 Bayer matrix
+    KnollPattern,    // plan: a plan of palette colours per colour, picked by a 4 x 4 Bayer matrix
 };
 
 struct Method {
@@ -43,12 +44,13 @@ struct Method {
     // thresholds end on swatch colours already, where a snap would change nothing.
     bool snapped = true;
     bool serpentine = false;  // for LinearDiffusion: odd rows right to left
+    const PlanRule* plan = nullptr;
 };
 
 // The seventeen methods the program started with, whose every byte is pinned, and the methods
 // that mix in linear light, numbered after them.
 constexpr int kMethodCount = 17;
-constexpr int kAllMethodCount = 23;
+constexpr int kAllMethodCount = 24;
 constexpr int kPatternTvc = 17;
 
 // Methods 1..17.

@@ -50,11 +50,12 @@ ColorValue MixOf(const Palette& palette, double s) {
     return MakeColor(level(a.red, b.red), level(a.green, b.green), level(a.blue, b.blue));
 }
 
-// Every method numbered after the seventeen, with how closely a 64 x 64 flat patch shows the
-// linear-light share of the palette's two colours: the blue-noise mask holds each of its 4096
-// levels once, so it is exact to a level; error diffusion loses the error that leaves the patch
-// (up to 1.5 % of the pixels); a Knoll plan mixes in sixteenths and rounds its greedy choice,
-// so it is within one sixteenth.
+// The methods numbered after the seventeen that aim at the linear-light mix, with how closely a
+// 64 x 64 flat patch shows the linear-light share of the palette's two colours: the blue-noise
+// mask holds each of its 4096 levels once, so it is exact to a level; error diffusion loses the
+// error that leaves the patch (up to 1.5 % of the pixels); a Knoll plan mixes in sixteenths and
+// rounds its greedy choice, so it is within one sixteenth. ("Knoll Lab" leans to the nearer
+// lightness on purpose: its own test is below.)
 struct FlatPatchCase {
     int method;
     double tolerance;
@@ -105,6 +106,36 @@ TEST(LinearLightMethods, ATwoColourRampFollowsLinearLight) {
             previous = share;
         }
     }
+}
+
+// "Knoll Lab" carries three tenths of the error, so a flat patch leans to the colour nearer in
+// lightness: worked by hand for black and white, where a pick is the nearer in L* (the boundary
+// lies at linear light 0.184), each pick filling two places of sixteen. A linear mid grey (L* 76)
+// picks white, white, white, black, white, black, white, black: ten sixteenths.
+TEST(LinearLightMethods, KnollLabLeansToTheNearerLightness) {
+    const Method& method = MethodNumbered(24);
+    const struct {
+        double linearShare;
+        double shown;
+    } cases[] = {{0.05, 0}, {0.2, 4.0 / 16}, {0.5, 10.0 / 16}, {0.8, 1}};
+    for (const auto& c : cases) {
+        Picture patch(64, 64, MixOf(kBlackWhite, c.linearShare));
+        RandomSequence random;
+        RunMethod(method, patch, kBlackWhite, MixTable(), random);
+        EXPECT_EQ(SecondColourShare(patch, kBlackWhite), c.shown) << c.linearShare;
+    }
+}
+
+// The eye at TV distance blurs hue far more than lightness: "Knoll Lab" gives a dull red of
+// L* 50 the grey of its lightness before a red of its hue 16 L* darker, though that red is the
+// nearer by ΔE (16 against 31); black and white are nearer still in neither.
+TEST(LinearLightMethods, KnollLabPicksByLightnessBeforeHue) {
+    const Palette palette{EntryFromRgb(0, 0, 0), EntryFromRgb(120, 120, 120), EntryFromRgb(130, 60, 60),
+                          EntryFromRgb(255, 255, 255)};
+    const PlanMaker maker(palette, kEyePlan);
+    const MixingPlan plan = maker.For(LinearOf(EntryFromRgb(170, 100, 100)));
+    EXPECT_GE(std::count(plan.begin(), plan.end(), 1), kPlanSize / 2);
+    EXPECT_EQ(std::count(plan.begin(), plan.end(), 1) + std::count(plan.begin(), plan.end(), 2), kPlanSize);
 }
 
 TEST(LinearLightMethods, PaletteColoursComeBackUnchanged) {
@@ -228,14 +259,14 @@ TEST(LinearLightMethods, TheNearestMixPrefersThePairOfNearerColours) {
 
 TEST(LinearLightMethods, AKnollPlanIsSortedDarkestFirstAndAPaletteColourPlansItself) {
     const Palette palette = TvcColours();
-    const LinearPalette light(palette);
-    const NearestColorSearch search(palette);
+    const PlanMaker maker(palette, kKnollPlan);
+    const LinearPalette& light = maker.Light();
     for (int index = 0; index < 16; ++index) {
-        const MixingPlan plan = PlanFor(light, search, LinearOf(palette[index]));
+        const MixingPlan plan = maker.For(LinearOf(palette[index]));
         EXPECT_EQ(std::count(plan.begin(), plan.end(), plan[0]), kPlanSize) << index;
         EXPECT_EQ(palette[plan[0]], palette[index]) << index;
     }
-    const MixingPlan plan = PlanFor(light, search, LinearOf(EntryFromRgb(200, 100, 30)));
+    const MixingPlan plan = maker.For(LinearOf(EntryFromRgb(200, 100, 30)));
     auto luminance = [&](int i) { return 0.2126 * light.Linear(i).red + 0.7152 * light.Linear(i).green + 0.0722 * light.Linear(i).blue; };
     for (int n = 1; n < kPlanSize; ++n) EXPECT_LE(luminance(plan[n - 1]), luminance(plan[n])) << n;
 }

@@ -99,9 +99,10 @@ TEST_F(GuiTest, StartsWithEveryControlAtItsPlaceAndInItsStartState) {
         {"Option1_1", {16, 24, 121, 17}, "Atkinson", true},
         {"Option1_16", {16, 264, 121, 17}, "Sierra2 Row", true},
         {"Option1_17", {16, 288, 121, 17}, "Pattern TVC", true},
-        {"LinearLightFrame", {1200, 392, 145, 128}, "LINEAR LIGHT", true},
+        {"LinearLightFrame", {1200, 392, 145, 144}, "LINEAR LIGHT", true},
         {"Option1_18", {16, 24, 121, 17}, "Floyd Linear", true},
         {"Option1_23", {16, 104, 121, 17}, "Knoll Pattern", true},
+        {"Option1_24", {16, 120, 121, 17}, "Knoll Lab", true},
         {"Check2", {16, 304, 113, 17}, "Auto Palette", true},
     };
     for (const Control& control : controls) {
