@@ -657,11 +657,7 @@ double KernelWeight(const EyeKernel& kernel) {
 
 std::array<double, 3> OpponentOf(const PaletteEntry& colour) {
     const std::array<float, 256>& linear = LinearLight();
-    return OpponentOfLinear(linear[colour.red], linear[colour.green], linear[colour.blue]);
-}
-
-std::array<double, 3> OpponentOfLinear(double red, double green, double blue) {
-    return Multiply(kLinearRgbToOpponent, Vector3{red, green, blue});
+    return Multiply(kLinearRgbToOpponent, Vector3{linear[colour.red], linear[colour.green], linear[colour.blue]});
 }
 
 Lab LabOfOpponent(const std::array<double, 3>& opponent) {

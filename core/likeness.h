@@ -33,7 +33,6 @@ double KernelWeight(const EyeKernel& kernel);
 
 // The opponent channels O1, O2, O3 of a colour, from its linear light.
 std::array<double, 3> OpponentOf(const PaletteEntry& colour);
-std::array<double, 3> OpponentOfLinear(double red, double green, double blue);
 // CIE XYZ of opponent channels: the inverse of the paper's matrix.
 std::array<double, 3> XyzOfOpponent(const std::array<double, 3>& opponent);
 // The D65 white CIELAB is taken against.

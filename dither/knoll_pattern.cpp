@@ -13,26 +13,24 @@ namespace {
 // Rank of each place in a 4 x 4 cell, row by row: every rank once, neighbours far apart in rank.
 constexpr std::array<int, kPlanSize> kBayer4{0, 8, 2, 10, 12, 4, 14, 6, 3, 11, 1, 9, 15, 7, 13, 5};
 
-Lab LabOfLinear(LinearRgb c) { return LabOfOpponent(OpponentOfLinear(c.red, c.green, c.blue)); }
-
 }  // namespace
 
 PlanMaker::PlanMaker(const Palette& palette, const PlanRule& rule)
     : rule_(rule), light_(palette), search_(SharedSearch(palette)) {
     assert(rule.picks > 0 && kPlanSize % rule.picks == 0);
-    for (int i = 0; i < light_.Size(); ++i) lab_.push_back(LabOfLinear(light_.Linear(i)));
+    for (int i = 0; i < light_.Size(); ++i) ok_.push_back(OkLabOf(light_.Linear(i)));
 }
 
 int PlanMaker::Nearest(LinearRgb colour) const {
     if (rule_.lightnessWeight <= 0)
         return search_->Index(LevelOfLight(colour.red), LevelOfLight(colour.green), LevelOfLight(colour.blue));
-    const Lab wanted = LabOfLinear({std::clamp(colour.red, 0.0f, 1.0f), std::clamp(colour.green, 0.0f, 1.0f),
-                                    std::clamp(colour.blue, 0.0f, 1.0f)});
+    const OkLab wanted = OkLabOf({std::clamp(colour.red, 0.0f, 1.0f), std::clamp(colour.green, 0.0f, 1.0f),
+                                  std::clamp(colour.blue, 0.0f, 1.0f)});
     int best = 0;
-    double bestDistance = std::numeric_limits<double>::infinity();
-    for (int i = 0; i < static_cast<int>(lab_.size()); ++i) {
-        const double l = wanted.L - lab_[i].L, a = wanted.a - lab_[i].a, b = wanted.b - lab_[i].b;
-        const double distance = rule_.lightnessWeight * l * l + a * a + b * b;
+    float bestDistance = std::numeric_limits<float>::infinity();
+    for (int i = 0; i < static_cast<int>(ok_.size()); ++i) {
+        const float l = wanted.L - ok_[i].L, a = wanted.a - ok_[i].a, b = wanted.b - ok_[i].b;
+        const float distance = rule_.lightnessWeight * l * l + a * a + b * b;
         if (distance < bestDistance) {
             bestDistance = distance;
             best = i;

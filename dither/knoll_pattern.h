@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/likeness.h"
+#include "core/oklab.h"
 #include "core/nearest_search.h"
 #include "core/palette.h"
 #include "core/picture.h"
@@ -27,14 +27,14 @@ struct PlanRule {
     int picks;       // divides kPlanSize; each pick fills kPlanSize / picks places of the plan
     float carried;   // the share of the error so far added to the colour before each pick
     // 0: the nearest by the nearest-colour rule at the byte levels of the light (Knoll's own).
-    // Above 0: the nearest in CIELAB with lightness differences weighed this many times. The eye
-    // at TV distance blurs colour far more than lightness, so such a plan mixes colours of about
-    // one lightness, and carrying little error keeps it to few and near ones.
-    double lightnessWeight;
+    // Above 0: the nearest in OKLab, lightness differences weighed so many times against hue.
+    float lightnessWeight;
 };
 inline constexpr PlanRule kKnollPlan{16, 1.0f, 0};
-// Picks, share and weight scored best on twelve photos in Graphics 16 (the likeness score).
-inline constexpr PlanRule kEyePlan{8, 0.3f, 6};
+// Carrying little error keeps a plan to few colours near the pixel's, which the eye at TV
+// distance sees as less noise, at the cost of leaning to the nearer colour. Picks, share and
+// weight scored best of those tried on twelve photos (the likeness score, Graphics 4 and 16).
+inline constexpr PlanRule kOkLabPlan{8, 0.3f, 0.5f};
 
 // Makes the plans of one palette by one rule.
 class PlanMaker {
@@ -49,7 +49,7 @@ private:
     PlanRule rule_;
     LinearPalette light_;
     std::shared_ptr<const NearestColorSearch> search_;
-    std::vector<Lab> lab_;
+    std::vector<OkLab> ok_;
 };
 
 void DitherKnollPattern(Picture& surface, const Palette& palette, const PlanRule& rule);

@@ -53,7 +53,7 @@ const std::array<Method, kAllMethodCount>& AllMethods() {
         {21, "Stucki Lin. Serp.", LinearDiffusion, &kStuckiKernel, nullptr, nullptr, 0, false, true},
         {22, "Blue Noise", BlueNoise, nullptr, nullptr, nullptr, 0, false},
         {23, "Knoll Pattern", KnollPattern, nullptr, nullptr, nullptr, 0, false, false, &kKnollPlan},
-        {24, "Knoll Lab", KnollPattern, nullptr, nullptr, nullptr, 0, false, false, &kEyePlan},
+        {24, "Knoll OKLab", KnollPattern, nullptr, nullptr, nullptr, 0, false, false, &kOkLabPlan},
     }};
     return table;
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "core/linear_light.h"
+#include "core/oklab.h"
 #include "core/tvc.h"
 #include "dither/blue_noise.h"
 #include "dither/error_diffusion.h"
@@ -108,16 +109,17 @@ TEST(LinearLightMethods, ATwoColourRampFollowsLinearLight) {
     }
 }
 
-// "Knoll Lab" carries three tenths of the error, so a flat patch leans to the colour nearer in
-// lightness: worked by hand for black and white, where a pick is the nearer in L* (the boundary
-// lies at linear light 0.184), each pick filling two places of sixteen. A linear mid grey (L* 76)
-// picks white, white, white, black, white, black, white, black: ten sixteenths.
-TEST(LinearLightMethods, KnollLabLeansToTheNearerLightness) {
+// "Knoll OKLab" carries three tenths of the error, so a flat patch leans to the colour nearer in
+// lightness: worked by hand for black and white, where a pick is the nearer in OKLab lightness
+// (the cube root of linear light; the boundary lies at 0.125), each pick filling two places of
+// sixteen. A linear mid grey picks white, white, white, black, white, black, white, black: ten
+// sixteenths; 0.2 picks white only at the first and fifth pick (0.2, then 0.14 with the error).
+TEST(LinearLightMethods, KnollOkLabLeansToTheNearerLightness) {
     const Method& method = MethodNumbered(24);
     const struct {
         double linearShare;
         double shown;
-    } cases[] = {{0.05, 0}, {0.2, 4.0 / 16}, {0.5, 10.0 / 16}, {0.8, 1}};
+    } cases[] = {{0.03, 0}, {0.2, 4.0 / 16}, {0.5, 10.0 / 16}, {0.8, 1}};
     for (const auto& c : cases) {
         Picture patch(64, 64, MixOf(kBlackWhite, c.linearShare));
         RandomSequence random;
@@ -126,16 +128,16 @@ TEST(LinearLightMethods, KnollLabLeansToTheNearerLightness) {
     }
 }
 
-// The eye at TV distance blurs hue far more than lightness: "Knoll Lab" gives a dull red of
-// L* 50 the grey of its lightness before a red of its hue 16 L* darker, though that red is the
-// nearer by ΔE (16 against 31); black and white are nearer still in neither.
-TEST(LinearLightMethods, KnollLabPicksByLightnessBeforeHue) {
-    const Palette palette{EntryFromRgb(0, 0, 0), EntryFromRgb(120, 120, 120), EntryFromRgb(130, 60, 60),
-                          EntryFromRgb(255, 255, 255)};
-    const PlanMaker maker(palette, kEyePlan);
-    const MixingPlan plan = maker.For(LinearOf(EntryFromRgb(170, 100, 100)));
-    EXPECT_GE(std::count(plan.begin(), plan.end(), 1), kPlanSize / 2);
-    EXPECT_EQ(std::count(plan.begin(), plan.end(), 1) + std::count(plan.begin(), plan.end(), 2), kPlanSize);
+// The blues of a landscape's hills, which the TVC lacks, are made of blues and greys: OKLab keeps
+// hues even where CIELAB bends blue toward purple, so no magenta or red comes into their plans.
+TEST(LinearLightMethods, KnollOkLabMakesBluesOfBlues) {
+    const Palette palette = TvcColours();
+    const PlanMaker maker(palette, kOkLabPlan);
+    for (const PaletteEntry blue : {EntryFromRgb(33, 62, 147), EntryFromRgb(68, 81, 215)}) {
+        const MixingPlan plan = maker.For(LinearOf(blue));
+        for (const std::uint8_t i : plan)
+            EXPECT_LE(palette[i].red, palette[i].blue) << RgbText(blue) << " plans " << RgbText(palette[i]);
+    }
 }
 
 TEST(LinearLightMethods, PaletteColoursComeBackUnchanged) {
@@ -269,6 +271,26 @@ TEST(LinearLightMethods, AKnollPlanIsSortedDarkestFirstAndAPaletteColourPlansIts
     const MixingPlan plan = maker.For(LinearOf(EntryFromRgb(200, 100, 30)));
     auto luminance = [&](int i) { return 0.2126 * light.Linear(i).red + 0.7152 * light.Linear(i).green + 0.0722 * light.Linear(i).blue; };
     for (int n = 1; n < kPlanSize; ++n) EXPECT_LE(luminance(plan[n - 1]), luminance(plan[n])) << n;
+}
+
+// Ottosson's values for the sRGB primaries; white is lightness 1 with no hue.
+TEST(OkLab, TheSrgbPrimariesAndWhiteComeOutAsPublished) {
+    const struct {
+        LinearRgb colour;
+        OkLab expected;
+    } cases[] = {
+        {{1, 1, 1}, {1, 0, 0}},
+        {{0, 0, 0}, {0, 0, 0}},
+        {{1, 0, 0}, {0.627955f, 0.224863f, 0.125846f}},
+        {{0, 1, 0}, {0.866440f, -0.233888f, 0.179498f}},
+        {{0, 0, 1}, {0.452014f, -0.032457f, -0.311528f}},
+    };
+    for (const auto& c : cases) {
+        const OkLab got = OkLabOf(c.colour);
+        EXPECT_NEAR(got.L, c.expected.L, 1e-4) << c.colour.red << " " << c.colour.green << " " << c.colour.blue;
+        EXPECT_NEAR(got.a, c.expected.a, 1e-4) << c.colour.red << " " << c.colour.green << " " << c.colour.blue;
+        EXPECT_NEAR(got.b, c.expected.b, 1e-4) << c.colour.red << " " << c.colour.green << " " << c.colour.blue;
+    }
 }
 
 TEST(LinearLight, TheLevelTableAgreesWithTheCurveAndEveryLevelComesBack) {

@@ -102,7 +102,7 @@ TEST_F(GuiTest, StartsWithEveryControlAtItsPlaceAndInItsStartState) {
         {"LinearLightFrame", {1200, 392, 145, 144}, "LINEAR LIGHT", true},
         {"Option1_18", {16, 24, 121, 17}, "Floyd Linear", true},
         {"Option1_23", {16, 104, 121, 17}, "Knoll Pattern", true},
-        {"Option1_24", {16, 120, 121, 17}, "Knoll Lab", true},
+        {"Option1_24", {16, 120, 121, 17}, "Knoll OKLab", true},
         {"Check2", {16, 304, 113, 17}, "Auto Palette", true},
     };
     for (const Control& control : controls) {
