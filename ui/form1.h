@@ -164,10 +164,11 @@ private:
     // work ends cancels it.
     void RunInBackground(const QString& status, std::optional<long> conversion, BackgroundTask::Work work,
                          std::function<void(bool cancelled)> finished);
-    // The settings replayed on the picture, then replayed(session) unless cancelled: at once when
-    // they hold no refinement, else in the background.
-    void ReplaySettings(const QString& status, std::optional<long> conversion, const ResultSettings& settings,
-                        const Picture& picture, std::function<void(Session& replayed)> replayed);
+    // The settings replayed on the picture, then replayed(session), or cancelledStatus shown if
+    // cancelled: at once when they hold no refinement, else in the background.
+    void ReplaySettings(const QString& status, const QString& cancelledStatus, std::optional<long> conversion,
+                        const ResultSettings& settings, const Picture& picture,
+                        std::function<void(Session& replayed)> replayed);
     void BuildMenus();
     void BuildBackToFolder();
     void SetTabOrder();

@@ -52,7 +52,8 @@ void Form1::SaveSettings_Click() {
         return SetStatus(saved + "; not replayed to check it while another task runs");
     const Result<Picture> decoded = ReadPicture(Local(picturePath_));
     if (!decoded) return ReportError(saved + ", but the picture cannot be read again to check that it replays");
-    ReplaySettings(saved + "; checking that it replays…", std::nullopt, settings, decoded.Value(),
+    ReplaySettings(saved + "; checking that it replays…", saved + "; the check that it replays was cancelled",
+                   std::nullopt, settings, decoded.Value(),
                    [this, settings, pictureSha, saved](Session& replayed) {
                        const std::vector<std::string> differences =
                            ResultDifferences(settings, SettingsOf(replayed, settings.pictureName, pictureSha));
@@ -63,8 +64,9 @@ void Form1::SaveSettings_Click() {
                    });
 }
 
-void Form1::ReplaySettings(const QString& status, std::optional<long> conversion, const ResultSettings& settings,
-                           const Picture& picture, std::function<void(Session& replayed)> replayed) {
+void Form1::ReplaySettings(const QString& status, const QString& cancelledStatus, std::optional<long> conversion,
+                           const ResultSettings& settings, const Picture& picture,
+                           std::function<void(Session& replayed)> replayed) {
     if (settings.refinements.empty()) {
         Session session = Replay(settings, picture);
         return replayed(session);
@@ -73,8 +75,8 @@ void Form1::ReplaySettings(const QString& status, std::optional<long> conversion
     RunInBackground(
         status, conversion,
         [session, settings, picture](TaskProgress& progress) { *session = Replay(settings, picture, &progress); },
-        [this, session, replayed = std::move(replayed)](bool cancelled) {
-            if (cancelled) return SetStatus("Cancelled; the picture and its settings are as they were");
+        [this, session, cancelledStatus, replayed = std::move(replayed)](bool cancelled) {
+            if (cancelled) return SetStatus(cancelledStatus);
             replayed(*session);
         });
 }
@@ -97,7 +99,9 @@ void Form1::LoadSettingsFile(const QString& path) {
     const Result<Picture> decoded = ReadPicture(Local(picture));
     if (!decoded) return ReportError(QString::fromStdString(decoded.Failure().text));
     const QString fileName = QFileInfo(path).fileName();
-    ReplaySettings("Applying " + fileName + ": refining…", session_.ConversionCount(), settings, decoded.Value(),
+    ReplaySettings("Applying " + fileName + ": refining…",
+                   "Applying " + fileName + " cancelled; the picture and its settings are as they were",
+                   session_.ConversionCount(), settings, decoded.Value(),
                    [this, settings, picture, fileName](Session& replayed) {
                        session_ = std::move(replayed);
                        history_.Clear();

@@ -173,7 +173,8 @@ TEST_F(SettingsFile, ARefinedResultReplaysRefinedOnTheCommandLineAndInTheWindow)
     EXPECT_EQ(Find<QPushButton>("Refine")->text(), "Cancel");
     Click("Refine");
     QTRY_VERIFY_WITH_TIMEOUT(!form_->Busy(), 60000);
-    EXPECT_TRUE(StatusLine().contains("Cancelled")) << StatusLine().toStdString();
+    EXPECT_TRUE(StatusLine().contains("cancelled; the picture and its settings are as they were"))
+        << StatusLine().toStdString();
     EXPECT_FALSE(session().Refined());
     EXPECT_EQ(session().Preview(), unrefined);
 
