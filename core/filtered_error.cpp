@@ -164,9 +164,9 @@ double BetweenBlocks(const std::vector<double>& correlation, int block, int d) {
 
 }  // namespace
 
-double FilteredError::Autocorrelation::At(int dx, int dy) const {
+double FilteredError::Autocorrelations::At(int other, int dx, int dy) const {
     if (dx < -reachX || dx > reachX || dy < -reachY || dy > reachY) return 0;
-    return values[static_cast<std::size_t>(dy + reachY) * (2 * reachX + 1) + dx + reachX];
+    return planes[other][static_cast<std::size_t>(dy + reachY) * (2 * reachX + 1) + dx + reachX];
 }
 
 Opponent FilteredError::Mapped(const Change& change) const {
@@ -208,43 +208,41 @@ FilteredError::FilteredError(const Picture& reference, int blockWidth, int block
                     twice.At(x + margin, y + margin);
     }
 
+    // Each channel's reach: its widest blur and the widest of all (margin) together, in blocks.
+    for (int c = 0; c < 3; ++c) {
+        Autocorrelations& a = autocorrelation_[c];
+        const int reach = WidestRadius(terms[c]) + margin;
+        a.reachX = (reach + blockWidth - 1) / blockWidth;
+        a.reachY = (reach + blockHeight - 1) / blockHeight;
+        for (std::vector<double>& plane : a.planes)
+            plane.assign(static_cast<std::size_t>(2 * a.reachX + 1) * (2 * a.reachY + 1), 0.0);
+    }
+    // Each pair worked out once over its own reach and laid into both channels' planes.
     for (int c = 0; c < 3; ++c)
         for (int other = c; other < 3; ++other) {
-            Autocorrelation& a = autocorrelation_[c][other];
             const int reach = WidestRadius(terms[c]) + WidestRadius(terms[other]);
-            a.reachX = (reach + blockWidth - 1) / blockWidth;
-            a.reachY = (reach + blockHeight - 1) / blockHeight;
-            const int spanX = 2 * a.reachX + 1;
-            a.values.assign(static_cast<std::size_t>(spanX) * (2 * a.reachY + 1), 0.0);
+            const int reachX = (reach + blockWidth - 1) / blockWidth, reachY = (reach + blockHeight - 1) / blockHeight;
+            const int spanX = 2 * reachX + 1;
+            std::vector<double> values(static_cast<std::size_t>(spanX) * (2 * reachY + 1), 0.0);
             for (const ModelTerm& one : terms[c])
                 for (const ModelTerm& two : terms[other]) {
                     const std::vector<double> correlation = CrossCorrelation(one, two);
-                    for (int dy = -a.reachY; dy <= a.reachY; ++dy) {
+                    for (int dy = -reachY; dy <= reachY; ++dy) {
                         const double down = metric[c][other] * one.weight * two.weight *
                                             BetweenBlocks(correlation, blockHeight, dy);
-                        for (int dx = -a.reachX; dx <= a.reachX; ++dx)
-                            a.values[static_cast<std::size_t>(dy + a.reachY) * spanX + dx + a.reachX] +=
+                        for (int dx = -reachX; dx <= reachX; ++dx)
+                            values[static_cast<std::size_t>(dy + reachY) * spanX + dx + reachX] +=
                                 down * BetweenBlocks(correlation, blockWidth, dx);
                     }
                 }
-            autocorrelation_[other][c] = a;
+            for (const auto& [into, from] : {std::pair{c, other}, std::pair{other, c}}) {
+                Autocorrelations& a = autocorrelation_[into];
+                for (int dy = -reachY; dy <= reachY; ++dy)
+                    for (int dx = -reachX; dx <= reachX; ++dx)
+                        a.planes[from][static_cast<std::size_t>(dy + a.reachY) * (2 * a.reachX + 1) + dx + a.reachX] =
+                            values[static_cast<std::size_t>(dy + reachY) * spanX + dx + reachX];
+            }
         }
-    for (int c = 0; c < 3; ++c) {
-        Reach3& t = together_[c];
-        for (int other = 0; other < 3; ++other) {
-            t.reachX = std::max(t.reachX, autocorrelation_[c][other].reachX);
-            t.reachY = std::max(t.reachY, autocorrelation_[c][other].reachY);
-        }
-        const int spanX = 2 * t.reachX + 1;
-        for (int other = 0; other < 3; ++other) {
-            std::vector<double>& plane = t.planes[other];
-            plane.assign(static_cast<std::size_t>(spanX) * (2 * t.reachY + 1), 0.0);
-            for (int dy = -t.reachY; dy <= t.reachY; ++dy)
-                for (int dx = -t.reachX; dx <= t.reachX; ++dx)
-                    plane[static_cast<std::size_t>(dy + t.reachY) * spanX + dx + t.reachX] =
-                        autocorrelation_[c][other].At(dx, dy);
-        }
-    }
 }
 
 double FilteredError::Delta(std::span<const Change> changes) const {
@@ -263,7 +261,7 @@ double FilteredError::Delta(std::span<const Change> changes) const {
             const Change& two = changes[l];
             for (int c = 0; c < 3; ++c)
                 for (int other = 0; other < 3; ++other)
-                    total += mapped[k][c] * mapped[l][other] * autocorrelation_[c][other].At(two.x - one.x, two.y - one.y);
+                    total += mapped[k][c] * mapped[l][other] * autocorrelation_[c].At(other, two.x - one.x, two.y - one.y);
         }
     }
     return total;
@@ -274,16 +272,16 @@ void FilteredError::Apply(std::span<const Change> changes) {
         const Opponent mapped = Mapped(change);
         for (int c = 0; c < 3; ++c) mean_[c] += mapped[c] * blockPixels_ / pixels_;
         for (int c = 0; c < 3; ++c) {
-            const Reach3& t = together_[c];
-            const int spanX = 2 * t.reachX + 1;
-            const int x0 = std::max(0, change.x - t.reachX), x1 = std::min(columns_ - 1, change.x + t.reachX);
-            const int y0 = std::max(0, change.y - t.reachY), y1 = std::min(rows_ - 1, change.y + t.reachY);
+            const Autocorrelations& a = autocorrelation_[c];
+            const int spanX = 2 * a.reachX + 1;
+            const int x0 = std::max(0, change.x - a.reachX), x1 = std::min(columns_ - 1, change.x + a.reachX);
+            const int y0 = std::max(0, change.y - a.reachY), y1 = std::min(rows_ - 1, change.y + a.reachY);
             for (int y = y0; y <= y1; ++y) {
                 double* row = correlated_[c].data() + static_cast<std::size_t>(y) * columns_;
-                const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(y - change.y + t.reachY) * spanX + t.reachX - change.x;
-                const double* k0 = t.planes[0].data() + at;
-                const double* k1 = t.planes[1].data() + at;
-                const double* k2 = t.planes[2].data() + at;
+                const std::ptrdiff_t at = static_cast<std::ptrdiff_t>(y - change.y + a.reachY) * spanX + a.reachX - change.x;
+                const double* k0 = a.planes[0].data() + at;
+                const double* k1 = a.planes[1].data() + at;
+                const double* k2 = a.planes[2].data() + at;
                 for (int x = x0; x <= x1; ++x) row[x] += mapped[0] * k0[x] + mapped[1] * k1[x] + mapped[2] * k2[x];
             }
         }

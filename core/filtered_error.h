@@ -46,11 +46,14 @@ public:
     void Apply(std::span<const Change> changes);
 
 private:
-    struct Autocorrelation {
-        int reachX = 0, reachY = 0;  // in blocks
-        std::vector<double> values;  // (2 reachY + 1) rows of 2 reachX + 1
+    // The autocorrelations between channel c's blur and each channel's [c'], times the metric's
+    // entry (the same both ways), laid over one reach: the widest of the three, zero beyond each
+    // one's own, so that a change updates each block of c's error in one pass.
+    struct Autocorrelations {
+        int reachX = 0, reachY = 0;                 // in blocks
+        std::array<std::vector<double>, 3> planes;  // [c'], (2 reachY + 1) rows of 2 reachX + 1
 
-        double At(int dx, int dy) const;
+        double At(int other, int dx, int dy) const;
     };
 
     // The change's difference as the model takes it: mapped by its block's transform.
@@ -63,15 +66,7 @@ private:
     std::vector<Matrix3> transforms_;
     Opponent mean_{};  // of each channel's mapped difference over the picture
     std::array<std::vector<double>, 3> correlated_;  // per channel, per block
-    // Between the blurs of two channels, times the metric's entry: [c][c'], the same both ways.
-    std::array<std::array<Autocorrelation, 3>, 3> autocorrelation_;
-    // For each channel c, its three autocorrelations [c][c'] laid over the widest one's reach
-    // (zero beyond their own), so that a change updates each block of c's error in one pass.
-    struct Reach3 {
-        int reachX = 0, reachY = 0;
-        std::array<std::vector<double>, 3> planes;  // [c'], (2 reachY + 1) rows of 2 reachX + 1
-    };
-    std::array<Reach3, 3> together_;
+    std::array<Autocorrelations, 3> autocorrelation_;  // [c]
 };
 
 // The same error written out plainly: the blocks enlarged, the difference blurred by the whole

@@ -15,10 +15,13 @@ constexpr std::array<int, kPlanSize> kBayer4{0, 8, 2, 10, 12, 4, 14, 6, 3, 11, 1
 
 }  // namespace
 
-PlanMaker::PlanMaker(const Palette& palette, const PlanRule& rule)
-    : rule_(rule), light_(palette), search_(SharedSearch(palette)) {
+PlanMaker::PlanMaker(const Palette& palette, const PlanRule& rule) : rule_(rule), light_(palette) {
     assert(rule.picks > 0 && kPlanSize % rule.picks == 0);
-    for (int i = 0; i < light_.Size(); ++i) ok_.push_back(OkLabOf(light_.Linear(i)));
+    // Only what the rule picks by.
+    if (rule.lightnessWeight <= 0)
+        search_ = SharedSearch(palette);
+    else
+        for (int i = 0; i < light_.Size(); ++i) ok_.push_back(OkLabOf(light_.Linear(i)));
 }
 
 int PlanMaker::Nearest(LinearRgb colour) const {

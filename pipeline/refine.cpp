@@ -177,7 +177,6 @@ public:
           blockHeight_(reference_.Height() / height_),
           colourOf_(ColoursOfSurface(start, moves)),
           settled_(colourOf_.size(), false),
-          weighting_(WeightingFor(reference_, ShownColours(), blockWidth_, blockHeight_)),
           model_(MakeModel()) {}
 
     // One sweep over the picture, asking stop() before each row; false when it said stop.
@@ -196,7 +195,6 @@ public:
     // Weighs the model around the colours as they are now, and lets every pixel move again.
     void Relinearise() {
         std::fill(settled_.begin(), settled_.end(), false);
-        weighting_ = WeightingFor(reference_, ShownColours(), blockWidth_, blockHeight_);
         model_ = MakeModel();
     }
 
@@ -220,9 +218,11 @@ private:
         return shown;
     }
 
+    // The model weighed around the colours as they are now.
     FilteredError MakeModel() const {
-        return FilteredError(reference_, blockWidth_, blockHeight_, ShownColours(), weighting_.transforms,
-                             weighting_.metric);
+        const std::vector<Opponent> shown = ShownColours();
+        const EyeWeighting weighting = WeightingFor(reference_, shown, blockWidth_, blockHeight_);
+        return FilteredError(reference_, blockWidth_, blockHeight_, shown, weighting.transforms, weighting.metric);
     }
 
     int& ColourAt(int x, int y) { return colourOf_[static_cast<std::size_t>(y) * width_ + x]; }
@@ -280,7 +280,6 @@ private:
     int blockWidth_, blockHeight_;
     std::vector<int> colourOf_;
     std::vector<bool> settled_;
-    EyeWeighting weighting_;
     FilteredError model_;
 };
 
