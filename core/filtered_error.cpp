@@ -24,15 +24,8 @@ std::vector<ModelTerm> ModelTerms(int channel, double samplesPerDegree) {
     for (int t = 0; t < kernel.count; ++t) {
         if (kernel.terms[t].spread > kWidestModelledSpread) continue;
         const double s = kernel.terms[t].spread * samplesPerDegree;
-        const int radius = s > 0 ? static_cast<int>(std::ceil(kReach * s)) : 0;
-        std::vector<double> taps(2 * radius + 1);
-        for (int i = -radius; i <= radius; ++i) {
-            const double u = s > 0 ? i / s : 0.0;
-            taps[i + radius] = s > 0 ? std::exp(-u * u) : 1.0;
-        }
-        const double sum = std::accumulate(taps.begin(), taps.end(), 0.0);
-        for (double& tap : taps) tap /= sum;
-        terms.push_back({kernel.terms[t].weight / total, radius, std::move(taps)});
+        const int radius = GaussianRadius(s, kReach);
+        terms.push_back({kernel.terms[t].weight / total, radius, GaussianTaps(s, radius)});
     }
     return terms;
 }

@@ -4,13 +4,12 @@
 #include <span>
 #include <vector>
 
-#include "core/likeness.h"
+#include "core/cielab.h"
+#include "core/eye_filter.h"
 #include "core/matrix3.h"
 #include "core/picture.h"
 
 namespace vorbix {
-
-using Opponent = Vector3;
 
 // The eye model that direct binary search lowers (Analoui & Allebach; the efficient form of
 // Lieberman & Allebach): the error between a reference and a picture shown in blocks of

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <vector>
 
+#include "core/cielab.h"
 #include "core/filtered_error.h"
-#include "core/likeness.h"
 #include "dither/pattern.h"
 #include "pipeline/likeness_of.h"
 
@@ -89,29 +89,6 @@ std::vector<int> ColoursOfSurface(const RefineStart& start, const Moves& moves) 
 
 Opponent Minus(const Opponent& a, const Opponent& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
 
-// The slope of CIELAB's f, which makes differences in the dark count more.
-double LabCurveSlope(double t) {
-    constexpr double kKnee = 216.0 / 24389.0;
-    return t > kKnee ? std::cbrt(t) / (3 * t) : 24389.0 / 27.0 / 116.0;
-}
-
-// The rows of CIELAB's L, a and b for a small difference of opponent channels at a colour of
-// the given X, Y and Z: f's slope at each; at grey (slopes of 1) the form the model measures in.
-Matrix3 LabRows(const std::array<double, 3>& slopes = {1, 1, 1}) {
-    Matrix3 rows{};
-    for (int channel = 0; channel < 3; ++channel) {
-        Opponent unit{};
-        unit[channel] = 1;
-        const std::array<double, 3> xyz = XyzOfOpponent(unit);
-        const double fx = slopes[0] * xyz[0] / kLabWhite[0], fy = slopes[1] * xyz[1] / kLabWhite[1],
-                     fz = slopes[2] * xyz[2] / kLabWhite[2];
-        rows[0][channel] = 116 * fy;
-        rows[1][channel] = 500 * (fx - fy);
-        rows[2][channel] = 200 * (fy - fz);
-    }
-    return rows;
-}
-
 // The model measures in CIELAB's rows at grey (the metric), and each block's difference is
 // mapped so that it measures there what CIEDE2000 sees around the block: CIELAB's rows at the
 // colour halfway between the source and the result so far around it, then CIEDE2000's form
@@ -132,7 +109,7 @@ EyeWeighting WeightingFor(const Picture& reference, const std::vector<Opponent>&
             Opponent& sum = wanted[static_cast<std::size_t>(y / blockHeight) * columns + x / blockWidth];
             for (int c = 0; c < 3; ++c) sum[c] += o[c] / (blockWidth * blockHeight);
         }
-    const Matrix3 rowsOfLab = LabRows();
+    const Matrix3 rowsOfLab = LabRowsOfOpponent();
     const Matrix3 back = Inverse(rowsOfLab);
     EyeWeighting weighting{Multiply(Transpose(rowsOfLab), rowsOfLab), {}};
     weighting.transforms.resize(wanted.size());
@@ -161,7 +138,7 @@ EyeWeighting WeightingFor(const Picture& reference, const std::vector<Opponent>&
             for (int k = 0; k < 3; ++k) slopes[k] = LabCurveSlope(std::max(0.0, xyz[k] / kLabWhite[k]));
             const Matrix3 scale = Ciede2000Root(LabOfOpponent(halfway));
             weighting.transforms[static_cast<std::size_t>(row) * columns + column] =
-                Multiply(back, Multiply(scale, LabRows(slopes)));
+                Multiply(back, Multiply(scale, LabRowsOfOpponent(slopes)));
         }
     return weighting;
 }
@@ -314,6 +291,57 @@ std::vector<std::size_t> PixelsOfWorseTiles(const std::vector<float>& was, const
     return pixels;
 }
 
+// A state of the search as the score sees it.
+struct Scored {
+    std::vector<int> colours;
+    Picture surface;
+    std::vector<float> differences;  // each view pixel's
+    double score = 0;
+};
+
+// Scores states of the search: the start's surface with the pixels the search changed in their
+// new colours.
+class Scorer {
+public:
+    Scorer(const RefineStart& start, const Moves& moves, std::vector<int> startColours)
+        : start_(start), moves_(moves), startColours_(std::move(startColours)) {}
+
+    Scored Score(std::vector<int> colours) const {
+        Scored state{std::move(colours), start_.surface, {}, 0};
+        for (int y = 0; y < state.surface.Height(); ++y)
+            for (int x = 0; x < state.surface.Width(); ++x) {
+                const std::size_t i = static_cast<std::size_t>(y) * state.surface.Width() + x;
+                if (state.colours[i] != startColours_[i])
+                    state.surface.SetPixel(x, y, ColorOfEntry(moves_.colours[state.colours[i]].stored));
+            }
+        state.score = LikenessOf(start_.sourceView, start_.mode, state.surface, start_.palette, state.differences);
+        return state;
+    }
+
+private:
+    const RefineStart& start_;
+    const Moves& moves_;
+    std::vector<int> startColours_;
+};
+
+// Far from what the palette can show the model's gain can be the score's loss; so a sweep is
+// held to the score, tile by tile: where it made a tile score worse than `accepted`, its pixels
+// go back to what they were and are left alone from then on. Returns the state kept.
+Scored HoldSweepToScore(Search& search, const Scored& accepted, const Scorer& scorer, const RefineStart& start) {
+    Scored trial = scorer.Score(search.ColourOf());
+    const std::vector<std::size_t> worse =
+        PixelsOfWorseTiles(accepted.differences, trial.differences, start.sourceView, start.surface);
+    std::vector<int> colours = trial.colours;
+    bool putBack = false;
+    for (std::size_t i : worse) {
+        putBack = putBack || colours[i] != accepted.colours[i];
+        colours[i] = accepted.colours[i];
+    }
+    if (putBack) trial = scorer.Score(std::move(colours));
+    search.Settle(trial.colours, worse);
+    return trial;
+}
+
 }  // namespace
 
 double SteadySeconds() {
@@ -338,30 +366,7 @@ Refinement Refine(const RefineStart& start, double budgetSeconds, TaskProgress* 
     }
 
     Search search(start, moves);
-    const std::vector<int> before = search.ColourOf();
-    // The surface with these colours: the pixels the search changed in their new colours.
-    auto surfaceOf = [&](const std::vector<int>& now) {
-        Picture surface = start.surface;
-        for (int y = 0; y < surface.Height(); ++y)
-            for (int x = 0; x < surface.Width(); ++x) {
-                const std::size_t i = static_cast<std::size_t>(y) * surface.Width() + x;
-                if (now[i] != before[i]) surface.SetPixel(x, y, ColorOfEntry(moves.colours[now[i]].stored));
-            }
-        return surface;
-    };
-    // A state of the search as the score sees it.
-    struct Scored {
-        std::vector<int> colours;
-        Picture surface;
-        std::vector<float> differences;  // each view pixel's
-        double score = 0;
-    };
-    auto scored = [&](std::vector<int> colours) {
-        Scored state{std::move(colours), {}, {}, 0};
-        state.surface = surfaceOf(state.colours);
-        state.score = LikenessOf(start.sourceView, start.mode, state.surface, start.palette, state.differences);
-        return state;
-    };
+    const Scorer scorer(start, moves, search.ColourOf());
     auto stop = [&] {
         const double spent = clock() - began;
         if (progress) {
@@ -370,10 +375,7 @@ Refinement Refine(const RefineStart& start, double budgetSeconds, TaskProgress* 
         }
         return result.cancelled || spent >= budgetSeconds;
     };
-    // Far from what the palette can show the model's gain can be the score's loss; so each sweep
-    // is held to the score, tile by tile: where the sweep made a tile score worse, its pixels go
-    // back to what they were and are left alone from then on.
-    Scored accepted{before, start.surface, std::move(startDifferences), result.scoreBefore};
+    Scored accepted{search.ColourOf(), start.surface, std::move(startDifferences), result.scoreBefore};
     // Rounds of sweeps, each round's model weighed around where the last one ended; a round ends
     // when a sweep gains little, the search when a round does.
     double roundStart = result.scoreBefore;
@@ -389,19 +391,9 @@ Refinement Refine(const RefineStart& start, double budgetSeconds, TaskProgress* 
         }
         double gain = 0;
         if (result.changes != changesBefore) {
-            Scored trial = scored(search.ColourOf());
-            const std::vector<std::size_t> worse =
-                PixelsOfWorseTiles(accepted.differences, trial.differences, start.sourceView, start.surface);
-            std::vector<int> colours = trial.colours;
-            bool putBack = false;
-            for (std::size_t i : worse) {
-                putBack = putBack || colours[i] != accepted.colours[i];
-                colours[i] = accepted.colours[i];
-            }
-            if (putBack) trial = scored(std::move(colours));
-            search.Settle(trial.colours, worse);
-            gain = accepted.score - trial.score;
-            accepted = std::move(trial);
+            Scored kept = HoldSweepToScore(search, accepted, scorer, start);
+            gain = accepted.score - kept.score;
+            accepted = std::move(kept);
             // The score is what counts: the best surface so far, never the start's worse.
             if (accepted.score < result.scoreAfter) {
                 result.scoreAfter = accepted.score;
