@@ -62,6 +62,7 @@ Conversion Convert(const Picture& sourceView, const ConversionSettings& settings
     result.preview = std::move(canvas.preview);
     if (result.preview.Width() != kPreviewWidth || result.preview.Height() != kPreviewHeight)
         result.preview = Picture(kPreviewWidth, kPreviewHeight);
+    if (!settings.resize) result.preview.Fill(kViewBackground);
     ScaleInto(result.preview, result.surface, settings.resize, false);
     // With "Resize" the preview is a whole-block enlargement of the surface: same colours, fewer pixels.
     result.colours = CountColors(settings.resize ? result.surface : result.preview);

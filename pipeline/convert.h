@@ -18,6 +18,8 @@ namespace vorbix {
 
 // What a work surface shows before anything was converted onto it.
 inline constexpr ColorValue kSurfaceBackground = MakeColor(192, 192, 255);
+// What the source view and the preview show where no picture reaches.
+inline constexpr ColorValue kViewBackground = MakeColor(64, 64, 64);
 
 // The user's choices a conversion reads.
 struct ConversionSettings {
@@ -44,8 +46,9 @@ struct Conversion {
     int milliseconds = 0;
 };
 
-// What a conversion draws on, as an earlier one left it: the mode's work surface and the preview.
-// Where the new result does not reach (the preview, with "Resize" off), they keep what they held.
+// What a conversion draws on, as an earlier one left it: the mode's work surface and the preview,
+// reused for their memory. Where the new result does not reach (the preview, with "Resize" off),
+// the preview shows the view background, never an earlier result.
 struct Canvas {
     Picture surface;
     Picture preview;

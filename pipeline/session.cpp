@@ -15,7 +15,6 @@ namespace vorbix {
 
 namespace {
 
-constexpr ColorValue kViewBackground = MakeColor(64, 64, 64);
 constexpr ColorValue kEmptyLoaded = MakeColor(128, 128, 128);
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
@@ -116,6 +115,8 @@ void Session::Load(Picture picture) {
         StretchPicture(sourceView_, loaded_, sourceView_.Width(), sourceView_.Height(), 1);
         scaledLoaded_ = sourceView_;
     } else {
+        // Where the picture does not reach, nothing of the one before stays.
+        sourceView_.Fill(kViewBackground);
         StretchPicture(sourceView_, loaded_, loaded_.Width(), loaded_.Height(), 0);
     }
     loadedColours_ = colours;

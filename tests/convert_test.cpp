@@ -50,16 +50,16 @@ TEST(Convert, PatternInGraphics16KeepsAMixPaletteInUseAndRebuildsAnyOther) {
     EXPECT_EQ(rebuilt.surface.Pixel(0, 0), ColorOfEntry(mixes[9].first));
 }
 
-TEST(Convert, WithoutResizeTheResultCoversOnlyTheCornerOfThePreviewItWasGiven) {
+TEST(Convert, WithoutResizeTheResultCoversTheCornerOfThePreviewAndTheRestIsTheViewBackground) {
     ConversionSettings settings;
     settings.resize = false;
     settings.method = 3;
     MixTable mixes;
     RandomSequence random;
     const Conversion result = Convert(SourceView(), settings, mixes, random, Blank(), TvcColours());
-    EXPECT_EQ(result.preview.Pixel(kPreviewWidth - 1, kPreviewHeight - 1), MakeColor(1, 2, 3));
+    EXPECT_EQ(result.preview.Pixel(kPreviewWidth - 1, kPreviewHeight - 1), kViewBackground);
     EXPECT_EQ(result.preview.Pixel(127, 239), result.surface.Pixel(127, 239));
-    EXPECT_EQ(result.preview.Pixel(128, 0), MakeColor(1, 2, 3));
+    EXPECT_EQ(result.preview.Pixel(128, 0), kViewBackground);
 }
 
 }  // namespace

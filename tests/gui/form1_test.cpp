@@ -361,6 +361,28 @@ TEST_F(GuiTest, SaveWritesTheThreeFilesAndShowsTheirFolder) {
     EXPECT_TRUE(errors_.isEmpty());
 }
 
+TEST_F(GuiTest, WithoutResizeTheWindowShowsAndSavesWhatTheCommandLineMakes) {
+    // A picture that fills the preview, then a small one with "Resize" off: nothing of the first
+    // may stay in the source view, the preview or out24.bmp.
+    WritePicture("big.bmp", 900, 700, kBrown);
+    const QString small = WritePicture("small.bmp", 100, 80, MakeColor(0, 0, 255));
+    Open();
+    Click("Option2_1");
+    ClickFile("big.bmp");
+    Click("Check3");
+    ClickFile("small.bmp");
+    EXPECT_EQ(session().SourceView().Pixel(300, 300), MakeColor(64, 64, 64));
+    EXPECT_EQ(session().Preview().Pixel(300, 300), MakeColor(64, 64, 64));
+    Click("Command3");
+
+    const QString out = MakeFolder("cli");
+    const CliRun run = Cli({"--no-resize", "--mode", "4", small, "--out-dir", out});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QDir program(QDir(temp_.path()).filePath("program"));
+    for (const char* name : {"out24.bmp", "screen.tim"})
+        EXPECT_TRUE(Bytes(program.filePath(name)) == Bytes(QDir(out).filePath(name))) << name;
+}
+
 TEST_F(GuiTest, SaveFallsBackToTheListFolderWhereTheProgramFolderCannotBeWritten) {
     WritePicture("brown.bmp", 16, 16, kBrown);
     Open();

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QProcess>
 #include <QPushButton>
 #include <QFile>
 #include <QSettings>
@@ -11,6 +12,18 @@
 namespace vorbix {
 
 QColor QColorOf(ColorValue c) { return QColor(GetRed(c), GetGreen(c), GetBlue(c)); }
+
+QByteArray Bytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+CliRun Cli(const QStringList& arguments) {
+    QProcess cli;
+    cli.start(VORBIX_CLI, arguments);
+    cli.waitForFinished(120000);
+    return {cli.exitCode(), QString::fromUtf8(cli.readAllStandardOutput()), QString::fromUtf8(cli.readAllStandardError())};
+}
 
 QImage GradientPicture() {
     QImage image(48, 40, QImage::Format_RGB888);

@@ -17,6 +17,15 @@ inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << tex
 namespace vorbix {
 
 QColor QColorOf(ColorValue c);
+QByteArray Bytes(const QString& path);  // empty when the file cannot be read
+
+struct CliRun {
+    int status;
+    QString out;
+    QString err;
+};
+// vorbix-cli run with these arguments, to its end.
+CliRun Cli(const QStringList& arguments);
 // A small picture of many colours, as a photo has.
 QImage GradientPicture();
 

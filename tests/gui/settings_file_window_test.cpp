@@ -1,5 +1,4 @@
 #include <QAction>
-#include <QProcess>
 
 #include "gui_fixture.h"
 
@@ -20,24 +19,6 @@ QImage GradientCorner() {
     for (int y = 0; y < 12; ++y)
         for (int x = 0; x < 16; ++x) image.setPixelColor(x, y, QColor(x * 4, y * 5, x * y));
     return image;
-}
-
-QByteArray Bytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-struct CliRun {
-    int status;
-    QString out;
-    QString err;
-};
-
-CliRun Cli(const QStringList& arguments) {
-    QProcess cli;
-    cli.start(VORBIX_CLI, arguments);
-    cli.waitForFinished(120000);
-    return {cli.exitCode(), QString::fromUtf8(cli.readAllStandardOutput()), QString::fromUtf8(cli.readAllStandardError())};
 }
 
 class SettingsFile : public GuiTest {
