@@ -29,6 +29,17 @@ namespace {
 std::string Local(const QString& path) { return QFile::encodeName(path).toStdString(); }
 QString Text(const Error& error) { return QString::fromStdString(error.text); }
 
+QStringList HexColours(const std::vector<ColorValue>& colours) {
+    QStringList hex;
+    for (ColorValue c : colours)
+        hex.append(QString("%1%2%3")
+                       .arg(GetRed(c), 2, 16, QChar('0'))
+                       .arg(GetGreen(c), 2, 16, QChar('0'))
+                       .arg(GetBlue(c), 2, 16, QChar('0'))
+                       .toUpper());
+    return hex;
+}
+
 QString CanonicalOrAbsolute(const QString& path) {
     const QFileInfo info(path);
     const QString canonical = info.canonicalFilePath();
@@ -108,8 +119,18 @@ PictureOutcome ConvertPicture(const CliOptions& options, int picture, const Outp
         session.Commit();
     }
     const TvcMode mode = options.mode;
-    if ((mode == TvcMode::Graphics4 && options.bestPalette4) || (mode == TvcMode::Graphics2 && options.bestPalette2))
-        session.ChooseSwatches(mode, BestSwatches(session, mode));
+    if (const int best = mode == TvcMode::Graphics4 ? options.bestPalette4 : mode == TvcMode::Graphics2 ? options.bestPalette2 : 0) {
+        const std::vector<SwatchCandidate> candidates = BestSwatchCandidates(session, mode);
+        if (best > static_cast<int>(candidates.size())) {
+            outcome.error = QString("best:%1 asks for more sets of best colours than the %2 this picture has")
+                                .arg(best)
+                                .arg(candidates.size());
+            return outcome;
+        }
+        for (const SwatchCandidate& candidate : candidates)
+            outcome.candidates.push_back({HexColours(candidate.swatches), candidate.score});
+        session.ChooseSwatches(mode, candidates[best - 1].swatches);
+    }
     if (options.refineSeconds) {
         const Refinement refined = session.Refine(*options.refineSeconds);
         outcome.refinement = RefineFigures{refined.seconds, refined.scoreBefore, refined.scoreAfter, refined.converged};
@@ -148,12 +169,7 @@ PictureOutcome ConvertPicture(const CliOptions& options, int picture, const Outp
     if (options.json) outcome.likeness = session.Likeness();
     const ConversionSettings& settings = session.Settings();
     const ColorValue* swatches = mode == TvcMode::Graphics4 ? settings.swatches4.data() : settings.swatches2.data();
-    for (int i = 0; i < ModeOf(mode).swatchCount; ++i)
-        outcome.palette.append(QString("%1%2%3")
-                                   .arg(GetRed(swatches[i]), 2, 16, QChar('0'))
-                                   .arg(GetGreen(swatches[i]), 2, 16, QChar('0'))
-                                   .arg(GetBlue(swatches[i]), 2, 16, QChar('0'))
-                                   .toUpper());
+    outcome.palette = HexColours({swatches, swatches + ModeOf(mode).swatchCount});
     return outcome;
 }
 
@@ -208,6 +224,13 @@ QString OutcomeJson(const CliOptions& options, const PictureOutcome& outcome) {
     object["milliseconds"] = outcome.milliseconds;
     if (outcome.error.isEmpty()) object["delta_e"] = std::round(outcome.likeness * 100) / 100;
     if (!outcome.palette.isEmpty()) object["palette"] = QJsonArray::fromStringList(outcome.palette);
+    if (!outcome.candidates.empty()) {
+        QJsonArray candidates;
+        for (const CandidateFigures& candidate : outcome.candidates)
+            candidates.append(QJsonObject{{"palette", QJsonArray::fromStringList(candidate.palette)},
+                                          {"likeness", std::round(candidate.likeness * 100) / 100}});
+        object["candidates"] = candidates;
+    }
     object["files"] = QJsonArray::fromStringList(outcome.files);
     if (outcome.loadSeconds) object["load_seconds"] = std::round(*outcome.loadSeconds * 10) / 10;
     if (const std::optional<RefineFigures>& refined = outcome.refinement) {

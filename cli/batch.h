@@ -21,6 +21,12 @@ struct RefineFigures {
     bool converged = false;
 };
 
+// A set "Best colours" offered: its swatches as RRGGBB and its score.
+struct CandidateFigures {
+    QStringList palette;
+    double likeness = 0;
+};
+
 struct PictureOutcome {
     QString input{};
     QString error{};  // empty on success
@@ -33,6 +39,7 @@ struct PictureOutcome {
     QStringList notes{};     // for stderr: how long each program file takes to load
     std::optional<double> loadSeconds{};  // of the program file or sound written
     std::optional<RefineFigures> refinement{};  // with --refine
+    std::vector<CandidateFigures> candidates{};  // with best colours, best first
 };
 
 // The files one picture's conversion writes.

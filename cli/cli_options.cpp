@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "dither/methods.h"
+#include "pipeline/best_colours.h"
 
 namespace vorbix {
 
@@ -34,6 +35,17 @@ bool ParsePalette(const QString& text, std::array<ColorValue, N>& palette) {
         palette[i] = *c;
     }
     return true;
+}
+
+// "best" is 1 and "best:K" is K (1..kMaxSwatchCandidates), anything else not best (0); empty when
+// best:K has no such K.
+std::optional<int> BestChoice(const QString& text) {
+    if (text.compare("best", Qt::CaseInsensitive) == 0) return 1;
+    if (!text.startsWith("best:", Qt::CaseInsensitive)) return 0;
+    bool number = false;
+    const int k = text.mid(5).toInt(&number);
+    if (!number || k < 1 || k > kMaxSwatchCandidates) return std::nullopt;
+    return k;
 }
 
 // Qt's text names the program by the path it was started with; the usage names it as installed,
@@ -63,10 +75,10 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption method(
         "method", QString("Method 1..%1 or its caption (default 17, \"Pattern TVC\").").arg(kAllMethodCount), "M", "17");
     const QCommandLineOption noResize("no-resize", "Untick \"Resize\" before loading.");
-    const QCommandLineOption palette2("palette2", "2-colour swatches as RRGGBB hex, or best: the TVC colours that look most alike.",
-                                      "C0,C1|best");
-    const QCommandLineOption palette4("palette4", "4-colour swatches as RRGGBB hex, or best: the TVC colours that look most alike.",
-                                      "C0,C1,C2,C3|best");
+    const QCommandLineOption palette2("palette2", "2-colour swatches as RRGGBB hex, or best: the TVC colours that look most alike (best:K the K-th of the sets offered).",
+                                      "C0,C1|best[:K]");
+    const QCommandLineOption palette4("palette4", "4-colour swatches as RRGGBB hex, or best: the TVC colours that look most alike (best:K the K-th of the sets offered).",
+                                      "C0,C1,C2,C3|best[:K]");
     const std::array<QCommandLineOption, kSliderCount> sliders = {
         QCommandLineOption("brightness", "Move \"Brightness\" to V (0..100), then \"Set\".", "V"),
         QCommandLineOption("gamma", "Move \"Gamma\" to V (0..100), then \"Set\".", "V"),
@@ -120,12 +132,15 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     options.method = *found;
 
     options.resize = !parser.isSet(noResize);
-    options.bestPalette2 = parser.value(palette2).compare("best", Qt::CaseInsensitive) == 0;
-    options.bestPalette4 = parser.value(palette4).compare("best", Qt::CaseInsensitive) == 0;
+    const std::optional<int> best2 = BestChoice(parser.value(palette2));
+    const std::optional<int> best4 = BestChoice(parser.value(palette4));
+    if (!best2 || !best4) return UsageError(QString("best:K takes K from 1 to %1").arg(kMaxSwatchCandidates));
+    options.bestPalette2 = *best2;
+    options.bestPalette4 = *best4;
     if (parser.isSet(palette2) && !options.bestPalette2 && !ParsePalette(parser.value(palette2), options.palette2))
-        return UsageError("--palette2 needs two RRGGBB colours separated by a comma, or best");
+        return UsageError("--palette2 needs two RRGGBB colours separated by a comma, best or best:K");
     if (parser.isSet(palette4) && !options.bestPalette4 && !ParsePalette(parser.value(palette4), options.palette4))
-        return UsageError("--palette4 needs four RRGGBB colours separated by commas, or best");
+        return UsageError("--palette4 needs four RRGGBB colours separated by commas, best or best:K");
     for (int i = 0; i < kSliderCount; ++i) {
         if (!parser.isSet(sliders[i])) continue;
         bool ok = false;

@@ -19,9 +19,10 @@ struct CliOptions {
     bool resize = true;
     std::array<ColorValue, 2> palette2 = kDefaultSwatches2;
     std::array<ColorValue, 4> palette4 = kDefaultSwatches4;
-    // "best" instead of colours: the swatches of the lowest likeness score, chosen after loading.
-    bool bestPalette2 = false;
-    bool bestPalette4 = false;
+    // "best" or "best:K" instead of colours: the K-th set "Best colours" offers (1, the best),
+    // chosen after loading; 0: the colours given.
+    int bestPalette2 = 0;
+    int bestPalette4 = 0;
     std::array<std::optional<int>, kSliderCount> sliders;
     QString outDir = ".";
     QString work;

@@ -5,8 +5,11 @@
 #include "core/likeness.h"
 #include "core/parallel.h"
 #include "pipeline/convert.h"
+#include "pipeline/likeness_of.h"
 
 namespace vorbix {
+
+double SwatchSearchScore(const Picture& reference, const Picture& shown) { return LikenessScore(reference, shown); }
 
 namespace {
 
@@ -49,11 +52,11 @@ std::vector<ColourSet> Subsets(int n, int k) {
     }
 }
 
-// Each set's likeness score on copies reduced by the round's factor, as Convert would scale and
-// convert them with "Resize". Swatches of TVC colours are shown as they are, so the converted
-// surface, enlarged, is the machine's picture. The copy is scored as if its pixels were the
-// screen's: a dither pattern then blurs as the eye blurs it on the full-size screen, where scoring
-// it at the copy's own scale would see every pattern as noise and rank smooth sets too high.
+// Each set's score on copies reduced by the round's factor, as Convert would scale and convert
+// them with "Resize". Swatches of TVC colours are shown as they are, so the converted surface,
+// enlarged, is the machine's picture. The copy is scored as if its pixels were the screen's: a
+// dither pattern then blurs as the eye blurs it on the full-size screen, where scoring it at the
+// copy's own scale would see every pattern as noise and rank smooth sets too high.
 std::vector<double> ScoresOnReducedCopies(const Session& session, TvcMode mode, const std::vector<ColourSet>& sets,
                                           const std::vector<PaletteEntry>& colours, int reduction) {
     const ModeInfo& info = ModeOf(mode);
@@ -73,49 +76,115 @@ std::vector<double> ScoresOnReducedCopies(const Session& session, TvcMode mode, 
             ReduceToSwatches(method, result, palette, session.Mixes(), random);
             Picture shown(reference.Width(), reference.Height());
             StretchPicture(shown, result, shown.Width(), shown.Height(), 0);
-            scores[i] = LikenessScore(reference, shown);
+            scores[i] = SwatchSearchScore(reference, shown);
         }
     });
     return scores;
 }
 
-std::vector<ColourSet> BestOf(const std::vector<ColourSet>& sets, const std::vector<double>& scores, std::size_t keep) {
+// The sets, best score first; equal scores keep their order.
+std::vector<ColourSet> Ranked(const std::vector<ColourSet>& sets, const std::vector<double>& scores) {
     std::vector<std::size_t> order(sets.size());
     for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-    keep = std::min(keep, order.size());
-    std::partial_sort(order.begin(), order.begin() + keep, order.end(),
-                      [&](std::size_t a, std::size_t b) { return scores[a] < scores[b]; });
-    std::vector<ColourSet> kept;
-    for (std::size_t i = 0; i < keep; ++i) kept.push_back(sets[order[i]]);
-    return kept;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return scores[a] < scores[b]; });
+    std::vector<ColourSet> ranked;
+    for (std::size_t i : order) ranked.push_back(sets[i]);
+    return ranked;
+}
+
+// How many of a's colours b lacks.
+int ColoursNotIn(const std::vector<ColorValue>& a, const std::vector<ColorValue>& b) {
+    return static_cast<int>(std::count_if(a.begin(), a.end(), [&](ColorValue c) { return std::find(b.begin(), b.end(), c) == b.end(); }));
+}
+
+// Whether a set differs from every one of `taken` in at least `fewest` colours.
+bool DiffersFromAll(const std::vector<ColorValue>& set, const std::vector<std::vector<ColorValue>>& taken, int fewest) {
+    return std::all_of(taken.begin(), taken.end(), [&](const std::vector<ColorValue>& t) { return ColoursNotIn(set, t) >= fewest; });
+}
+
+std::vector<ColorValue> DefaultSwatches(TvcMode mode) {
+    if (mode == TvcMode::Graphics2) return {kDefaultSwatches2.begin(), kDefaultSwatches2.end()};
+    return {kDefaultSwatches4.begin(), kDefaultSwatches4.end()};
+}
+
+std::vector<ColorValue> CurrentSwatches(const Session& session, TvcMode mode) {
+    const ConversionSettings& settings = session.Settings();
+    if (mode == TvcMode::Graphics2) return {settings.swatches2.begin(), settings.swatches2.end()};
+    return {settings.swatches4.begin(), settings.swatches4.end()};
 }
 
 }  // namespace
 
-std::vector<ColorValue> BestSwatches(const Session& session, TvcMode mode) {
+std::vector<SwatchCandidate> BestSwatchCandidates(const Session& session, TvcMode mode, int count) {
     const std::vector<PaletteEntry> colours = DistinctTvcColours();
-    std::vector<ColourSet> sets = Subsets(static_cast<int>(colours.size()), ModeOf(mode).swatchCount);
-    for (const Round& round : RoundsFor(mode))
-        sets = BestOf(sets, ScoresOnReducedCopies(session, mode, sets, colours, round.reduction), round.keep);
+    const int swatchCount = ModeOf(mode).swatchCount;
+    const int fewestDifferent = swatchCount / 2;
+    const std::vector<Round>& rounds = RoundsFor(mode);
+    // Each round's whole ranking is kept, the last round's first: the spread of candidates is
+    // drawn from them in that order when the last round's sets are too much alike.
+    std::vector<ColourSet> ranked = Subsets(static_cast<int>(colours.size()), swatchCount);
+    std::vector<ColourSet> rankings;
+    for (const Round& round : rounds) {
+        ranked = Ranked(ranked, ScoresOnReducedCopies(session, mode, ranked, colours, round.reduction));
+        rankings.insert(rankings.begin(), ranked.begin(), ranked.end());
+        ranked.resize(std::min(round.keep, ranked.size()));
+    }
+    auto coloursOf = [&](const ColourSet& set) {
+        std::vector<ColorValue> swatches;
+        for (int c : set) swatches.push_back(ColorOfEntry(colours[c]));
+        return swatches;
+    };
+
+    // Scored at full size: the current swatches first (a candidate equal to them keeps their
+    // order, so taking it changes nothing), the default ones, the last round's front-runners, and
+    // a spread of others from the rankings, enough to fill the candidates. The reduced copies can
+    // lose a thin detail that decides the full-size score, as a single bright row.
+    std::vector<std::vector<ColorValue>> pool;
+    auto addToPool = [&](const std::vector<ColorValue>& swatches) {
+        if (DiffersFromAll(swatches, pool, 1)) pool.push_back(swatches);
+    };
+    addToPool(CurrentSwatches(session, mode));
+    addToPool(DefaultSwatches(mode));
+    for (const ColourSet& set : ranked) addToPool(coloursOf(set));
+    std::vector<std::vector<ColorValue>> spread;
+    for (const ColourSet& set : rankings) {
+        if (static_cast<int>(spread.size()) == count) break;
+        const std::vector<ColorValue> swatches = coloursOf(set);
+        if (!DiffersFromAll(swatches, spread, fewestDifferent)) continue;
+        spread.push_back(swatches);
+        addToPool(swatches);
+    }
 
     // Committing swaps a loaded picture of any size for the small source view, so copies stay cheap.
     Session base = session;
     base.Commit();
     if (base.Mode() != mode) base.ChooseMode(mode);
-    std::vector<ColorValue> best;
-    double bestScore = 0;
-    for (const ColourSet& set : sets) {
-        Session trial = base;
-        std::vector<ColorValue> swatches;
-        for (int c : set) swatches.push_back(ColorOfEntry(colours[c]));
-        trial.ChooseSwatches(mode, swatches);
-        const double score = trial.Likeness();
-        if (best.empty() || score < bestScore) {
-            best = swatches;
-            bestScore = score;
+    std::vector<SwatchCandidate> scored(pool.size());
+    ParallelBands(static_cast<int>(pool.size()), 200LL * kPreviewWidth * kPreviewHeight, [&](int first, int end) {
+        for (int i = first; i < end; ++i) {
+            Session trial = base;
+            trial.ChooseSwatches(mode, pool[i]);
+            Picture shown = MachinePicture(mode, trial.Surface(mode), trial.PaletteInUse());
+            const double score = SwatchSearchScore(base.SourceView(), shown);
+            scored[i] = {pool[i], score, std::move(shown)};
         }
+    });
+    std::stable_sort(scored.begin(), scored.end(),
+                     [](const SwatchCandidate& a, const SwatchCandidate& b) { return a.score < b.score; });
+
+    std::vector<SwatchCandidate> candidates;
+    std::vector<std::vector<ColorValue>> taken;
+    for (SwatchCandidate& candidate : scored) {
+        if (static_cast<int>(candidates.size()) == count) break;
+        if (!DiffersFromAll(candidate.swatches, taken, fewestDifferent)) continue;
+        taken.push_back(candidate.swatches);
+        candidates.push_back(std::move(candidate));
     }
-    return best;
+    return candidates;
+}
+
+std::vector<ColorValue> BestSwatches(const Session& session, TvcMode mode) {
+    return BestSwatchCandidates(session, mode, 1).front().swatches;
 }
 
 std::vector<ColorValue> ChooseMethodWithBestColours(Session& session, int method) {

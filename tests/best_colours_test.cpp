@@ -11,11 +11,86 @@
 #include "io/picture_decode.h"
 #include "io/screen_file.h"
 #include "pipeline/best_colours.h"
+#include "pipeline/likeness_of.h"
 
 namespace vorbix {
 namespace {
 
 std::string Sample(const char* name) { return std::string(VORBIX_SOURCE_DIR) + "/samples/" + name; }
+
+// The search's own score of the document converted with these swatches, at full size.
+double FullSizeScore(const Session& session, TvcMode mode, const std::vector<ColorValue>& swatches) {
+    Session trial = session;
+    trial.ChooseSwatches(mode, swatches);
+    return SwatchSearchScore(trial.SourceView(), MachinePicture(mode, trial.Surface(mode), trial.PaletteInUse()));
+}
+
+Session Loaded(TvcMode mode, int method, Picture picture) {
+    Session session;
+    session.ChooseMode(mode);
+    session.ChooseMethod(method);
+    session.Load(std::move(picture));
+    return session;
+}
+
+Picture BlackWithOneRow(ColorValue colour) {
+    Picture picture(512, 480);
+    picture.Fill(MakeColor(0, 0, 0));
+    for (int x = 0; x < 512; ++x) picture.SetPixel(x, 240, colour);
+    return picture;
+}
+
+// The reduced copies lose a thin bright row, and with it what decides the full-size score; the
+// choice must still never be worse than the swatches the document starts with or already has.
+TEST(BestSwatches, NeverWorseThanTheDefaultOrTheCurrentSwatches) {
+    const ColorValue black = MakeColor(0, 0, 0), white = MakeColor(255, 255, 255), yellow = MakeColor(255, 255, 0);
+    const struct {
+        const char* picture;
+        ColorValue row;
+        TvcMode mode;
+        std::vector<ColorValue> current;
+    } cases[] = {
+        {"a white row on black", white, TvcMode::Graphics2, {black, white}},
+        {"a yellow row on black", yellow, TvcMode::Graphics2, {black, yellow}},
+        {"a yellow row on black", yellow, TvcMode::Graphics4, {black, yellow, MakeColor(0, 0, 255), MakeColor(255, 0, 0)}},
+    };
+    for (const auto& [picture, row, mode, current] : cases) {
+        Session session = Loaded(mode, 17, BlackWithOneRow(row));
+        session.ChooseSwatches(mode, current);
+        const std::vector<ColorValue> defaults =
+            mode == TvcMode::Graphics2 ? std::vector<ColorValue>{kDefaultSwatches2.begin(), kDefaultSwatches2.end()}
+                                       : std::vector<ColorValue>{kDefaultSwatches4.begin(), kDefaultSwatches4.end()};
+        const double chosen = FullSizeScore(session, mode, BestSwatches(session, mode));
+        EXPECT_LE(chosen, FullSizeScore(session, mode, defaults)) << picture << ", mode " << ModeOf(mode).number;
+        EXPECT_LE(chosen, FullSizeScore(session, mode, current)) << picture << ", mode " << ModeOf(mode).number;
+    }
+}
+
+// How many of a's colours b lacks.
+int ColoursNotIn(const std::vector<ColorValue>& a, const std::vector<ColorValue>& b) {
+    return static_cast<int>(std::count_if(a.begin(), a.end(), [&](ColorValue c) { return std::find(b.begin(), b.end(), c) == b.end(); }));
+}
+
+TEST(BestSwatchCandidates, SixDifferentSetsBestFirstEachWithItsFullSizeScoreAndPicture) {
+    for (const TvcMode mode : {TvcMode::Graphics2, TvcMode::Graphics4}) {
+        const Session session = Loaded(mode, 13, ReadPicture(Sample("landscape.jpg")).Value());
+        const std::vector<SwatchCandidate> candidates = BestSwatchCandidates(session, mode);
+        const int swatchCount = ModeOf(mode).swatchCount;
+        ASSERT_EQ(candidates.size(), static_cast<std::size_t>(kMaxSwatchCandidates)) << "mode " << ModeOf(mode).number;
+        for (std::size_t i = 0; i < candidates.size(); ++i) {
+            const SwatchCandidate& c = candidates[i];
+            ASSERT_EQ(c.swatches.size(), static_cast<std::size_t>(swatchCount));
+            EXPECT_DOUBLE_EQ(c.score, FullSizeScore(session, mode, c.swatches)) << i;
+            Session taken = session;
+            taken.ChooseSwatches(mode, c.swatches);
+            EXPECT_EQ(c.shown, MachinePicture(mode, taken.Surface(mode), taken.PaletteInUse())) << i;
+            if (i == 0) continue;
+            EXPECT_LE(candidates[i - 1].score, c.score) << i;
+            for (std::size_t j = 0; j < i; ++j)
+                EXPECT_GE(ColoursNotIn(c.swatches, candidates[j].swatches), swatchCount / 2) << i << " against " << j;
+        }
+    }
+}
 
 // The search tries every set on a reduced copy and converts only its front-runners at full size;
 // its choice must score within 3 % of the best set an exhaustive full-size search finds.
@@ -62,6 +137,18 @@ TEST(BestSwatches, CommandLineWritesTheChosenColoursAndTheirScore) {
     EXPECT_LT(best["delta_e"].toDouble(), given["delta_e"].toDouble());
     EXPECT_GT(best["delta_e"].toDouble(), 0);
 
+    // best:K takes the K-th set offered; every run lists the same sets, best first.
+    const QJsonObject second = run("best:2", "second");
+    const QJsonArray offered = best["candidates"].toArray();
+    ASSERT_GE(offered.size(), 2);
+    EXPECT_EQ(second["candidates"].toArray(), offered);
+    EXPECT_EQ(offered[0].toObject()["palette"].toArray(), best["palette"].toArray());
+    EXPECT_EQ(offered[1].toObject()["palette"].toArray(), second["palette"].toArray());
+    EXPECT_DOUBLE_EQ(offered[0].toObject()["likeness"].toDouble(), best["delta_e"].toDouble());
+    for (int i = 1; i < offered.size(); ++i)
+        EXPECT_LE(offered[i - 1].toObject()["likeness"].toDouble(), offered[i].toObject()["likeness"].toDouble());
+    EXPECT_FALSE(given.contains("candidates"));
+
     // The screen file's palette bytes are the chosen colours.
     QFile tim(dir.filePath("best/screen.tim"));
     ASSERT_TRUE(tim.open(QIODevice::ReadOnly));
@@ -73,6 +160,16 @@ TEST(BestSwatches, CommandLineWritesTheChosenColoursAndTheirScore) {
         const PaletteEntry entry = EntryFromRgb((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
         EXPECT_EQ(static_cast<std::uint8_t>(bytes[4 + i]), TvcColorByte(entry)) << i;
         EXPECT_EQ(ShownColour(TvcColorByte(entry)), entry) << "a TVC colour, shown as it is";
+    }
+}
+
+TEST(BestSwatches, CommandLineRefusesABestChoiceOutOfRange) {
+    for (const char* choice : {"best:0", "best:7", "best:x", "best:"}) {
+        QProcess cli;
+        cli.start(VORBIX_CLI, {QString::fromStdString(Sample("landscape.jpg")), "--mode", "2", "--palette2", choice});
+        cli.waitForFinished(-1);
+        EXPECT_EQ(cli.exitCode(), 2) << choice;
+        EXPECT_TRUE(cli.readAllStandardError().contains("best:K")) << choice;
     }
 }
 
