@@ -8,7 +8,7 @@ if [ "${1:-}" = "--web" ]; then
   scripts/build-web.sh
   port="${VORBIX_WEB_PORT:-8000}"
   echo "Vorbix in the browser: http://127.0.0.1:$port/ (Ctrl+C stops the server)"
-  exec python3 -m http.server "$port" --bind 127.0.0.1 --directory build-web
+  exec python3 scripts/serve_web.py build-web "$port"
 fi
 scripts/setup.sh build
 folder="${1:-samples}"

@@ -5,23 +5,33 @@
 
 namespace vorbix {
 
+namespace {
+
+MethodTile TileOf(Session copy, int method, bool eachWithBestColours) {
+    std::vector<ColorValue> swatches;
+    if (eachWithBestColours)
+        swatches = ChooseMethodWithBestColours(copy, method);
+    else
+        copy.ChooseMethod(method);
+    return {method, copy.Preview(), copy.ResultColours(), copy.Milliseconds(), copy.Likeness(), swatches};
+}
+
+}  // namespace
+
 std::vector<MethodTile> ConvertWithEveryMethod(const Session& session, bool eachWithBestColours) {
     // Committing on the base copy swaps a loaded picture of any size for the small source view, so
     // the copies, one per method, stay cheap; a conversion reads only the source view.
     Session base = session;
     base.Commit();
     std::vector<MethodTile> tiles;
-    for (const Method& method : AllMethods()) {
-        Session copy = base;
-        std::vector<ColorValue> swatches;
-        if (eachWithBestColours)
-            swatches = ChooseMethodWithBestColours(copy, method.number);
-        else
-            copy.ChooseMethod(method.number);
-        tiles.push_back(
-            {method.number, copy.Preview(), copy.ResultColours(), copy.Milliseconds(), copy.Likeness(), swatches});
-    }
+    for (const Method& method : AllMethods()) tiles.push_back(TileOf(base, method.number, eachWithBestColours));
     return tiles;
+}
+
+MethodTile ConvertWithMethod(const Session& session, int method, bool eachWithBestColours) {
+    Session base = session;
+    base.Commit();
+    return TileOf(std::move(base), method, eachWithBestColours);
 }
 
 }  // namespace vorbix

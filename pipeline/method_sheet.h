@@ -12,5 +12,7 @@ namespace vorbix {
 // With eachWithBestColours in Graphics 2 or 4, each method is converted with its own best swatches
 // (BestSwatches), which the tile keeps.
 std::vector<MethodTile> ConvertWithEveryMethod(const Session& session, bool eachWithBestColours = false);
+// One such tile, for a front end that fills the sheet in as each method finishes.
+MethodTile ConvertWithMethod(const Session& session, int method, bool eachWithBestColours = false);
 
 }  // namespace vorbix

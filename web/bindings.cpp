@@ -4,9 +4,12 @@
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
+#include <optional>
+
 #include "dither/methods.h"
 #include "io/screen_file.h"
 #include "pipeline/method_sheet.h"
+#include "pipeline/refine.h"
 #include "web/page_document.h"
 
 namespace vorbix {
@@ -78,16 +81,65 @@ val TvcColourList() {
 // them, the picture, the document's copy and the one it replaces), within 2 GB of WebAssembly memory.
 constexpr double kMaxPagePixels = 64e6;
 
+std::optional<std::string> RefusalOf(int width, int height, const val& rgba) {
+    if (width <= 0 || height <= 0 || rgba["length"].as<double>() != 4.0 * width * height)
+        return "the picture has no pixels";
+    if (static_cast<double>(width) * height > kMaxPagePixels)
+        return "more than 64 megapixels, too large for the page (vorbix-cli converts it)";
+    return std::nullopt;
+}
+
+// A refinement's progress and score as it goes, handed to the page's callback (at most every
+// 100 ms, as the page only shows them). Cancelling is the page's: it stops the whole worker.
+class CallbackProgress : public TaskProgress {
+public:
+    explicit CallbackProgress(val callback) : callback_(std::move(callback)) {}
+    void Report(double fraction) override {
+        fraction_ = fraction;
+        Tell(false);
+    }
+    void Scored(double before, double now) override {
+        before_ = before;
+        now_ = now;
+        Tell(true);
+    }
+    bool Cancelled() override { return false; }
+
+private:
+    void Tell(bool scored) {
+        const double now = SteadySeconds();
+        if (!scored && now - toldAt_ < 0.1) return;
+        toldAt_ = now;
+        val progress = val::object();
+        progress.set("fraction", fraction_);
+        if (before_) progress.set("before", before_), progress.set("now", now_);
+        callback_(progress);
+    }
+
+    val callback_;
+    double toldAt_ = 0;
+    double fraction_ = 0;
+    double before_ = 0;
+    double now_ = 0;
+};
+
+val TileObject(const MethodTile& tile) {
+    val entry = val::object();
+    entry.set("method", tile.method);
+    entry.set("preview", RgbaOf(tile.preview));
+    entry.set("colours", tile.colours);
+    entry.set("milliseconds", tile.milliseconds);
+    entry.set("likeness", tile.likeness);
+    return entry;
+}
+
 class PageBinding {
 public:
-    // The error text, or empty when the picture loaded; a refused picture changes nothing.
-    std::string Load(int width, int height, const val& rgba, const val& fileBytes, const std::string& fileName) {
-        if (width <= 0 || height <= 0 || rgba["length"].as<double>() != 4.0 * width * height)
-            return "the picture has no pixels";
-        if (static_cast<double>(width) * height > kMaxPagePixels)
-            return "more than 64 megapixels, too large for the page (vorbix-cli converts it)";
+    // null when the picture loaded, else why not; a refused picture changes nothing.
+    val Load(int width, int height, const val& rgba, const val& fileBytes, const std::string& fileName) {
+        if (const std::optional<std::string> refusal = RefusalOf(width, height, rgba)) return val(*refusal);
         document_.Load(PictureOfRgba(width, height, BytesOf(rgba)), BytesOf(fileBytes), fileName);
-        return {};
+        return val::null();
     }
     void ChooseMode(int number) { document_.ChooseMode(ModeNumbered(number)); }
     void ChooseMethod(int method) { document_.ChooseMethod(method); }
@@ -134,6 +186,8 @@ public:
             mixes.call<void>("push", entry);
         }
         result.set("mixes", mixes);
+        const std::optional<SourceStep> unset = MoveNotSet(session.SourceSteps());
+        result.set("unsetSlider", unset ? val(static_cast<int>(unset->slider)) : val::null());
         const std::vector<std::uint8_t> tim = session.ScreenTimFileBytes();
         result.set("tim", Uint8ArrayOf(tim));
         result.set("bin", Uint8ArrayOf({tim.begin() + kTimHeaderBytes, tim.end()}));
@@ -152,19 +206,22 @@ public:
         return result;
     }
 
-    val EveryMethod() const {
-        val tiles = val::array();
-        if (!document_.HasPicture()) return tiles;
-        for (const MethodTile& tile : ConvertWithEveryMethod(document_.Current())) {
-            val entry = val::object();
-            entry.set("method", tile.method);
-            entry.set("preview", RgbaOf(tile.preview));
-            entry.set("colours", tile.colours);
-            entry.set("milliseconds", tile.milliseconds);
-            entry.set("likeness", tile.likeness);
-            tiles.call<void>("push", entry);
-        }
-        return tiles;
+    // One tile of "Compare methods"; the page asks for them one by one, so that an edit waits
+    // for one method at most.
+    val Tile(int method) const {
+        if (!document_.HasPicture()) return val::null();
+        return TileObject(ConvertWithMethod(document_.Current(), method));
+    }
+
+    // Refines the result for at most that many seconds: {before, after, converged}.
+    val Refine(double seconds, const val& onProgress) {
+        CallbackProgress progress(onProgress);
+        const Refinement refinement = document_.Refine(seconds, &progress);
+        val figures = val::object();
+        figures.set("before", refinement.scoreBefore);
+        figures.set("after", refinement.scoreAfter);
+        figures.set("converged", refinement.converged);
+        return figures;
     }
 
     std::string SettingsFileText() const { return document_.SettingsFileText(); }
@@ -194,6 +251,7 @@ EMSCRIPTEN_BINDINGS(vorbix) {
     using namespace vorbix;
     emscripten::function("methods", &MethodList);
     emscripten::function("tvcColours", &TvcColourList);
+    emscripten::constant("maxPixels", kMaxPagePixels);
     emscripten::class_<PageBinding>("Document")
         .constructor<>()
         .function("load", &PageBinding::Load)
@@ -210,7 +268,8 @@ EMSCRIPTEN_BINDINGS(vorbix) {
         .function("result", &PageBinding::Result)
         .function("likeness", &PageBinding::Likeness)
         .function("program", &PageBinding::Program)
-        .function("everyMethod", &PageBinding::EveryMethod)
+        .function("tile", &PageBinding::Tile)
+        .function("refine", &PageBinding::Refine)
         .function("settingsFileText", &PageBinding::SettingsFileText)
         .function("applySettingsFile", &PageBinding::ApplySettingsFile);
 }

@@ -91,9 +91,23 @@ Result<std::vector<std::string>> PageDocument::ApplySettingsFile(const std::stri
     Result<ResultSettings> parsed = ParseSettingsJson(text);
     if (!parsed) return parsed.Failure();
     if (picture_.Empty()) return Error{"", 0, "open the picture first, then its settings"};
-    session_ = Replay(parsed.Value(), picture_);
+    const ResultSettings& recorded = parsed.Value();
+    session_ = Replay(recorded, picture_);
     mixesEdited_ = true;
-    return ResultDifferences(parsed.Value(), SettingsOf(session_, fileName_, Sha256Hex(fileBytes_)));
+    const ResultSettings replayed = SettingsOf(session_, fileName_, Sha256Hex(fileBytes_));
+    // The first differences compare hashes, which say nothing to a reader: they are put in words.
+    std::vector<std::string> differences = ResultDifferences(recorded, replayed);
+    std::size_t next = 0;
+    if (!recorded.pictureSha256.empty() && recorded.pictureSha256 != replayed.pictureSha256)
+        differences[next++] = "they were made for another picture, \"" + recorded.pictureName + "\"";
+    if (recorded.screenSha256 != replayed.screenSha256)
+        differences[next++] = "the screen differs from the one they recorded";
+    return differences;
+}
+
+std::optional<SourceStep> MoveNotSet(const std::vector<SourceStep>& steps) {
+    if (steps.empty() || steps.back().kind != SourceStep::Kind::Slider) return std::nullopt;
+    return steps.back();
 }
 
 std::vector<std::uint8_t> PageDocument::PreviewBmpBytes() const { return EncodeBmp24(session_.Preview()); }

@@ -3,6 +3,7 @@
 // The page's document: the session the page shows, kept equal to the one vorbix-cli builds for
 // the same picture and settings, so that the page's files are the command line's, byte for byte.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,9 +34,14 @@ public:
     void SwapMix(int k);
     void SwitchAllMixes(bool on);
 
+    // The refinement is kept, as the command line's --refine keeps it.
+    Refinement Refine(double seconds, TaskProgress* progress) {
+        return HasPicture() ? session_.Refine(seconds, progress) : Refinement{};
+    }
+
     std::string SettingsFileText() const;
-    // Replays a settings file on the picture: an error, or what differs from what it recorded
-    // (empty when identical).
+    // Replays a settings file on the picture: an error, or what differs from what it recorded, in
+    // words (empty when identical).
     Result<std::vector<std::string>> ApplySettingsFile(const std::string& text);
 
     const Session& Current() const { return session_; }
@@ -51,5 +57,9 @@ private:
     Session session_;
     bool mixesEdited_ = false;
 };
+
+// The slider move the source view shows that "Set" has not made the loaded picture yet: the next
+// slider starts again from the loaded picture without it.
+std::optional<SourceStep> MoveNotSet(const std::vector<SourceStep>& steps);
 
 }  // namespace vorbix

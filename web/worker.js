@@ -1,16 +1,19 @@
 // The converter's own thread: decodes pictures with the browser's decoders and runs the document
 // (WebAssembly) one request at a time, so the page never waits on a conversion.
 import createVorbix from './vorbix.js';
+import { identifyPicture } from './picture_file.js';
 
 const ready = createVorbix().then((vorbix) => ({ vorbix, document: new vorbix.Document() }));
 
 // The pixels as stored: no colour management, no premultiplied alpha, the camera's orientation
 // applied. A PNG or BMP then gives the bytes the desktop's decoders give.
-async function decodePicture(file) {
+// Shrunk, when asked, to at most maxPixels (a different picture from the command line's, then).
+async function decodePicture(file, shrinkTo = null) {
   const bitmap = await createImageBitmap(file, {
     imageOrientation: 'from-image',
     colorSpaceConversion: 'none',
     premultiplyAlpha: 'none',
+    ...(shrinkTo && { resizeWidth: shrinkTo.width, resizeHeight: shrinkTo.height, resizeQuality: 'high' }),
   });
   const canvas = new OffscreenCanvas(bitmap.width, bitmap.height);
   const context = canvas.getContext('2d', { willReadFrequently: true });
@@ -24,17 +27,37 @@ function resultMessage(document) {
   return { message: { result }, transfer: [result.preview.buffer, result.sourceView.buffer, result.tim.buffer, result.bin.buffer, result.bmp.buffer] };
 }
 
+// Pictures up to this many times the page's limit may be shrunk to fit it: the browser still
+// decodes them whole, at 4 bytes a pixel.
+const SHRINKABLE = 4;
+
+function shrunkSize({ width, height }, maxPixels) {
+  const scale = Math.sqrt(maxPixels / (width * height));
+  return { width: Math.max(1, Math.floor(width * scale)), height: Math.max(1, Math.floor(height * scale)) };
+}
+
+const megapixels = ({ width, height }) => `${width} × ${height} pixels (${Math.round((width * height) / 1e6)} megapixels)`;
+
 const requests = {
-  async load(document, { file }) {
+  async load(document, { file, shrink = false }, vorbix) {
+    const refuse = (text, more = {}) => ({ message: { error: `${file.name}: ${text}`, ...more } });
+    const picture = await identifyPicture(file);
+    if (picture.problem) return refuse(picture.problem);
+    const tooLarge = picture.width * picture.height > vorbix.maxPixels;
+    if (tooLarge && !shrink) {
+      const limit = `more than the page's ${vorbix.maxPixels / 1e6} megapixels (vorbix-cli converts it)`;
+      if (picture.width * picture.height > SHRINKABLE * vorbix.maxPixels) return refuse(`${megapixels(picture)}, ${limit}`);
+      return refuse(`${megapixels(picture)}, ${limit}`, { shrinkTo: shrunkSize(picture, vorbix.maxPixels) });
+    }
     let pixels;
     try {
-      pixels = await decodePicture(file);
+      pixels = await decodePicture(file, tooLarge ? shrunkSize(picture, vorbix.maxPixels) : null);
     } catch {
-      return { message: { error: `${file.name}: not a picture the browser can read (damaged, cut short or of another kind)` } };
+      return refuse(`a ${picture.kind} file that is damaged or cut short`);
     }
     const bytes = new Uint8Array(await file.arrayBuffer());
     const error = document.load(pixels.width, pixels.height, pixels.data, bytes, file.name);
-    return error ? { message: { error: `${file.name}: ${error}` } } : resultMessage(document);
+    return error === null ? resultMessage(document) : refuse(error);
   },
   mode: (document, { mode }) => (document.chooseMode(mode), resultMessage(document)),
   method: (document, { method }) => (document.chooseMethod(method), resultMessage(document)),
@@ -55,9 +78,14 @@ const requests = {
       transfer: [cas.bytes.buffer, wav.bytes.buffer],
     };
   },
-  everyMethod(document) {
-    const tiles = document.everyMethod();
-    return { message: { tiles }, transfer: tiles.map((tile) => tile.preview.buffer) };
+  tile(document, { method }) {
+    const tile = document.tile(method);
+    return { message: { tile }, transfer: tile ? [tile.preview.buffer] : [] };
+  },
+  refine(document, { seconds }, vorbix, tell) {
+    const figures = document.refine(seconds, (progress) => tell(progress));
+    const { message, transfer } = resultMessage(document);
+    return { message: { ...message, figures }, transfer };
   },
   saveSettings: (document) => ({ message: { text: document.settingsFileText() } }),
   loadSettings(document, { text }) {
@@ -80,7 +108,8 @@ self.onmessage = ({ data }) => {
       return;
     }
     try {
-      const { message, transfer = [] } = await requests[kind](document, args ?? {});
+      const tell = (progress) => self.postMessage({ id, progress });
+      const { message, transfer = [] } = await requests[kind](document, args ?? {}, vorbix, tell);
       self.postMessage({ id, ...message }, transfer);
     } catch (error) {
       self.postMessage({ id, error: `the converter failed: ${error}` });

@@ -1,7 +1,8 @@
 #!/usr/bin/python3
-"""The page in headless chromium, driven through the DevTools protocol: its files against
-vorbix-cli's for the same picture and settings, a slider typed into, a damaged picture refused;
-then the timings of a 12-megapixel JPEG and a slider move (reported, not asserted).
+"""The page in headless chromium, driven through the DevTools protocol: a photo chosen while the
+converter still loads, its files against vorbix-cli's for the same picture and settings, typed
+values, bad and huge files refused, Refine, Compare, a cancel; then the timings of a 12-megapixel
+JPEG and a slider move (reported, not asserted).
 
 Usage: page_test.py BUILD_WEB_DIR VORBIX_CLI [--screenshot FILE.png]"""
 
@@ -23,6 +24,9 @@ import urllib.request
 import zlib
 
 import websocket
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts"))
+from serve_web import PageHandler  # noqa: E402
 
 
 def png_bytes(width, height, pixel):
@@ -48,19 +52,38 @@ def photo_like_pixel(seed):
 
 
 class Server:
-    """build-web/ on a free port of 127.0.0.1, as run.sh --web serves it."""
+    """build-web/ on a free port of 127.0.0.1, as run.sh --web serves it. While held, the
+    converter's WebAssembly is not sent, as on a slow connection."""
 
     def __init__(self, folder):
-        handler = functools.partial(QuietHandler, directory=folder)
+        self.released = threading.Event()
+        self.released.set()
+        handler = functools.partial(QuietHandler, self.released, directory=folder)
         self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
         threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
         self.url = f"http://127.0.0.1:{self.httpd.server_port}/"
 
+    def hold(self):
+        self.released.clear()
+
+    def release(self):
+        self.released.set()
+
     def close(self):
+        self.release()
         self.httpd.shutdown()
 
 
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
+class QuietHandler(PageHandler):
+    def __init__(self, released, *args, **kwargs):
+        self.released = released
+        super().__init__(*args, **kwargs)
+
+    def send_head(self):
+        if self.path.endswith(".wasm"):
+            self.released.wait(120)
+        return super().send_head()
+
     def log_message(self, *args):
         pass
 
@@ -147,10 +170,20 @@ class PageTest:
             self.browser.evaluate(action)
         return self.browser.evaluate("window.nextResult")
 
+    def set_files(self, selector, path):
+        # While the page is still being parsed, a node's id may go stale between the calls.
+        for attempt in range(10):
+            try:
+                document = self.browser.call("DOM.getDocument", depth=-1)
+                node = self.browser.call("DOM.querySelector", nodeId=document["root"]["nodeId"], selector=selector)
+                return self.browser.call("DOM.setFileInputFiles", files=[path], nodeId=node["nodeId"])
+            except RuntimeError:
+                if attempt == 9:
+                    raise
+                time.sleep(0.05)
+
     def open_file(self, path):
-        document = self.browser.call("DOM.getDocument")
-        node = self.browser.call("DOM.querySelector", nodeId=document["root"]["nodeId"], selector="#picture")
-        return self.act(lambda: self.browser.call("DOM.setFileInputFiles", files=[path], nodeId=node["nodeId"]))
+        return self.act(lambda: self.set_files("#picture", path))
 
     def choose(self, select, value):
         return self.act(f"""(() => {{ const s = document.getElementById('{select}'); s.value = '{value}';
@@ -186,21 +219,14 @@ class PageTest:
                        f"{FILES[name]} for {' '.join(arguments)}: {len(got)} bytes, the command line's {len(expected[name])}"
                        + first_difference(got, expected[name]))
 
-    def run(self, url):
-        self.browser.call("Page.navigate", url=url)
-        # Polled from here: a promise in the page before it is replaced would never settle.
-        deadline = time.monotonic() + 60
-        while not self.browser.evaluate("document.readyState === 'complete' && document.body.dataset.ready === 'true'"):
-            if time.monotonic() > deadline:
-                raise RuntimeError("the page did not get ready in 60 s")
-            time.sleep(0.05)
-        methods = self.browser.evaluate("[...document.getElementById('method').options].map((o) => Number(o.value))")
-        self.check(methods[:17] == list(range(1, 18)), f"the method list starts 1..17: {methods}")
-
+    def run(self, server):
         picture = os.path.join(self.work, "gradient.png")
         with open(picture, "wb") as f:
             f.write(png_bytes(640, 600, photo_like_pixel(7)))
-        self.open_file(picture)
+        self.photo_before_converter(server, picture)
+        methods = self.browser.evaluate("[...document.getElementById('method').options].map((o) => Number(o.value))")
+        self.check(methods[:17] == list(range(1, 18)), f"the method list starts 1..17: {methods}")
+
         # Each mode with two methods, among them the noisy threshold and "Pattern TVC", whose
         # results depend on the order of the conversions before them.
         for mode, method_pair in ((16, (17, 2)), (4, (4, 17)), (2, (8, 1))):
@@ -214,7 +240,38 @@ class PageTest:
         self.slider_typed(picture)
         self.best_colours(picture)
         self.settings_file_round_trip(picture)
-        self.damaged_refused(picture)
+        self.bad_files_refused()
+        self.compare_tiles()
+        self.refine(picture)
+
+    def wait_until(self, expression, what, seconds=60):
+        """Polled from here: a promise in the page before it is replaced would never settle."""
+        deadline = time.monotonic() + seconds
+        while not self.browser.evaluate(expression):
+            if time.monotonic() > deadline:
+                raise RuntimeError(f"{what} did not happen in {seconds} s")
+            time.sleep(0.05)
+
+    def status(self):
+        return self.browser.evaluate("[document.getElementById('status').textContent, "
+                                     "document.getElementById('status').classList.contains('error')]")
+
+    def photo_before_converter(self, server, picture):
+        """A photo chosen while the converter's WebAssembly is still on its way is kept, said to
+        wait, and converted once the converter is there."""
+        server.hold()
+        self.browser.call("Page.navigate", url=server.url)
+        self.wait_until("document.readyState !== 'loading' && !!document.getElementById('picture')", "the page's chooser")
+        self.check(self.browser.evaluate("document.body.dataset.ready") == "false", "the converter is held back")
+        self.set_files("#picture", picture)
+        self.wait_until("document.getElementById('status').textContent.includes('gradient.png')", "the waiting message")
+        text, _ = self.status()
+        self.check("as soon as the converter has loaded" in text, f"the early photo is said to wait: {text!r}")
+        self.check(self.browser.evaluate("document.getElementById('mode').closest('fieldset').disabled"),
+                   "the controls wait for the converter")
+        server.release()
+        self.wait_until("document.getElementById('result').dataset.state === 'done'", "the early photo's result")
+        self.compare_with_cli(picture, [], ["tim"])
 
     def type_into(self, selector, text):
         self.browser.evaluate(f"(() => {{ const e = document.querySelector('{selector}'); e.focus(); e.select(); }})()")
@@ -227,7 +284,25 @@ class PageTest:
         self.check(after != before, "typing 70 into #gamma changes the screen")
         self.check(self.browser.evaluate("document.getElementById('gamma-range').value") == "70",
                    "the typed value moves the slider")
+        self.check(not self.browser.evaluate("document.getElementById('unset').hidden"),
+                   "a slider move not Set is shown as such")
         self.compare_with_cli(picture, ["--mode", "2", "--method", "1", "--gamma", "70"], ["tim"])
+        # Out of range: said, and nothing converts (not at 1, nor at 15).
+        conversions = "document.getElementById('result').dataset.conversions"
+        self.browser.evaluate("""(() => { const figure = document.getElementById('result'); figure.dataset.conversions = 0;
+            new MutationObserver(() => figure.dataset.state === 'busy' && figure.dataset.conversions++)
+              .observe(figure, { attributes: true, attributeFilter: ['data-state'] }); })()""")
+        self.browser.evaluate("(() => { const e = document.querySelector('#contrast'); e.focus(); e.select(); })()")
+        self.browser.call("Input.insertText", text="150")
+        time.sleep(1)
+        text, is_error = self.status()
+        self.check(is_error and "0 to 100" in text, f"150 typed is answered with the range: {text!r}")
+        self.check(self.browser.evaluate(conversions) == "0", "150 typed converts nothing on the way")
+        _, unchanged = self.page_file("tim")
+        self.check(unchanged == after, "150 typed leaves the screen as it was")
+        self.browser.evaluate("document.querySelector('#contrast').blur()")
+        self.check(self.browser.evaluate("document.querySelector('#contrast').value") == "50",
+                   "leaving the box puts the slider's value back")
 
     def best_colours(self, picture):
         self.act("document.getElementById('best-colours').click()")
@@ -249,25 +324,93 @@ class PageTest:
                                 capture_output=True, text=True)
         self.check(replay.returncode == 0 and "identical" in replay.stdout + replay.stderr,
                    f"vorbix-cli replays the page's settings file: {replay.stdout} {replay.stderr}")
-        document = self.browser.call("DOM.getDocument")
-        node = self.browser.call("DOM.querySelector", nodeId=document["root"]["nodeId"], selector="#settings-file")
-        self.act(lambda: self.browser.call("DOM.setFileInputFiles", files=[saved], nodeId=node["nodeId"]))
+        self.act(lambda: self.set_files("#settings-file", saved))
         status = self.browser.evaluate("document.getElementById('status').textContent")
         self.check(status.endswith("identical"), f"the page replays its own settings file: {status!r}")
 
-    def damaged_refused(self, picture):
-        damaged = os.path.join(self.work, "damaged.png")
-        with open(picture, "rb") as source, open(damaged, "wb") as target:
-            target.write(source.read()[:3000])
+        # On another picture the settings say so in words, and the same file can be chosen again.
+        other = os.path.join(self.work, "other.png")
+        with open(other, "wb") as f:
+            f.write(png_bytes(320, 200, photo_like_pixel(8)))
+        self.open_file(other)
+        for _ in range(2):
+            self.act(lambda: self.set_files("#settings-file", saved))
+            status, is_error = self.status()
+            self.check(is_error and 'made for another picture, "gradient.png"' in status
+                       and not any(len(word) == 64 for word in status.split()), f"another picture's settings, in words: {status!r}")
+        self.open_file(picture)
+        self.act(lambda: self.set_files("#settings-file", saved))
+
+    def bad_files_refused(self):
+        """Each refused file is named and said what it is; the picture and its result stay."""
+        gradient = open(os.path.join(self.work, "gradient.png"), "rb").read()
+        ihdr = lambda w, h: gradient[:16] + struct.pack(">II", w, h) + gradient[24:4000]
+        cases = [
+            ("damaged.png", gradient[:3000], "PNG file that is damaged or cut short"),
+            ("empty.jpg", b"", "empty"),
+            ("notes.png", b"Shopping list\nmilk\n", "text file"),
+            ("drawing.svg", b'<?xml version="1.0"?><svg xmlns="http://www.w3.org/2000/svg"/>', "SVG"),
+            ("phone.heic", b"\0\0\0\x18ftypheic\0\0\0\0mif1heic" + bytes(64), "save it as JPEG"),
+            # The header's size is enough: a picture this large is refused before it is decoded.
+            ("huge.png", ihdr(20000, 20000), "20000 × 20000 pixels (400 megapixels)"),
+            ("large.png", ihdr(10000, 8000), "10000 × 8000 pixels (80 megapixels)"),
+        ]
         _, before = self.page_file("tim")
-        self.open_file(damaged)
-        status = self.browser.evaluate("document.getElementById('status').textContent")
-        self.check("damaged.png" in status and self.browser.evaluate(
-            "document.getElementById('status').classList.contains('error')"), f"the damaged picture is named: {status!r}")
-        _, after = self.page_file("tim")
-        self.check(after == before, "the damaged picture leaves the result as it was")
-        self.check(self.browser.evaluate("document.getElementById('source-name').textContent") == "gradient.png",
-                   "the damaged picture leaves the source picture as it was")
+        for name, data, said in cases:
+            path = os.path.join(self.work, name)
+            with open(path, "wb") as f:
+                f.write(data)
+            self.open_file(path)
+            text, is_error = self.status()
+            self.check(is_error and text.startswith(name) and said in text, f"{name} is refused with {said!r}: {text!r}")
+            offered = not self.browser.evaluate("document.getElementById('shrink-offer').hidden")
+            self.check(offered == (name == "large.png"), f"{name}: shrinking is offered only for a merely large picture")
+            _, after = self.page_file("tim")
+            self.check(after == before, f"{name} leaves the result as it was")
+            self.check(self.browser.evaluate("document.getElementById('source-name').textContent") == "gradient.png",
+                       f"{name} leaves the source picture as it was")
+        self.choose("mode", 4)
+        self.check(not self.status()[1], "the error goes at the next edit")
+
+    def compare_tiles(self):
+        """Every method's tile comes, one by one; Enter on a tile chooses its method."""
+        self.browser.evaluate("document.getElementById('compare').open = true")
+        count = self.browser.evaluate("document.getElementById('method').options.length")
+        self.wait_until(f"document.querySelectorAll('#compare-grid figure').length === {count}", "the Compare tiles")
+        self.check(self.browser.evaluate("document.querySelectorAll('#compare-grid .best').length") >= 1,
+                   "the best tile is marked")
+        self.act("""document.querySelectorAll('#compare-grid figure')[2].dispatchEvent(
+            new KeyboardEvent('keydown', { key: 'Enter', bubbles: true }))""")
+        self.check(self.browser.evaluate("document.getElementById('method').value") == "3", "Enter on the third tile chooses method 3")
+        self.browser.evaluate("document.getElementById('compare').open = false")
+
+    def refine(self, picture):
+        """Refine lowers the score, and converged gives the command line's bytes for that budget; a
+        cancelled Refine leaves the result as it was."""
+        self.choose("mode", 2)
+        self.choose("method", 1)
+        self.wait_for_score()
+        _, start = self.page_file("tim")
+        self.browser.evaluate("document.getElementById('refine-seconds').value = '10'")
+        self.browser.evaluate("document.getElementById('refine').click()")
+        self.wait_until("document.getElementById('result').dataset.state === 'busy'", "Refine's start", 10)
+        self.browser.evaluate("document.getElementById('cancel').click()")
+        self.wait_until("document.getElementById('result').dataset.state === 'done'", "the cancel", 30)
+        _, cancelled = self.page_file("tim")
+        self.check(cancelled == start, "a cancelled Refine leaves the result as it was")
+
+        before = float(self.browser.evaluate("document.getElementById('result').dataset.deltaE"))
+        self.browser.evaluate("document.getElementById('refine-seconds').value = '120'")
+        self.act("document.getElementById('refine').click()")
+        self.wait_for_score()
+        after = float(self.browser.evaluate("document.getElementById('result').dataset.deltaE"))
+        text, _ = self.status()
+        self.check(after < before, f"Refine lowers the score: {before} to {after} ({text})")
+        if "converged" in text and "before it converged" not in text:
+            self.compare_with_cli(picture, ["--mode", "2", "--method", "1", "--gamma", "70", "--palette2", "best",
+                                            "--refine", "120"], ["tim"])
+        else:
+            print(f"note: Refine did not converge in 120 s here, so its bytes are not compared: {text}")
 
     def benchmark(self):
         """A 12-megapixel JPEG made by the browser, opened as a user would; then a slider move."""
@@ -312,7 +455,7 @@ def main():
     browser = Browser(os.path.join(work, "profile"))
     try:
         test = PageTest(browser, os.path.abspath(options.cli), work)
-        test.run(server.url)
+        test.run(server)
         if options.screenshot:
             shot = browser.call("Page.captureScreenshot", format="png")
             with open(options.screenshot, "wb") as f:

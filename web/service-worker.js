@@ -1,0 +1,30 @@
+// Keeps the page's files so that, after one visit, it starts and converts with no network. The
+// network comes first, so a newer page is taken as soon as it can be fetched.
+const CACHE = 'vorbix';
+const FILES = ['./', 'index.html', 'page.css', 'page.js', 'converter.js', 'viewer.js', 'worker.js', 'picture_file.js',
+  'vorbix.js', 'vorbix.wasm', 'icon.svg', 'icon-192.png', 'icon-512.png', 'manifest.webmanifest'];
+
+self.addEventListener('install', (event) => {
+  // The page has just fetched these: taken from the browser's cache, they cost no second download.
+  const requests = FILES.map((file) => new Request(file, { cache: 'force-cache' }));
+  event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(requests)).then(() => self.skipWaiting()));
+});
+
+self.addEventListener('activate', (event) => event.waitUntil(self.clients.claim()));
+
+self.addEventListener('fetch', (event) => {
+  const request = event.request;
+  if (request.method !== 'GET' || new URL(request.url).origin !== self.location.origin) return;
+  event.respondWith((async () => {
+    const cache = await caches.open(CACHE);
+    try {
+      const response = await fetch(request);
+      if (response.ok) await cache.put(request, response.clone());
+      return response;
+    } catch (offline) {
+      const kept = await cache.match(request, { ignoreSearch: true });
+      if (kept) return kept;
+      throw offline;
+    }
+  })());
+});
