@@ -7,7 +7,8 @@
 // back to where the document was before it (restore()), then the waiting edits carry on.
 
 export class Converter {
-  constructor(url) {
+  // worker: one already started on url, else one is started here.
+  constructor(url, worker = null) {
     this.url = url;
     this.waiting = [];
     this.inFlight = null;
@@ -15,11 +16,15 @@ export class Converter {
     this.onIdle = () => {};
     // The requests that rebuild the document in a fresh worker, given by the page.
     this.restore = () => [];
-    this.startWorker();
+    this.startWorker(worker);
   }
 
-  startWorker() {
-    this.worker = new Worker(this.url, { type: 'module' });
+  startWorker(started = null) {
+    this.worker = started;
+    if (!started) {
+      this.worker = new Worker(this.url, { type: 'module' });
+      this.worker.postMessage({ wasm: null });
+    }
     this.worker.onmessage = ({ data }) => this.receive(data);
   }
 

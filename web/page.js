@@ -3,7 +3,7 @@ import { Converter } from './converter.js';
 import { Viewer } from './viewer.js';
 
 const $ = (id) => document.getElementById(id);
-const converter = new Converter('worker.js');
+const converter = new Converter('worker.js', window.converterWorker);
 const resultFigure = $('result');
 
 // In the order of the document's sliders.

@@ -3,7 +3,11 @@
 import createVorbix from './vorbix.js';
 import { identifyPicture } from './picture_file.js';
 
-const ready = createVorbix().then((vorbix) => ({ vorbix, document: new vorbix.Document() }));
+// The page sends the WebAssembly's bytes (or null: fetch them here) as its first message.
+let giveWasm;
+const wasm = new Promise((resolve) => { giveWasm = resolve; });
+const ready = wasm.then((bytes) => createVorbix(bytes ? { wasmBinary: bytes } : {}))
+  .then((vorbix) => ({ vorbix, document: new vorbix.Document() }));
 
 // The pixels as stored: no colour management, no premultiplied alpha, the camera's orientation
 // applied. A PNG or BMP then gives the bytes the desktop's decoders give.
@@ -98,6 +102,10 @@ const requests = {
 
 let queue = Promise.resolve();
 self.onmessage = ({ data }) => {
+  if ('wasm' in data) {
+    giveWasm(data.wasm);
+    return;
+  }
   // One request at a time, in the order sent: a picture's decoding must not let a later request
   // overtake it.
   queue = queue.then(async () => {

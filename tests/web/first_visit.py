@@ -10,6 +10,7 @@ Usage: first_visit.py BUILD_WEB_DIR [--choose-at chooser|ready] [--plain-server]
 import argparse
 import functools
 import http.server
+import json
 import os
 import shutil
 import sys
@@ -18,7 +19,7 @@ import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from page_test import Browser, QuietHandler, png_bytes, photo_like_pixel  # noqa: E402
+from page_test import Browser, PageTest, QuietHandler, png_bytes, photo_like_pixel  # noqa: E402
 
 # Chromium DevTools' presets: "Fast 3G" 1.44 Mbit/s down, 675 kbit/s up, 562.5 ms latency;
 # "Slow 3G" 400 kbit/s each way, 2 s latency.
@@ -28,13 +29,44 @@ NETWORKS = {
 }
 
 
+class ThrottledBrowser(Browser):
+    """Throttles the page and, as each starts, its workers: DevTools throttles each target alone."""
+
+    def __init__(self, profile, conditions):
+        super().__init__(profile)
+        self.conditions = conditions
+
+    def call(self, method, **params):
+        self.next_id += 1
+        asked = self.next_id
+        self.socket.send(json.dumps({"id": asked, "method": method, "params": params}))
+        while True:
+            message = json.loads(self.socket.recv())
+            if message.get("method") == "Target.attachedToTarget":
+                self.throttle_worker(message["params"]["sessionId"])
+            elif message.get("id") == asked and "sessionId" not in message:
+                if "error" in message:
+                    raise RuntimeError(f"{method}: {message['error']}")
+                return message["result"]
+
+    def throttle_worker(self, session):
+        for method, params in (("Network.enable", {}), ("Network.emulateNetworkConditions", self.conditions),
+                               ("Runtime.runIfWaitingForDebugger", {})):
+            self.next_id += 1
+            self.socket.send(json.dumps({"id": self.next_id, "sessionId": session, "method": method, "params": params}))
+
+
 class Counted:
-    """Counts the bytes of the files a handler sends (the page's and its worker's alike)."""
+    """Counts the bytes of the files a handler sends (the page's and its worker's alike) and notes
+    when each was asked for."""
     sent = 0
+    asked = []
+    start = time.monotonic()
 
     def copyfile(self, source, target):
         data = source.read()
         Counted.sent += len(data)
+        Counted.asked.append(f"{self.path} at {time.monotonic() - Counted.start:.1f} s")
         target.write(data)
 
 
@@ -64,21 +96,20 @@ def main():
     photo = os.path.join(work, "photo.png")
     with open(photo, "wb") as f:
         f.write(png_bytes(640, 600, photo_like_pixel(7)))
-    browser = Browser(os.path.join(work, "profile"))
+    browser = ThrottledBrowser(os.path.join(work, "profile"), NETWORKS[options.network])
     try:
         browser.call("Network.enable")
         browser.call("Network.setCacheDisabled", cacheDisabled=True)
         browser.call("Network.emulateNetworkConditions", **NETWORKS[options.network])
-        start = time.monotonic()
+        browser.call("Target.setAutoAttach", autoAttach=True, waitForDebuggerOnStart=True, flatten=True)
+        start = Counted.start = time.monotonic()
         browser.call("Page.navigate", url=f"http://127.0.0.1:{httpd.server_port}/")
         ready_when = {"chooser": "!!document.getElementById('picture')",
                       "ready": "document.body.dataset.ready === 'true'"}[options.choose_at]
         while not browser.evaluate(f"document.readyState !== 'loading' && {ready_when}"):
             time.sleep(0.02)
         chosen = time.monotonic() - start
-        document = browser.call("DOM.getDocument")
-        node = browser.call("DOM.querySelector", nodeId=document["root"]["nodeId"], selector="#picture")
-        browser.call("DOM.setFileInputFiles", files=[photo], nodeId=node["nodeId"])
+        PageTest(browser, None, work).set_files("#picture", photo)
         ready = None
         while browser.evaluate("document.getElementById('result').dataset.state") != "done":
             if ready is None and browser.evaluate("document.body.dataset.ready === 'true'"):
@@ -87,6 +118,7 @@ def main():
         first_result = time.monotonic() - start
         ready = ready if ready is not None else first_result
         transferred = Counted.sent
+        print("asked for: " + ", ".join(Counted.asked))
         print(f"first visit on {options.network}: photo chosen at {chosen:.1f} s, converter ready at {ready:.1f} s, "
               f"first result at {first_result:.1f} s; {transferred / 1024:.0f} KiB sent until then")
     finally:

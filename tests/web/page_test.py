@@ -462,8 +462,10 @@ def main():
                 f.write(base64.b64decode(shot["data"]))
         for what, ms in test.benchmark().items():
             print(f"benchmark: {what}: {ms:.0f} ms")
-        size = sum(os.path.getsize(os.path.join(options.build_web, f)) for f in os.listdir(options.build_web))
-        print(f"benchmark: the page's files together: {size / 1024:.0f} KiB")
+        files = os.listdir(options.build_web)
+        size = lambda names: sum(os.path.getsize(os.path.join(options.build_web, f)) for f in names) / 1024
+        print(f"benchmark: the page's files together: {size(f for f in files if not f.endswith('.gz')):.0f} KiB, "
+              f"{size(f for f in files if f.endswith('.gz')):.0f} KiB as gzip")
     finally:
         browser.close()
         server.close()
