@@ -25,9 +25,9 @@ Session BestOfTheMethods(const std::string& path, TvcMode mode) {
     session.Load(ReadPicture(path).Value());
     Session best = session;
     double bestScore = std::numeric_limits<double>::max();
-    for (const Method& method : Methods()) {
+    for (int method = 1; method <= kMethodCount; ++method) {
         Session trial = session;
-        ChooseMethodWithBestColours(trial, method.number);
+        ChooseMethodWithBestColours(trial, method);
         const double score = trial.Likeness();
         if (score < bestScore) {
             bestScore = score;

@@ -53,5 +53,8 @@ private:
 };
 
 void DitherKnollPattern(Picture& surface, const Palette& palette, const PlanRule& rule);
+// The same written out plainly: each pixel's plan made afresh, row after row, with no memo of
+// the plans and no bands in parallel.
+void DitherKnollPatternPlain(Picture& surface, const Palette& palette, const PlanRule& rule);
 
 }  // namespace vorbix

@@ -66,4 +66,34 @@ void DiffuseInLinearLight(Picture& surface, const Palette& palette, const Diffus
     }
 }
 
+void DiffuseInLinearLightPlain(Picture& surface, const Palette& palette, const DiffusionKernel& kernel, bool serpentine) {
+    if (palette.empty() || surface.Empty()) return;
+    const LinearPalette light(palette);
+    const int width = surface.Width(), height = surface.Height();
+    std::vector<LinearRgb> received(static_cast<std::size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+        const bool leftward = serpentine && y % 2 == 1;
+        for (int n = 0; n < width; ++n) {
+            const int x = leftward ? width - 1 - n : n;
+            const ColorValue pixel = surface.Pixel(x, y);
+            const LinearRgb& got = received[static_cast<std::size_t>(y) * width + x];
+            const LinearRgb own = LinearOf(EntryFromColor(pixel));
+            const LinearRgb wanted{std::clamp(own.red + got.red, 0.0f, 1.0f), std::clamp(own.green + got.green, 0.0f, 1.0f),
+                                   std::clamp(own.blue + got.blue, 0.0f, 1.0f)};
+            const int chosen = light.Nearest(wanted);
+            const LinearRgb& shown = light.Linear(chosen);
+            for (const DiffusionTap& tap : kernel.taps) {
+                const int tx = x + (leftward ? -tap.dx : tap.dx), ty = y + tap.dy;
+                if (tx < 0 || tx >= width || ty >= height) continue;
+                const float share = static_cast<float>(tap.weight) / static_cast<float>(kernel.divisor);
+                LinearRgb& target = received[static_cast<std::size_t>(ty) * width + tx];
+                target.red += (wanted.red - shown.red) * share;
+                target.green += (wanted.green - shown.green) * share;
+                target.blue += (wanted.blue - shown.blue) * share;
+            }
+            surface.SetPixel(x, y, ColorOfEntry(light.Entry(chosen)));
+        }
+    }
+}
+
 }  // namespace vorbix

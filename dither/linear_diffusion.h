@@ -12,5 +12,8 @@ namespace vorbix {
 // picture is dropped. Serpentine rows run right to left on odd rows with the kernel mirrored.
 // The kernel's first row and margin fill do not apply: the walk covers the picture only.
 void DiffuseInLinearLight(Picture& surface, const Palette& palette, const DiffusionKernel& kernel, bool serpentine);
+// The same walk written out plainly: the received error kept for the whole picture, each tap
+// looked up by its place rather than by a step through a ring of rows.
+void DiffuseInLinearLightPlain(Picture& surface, const Palette& palette, const DiffusionKernel& kernel, bool serpentine);
 
 }  // namespace vorbix

@@ -58,15 +58,6 @@ const std::array<Method, kAllMethodCount>& AllMethods() {
     return table;
 }
 
-const std::array<Method, kMethodCount>& Methods() {
-    static const std::array<Method, kMethodCount> first = [] {
-        std::array<Method, kMethodCount> table;
-        std::copy_n(AllMethods().begin(), kMethodCount, table.begin());
-        return table;
-    }();
-    return first;
-}
-
 const Method& MethodNumbered(int number) { return AllMethods().at(static_cast<std::size_t>(number - 1)); }
 
 std::optional<int> FindMethod(std::string_view text) {

@@ -47,14 +47,12 @@ struct Method {
     const PlanRule* plan = nullptr;
 };
 
-// The seventeen methods the program started with, whose every byte is pinned, and the methods
-// that mix in linear light, numbered after them.
+// The seventeen methods the program started with come first (the window frames them apart);
+// the methods that mix in linear light are numbered after them.
 constexpr int kMethodCount = 17;
 constexpr int kAllMethodCount = 24;
 constexpr int kPatternTvc = 17;
 
-// Methods 1..17.
-const std::array<Method, kMethodCount>& Methods();
 // Every method, 1..kAllMethodCount, in number order.
 const std::array<Method, kAllMethodCount>& AllMethods();
 // The method with that number, 1..kAllMethodCount.

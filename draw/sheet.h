@@ -9,7 +9,7 @@ namespace vorbix {
 
 // One method's result on the current source view.
 struct MethodTile {
-    int method = 0;  // 1..17
+    int method = 0;  // 1..kAllMethodCount
     Picture preview;  // as the preview would show it
     int colours = 0;
     int milliseconds = 0;

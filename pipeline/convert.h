@@ -24,7 +24,7 @@ inline constexpr ColorValue kViewBackground = MakeColor(64, 64, 64);
 // The user's choices a conversion reads.
 struct ConversionSettings {
     TvcMode mode = TvcMode::Graphics16;
-    int method = kPatternTvc;  // 1..17
+    int method = kPatternTvc;  // 1..kAllMethodCount
     // The whole source view fills the surface and the surface the preview; otherwise both are
     // copied at their own size into the top-left corner.
     bool resize = true;

@@ -93,7 +93,7 @@ public:
     void SetResize(bool on) { settings_.resize = on; }
     void SetAutoPalette(bool on) { settings_.autoPalette = on; }
     void SetMode(TvcMode mode) { settings_.mode = mode; }
-    void SetMethod(int method);  // 1..17, others ignored
+    void SetMethod(int method);  // 1..kAllMethodCount, others ignored
     // The mixes as given, counted as "SetT Pattern" counts them.
     void SetMixes(const MixTable& mixes);
     // The random numbers the next conversion draws: those after the first drawn ones.
@@ -104,7 +104,7 @@ public:
     // --- verbs
     void Reconvert();  // one conversion
     void ChooseMode(TvcMode mode);  // one conversion
-    void ChooseMethod(int method);  // one conversion; 1..17, others ignored
+    void ChooseMethod(int method);  // one conversion; 1..kAllMethodCount, others ignored
     // Ticks "Auto Palette", makes the picture the loaded one, moves every slider to the middle
     // (a conversion for each that moves), scales it into the source view, counts its colours,
     // switches every mix on (a conversion), converts, unticks "Auto Palette" and applies the

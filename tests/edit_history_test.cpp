@@ -16,7 +16,7 @@ Picture Photo() {
 
 // What the noisy threshold makes next: the same only where the random sequences stand alike.
 Picture NextNoisyPreview(Session s) {
-    for (const Method& method : Methods())
+    for (const Method& method : AllMethods())
         if (method.kind == MethodKind::NoisyThreshold) s.ChooseMethod(method.number);
     return s.Preview();
 }

@@ -11,12 +11,35 @@
 #include "dither/linear_diffusion.h"
 #include "dither/linear_palette.h"
 #include "dither/methods.h"
+#include "photo_like.h"
 
 namespace vorbix {
 namespace {
 
 const Palette kBlackWhite{EntryFromRgb(0, 0, 0), EntryFromRgb(255, 255, 255)};
 const Palette kDarkRedYellow{EntryFromRgb(145, 0, 0), EntryFromRgb(255, 255, 0)};
+
+struct NamedPalette {
+    const char* name;
+    Palette palette;
+};
+
+// Palettes of 2, 4 and 16 entries, some with colours repeated, where ties pick the lower index.
+std::vector<NamedPalette> PalettesWithTies() {
+    const Palette tvc = TvcColours();
+    Palette tvcRepeated = tvc;
+    for (int i = 8; i < 16; ++i) tvcRepeated[i] = tvc[15 - i];
+    const PaletteEntry black = EntryFromRgb(0, 0, 0), white = EntryFromRgb(255, 255, 255);
+    const PaletteEntry blue = EntryFromRgb(0, 0, 255), red = EntryFromRgb(255, 0, 0);
+    return {
+        {"dark red, yellow", kDarkRedYellow},
+        {"red twice", {red, red}},
+        {"black, white, blue, red", {black, white, blue, red}},
+        {"black, white twice, blue", {black, white, white, blue}},
+        {"the 16 TVC colours", tvc},
+        {"the TVC colours, half of them twice", tvcRepeated},
+    };
+}
 
 // The share of pixels showing the palette's second colour.
 double SecondColourShare(const Picture& picture, const Palette& palette) {
@@ -171,30 +194,10 @@ TEST(LinearLightMethods, BlueNoiseChangesOnlyWhereThePictureChanged) {
         }
 }
 
-// The mask holds every level once, and below any level its pixels spread evenly: every 8 x 8
-// window (wrapping round, as the mask tiles) holds within 4 of its share, where a shuffled mask
-// (white noise) has windows 10 to 12 off at a quarter and half of the levels.
 // The pair search's fast layout against its plain rule: over the coarse colours the method looks
-// pairs up for, each palette colour and the middle of each pair (where pairs tie), in palettes
-// of 2, 4 and 16 entries, some repeated.
+// pairs up for, each palette colour and the middle of each pair (where pairs tie).
 TEST(LinearLightMethods, BlueNoisePairSearchFollowsItsPlainRule) {
-    const Palette tvc = TvcColours();
-    Palette tvcRepeated = tvc;
-    for (int i = 8; i < 16; ++i) tvcRepeated[i] = tvc[15 - i];
-    const PaletteEntry black = EntryFromRgb(0, 0, 0), white = EntryFromRgb(255, 255, 255);
-    const PaletteEntry blue = EntryFromRgb(0, 0, 255), red = EntryFromRgb(255, 0, 0);
-    const struct {
-        const char* name;
-        Palette palette;
-    } palettes[] = {
-        {"dark red, yellow", kDarkRedYellow},
-        {"red twice", {red, red}},
-        {"black, white, blue, red", {black, white, blue, red}},
-        {"black, white twice, blue", {black, white, white, blue}},
-        {"the 16 TVC colours", tvc},
-        {"the TVC colours, half of them twice", tvcRepeated},
-    };
-    for (const auto& [name, palette] : palettes) {
+    for (const auto& [name, palette] : PalettesWithTies()) {
         std::vector<LinearRgb> colours;
         for (int r = 0; r < kCoarseLevels; r += 2)
             for (int g = 0; g < kCoarseLevels; g += 2)
@@ -219,6 +222,9 @@ TEST(LinearLightMethods, BlueNoisePairSearchFollowsItsPlainRule) {
     }
 }
 
+// The mask holds every level once, and below any level its pixels spread evenly: every 8 x 8
+// window (wrapping round, as the mask tiles) holds within 4 of its share, where a shuffled mask
+// (white noise) has windows 10 to 12 off at a quarter and half of the levels.
 TEST(LinearLightMethods, BlueNoiseMaskHoldsEachLevelOnceAndSpreadsEveryLevelEvenly) {
     const std::vector<std::uint16_t>& mask = BlueNoiseMask();
     ASSERT_EQ(mask.size(), static_cast<std::size_t>(kBlueNoiseSize * kBlueNoiseSize));
@@ -301,6 +307,34 @@ TEST(LinearLight, TheLevelTableAgreesWithTheCurveAndEveryLevelComesBack) {
     for (int level = 0; level < 256; ++level) EXPECT_EQ(LevelOfLight(LinearLight()[level]), level);
     EXPECT_EQ(LevelOfLight(-0.5f), 0);
     EXPECT_EQ(LevelOfLight(1.5f), 255);
+}
+
+// The fast walks against their plain twins, on a photo-like picture whose odd width puts a
+// serpentine row's first pixel at the far edge.
+TEST(LinearLightMethods, FastWalksFollowTheirPlainTwins) {
+    using Walk = void (*)(Picture&, const Palette&);
+    const struct {
+        const char* name;
+        Walk fast, plain;
+    } walks[] = {
+        {"Floyd in linear light", [](Picture& p, const Palette& c) { DiffuseInLinearLight(p, c, kFloydKernel, false); },
+         [](Picture& p, const Palette& c) { DiffuseInLinearLightPlain(p, c, kFloydKernel, false); }},
+        {"Stucki in linear light, serpentine",
+         [](Picture& p, const Palette& c) { DiffuseInLinearLight(p, c, kStuckiKernel, true); },
+         [](Picture& p, const Palette& c) { DiffuseInLinearLightPlain(p, c, kStuckiKernel, true); }},
+        {"Knoll's plan", [](Picture& p, const Palette& c) { DitherKnollPattern(p, c, kKnollPlan); },
+         [](Picture& p, const Palette& c) { DitherKnollPatternPlain(p, c, kKnollPlan); }},
+        {"the OKLab plan", [](Picture& p, const Palette& c) { DitherKnollPattern(p, c, kOkLabPlan); },
+         [](Picture& p, const Palette& c) { DitherKnollPatternPlain(p, c, kOkLabPlan); }},
+    };
+    const Picture photo = PhotoLike(97, 61);
+    for (const auto& walk : walks)
+        for (const auto& [name, palette] : PalettesWithTies()) {
+            Picture fast = photo, plain = photo;
+            walk.fast(fast, palette);
+            walk.plain(plain, palette);
+            EXPECT_EQ(fast, plain) << walk.name << ", " << name;
+        }
 }
 
 }  // namespace
