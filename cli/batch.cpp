@@ -105,6 +105,7 @@ PictureOutcome ConvertPicture(const CliOptions& options, int picture, const Outp
     Session session = Session::StartedWith({.mode = options.mode,
                                             .method = options.method,
                                             .resize = options.resize,
+                                            .keepShape = options.keepShape,
                                             .swatches2 = options.palette2,
                                             .swatches4 = options.palette4});
     session.Load(std::move(decoded.Value()));

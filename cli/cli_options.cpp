@@ -75,6 +75,10 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     const QCommandLineOption method(
         "method", QString("Method 1..%1 or its caption (default 17, \"Pattern TVC\").").arg(kAllMethodCount), "M", "17");
     const QCommandLineOption noResize("no-resize", "Untick \"Resize\" before loading.");
+    const QCommandLineOption keepShape("keep-shape",
+                                       "With \"Resize\": fit the whole picture in between black bars, or fill the "
+                                       "screen and crop the middle (default stretch: the picture takes the screen's shape).",
+                                       "fit|fill");
     const QCommandLineOption palette2("palette2", "2-colour swatches as RRGGBB hex, or best: the TVC colours that look most alike (best:K the K-th of the sets offered).",
                                       "C0,C1|best[:K]");
     const QCommandLineOption palette4("palette4", "4-colour swatches as RRGGBB hex, or best: the TVC colours that look most alike (best:K the K-th of the sets offered).",
@@ -108,7 +112,7 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
                                       "names beside it; write the files and check that screen.tim is the same (exit 1, "
                                       "saying what differs, when it is not).",
                                       "FILE");
-    parser.addOptions({mode, method, noResize, palette2, palette4, outDir, work, cas, wav, sheet, sheetScale, render, json, jobs,
+    parser.addOptions({mode, method, noResize, keepShape, palette2, palette4, outDir, work, cas, wav, sheet, sheetScale, render, json, jobs,
                        settings, refine});
     for (const auto& s : sliders) parser.addOption(s);
     parser.addPositionalArgument("PICTURE", "Pictures to convert (JPEG, BMP, ...).", "PICTURE...");
@@ -132,6 +136,11 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     options.method = *found;
 
     options.resize = !parser.isSet(noResize);
+    if (parser.isSet(keepShape)) {
+        const std::optional<KeepShape> shape = KeepShapeNamed(parser.value(keepShape).toStdString());
+        if (!shape) return UsageError("--keep-shape must be fit, fill or stretch, not \"" + parser.value(keepShape) + "\"");
+        options.keepShape = *shape;
+    }
     const std::optional<int> best2 = BestChoice(parser.value(palette2));
     const std::optional<int> best4 = BestChoice(parser.value(palette4));
     if (!best2 || !best4) return UsageError(QString("best:K takes K from 1 to %1").arg(kMaxSwatchCandidates));

@@ -17,6 +17,7 @@ struct CliOptions {
     TvcMode mode = TvcMode::Graphics16;
     int method = 17;
     bool resize = true;
+    KeepShape keepShape = KeepShape::Stretch;  // how "Resize" scales a picture of another shape
     std::array<ColorValue, 2> palette2 = kDefaultSwatches2;
     std::array<ColorValue, 4> palette4 = kDefaultSwatches4;
     // "best" or "best:K" instead of colours: the K-th set "Best colours" offers (1, the best),

@@ -7,6 +7,7 @@
 
 #include <array>
 
+#include "core/keep_shape.h"
 #include "core/palette.h"
 #include "core/picture.h"
 #include "core/tvc.h"
@@ -28,6 +29,9 @@ struct ConversionSettings {
     // The whole source view fills the surface and the surface the preview; otherwise both are
     // copied at their own size into the top-left corner.
     bool resize = true;
+    // How "Resize" scales the loaded picture into the source view; read when a picture is loaded
+    // and when a slider rebuilds the view, not by the conversion.
+    KeepShape keepShape = KeepShape::Stretch;
     // "Pattern TVC" in Graphics 16 first switches off the mixes the picture does not use.
     bool autoPalette = false;
     std::array<ColorValue, 2> swatches2 = kDefaultSwatches2;

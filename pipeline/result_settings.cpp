@@ -147,6 +147,11 @@ ResultSettings ParseObject(const Json& json) {
     if (!method) throw std::invalid_argument("unknown method \"" + json.at("method").get<std::string>() + "\"");
     settings.conversion.method = *method;
     settings.conversion.resize = json.at("resize").get<bool>();
+    if (json.contains("keep_shape")) {
+        const std::optional<KeepShape> shape = KeepShapeNamed(json.at("keep_shape").get<std::string>());
+        if (!shape) throw std::invalid_argument("keep_shape must be \"stretch\", \"fit\" or \"fill\"");
+        settings.conversion.keepShape = *shape;
+    }
     settings.conversion.swatches2 = ParseHexArray<2>(json.at("swatches2"), "swatches2");
     settings.conversion.swatches4 = ParseHexArray<4>(json.at("swatches4"), "swatches4");
     for (const Json& step : json.at("source_steps")) settings.sourceSteps.push_back(ParseStep(step));
@@ -194,6 +199,7 @@ std::string SettingsJson(const ResultSettings& settings) {
         {"random_drawn", settings.randomDrawn},
         {"result", {{"screen_tim_sha256", settings.screenSha256}, {"colours", settings.colours}}},
     };
+    if (conversion.keepShape != KeepShape::Stretch) json["keep_shape"] = std::string(KeepShapeName(conversion.keepShape));
     if (!settings.refinements.empty()) json["refine"] = RefinementsJson(settings.refinements);
     return json.dump(2) + "\n";
 }
@@ -226,6 +232,7 @@ Session Replay(const ResultSettings& settings, const Picture& picture, TaskProgr
     Session session;
     const ConversionSettings& conversion = settings.conversion;
     session.SetResize(conversion.resize);
+    session.SetKeepShape(conversion.keepShape);
     session.SetMode(conversion.mode);
     session.SetMethod(conversion.method);
     for (int i = 0; i < 2; ++i) session.SetSwatchColour(TvcMode::Graphics2, i, conversion.swatches2[i]);

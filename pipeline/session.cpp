@@ -95,6 +95,7 @@ void Session::ReplaceLoaded(const Picture& picture) {
 Session Session::StartedWith(const ConversionSettings& settings) {
     Session session;
     session.SetResize(settings.resize);
+    session.SetKeepShape(settings.keepShape);
     session.ChooseMode(settings.mode);
     session.ChooseMethod(settings.method);
     for (int i = 0; i < 2; ++i) session.SetSwatchColour(TvcMode::Graphics2, i, settings.swatches2[i]);
@@ -112,7 +113,7 @@ void Session::Load(Picture picture) {
     scaledLoaded_ = Picture();
     for (int slider = 0; slider < kSliderCount; ++slider) MoveSlider(static_cast<Slider>(slider), kSliderMiddle);
     if (settings_.resize) {
-        StretchPicture(sourceView_, loaded_, sourceView_.Width(), sourceView_.Height(), 1);
+        ScaleKeepingShape(sourceView_, loaded_, settings_.keepShape);
         scaledLoaded_ = sourceView_;
     } else {
         // Where the picture does not reach, nothing of the one before stays.
@@ -150,7 +151,7 @@ void Session::RunSlider(Slider slider) {
     AddSourceStep({SourceStep::Kind::Slider, slider, value});
     if (scaledLoaded_.Empty()) {
         scaledLoaded_ = Picture(sourceView_.Width(), sourceView_.Height());
-        StretchPicture(scaledLoaded_, loaded_, sourceView_.Width(), sourceView_.Height(), 1);
+        ScaleKeepingShape(scaledLoaded_, loaded_, settings_.keepShape);
     }
     sourceView_ = scaledLoaded_;
     switch (slider) {

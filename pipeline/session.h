@@ -91,6 +91,9 @@ public:
 
     // --- settings that take effect at the next conversion (no conversion)
     void SetResize(bool on) { settings_.resize = on; }
+    // Takes effect when a picture is next loaded (and at the next slider, which rebuilds the view
+    // from the loaded picture): a front end that changes it for the shown picture loads it again.
+    void SetKeepShape(KeepShape shape) { settings_.keepShape = shape; }
     void SetAutoPalette(bool on) { settings_.autoPalette = on; }
     void SetMode(TvcMode mode) { settings_.mode = mode; }
     void SetMethod(int method);  // 1..kAllMethodCount, others ignored
@@ -106,7 +109,8 @@ public:
     void ChooseMode(TvcMode mode);  // one conversion
     void ChooseMethod(int method);  // one conversion; 1..kAllMethodCount, others ignored
     // Ticks "Auto Palette", makes the picture the loaded one, moves every slider to the middle
-    // (a conversion for each that moves), scales it into the source view, counts its colours,
+    // (a conversion for each that moves), scales it into the source view (with "Resize" in the
+    // chosen shape, else at its own size), counts its colours,
     // switches every mix on (a conversion), converts, unticks "Auto Palette" and applies the
     // mixes (a conversion): three conversions when no slider moved.
     void Load(Picture picture);

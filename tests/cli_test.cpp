@@ -14,6 +14,7 @@
 #include "io/bmp_file.h"
 #include "io/screen_file.h"
 #include "pipeline/method_sheet.h"
+#include "pipeline/session.h"
 
 namespace vorbix {
 namespace {
@@ -138,6 +139,7 @@ TEST(VorbixCli, UsageErrorsExitWithTwo) {
         {Sample("landscape.jpg"), "--refine", "soon"},
         {Sample("landscape.jpg"), "--refine", "inf"},
         {Sample("landscape.jpg"), "--refine"},
+        {Sample("landscape.jpg"), "--keep-shape", "crop"},
     };
     for (const QStringList& arguments : cases) {
         QTemporaryDir dir;
@@ -192,6 +194,31 @@ TEST(VorbixCli, SliderMovesAndSwatchesChangeTheResult) {
     const QByteArray head = tim.read(8);
     EXPECT_EQ(static_cast<unsigned char>(head[4]), 0x55);
     EXPECT_EQ(static_cast<unsigned char>(head[5]), 0x00);
+}
+
+TEST(VorbixCli, KeepShapeFitsBetweenBarsOrFillsAndCropsAsTheDocumentDoes) {
+    QTemporaryDir dir;
+    // White, 160 x 30: fitted it lies between black bars, filled it covers the screen.
+    const Picture white(160, 30, MakeColor(255, 255, 255));
+    const QString wide = dir.filePath("wide.bmp");
+    ASSERT_TRUE(WriteBmp24(wide.toStdString(), white).Ok());
+    const struct {
+        const char* shape;
+        QColor top;
+    } cases[] = {{"fit", Qt::black}, {"fill", Qt::white}};
+    for (const auto& c : cases) {
+        const CliRun run = RunCli({wide, "--keep-shape", c.shape, "--out-dir", dir.path()});
+        ASSERT_EQ(run.status, 0) << run.err.toStdString();
+        EXPECT_EQ(QImage(dir.filePath("out24.bmp")).pixelColor(256, 0), c.top) << c.shape;
+        Session session = Session::StartedWith({.keepShape = *KeepShapeNamed(c.shape)});
+        session.Load(white);
+        QFile tim(dir.filePath("screen.tim"));
+        ASSERT_TRUE(tim.open(QIODevice::ReadOnly));
+        const std::vector<std::uint8_t> expected = session.ScreenTimFileBytes();
+        EXPECT_TRUE(tim.readAll() == QByteArray(reinterpret_cast<const char*>(expected.data()),
+                                                static_cast<qsizetype>(expected.size())))
+            << c.shape;
+    }
 }
 
 QString WriteScreenBytes(const QString& path, const std::vector<std::uint8_t>& bytes) {

@@ -75,6 +75,25 @@ TEST(ResultSettings, WrittenAndReadBackTheyAreTheSameAndReplayToTheSameScreen) {
     EXPECT_TRUE(ResultDifferences(settings, SettingsOf(replayed, "photo.jpg", "ab12")).empty());
 }
 
+TEST(ResultSettings, TheKeptShapeIsWrittenReadAndReplayedAndAFileWithoutItStretches) {
+    const Picture picture = Gradient(60, 20);
+    Session fitted;
+    fitted.SetKeepShape(KeepShape::Fit);
+    fitted.Load(picture);
+    const ResultSettings settings = SettingsOf(fitted, "wide.png", "");
+    const std::string text = SettingsJson(settings);
+    EXPECT_NE(text.find("\"keep_shape\": \"fit\""), std::string::npos);
+    const Result<ResultSettings> read = ParseSettingsJson(text);
+    ASSERT_TRUE(read) << read.Failure().text;
+    EXPECT_EQ(read.Value().conversion.keepShape, KeepShape::Fit);
+    EXPECT_EQ(Replay(read.Value(), picture).ScreenTimFileBytes(), fitted.ScreenTimFileBytes());
+
+    const std::string stretched = SettingsJson(SettingsOf(Session(), "a.jpg", ""));
+    EXPECT_EQ(stretched.find("keep_shape"), std::string::npos);
+    ASSERT_TRUE(ParseSettingsJson(stretched));
+    EXPECT_EQ(ParseSettingsJson(stretched).Value().conversion.keepShape, KeepShape::Stretch);
+}
+
 TEST(ResultSettings, ADifferentResultSaysWhatDiffers) {
     const Picture picture = Gradient(40, 30);
     const ResultSettings settings = SettingsOf(Edited(picture), "photo.jpg", "ab12");
@@ -192,6 +211,7 @@ TEST(ResultSettings, AFileItCannotUseIsRefusedSayingWhy) {
          "slider value 101"},
         {with("\"source_steps\": []", "\"source_steps\": [{\"step\": \"Undo\"}]"), "unknown step \"Undo\""},
         {with("\"resize\": true", "\"resize\": \"yes\""), "type must be boolean"},
+        {with("\"resize\": true", "\"keep_shape\": \"crop\", \"resize\": true"), "keep_shape must be"},
         {with("\"refine\": [", "\"refine\": 5, \"was\": ["), "\"refine\" must be a list"},
         {with("\"seconds\": 2.5", "\"seconds\": -1"), "refinement seconds -1 are not more than 0"},
         {with("\"seconds\": 2.5", "\"seconds\": 0"), "refinement seconds 0 are not more than 0"},
