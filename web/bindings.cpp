@@ -147,7 +147,18 @@ public:
     void ChooseSwatches(int modeNumber, const val& colours) {
         document_.ChooseSwatches(ModeNumbered(modeNumber), emscripten::vecFromJSArray<ColorValue>(colours));
     }
-    void ChooseBestSwatches() { document_.ChooseBestSwatches(); }
+    // The sets offered, best first, each {swatches, score, preview}; the first is chosen.
+    val ChooseBestSwatches() {
+        val candidates = val::array();
+        for (const SwatchCandidate& candidate : document_.ChooseBestSwatches()) {
+            val entry = val::object();
+            entry.set("swatches", ColourList(candidate.swatches.data(), static_cast<int>(candidate.swatches.size())));
+            entry.set("score", candidate.score);
+            entry.set("preview", RgbaOf(candidate.shown));
+            candidates.call<void>("push", entry);
+        }
+        return candidates;
+    }
     void MoveSlider(int slider, int value) {
         if (slider >= 0 && slider < kSliderCount) document_.MoveSlider(static_cast<Slider>(slider), value);
     }

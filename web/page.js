@@ -267,6 +267,7 @@ function showResult(result) {
   showSwatches(result);
   showMixes(result);
   showUnset(result);
+  markCandidate(result);
   if (!result.hasPicture) return;
   $('start').hidden = true;
   $('colours-used').textContent = `Colors Used: ${result.colours}`;
@@ -382,6 +383,7 @@ async function openPicture(file, shrink = false) {
     return;
   }
   state.picture = { file, shrink };
+  $('candidates').hidden = true;
   showStatus(`${file.name}: converted` + (shrink ? ' (shrunk: its files differ from those vorbix-cli makes of it)' : ''));
   $('source-name').textContent = file.name;
   $('source-view').setAttribute('aria-label', `The photo, ${file.name}`);
@@ -411,7 +413,47 @@ async function loadSettings(file) {
 
 async function bestColours() {
   const reply = await longConvert('bestColours', {}, () => 'Looking for the best colours…');
-  if (!reply.error && !reply.cancelled && !reply.superseded) showStatus('The best colours for this picture and method');
+  if (reply.error || reply.cancelled || reply.superseded) return;
+  showStatus('The best colours for this picture and method; below, the other sets it found');
+  showCandidates(reply.candidates, reply.result.mode);
+}
+
+// The sets "Best colours" found, best first, each with its picture and score; a click takes one.
+function showCandidates(candidates, mode) {
+  const strip = $('candidates');
+  strip.hidden = candidates.length === 0;
+  strip.dataset.mode = mode;
+  strip.replaceChildren(...candidates.map((candidate, index) => {
+    const button = document.createElement('button');
+    button.type = 'button';
+    button.className = 'candidate';
+    button.dataset.swatches = candidate.swatches.join(',');
+    const canvas = document.createElement('canvas');
+    drawRgba(canvas, candidate.preview, 512, 480);
+    const colours = document.createElement('span');
+    colours.append(...candidate.swatches.map((colour) => {
+      const chip = document.createElement('i');
+      chip.style.background = cssColour(colour);
+      return chip;
+    }));
+    button.append(canvas, colours, `${index === 0 ? 'best, ' : ''}score ${candidate.score.toFixed(2)}`);
+    button.setAttribute('aria-label', `Set ${index + 1}: TVC colours `
+      + `${candidate.swatches.map((c) => state.tvcColours.indexOf(c)).join(', ')}, score ${candidate.score.toFixed(2)}`);
+    button.addEventListener('click', () => convert('swatches', { mode, colours: candidate.swatches }));
+    return button;
+  }));
+  markCandidate(state.result);
+}
+
+function markCandidate(result) {
+  const strip = $('candidates');
+  if (strip.hidden) return;
+  if (Number(strip.dataset.mode) !== result.mode) {
+    strip.hidden = true;
+    return;
+  }
+  const shown = (result.mode === 4 ? result.swatches4 : result.swatches2).join(',');
+  for (const button of strip.children) button.classList.toggle('chosen', button.dataset.swatches === shown);
 }
 
 async function refine() {

@@ -1,7 +1,6 @@
 #include "web/page_document.h"
 
 #include "io/bmp_file.h"
-#include "pipeline/best_colours.h"
 #include "pipeline/result_settings.h"
 #include "pipeline/sha256.h"
 
@@ -58,10 +57,12 @@ void PageDocument::ChooseSwatches(TvcMode mode, const std::vector<ColorValue>& c
     Rebuild(settings);
 }
 
-void PageDocument::ChooseBestSwatches() {
+std::vector<SwatchCandidate> PageDocument::ChooseBestSwatches() {
     const TvcMode mode = session_.Mode();
-    if (ModeOf(mode).swatchCount == 0 || picture_.Empty()) return;
-    ChooseSwatches(mode, BestSwatches(session_, mode));
+    if (ModeOf(mode).swatchCount == 0 || picture_.Empty()) return {};
+    std::vector<SwatchCandidate> candidates = BestSwatchCandidates(session_, mode);
+    ChooseSwatches(mode, candidates.front().swatches);
+    return candidates;
 }
 
 void PageDocument::MoveSlider(Slider slider, int value) { session_.MoveSlider(slider, value); }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "io/cas_file.h"
+#include "pipeline/best_colours.h"
 #include "pipeline/session.h"
 
 namespace vorbix {
@@ -24,8 +25,9 @@ public:
     void ChooseMethod(int method);
     void SetResize(bool on);
     void ChooseSwatches(TvcMode mode, const std::vector<ColorValue>& colours);
-    // The best swatches for the picture, method and tone, chosen as above.
-    void ChooseBestSwatches();
+    // The sets of swatches "Best colours" offers for the picture, method and tone, best first; the
+    // first is chosen as above. None in Graphics 16 or without a picture.
+    std::vector<SwatchCandidate> ChooseBestSwatches();
 
     // What the window does in place: a slider, "Set", the pattern chart's switches.
     void MoveSlider(Slider slider, int value);

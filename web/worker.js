@@ -67,7 +67,11 @@ const requests = {
   method: (document, { method }) => (document.chooseMethod(method), resultMessage(document)),
   resize: (document, { on }) => (document.setResize(on), resultMessage(document)),
   swatches: (document, { mode, colours }) => (document.chooseSwatches(mode, colours), resultMessage(document)),
-  bestColours: (document) => (document.chooseBestSwatches(), resultMessage(document)),
+  bestColours(document) {
+    const candidates = document.chooseBestSwatches();
+    const { message, transfer } = resultMessage(document);
+    return { message: { ...message, candidates }, transfer: [...transfer, ...candidates.map((c) => c.preview.buffer)] };
+  },
   slider: (document, { slider, value }) => (document.moveSlider(slider, value), resultMessage(document)),
   set: (document) => (document.commit(), resultMessage(document)),
   toggleMix: (document, { mix }) => (document.toggleMix(mix), resultMessage(document)),

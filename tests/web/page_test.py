@@ -305,8 +305,22 @@ class PageTest:
                    "leaving the box puts the slider's value back")
 
     def best_colours(self, picture):
+        """The best set is taken and gives the command line's bytes; the others are offered, and a
+        click takes one."""
         self.act("document.getElementById('best-colours').click()")
         self.compare_with_cli(picture, ["--mode", "2", "--method", "1", "--gamma", "70", "--palette2", "best"], ["tim"])
+        offered = self.browser.evaluate("[...document.querySelectorAll('#candidates .candidate')].map((b) => b.dataset.swatches)")
+        self.check(1 < len(offered) <= 6 and self.browser.evaluate(
+            "document.querySelector('#candidates .candidate').classList.contains('chosen')"),
+                   f"Best colours offers up to 6 sets, the first chosen: {offered}")
+        if len(offered) > 1:
+            _, best = self.page_file("tim")
+            self.act("document.querySelectorAll('#candidates .candidate')[1].click()")
+            _, second = self.page_file("tim")
+            self.check(second != best and self.browser.evaluate(
+                "document.querySelectorAll('#candidates .candidate')[1].classList.contains('chosen')"),
+                       "a click on the second set takes it")
+            self.act("document.querySelector('#candidates .candidate').click()")
 
     def settings_file_round_trip(self, picture):
         """The page's settings file replays to the same screen on the command line, and on the page."""
