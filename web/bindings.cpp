@@ -144,6 +144,9 @@ public:
     void ChooseMode(int number) { document_.ChooseMode(ModeNumbered(number)); }
     void ChooseMethod(int method) { document_.ChooseMethod(method); }
     void SetResize(bool on) { document_.SetResize(on); }
+    void SetKeepShape(const std::string& name) {
+        if (const std::optional<KeepShape> shape = KeepShapeNamed(name)) document_.SetKeepShape(*shape);
+    }
     void ChooseSwatches(int modeNumber, const val& colours) {
         document_.ChooseSwatches(ModeNumbered(modeNumber), emscripten::vecFromJSArray<ColorValue>(colours));
     }
@@ -181,6 +184,7 @@ public:
         result.set("mode", ModeOf(settings.mode).number);
         result.set("method", settings.method);
         result.set("resize", settings.resize);
+        result.set("keepShape", std::string(KeepShapeName(settings.keepShape)));
         result.set("swatches2", ColourList(settings.swatches2.data(), 2));
         result.set("swatches4", ColourList(settings.swatches4.data(), 4));
         val sliders = val::array();
@@ -269,6 +273,7 @@ EMSCRIPTEN_BINDINGS(vorbix) {
         .function("chooseMode", &PageBinding::ChooseMode)
         .function("chooseMethod", &PageBinding::ChooseMethod)
         .function("setResize", &PageBinding::SetResize)
+        .function("setKeepShape", &PageBinding::SetKeepShape)
         .function("chooseSwatches", &PageBinding::ChooseSwatches)
         .function("chooseBestSwatches", &PageBinding::ChooseBestSwatches)
         .function("moveSlider", &PageBinding::MoveSlider)

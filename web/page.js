@@ -260,6 +260,7 @@ function showResult(result) {
   $('mode').value = String(result.mode);
   $('method').value = String(result.method);
   $('resize').checked = result.resize;
+  $('keep-shape').value = result.keepShape;
   SLIDERS.forEach(({ id }, index) => {
     $(id).value = $(`${id}-range`).value = result.sliders[index];
     $(id).setAttribute('aria-invalid', 'false');
@@ -476,6 +477,7 @@ function wireControls() {
   $('mode').addEventListener('change', (event) => convert('mode', { mode: Number(event.target.value) }));
   $('method').addEventListener('change', (event) => convert('method', { method: Number(event.target.value) }));
   $('resize').addEventListener('change', (event) => convert('resize', { on: event.target.checked }));
+  $('keep-shape').addEventListener('change', (event) => convert('keepShape', { shape: event.target.value }));
   $('best-colours').addEventListener('click', bestColours);
   $('refine').addEventListener('click', refine);
   $('save-settings').addEventListener('click', saveSettings);

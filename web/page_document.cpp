@@ -49,6 +49,12 @@ void PageDocument::SetResize(bool on) {
     Rebuild(settings);
 }
 
+void PageDocument::SetKeepShape(KeepShape shape) {
+    ConversionSettings settings = session_.Settings();
+    settings.keepShape = shape;
+    Rebuild(settings);
+}
+
 void PageDocument::ChooseSwatches(TvcMode mode, const std::vector<ColorValue>& colours) {
     ConversionSettings settings = session_.Settings();
     ColorValue* swatches = mode == TvcMode::Graphics4 ? settings.swatches4.data() : settings.swatches2.data();

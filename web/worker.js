@@ -66,6 +66,7 @@ const requests = {
   mode: (document, { mode }) => (document.chooseMode(mode), resultMessage(document)),
   method: (document, { method }) => (document.chooseMethod(method), resultMessage(document)),
   resize: (document, { on }) => (document.setResize(on), resultMessage(document)),
+  keepShape: (document, { shape }) => (document.setKeepShape(shape), resultMessage(document)),
   swatches: (document, { mode, colours }) => (document.chooseSwatches(mode, colours), resultMessage(document)),
   bestColours(document) {
     const candidates = document.chooseBestSwatches();

@@ -237,6 +237,7 @@ class PageTest:
                 self.compare_with_cli(picture, ["--mode", str(mode), "--method", str(method)],
                                       FILES if every_file else ["tim"])
 
+        self.keep_shape(picture)
         self.slider_typed(picture)
         self.best_colours(picture)
         self.settings_file_round_trip(picture)
@@ -272,6 +273,18 @@ class PageTest:
         server.release()
         self.wait_until("document.getElementById('result').dataset.state === 'done'", "the early photo's result")
         self.compare_with_cli(picture, [], ["tim"])
+
+    def keep_shape(self, picture):
+        """A picture of another shape than the screen's, fitted and filled as the command line does."""
+        wide = os.path.join(self.work, "wide.png")
+        with open(wide, "wb") as f:
+            f.write(png_bytes(320, 120, photo_like_pixel(9)))
+        self.open_file(wide)
+        for shape in ("fit", "fill"):
+            self.choose("keep-shape", shape)
+            self.compare_with_cli(wide, ["--mode", "2", "--method", "1", "--keep-shape", shape], ["tim"])
+        self.choose("keep-shape", "stretch")
+        self.open_file(picture)
 
     def type_into(self, selector, text):
         self.browser.evaluate(f"(() => {{ const e = document.querySelector('{selector}'); e.focus(); e.select(); }})()")
