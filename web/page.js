@@ -287,13 +287,16 @@ function showResult(result) {
 }
 
 async function showExtras(generation) {
-  const reply = await converter.request('extras', {}, { background: true });
-  if (reply.error || reply.superseded || generation !== state.generation) return;
-  $('likeness').textContent = `ΔE ${reply.likeness.toFixed(1)}`;
-  resultFigure.dataset.deltaE = reply.likeness.toFixed(2);
-  setLink('download-cas', reply.cas.bytes, 'application/octet-stream');
-  setLink('download-wav', reply.wav.bytes, 'audio/wav');
-  $('load-time').textContent = `Program: ${reply.cas.loadTime}` + (reply.cas.warning ? `. ${reply.cas.warning}` : '');
+  const stale = (reply) => reply.error || reply.superseded || generation !== state.generation;
+  const programs = await converter.request('programs', {}, { background: true });
+  if (stale(programs)) return;
+  setLink('download-cas', programs.cas.bytes, 'application/octet-stream');
+  setLink('download-wav', programs.wav.bytes, 'audio/wav');
+  $('load-time').textContent = `Program: ${programs.cas.loadTime}` + (programs.cas.warning ? `. ${programs.cas.warning}` : '');
+  const score = await converter.request('likeness', {}, { background: true });
+  if (stale(score)) return;
+  $('likeness').textContent = `ΔE ${score.likeness.toFixed(1)}`;
+  resultFigure.dataset.deltaE = score.likeness.toFixed(2);
   if ($('compare').open) fillGrid(generation);
 }
 

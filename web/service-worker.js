@@ -12,19 +12,21 @@ self.addEventListener('install', (event) => {
 
 self.addEventListener('activate', (event) => event.waitUntil(self.clients.claim()));
 
+// The network's answer, unless it fails or, with a copy kept, is slower than this.
+const PATIENCE_MS = 4000;
+
 self.addEventListener('fetch', (event) => {
   const request = event.request;
   if (request.method !== 'GET' || new URL(request.url).origin !== self.location.origin) return;
   event.respondWith((async () => {
     const cache = await caches.open(CACHE);
-    try {
-      const response = await fetch(request);
+    const kept = await cache.match(request, { ignoreSearch: true });
+    const fresh = fetch(request).then(async (response) => {
       if (response.ok) await cache.put(request, response.clone());
       return response;
-    } catch (offline) {
-      const kept = await cache.match(request, { ignoreSearch: true });
-      if (kept) return kept;
-      throw offline;
-    }
+    });
+    if (!kept) return fresh;
+    const late = new Promise((resolve) => { setTimeout(() => resolve(kept), PATIENCE_MS); });
+    return Promise.race([fresh.catch(() => kept), late]);
   })());
 });

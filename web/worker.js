@@ -78,15 +78,14 @@ const requests = {
   toggleMix: (document, { mix }) => (document.toggleMix(mix), resultMessage(document)),
   swapMix: (document, { mix }) => (document.swapMix(mix), resultMessage(document)),
   allMixes: (document, { on }) => (document.switchAllMixes(on), resultMessage(document)),
-  // What follows a conversion once nothing else waits: the score and the program files.
-  extras(document) {
+  // What follows a conversion once nothing else waits, in two parts, so that an edit waits for
+  // one at most: the program files, then the score.
+  programs(document) {
     const cas = document.program(false);
     const wav = document.program(true);
-    return {
-      message: { likeness: document.likeness(), cas, wav },
-      transfer: [cas.bytes.buffer, wav.bytes.buffer],
-    };
+    return { message: { cas, wav }, transfer: [cas.bytes.buffer, wav.bytes.buffer] };
   },
+  likeness: (document) => ({ message: { likeness: document.likeness() } }),
   tile(document, { method }) {
     const tile = document.tile(method);
     return { message: { tile }, transfer: tile ? [tile.preview.buffer] : [] };

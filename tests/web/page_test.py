@@ -72,6 +72,7 @@ class Server:
     def close(self):
         self.release()
         self.httpd.shutdown()
+        self.httpd.server_close()
 
 
 class QuietHandler(PageHandler):
@@ -244,6 +245,9 @@ class PageTest:
         self.bad_files_refused()
         self.compare_tiles()
         self.refine(picture)
+        self.viewer_zoom()
+        self.pasted_and_dropped()
+        self.offline(server, picture)
 
     def wait_until(self, expression, what, seconds=60):
         """Polled from here: a promise in the page before it is replaced would never settle."""
@@ -438,6 +442,47 @@ class PageTest:
                                             "--refine", "120"], ["tim"])
         else:
             print(f"note: Refine did not converge in 120 s here, so its bytes are not compared: {text}")
+
+    def viewer_zoom(self):
+        """At every zoom a machine pixel is whole screen pixels; "as on a TV" is 1.26 : 1."""
+        size = "(() => { const r = document.getElementById('preview').getBoundingClientRect(); return [r.width * devicePixelRatio, r.height * devicePixelRatio]; })()"
+        for zoom in ("1", "2", "3", "4", "fit"):
+            self.browser.evaluate(f"(() => {{ const z = document.getElementById('zoom'); z.value = '{zoom}'; z.dispatchEvent(new Event('change')); }})()")
+            width, height = self.browser.evaluate(size)
+            self.check(width % 512 == 0 and height == width * 480 / 512 and (zoom == "fit" or width == 512 * int(zoom)),
+                       f"zoom {zoom}: the 512 x 480 picture drawn at {width} x {height} device pixels")
+        self.browser.evaluate("document.getElementById('tv-shape').click()")
+        width, height = self.browser.evaluate(size)
+        self.check(abs(width / height - 1.26) < 0.01, f"as on a TV: {width} x {height}")
+        self.browser.evaluate("document.getElementById('tv-shape').click()")
+
+    def pasted_and_dropped(self):
+        """A photo pasted, or dropped anywhere on the page, opens as a chosen one does."""
+        events = {
+            "pasted.png": "document.dispatchEvent(new ClipboardEvent('paste', { clipboardData: files, bubbles: true }))",
+            "dropped.png": "document.querySelector('footer, .figures').dispatchEvent("
+                           "new DragEvent('drop', { dataTransfer: files, bubbles: true, cancelable: true }))",
+        }
+        for name, dispatch in events.items():
+            self.act(f"""(async () => {{
+                const canvas = new OffscreenCanvas(96, 64), context = canvas.getContext('2d');
+                context.fillStyle = '#c84'; context.fillRect(0, 0, 96, 64); context.fillStyle = '#248'; context.fillRect(20, 10, 40, 30);
+                const files = new DataTransfer();
+                files.items.add(new File([await canvas.convertToBlob()], '{name}', {{ type: 'image/png' }}));
+                {dispatch}; }})()""")
+            shown = self.browser.evaluate("document.getElementById('source-name').textContent")
+            self.check(shown == name, f"{name} opens: the page shows {shown!r}")
+
+    def offline(self, server, picture):
+        """After one visit the page starts and converts with the server gone."""
+        self.wait_until("""navigator.serviceWorker.ready.then(() => caches.open('vorbix'))
+            .then((cache) => cache.match('vorbix.wasm')).then((kept) => !!kept)""", "the service worker's copies")
+        server.close()
+        self.browser.call("Page.reload")
+        self.wait_until("document.readyState === 'complete' && document.body.dataset.ready === 'true'", "the page offline")
+        self.open_file(picture)
+        self.check(self.browser.evaluate("document.getElementById('source-name').textContent") == "gradient.png",
+                   "offline, a picture opens and converts")
 
     def benchmark(self):
         """A 12-megapixel JPEG made by the browser, opened as a user would; then a slider move."""
