@@ -105,6 +105,18 @@ void Form1::BuildModeAndMethod() {
     check3_ = Place(new QCheckBox("Resize ", client_), "Check3", QRect(680, 496, 73, 17));
     check3_->setToolTip("Fit the whole picture to 512 × 480 when loading");
     connect(check3_, &QCheckBox::toggled, this, [this](bool on) { session_.SetResize(on); });
+    keepShape_ = Place(new QComboBox(client_), "KeepShape", QRect(754, 493, 64, 22));
+    for (KeepShape shape : {KeepShape::Stretch, KeepShape::Fit, KeepShape::Fill})
+        keepShape_->addItem(QString::fromUtf8(KeepShapeName(shape).data(), static_cast<qsizetype>(KeepShapeName(shape).size())));
+    keepShape_->setToolTip("How \"Resize\" scales a picture of another shape: stretch it to 512 × 480, fit it whole "
+                           "between black bars, or fill the screen and crop the middle. Loads the picture again.");
+    connect(keepShape_, &QComboBox::currentIndexChanged, this,
+            [this](int index) { KeepShape_Change(static_cast<KeepShape>(index)); });
+}
+
+void Form1::KeepShape_Change(KeepShape shape) {
+    session_.SetKeepShape(shape);
+    if (!picturePath_.isEmpty() && session_.Settings().resize) LoadPicture(picturePath_);
 }
 
 void Form1::BuildCommands() {
@@ -125,7 +137,7 @@ void Form1::BuildCommands() {
     }
     label6_ = Place(new QLabel(client_), "Label6", QRect(240, 496, 73, 17));
     label7_ = Place(new QLabel(client_), "Label7", QRect(600, 496, 73, 17));
-    likeness_ = Place(new QLabel(client_), "Likeness", QRect(760, 496, 72, 17));
+    likeness_ = Place(new QLabel(client_), "Likeness", QRect(822, 496, 44, 17));
     likeness_->setToolTip(
         "Likeness of the TVC's picture to the adjusted source: the mean colour difference the eye sees at "
         "TV viewing distance (S-CIELAB ΔE). Lower is better; below about 2 hardly visible.");
@@ -142,7 +154,7 @@ QStringList Form1::TabOrder() {
     QStringList names = {"File2", "Command5", "Folder"};
     for (int n = 1; n <= kSliderCount; ++n) names << QString("HScroll%1").arg(n) << QString("Text%1").arg(n);
     names << "Command1" << "Command2" << "Command6" << "Command3" << "Command7" << "SaveProgram" << "Check3"
-          << "CompareMethods" << "OpenScreenFile" << "Refine" << "BackToFolder";
+          << "KeepShape"          << "CompareMethods" << "OpenScreenFile" << "Refine" << "BackToFolder";
     for (int i = 0; i < 16; ++i) names << QString("Label1_%1").arg(i);
     for (int i = 0; i < 4; ++i) names << QString("Label2_%1").arg(i);
     names << "BestColours4" << "Label3_0" << "Label3_1" << "BestColours2";
@@ -222,6 +234,8 @@ void Form1::ShowModeAndMethod() {
     check2_->setChecked(session_.Settings().autoPalette);
     const QSignalBlocker blockResize(check3_);
     check3_->setChecked(session_.Settings().resize);
+    const QSignalBlocker blockShape(keepShape_);
+    keepShape_->setCurrentIndex(static_cast<int>(session_.Settings().keepShape));
 }
 
 void Form1::ShowCounts() {

@@ -6,6 +6,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -77,6 +78,8 @@ public:
     void Command1_Click();
     void Command2_Click();
     void Command6_Click();  // "Set"
+    // The shape "Resize" keeps; the picture shown is loaded again in it.
+    void KeepShape_Change(KeepShape shape);
     // --- file list
     void Command5_Click();  // "refresh"
     void File2_Click();
@@ -260,6 +263,7 @@ private:
     QButtonGroup* methodButtons_ = nullptr;
     QCheckBox* check2_ = nullptr;
     QCheckBox* check3_ = nullptr;
+    QComboBox* keepShape_ = nullptr;
     Swatch* shape1_ = nullptr;
     std::array<Swatch*, 4> mixCells_{};  // Shape2..Shape5
 };

@@ -383,6 +383,19 @@ TEST_F(GuiTest, WithoutResizeTheWindowShowsAndSavesWhatTheCommandLineMakes) {
         EXPECT_TRUE(Bytes(program.filePath(name)) == Bytes(QDir(out).filePath(name))) << name;
 }
 
+TEST_F(GuiTest, KeepShapeLoadsTheShownPictureAgainInTheChosenShape) {
+    WritePicture("wide.bmp", 160, 30, kBrown);
+    Open();
+    ClickFile("wide.bmp");
+    EXPECT_EQ(session().SourceView().Pixel(256, 0), kBrown);
+    Find<QComboBox>("KeepShape")->setCurrentIndex(static_cast<int>(KeepShape::Fit));
+    EXPECT_EQ(session().Settings().keepShape, KeepShape::Fit);
+    EXPECT_EQ(Conversions(), 6);
+    EXPECT_EQ(session().SourceView().Pixel(256, 0), MakeColor(0, 0, 0));
+    EXPECT_EQ(session().SourceView().Pixel(256, 240), kBrown);
+    EXPECT_TRUE(errors_.isEmpty());
+}
+
 TEST_F(GuiTest, SaveFallsBackToTheListFolderWhereTheProgramFolderCannotBeWritten) {
     WritePicture("brown.bmp", 16, 16, kBrown);
     Open();
