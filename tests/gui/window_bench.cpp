@@ -3,13 +3,18 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
 #include <QImage>
+#include <QScrollBar>
+#include <QTimer>
 #include <QListWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include "bench/photo.h"
 #include "ui/form1.h"
+#include "ui/method_sheet_window.h"
 
 namespace vorbix {
 namespace {
@@ -42,6 +47,75 @@ void BM_ClickOnA24MegapixelPhoto(benchmark::State& bench) {
     }
 }
 BENCHMARK(BM_ClickOnA24MegapixelPhoto)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// Runs the event loop for that long and gives the longest time it spent away from it.
+class StallMeter {
+public:
+    StallMeter() {
+        ticks_.setInterval(1);
+        QObject::connect(&ticks_, &QTimer::timeout, [this] { Tick(); });
+    }
+    void Start() {
+        longest_ = 0;
+        clock_.start();
+        last_ = 0;
+        ticks_.start();
+    }
+    qint64 Stop() {
+        Tick();
+        ticks_.stop();
+        return longest_;
+    }
+
+private:
+    void Tick() {
+        const qint64 now = clock_.elapsed();
+        longest_ = std::max(longest_, now - last_);
+        last_ = now;
+    }
+    QTimer ticks_;
+    QElapsedTimer clock_;
+    qint64 last_ = 0;
+    qint64 longest_ = 0;
+};
+
+void RunEventsFor(int milliseconds) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < milliseconds) QApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+// "Compare methods" open in Graphics 4 with each method's best colours, on a 24-megapixel photo,
+// while "Brightness" is dragged a step at a time: the longest the window stops answering, from
+// the first step until the sheet is worked out again. Reported as largest_stall_ms.
+void BM_SliderDragWithCompareMethodsOpen(benchmark::State& bench) {
+    QTemporaryDir dir;
+    SaveJpeg(PhotoLikePicture(6000, 4000), dir.filePath("big.jpg"));
+    Form1 window(dir.path());
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) bench.SkipWithError("the window was never shown");
+    window.Option2_Click(1);
+    ClickFile(*window.findChild<QListWidget*>("File2"), "big.jpg");
+    window.CompareMethods_Click();
+    QWidget* sheet = window.SheetWindow();
+    sheet->findChild<QCheckBox*>("EachWithBestColours")->setChecked(true);
+    RunEventsFor(20000);
+    auto* slider = window.findChild<QScrollBar*>("HScroll1");
+    StallMeter meter;
+    qint64 largest = 0;
+    int value = 50;
+    for (auto _ : bench) {
+        meter.Start();
+        for (int step = 0; step < 5; ++step) {
+            slider->setValue(++value);
+            RunEventsFor(40);
+        }
+        RunEventsFor(8000);
+        largest = std::max(largest, meter.Stop());
+    }
+    bench.counters["largest_stall_ms"] = static_cast<double>(largest);
+}
+BENCHMARK(BM_SliderDragWithCompareMethodsOpen)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
 }  // namespace
 }  // namespace vorbix
