@@ -246,6 +246,8 @@ class PageTest:
         self.compare_tiles()
         self.refine(picture)
         self.viewer_zoom()
+        self.chart_keyboard()
+        self.dark_error_contrast()
         self.pasted_and_dropped()
         self.offline(server, picture)
 
@@ -455,6 +457,45 @@ class PageTest:
         width, height = self.browser.evaluate(size)
         self.check(abs(width / height - 1.26) < 0.01, f"as on a TV: {width} x {height}")
         self.browser.evaluate("document.getElementById('tv-shape').click()")
+
+    def chart_keyboard(self):
+        """The chart's 120 mixes are one stop for Tab; the arrows move, Enter switches, S swaps."""
+        self.browser.evaluate("document.getElementById('chart').open = true")
+        stops = self.browser.evaluate("[...document.querySelectorAll('#mixes button')].filter((b) => b.tabIndex >= 0).length")
+        self.check(stops == 1, f"the chart is one tab stop, not {stops}")
+        self.browser.evaluate("document.querySelector('#mixes button[tabindex=\"0\"]').focus()")
+        for key in ("ArrowRight", "ArrowRight", "ArrowDown"):
+            self.browser.call("Input.dispatchKeyEvent", type="rawKeyDown", key=key, code=key,
+                              windowsVirtualKeyCode={"ArrowRight": 39, "ArrowDown": 40}[key])
+        focused = self.browser.evaluate("[...document.querySelectorAll('#mixes button')].indexOf(document.activeElement)")
+        columns = self.browser.evaluate("getComputedStyle(document.getElementById('mixes')).gridTemplateColumns.split(' ').length")
+        self.check(focused == 2 + columns, f"two right and one down reach mix {2 + columns + 1}, not {focused + 1}")
+        swapped = f"document.querySelectorAll('#mixes button')[{focused}].classList.contains('swapped')"
+        before = self.browser.evaluate(swapped)
+        self.act(lambda: self.browser.call("Input.dispatchKeyEvent", type="keyDown", key="s", code="KeyS", text="s",
+                                           windowsVirtualKeyCode=83))
+        self.check(self.browser.evaluate(swapped) != before, "S swaps the focused mix")
+        self.act(lambda: self.browser.call("Input.dispatchKeyEvent", type="keyDown", key="s", code="KeyS", text="s",
+                                           windowsVirtualKeyCode=83))
+        self.browser.evaluate("document.getElementById('chart').open = false")
+
+    def dark_error_contrast(self):
+        """The red of an error is readable in dark mode: 4.5 : 1 or more against the page."""
+        self.browser.call("Emulation.setEmulatedMedia", features=[{"name": "prefers-color-scheme", "value": "dark"}])
+        colours = self.browser.evaluate("""(() => { const status = document.getElementById('status');
+            status.classList.add('error'); const rgb = (c) => c.match(/[0-9.]+/g).map(Number);
+            const result = [rgb(getComputedStyle(status).color), rgb(getComputedStyle(document.body).backgroundColor),
+                            rgb(getComputedStyle(document.documentElement).backgroundColor)];
+            status.classList.remove('error'); return result; })()""")
+        # Where neither the body nor the page has a colour of its own, chromium's dark canvas shows.
+        painted = [c[:3] for c in colours[1:] if len(c) == 3 or c[3] > 0]
+        self.browser.call("Emulation.setEmulatedMedia", features=[])
+        luminance = lambda rgb: sum(w * ((c / 255) / 12.92 if c / 255 <= 0.04045 else ((c / 255 + 0.055) / 1.055) ** 2.4)
+                                    for w, c in zip((0.2126, 0.7152, 0.0722), rgb))
+        text, background = colours[0][:3], (painted + [[18, 18, 18]])[0]
+        lighter, darker = sorted((luminance(text), luminance(background)), reverse=True)
+        ratio = (lighter + 0.05) / (darker + 0.05)
+        self.check(ratio >= 4.5, f"the error's contrast in dark mode: {ratio:.2f} : 1 ({text} on {background})")
 
     def pasted_and_dropped(self):
         """A photo pasted, or dropped anywhere on the page, opens as a chosen one does."""
