@@ -37,6 +37,7 @@
 
 namespace vorbix {
 
+class CandidateStrip;
 class MethodSheetWindow;
 class ZoomedPreviews;
 
@@ -96,8 +97,10 @@ public:
     void Label1_Click(int index);
     void Label2_Click(int index);
     void Label3_Click(int index);
-    // "Best colours" beside the 4- and 2-colour swatches, each available in its mode.
+    // "Best colours" beside the 4- and 2-colour swatches, each available in its mode: takes the
+    // best set and shows the sets offered beside the swatches, where a click takes another.
     void BestColours_Click(TvcMode mode);
+    CandidateStrip* Candidates() const { return candidateStrip_; }
     // --- inspector
     void Pic2_MouseMove(QPointF position);
     void Pic2_MouseDown(Qt::MouseButton button);
@@ -193,6 +196,8 @@ private:
     void ShowLikeness();
     void ShowSliders();
     void ShowSwatches();
+    // The swatches of the mode take these colours, as one undo step.
+    void TakeSwatches(TvcMode mode, const std::vector<ColorValue>& swatches);
     void ShowInspector();
     void ShowTitle();
     void ShowSaveTarget();
@@ -255,6 +260,7 @@ private:
     Swatch* label4_ = nullptr;
     QPushButton* bestColours4_ = nullptr;
     QPushButton* bestColours2_ = nullptr;
+    CandidateStrip* candidateStrip_ = nullptr;
     QGroupBox* frame4_ = nullptr;
     QGroupBox* frame5_ = nullptr;
     std::array<QRadioButton*, 3> option2_{};

@@ -1,4 +1,5 @@
 #include "pipeline/best_colours.h"
+#include "ui/candidate_strip.h"
 #include "ui/controls.h"
 #include "ui/form1.h"
 
@@ -41,6 +42,10 @@ void Form1::BuildSwatches() {
                               [this] { BestColours_Click(TvcMode::Graphics2); });
     label4_ = Place(new Swatch(frame3, false), "Label4", QRect(80, 256, 57, 17));
     label4_->setToolTip("The picked colour");
+    candidateStrip_ = Place(new CandidateStrip(client_, [this](const std::vector<ColorValue>& swatches) {
+                                TakeSwatches(session_.Mode(), swatches);
+                            }),
+                            "CandidateStrip", QRect(1200, 8, 145, 272));
 }
 
 void Form1::Label1_Click(int index) {
@@ -63,11 +68,17 @@ void Form1::Label3_Click(int index) {
 
 void Form1::BestColours_Click(TvcMode mode) {
     if (session_.Mode() != mode) return;
-    const std::vector<ColorValue> best = BestSwatches(session_, mode);
-    history_.Run(session_, EditKind::Swatch, [&] { session_.ChooseSwatches(mode, best); });
+    std::vector<SwatchCandidate> candidates = BestSwatchCandidates(session_, mode);
+    const std::vector<ColorValue> best = candidates.front().swatches;
+    candidateStrip_->Show(std::move(candidates), session_, mode);
+    TakeSwatches(mode, best);
+}
+
+void Form1::TakeSwatches(TvcMode mode, const std::vector<ColorValue>& swatches) {
+    history_.Run(session_, EditKind::Swatch, [&] { session_.ChooseSwatches(mode, swatches); });
     ShowState();
     QStringList names;
-    for (ColorValue c : best) names.append(Hex(c));
+    for (ColorValue c : swatches) names.append(Hex(c));
     ShowConversion(QString("Best colours %1").arg(names.join(" ")));
 }
 
@@ -82,6 +93,7 @@ void Form1::ShowSwatches() {
     frame5_->setEnabled(session_.Mode() == TvcMode::Graphics2);
     bestColours4_->setEnabled(session_.Mode() == TvcMode::Graphics4);
     bestColours2_->setEnabled(session_.Mode() == TvcMode::Graphics2);
+    candidateStrip_->Follow(session_);
 }
 
 }  // namespace vorbix

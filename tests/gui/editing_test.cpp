@@ -3,6 +3,7 @@
 #include <QScrollBar>
 
 #include "gui_fixture.h"
+#include "ui/candidate_strip.h"
 
 namespace vorbix {
 namespace {
@@ -114,6 +115,42 @@ TEST_F(Editing, LikenessFollowsTheConversionAndBestColoursIsOneUndoStepInItsMode
 
     Keys(Qt::ControlModifier);
     EXPECT_EQ(session().Settings().swatches4, swatches) << "one undo step puts all four back";
+}
+
+TEST_F(Editing, BestColoursOffersItsSetsBesideTheSwatchesAndAClickTakesOneAsOneUndoStep) {
+    auto* strip = Find<CandidateStrip>("CandidateStrip");
+    EXPECT_FALSE(strip->isVisible()) << "nothing offered yet";
+    Click("Option2_0");
+    Click("BestColours2");
+    QCoreApplication::processEvents();
+    const std::vector<SwatchCandidate> offered = strip->Offered();
+    ASSERT_GE(offered.size(), 2u);
+    EXPECT_TRUE(strip->isVisible());
+    const auto swatches = [&] {
+        const auto& two = session().Settings().swatches2;
+        return std::vector<ColorValue>(two.begin(), two.end());
+    };
+    EXPECT_EQ(swatches(), offered[0].swatches) << "the best is taken at once";
+    for (int i = 0; i < kMaxSwatchCandidates; ++i) {
+        SCOPED_TRACE(i);
+        const bool shown = i < static_cast<int>(offered.size());
+        EXPECT_EQ(Find<QWidget>(QString("CandidateFrame%1").arg(i))->isVisible(), shown);
+        if (shown)
+            EXPECT_EQ(Find<QLabel>(QString("CandidateScore%1").arg(i))->text(), QString("ΔE %1").arg(offered[i].score, 0, 'f', 1));
+    }
+    EXPECT_EQ(Find<QFrame>("CandidateFrame0")->frameShape(), QFrame::Box) << "the set taken is framed";
+
+    Click("Candidate1");
+    EXPECT_EQ(swatches(), offered[1].swatches);
+    EXPECT_EQ(Find<QFrame>("CandidateFrame1")->frameShape(), QFrame::Box);
+    EXPECT_EQ(Find<QFrame>("CandidateFrame0")->frameShape(), QFrame::NoFrame);
+    Keys(Qt::ControlModifier);
+    EXPECT_EQ(swatches(), offered[0].swatches) << "one undo step goes back to the set before";
+    EXPECT_TRUE(strip->isVisible()) << "the sets still belong to the document";
+
+    Click("Option1_1");  // another method: the sets were found for the one before
+    EXPECT_FALSE(strip->isVisible());
+    EXPECT_TRUE(strip->Offered().empty());
 }
 
 }  // namespace
