@@ -77,6 +77,18 @@ function hideWork(owner) {
 // Runs a request that may take seconds; Cancel stops it and brings the document back to where
 // it was before.
 async function longConvert(kind, args, describe) {
+  // One at a time: a second click would only queue the same work again.
+  const starters = [$('best-colours'), $('refine')];
+  if (starters.some((button) => button.disabled)) return { superseded: true };
+  starters.forEach((button) => { button.disabled = true; });
+  try {
+    return await runLong(kind, args, describe);
+  } finally {
+    starters.forEach((button) => { button.disabled = false; });
+  }
+}
+
+async function runLong(kind, args, describe) {
   const saved = await converter.request('saveSettings');
   state.restoreText = saved.text;
   $('cancel').onclick = () => converter.cancel(kind);

@@ -427,6 +427,8 @@ class PageTest:
         self.browser.evaluate("document.getElementById('refine-seconds').value = '10'")
         self.browser.evaluate("document.getElementById('refine').click()")
         self.wait_until("document.getElementById('result').dataset.state === 'busy'", "Refine's start", 10)
+        self.check(self.browser.evaluate("document.getElementById('refine').disabled && document.getElementById('best-colours').disabled"),
+                   "while Refine runs, another long piece of work cannot be queued behind it")
         self.browser.evaluate("document.getElementById('cancel').click()")
         self.wait_until("document.getElementById('result').dataset.state === 'done'", "the cancel", 30)
         _, cancelled = self.page_file("tim")
