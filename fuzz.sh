@@ -2,15 +2,15 @@
 # Builds the fuzz targets with clang and runs each for SECONDS (default 60), one after the
 # other, seeded with the pictures under tests/data/ and samples/. What a run finds is kept in
 # build-fuzz/artifacts/; the growing corpora stay in build-fuzz/corpus/ for the next run.
-# Usage: ./fuzz.sh [SECONDS] [TARGET...]   (targets: picture options screen packing)
+# Usage: ./fuzz.sh [SECONDS] [TARGET...]   (targets: picture options screen packing settings)
 set -euo pipefail
 cd "$(dirname "$0")"
 seconds="${1:-60}"
 shift || true
-if [ $# -gt 0 ]; then targets=("$@"); else targets=(picture options screen packing); fi
+if [ $# -gt 0 ]; then targets=("$@"); else targets=(picture options screen packing settings); fi
 
 CC=clang CXX=clang++ VORBIX_EXTRA_PACKAGES="clang libclang-rt-14-dev ${VORBIX_EXTRA_PACKAGES:-}" \
-  VORBIX_TARGETS="fuzz_picture fuzz_options fuzz_screen fuzz_packing vorbix-cli" scripts/setup.sh build-fuzz -DVORBIX_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+  VORBIX_TARGETS="fuzz_picture fuzz_options fuzz_screen fuzz_packing fuzz_settings vorbix-cli" scripts/setup.sh build-fuzz -DVORBIX_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 build="$PWD/build-fuzz"
 mkdir -p "$build/artifacts"
@@ -53,6 +53,7 @@ for target in "${targets[@]}"; do
     options) seeds=fuzz/seeds/options; extra=(-dict=fuzz/options.dict -max_len=512 -timeout=10) ;;
     screen) seeds=$(seed_screens); extra=(-max_len=20000 -timeout=10) ;;
     packing) seeds=$(seed_screens); extra=(-max_len=4096 -timeout=30) ;;
+    settings) seeds=fuzz/seeds/settings; extra=(-dict=fuzz/settings.dict -max_len=8192 -timeout=10) ;;
     *) echo "unknown target $target" >&2; exit 2 ;;
   esac
   echo "== fuzz_$target for $seconds s"

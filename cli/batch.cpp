@@ -11,15 +11,18 @@
 #include <QSet>
 #include <algorithm>
 #include <cmath>
+#include <thread>
 
 #include "dither/methods.h"
 #include "core/thread_pool.h"
 #include "draw/sheet.h"
 #include "io/bmp_file.h"
+#include "io/file_write.h"
 #include "io/picture_decode.h"
 #include "io/png_file.h"
 #include "pipeline/best_colours.h"
 #include "pipeline/method_sheet.h"
+#include "pipeline/result_settings.h"
 #include "pipeline/save_check.h"
 
 namespace vorbix {
@@ -29,14 +32,10 @@ namespace {
 std::string Local(const QString& path) { return QFile::encodeName(path).toStdString(); }
 QString Text(const Error& error) { return QString::fromStdString(error.text); }
 
+// "RRGGBB" each.
 QStringList HexColours(const std::vector<ColorValue>& colours) {
     QStringList hex;
-    for (ColorValue c : colours)
-        hex.append(QString("%1%2%3")
-                       .arg(GetRed(c), 2, 16, QChar('0'))
-                       .arg(GetGreen(c), 2, 16, QChar('0'))
-                       .arg(GetBlue(c), 2, 16, QChar('0'))
-                       .toUpper());
+    for (ColorValue c : colours) hex.append(QString::fromStdString(HexText(c).substr(1)));
     return hex;
 }
 
@@ -82,7 +81,7 @@ std::vector<OutputNames> PlanOutputs(const CliOptions& options) {
     return plan;
 }
 
-QString OutputWrittenTwice(const std::vector<OutputNames>& plan) {
+std::optional<QString> OutputWrittenTwice(const std::vector<OutputNames>& plan) {
     QSet<QString> written;
     for (const OutputNames& names : plan)
         for (const QString& out : {names.bmp, names.bin, names.tim, names.work, names.cas, names.wav, names.sheet}) {
@@ -91,17 +90,34 @@ QString OutputWrittenTwice(const std::vector<OutputNames>& plan) {
             if (written.contains(absolute)) return out;
             written.insert(absolute);
         }
-    return {};
+    return std::nullopt;
 }
 
-PictureOutcome ConvertPicture(const CliOptions& options, int picture, const OutputNames& names) {
-    PictureOutcome outcome{.input = options.pictures[picture]};
+std::optional<QString> InputAmongOutputs(const OutputNames& names, const QStringList& inputs) {
+    QSet<QString> canonical;
+    for (const QString& input : inputs) canonical.insert(CanonicalOrAbsolute(input));
+    for (const QString& out : {names.bmp, names.bin, names.tim, names.work, names.cas, names.wav, names.sheet})
+        if (!out.isEmpty() && canonical.contains(CanonicalOrAbsolute(out))) return out + ": an input picture, never overwritten";
+    return std::nullopt;
+}
+
+int WorkerCount(int jobs) {
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    return jobs > 0 ? std::min(jobs, cores) : cores;
+}
+
+namespace {
+
+PictureOutcome& Failed(PictureOutcome& outcome, const Error& error) {
+    outcome.error = Text(error);
+    return outcome;
+}
+
+// The picture decoded onto a fresh session, with the sliders the options give.
+Result<Session> LoadedSession(const CliOptions& options, int picture) {
     const Cover cover = options.resize ? Cover{kPreviewWidth, kPreviewHeight} : Cover{};
     Result<Picture> decoded = ReadPicture(PictureFile(options, picture), kMaxPicturePixels, cover);
-    if (!decoded) {
-        outcome.error = Text(decoded.Failure());
-        return outcome;
-    }
+    if (!decoded) return decoded.Failure();
     Session session = Session::StartedWith({.mode = options.mode,
                                             .method = options.method,
                                             .resize = options.resize,
@@ -111,80 +127,116 @@ PictureOutcome ConvertPicture(const CliOptions& options, int picture, const Outp
     session.Load(std::move(decoded.Value()));
     for (int n = 0; n < kSliderCount; ++n) {
         if (!options.sliders[n]) continue;
-        const Slider slider = static_cast<Slider>(n);
         // The adjustment runs once, whether or not the slider moves.
-        if (session.SliderValue(slider) != *options.sliders[n])
-            session.MoveSlider(slider, *options.sliders[n]);
-        else
-            session.ApplySlider(slider);
+        ReplaySlider(session, static_cast<Slider>(n), *options.sliders[n]);
         session.Commit();
     }
+    return session;
+}
+
+// With best:K, the K-th of the sets of best colours offered, and every set for the report.
+Status ChooseBestSwatches(Session& session, const CliOptions& options, PictureOutcome& outcome) {
     const TvcMode mode = options.mode;
-    if (const int best = mode == TvcMode::Graphics4 ? options.bestPalette4 : mode == TvcMode::Graphics2 ? options.bestPalette2 : 0) {
-        const std::vector<SwatchCandidate> candidates = BestSwatchCandidates(session, mode);
-        if (best > static_cast<int>(candidates.size())) {
-            outcome.error = QString("best:%1 asks for more sets of best colours than the %2 this picture has")
-                                .arg(best)
-                                .arg(candidates.size());
-            return outcome;
-        }
-        for (const SwatchCandidate& candidate : candidates)
-            outcome.candidates.push_back({HexColours(candidate.swatches), candidate.score});
-        session.ChooseSwatches(mode, candidates[best - 1].swatches);
-    }
-    if (options.refineSeconds) {
-        const Refinement refined = session.Refine(*options.refineSeconds);
-        outcome.refinement = RefineFigures{refined.seconds, refined.scoreBefore, refined.scoreAfter, refined.converged};
-    }
-    auto fail = [&](const Error& error) {
-        outcome.error = Text(error);
-        return outcome;
-    };
-    if (Status saved = session.Save({Local(names.bmp), Local(names.bin), Local(names.tim)}); !saved)
-        return fail(saved.Failure());
-    outcome.files = {names.bmp, names.bin, names.tim};
-    if (auto shown = CheckShownScreen(Local(names.tim), mode, session.Surface(mode), session.PaletteInUse()))
-        outcome.warnings.append(QString::fromStdString(*shown));
-    if (!names.work.isEmpty()) {
-        if (Status written = WriteBmp24(Local(names.work), session.Surface(mode)); !written) return fail(written.Failure());
-        outcome.files.append(names.work);
-    }
-    for (const auto& [path, format] : {std::pair{names.cas, ProgramFormat::Cas}, std::pair{names.wav, ProgramFormat::Wav}}) {
-        if (path.isEmpty()) continue;
-        const Result<ProgramWritten> written = session.SaveProgram(Local(path), format);
-        if (!written) return fail(written.Failure());
-        if (const Warning& warning = written.Value().warning)
-            outcome.warnings.append(path + ": " + QString::fromStdString(*warning));
-        outcome.notes.append(path + ": " + QString::fromStdString(LoadTimeText(written.Value())));
-        outcome.loadSeconds = written.Value().loadSeconds;
-        outcome.files.append(path);
-    }
-    if (!names.sheet.isEmpty()) {
-        const Picture sheet = ComposeSheet(ConvertWithEveryMethod(session), SheetLayout(options.sheetScale), options.method);
-        if (Status written = WritePng(Local(names.sheet), sheet); !written) return fail(written.Failure());
-        outcome.files.append(names.sheet);
-    }
+    const int best = mode == TvcMode::Graphics4 ? options.bestPalette4 : mode == TvcMode::Graphics2 ? options.bestPalette2 : 0;
+    if (best == 0) return {};
+    const std::vector<SwatchCandidate> candidates = BestSwatchCandidates(session, mode);
+    if (best > static_cast<int>(candidates.size()))
+        return Error{{}, 0, "best:" + std::to_string(best) + " asks for more sets of best colours than the " +
+                                std::to_string(candidates.size()) + " this picture has"};
+    for (const SwatchCandidate& candidate : candidates)
+        outcome.candidates.push_back({HexColours(candidate.swatches), candidate.score});
+    session.ChooseSwatches(mode, candidates[best - 1].swatches);
+    return {};
+}
+
+// The program files asked for, their bytes and what they tell.
+std::vector<std::pair<QString, ProgramFile>> ProgramFiles(const Session& session, const OutputNames& names) {
+    std::vector<std::pair<QString, ProgramFile>> programs;
+    for (const auto& [path, format] : {std::pair{names.cas, ProgramFormat::Cas}, std::pair{names.wav, ProgramFormat::Wav}})
+        if (!path.isEmpty()) programs.emplace_back(path, session.ProgramFileBytes(format));
+    return programs;
+}
+
+void ReportFigures(const Session& session, const CliOptions& options, PictureOutcome& outcome) {
     outcome.colours = session.ResultColours();
     outcome.milliseconds = session.Milliseconds();
     // Only JSON reports the score, which costs about as much as the conversion itself.
     if (options.json) outcome.likeness = session.Likeness();
     const ConversionSettings& settings = session.Settings();
-    const ColorValue* swatches = mode == TvcMode::Graphics4 ? settings.swatches4.data() : settings.swatches2.data();
-    outcome.palette = HexColours({swatches, swatches + ModeOf(mode).swatchCount});
+    const ColorValue* swatches = session.Mode() == TvcMode::Graphics4 ? settings.swatches4.data() : settings.swatches2.data();
+    outcome.palette = HexColours({swatches, swatches + ModeOf(session.Mode()).swatchCount});
+}
+
+}  // namespace
+
+void WriteOutputs(const Session& session, const CliOptions& options, const OutputNames& names, PictureOutcome& outcome) {
+    const TvcMode mode = session.Mode();
+    std::vector<FileToWrite> files = session.SaveFiles({Local(names.bmp), Local(names.bin), Local(names.tim)});
+    QStringList written = {names.bmp, names.bin, names.tim};
+    if (!names.work.isEmpty()) {
+        files.push_back({Local(names.work), EncodeBmp24(session.Surface(mode))});
+        written.append(names.work);
+    }
+    const std::vector<std::pair<QString, ProgramFile>> programs = ProgramFiles(session, names);
+    for (const auto& [path, program] : programs) {
+        files.push_back({Local(path), program.bytes});
+        written.append(path);
+    }
+    if (!names.sheet.isEmpty()) {
+        const Picture sheet = ComposeSheet(ConvertWithEveryMethod(session), SheetLayout(options.sheetScale), session.Method());
+        std::vector<std::uint8_t> png = EncodePng(sheet);
+        if (png.empty()) return (void)Failed(outcome, {Local(names.sheet), 0, Local(names.sheet) + ": the PNG encoder failed"});
+        files.push_back({Local(names.sheet), std::move(png)});
+        written.append(names.sheet);
+    }
+    if (Status saved = WriteFilesWhole(files); !saved) return (void)Failed(outcome, saved.Failure());
+    outcome.files = written;
+    const Result<std::optional<std::string>> shown = CheckShownScreen(Local(names.tim), mode, session.Surface(mode), session.PaletteInUse());
+    if (!shown) return (void)Failed(outcome, shown.Failure());
+    if (shown.Value()) outcome.warnings.append(QString::fromStdString(*shown.Value()));
+    for (const auto& [path, program] : programs) {
+        if (const Warning& warning = program.facts.warning) outcome.warnings.append(path + ": " + QString::fromStdString(*warning));
+        outcome.notes.append(path + ": " + QString::fromStdString(LoadTimeText(program.facts)));
+        outcome.loadSeconds = program.facts.loadSeconds;
+    }
+    ReportFigures(session, options, outcome);
+}
+
+PictureOutcome ConvertPicture(const CliOptions& options, int picture, const OutputNames& names) {
+    PictureOutcome outcome{.input = options.pictures[picture]};
+    Result<Session> loaded = LoadedSession(options, picture);
+    if (!loaded) return Failed(outcome, loaded.Failure());
+    Session& session = loaded.Value();
+    if (Status chosen = ChooseBestSwatches(session, options, outcome); !chosen) return Failed(outcome, chosen.Failure());
+    if (options.refineSeconds) {
+        const Refinement refined = session.Refine(*options.refineSeconds);
+        outcome.refinement = RefineFigures{refined.seconds, refined.scoreBefore, refined.scoreAfter, refined.converged};
+    }
+    WriteOutputs(session, options, names, outcome);
     return outcome;
 }
 
 namespace {
 
+// Whatever runs short of memory, the picture fails with a message and the others go on.
 PictureOutcome ConvertWithinBudget(const CliOptions& options, int picture, const OutputNames& names, MemoryBudget& budget) {
-    const std::string file = PictureFile(options, picture);
-    struct stat info {};
-    const std::int64_t fileBytes = stat(file.c_str(), &info) == 0 ? info.st_size : 0;
-    const MemoryBudget::Lease lease = budget.Reserve(ClaimedSize(file).Pixels() * kBytesPerPixel + fileBytes);
     try {
+        if (const std::optional<QString> clash = InputAmongOutputs(names, options.pictures))
+            return {.input = options.pictures[picture], .error = *clash};
+        const std::string file = PictureFile(options, picture);
+        struct stat info {};
+        const std::int64_t fileBytes = stat(file.c_str(), &info) == 0 ? info.st_size : 0;
+        const MemoryBudget::Lease lease = budget.Reserve(ClaimedSize(file).Pixels() * kBytesPerPixel + fileBytes);
         return ConvertPicture(options, picture, names);
     } catch (const std::bad_alloc&) {
-        return {.input = options.pictures[picture], .error = options.pictures[picture] + ": not enough memory to convert this picture"};
+        PictureOutcome outcome;
+        outcome.error = QString("not enough memory to convert this picture");
+        try {
+            outcome.input = options.pictures[picture];
+            outcome.error = outcome.input + ": " + *outcome.error;
+        } catch (const std::bad_alloc&) {
+        }
+        return outcome;
     }
 }
 
@@ -192,26 +244,12 @@ PictureOutcome ConvertWithinBudget(const CliOptions& options, int picture, const
 
 std::vector<PictureOutcome> ConvertAll(const CliOptions& options, int threads, MemoryBudget& budget) {
     const std::vector<OutputNames> plan = PlanOutputs(options);
-    const int count = static_cast<int>(options.pictures.size());
-    std::vector<PictureOutcome> outcomes(count);
-    QSet<QString> inputs;
-    for (const QString& picture : options.pictures) inputs.insert(CanonicalOrAbsolute(picture));
-    auto convert = [&](int i) {
-        const OutputNames& names = plan[i];
-        const QString clash = [&] {
-            for (const QString& out : {names.bmp, names.bin, names.tim, names.work, names.cas, names.wav, names.sheet})
-                if (!out.isEmpty() && inputs.contains(CanonicalOrAbsolute(out))) return out;
-            return QString();
-        }();
-        if (!clash.isEmpty())
-            outcomes[i] = {.input = options.pictures[i], .error = clash + ": an input picture, never overwritten"};
-        else
-            outcomes[i] = ConvertWithinBudget(options, i, names, budget);
-    };
+    std::vector<PictureOutcome> outcomes(options.pictures.size());
     // One limit for the pictures and the bands inside each conversion together.
     ThreadPool& pool = ThreadPool::Shared();
     pool.SetThreadLimit(std::max(threads, 1));
-    pool.Run(count, convert);
+    pool.Run(static_cast<int>(outcomes.size()),
+             [&](int i) { outcomes[i] = ConvertWithinBudget(options, i, plan[i], budget); });
     return outcomes;
 }
 
@@ -223,7 +261,7 @@ QString OutcomeJson(const CliOptions& options, const PictureOutcome& outcome) {
     object["method"] = QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
     object["colours"] = outcome.colours;
     object["milliseconds"] = outcome.milliseconds;
-    if (outcome.error.isEmpty()) object["delta_e"] = std::round(outcome.likeness * 100) / 100;
+    if (!outcome.error) object["delta_e"] = std::round(outcome.likeness * 100) / 100;
     if (!outcome.palette.isEmpty()) object["palette"] = QJsonArray::fromStringList(outcome.palette);
     if (!outcome.candidates.empty()) {
         QJsonArray candidates;
@@ -241,7 +279,7 @@ QString OutcomeJson(const CliOptions& options, const PictureOutcome& outcome) {
                                        {"delta_e_after", hundredths(refined->after)},
                                        {"converged", refined->converged}};
     }
-    if (!outcome.error.isEmpty()) object["error"] = outcome.error;
+    if (outcome.error) object["error"] = *outcome.error;
     if (!outcome.warnings.isEmpty()) object["warning"] = outcome.warnings.join("; ");
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact));
 }

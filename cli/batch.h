@@ -29,7 +29,7 @@ struct CandidateFigures {
 
 struct PictureOutcome {
     QString input{};
-    QString error{};  // empty on success
+    std::optional<QString> error{};  // why it failed
     int colours = 0;
     int milliseconds = 0;
     double likeness = 0;  // ΔE of the machine's picture against the source view
@@ -56,11 +56,22 @@ struct OutputNames {
 // Fixed names for one picture, names after each picture for several.
 std::vector<OutputNames> PlanOutputs(const CliOptions& options);
 
-// A file the plan writes twice (--work or --sheet naming another output), or empty.
-QString OutputWrittenTwice(const std::vector<OutputNames>& plan);
+// A file the plan writes twice (--work or --sheet naming another output).
+std::optional<QString> OutputWrittenTwice(const std::vector<OutputNames>& plan);
+
+// An output named that is one of the input files, which are never overwritten.
+std::optional<QString> InputAmongOutputs(const OutputNames& names, const QStringList& inputs);
+
+// Threads at work at once for --jobs (0: not given): more than the cores cannot help, and each
+// takes a stack; the pictures beyond wait their turn.
+int WorkerCount(int jobs);
 
 // Converts the picture numbered on a fresh session as the command line describes and writes its files.
 PictureOutcome ConvertPicture(const CliOptions& options, int picture, const OutputNames& names);
+
+// Every file of the session's result the names ask for, written as one group, and what the
+// outcome reports of them; outcome.error says why when they could not be written.
+void WriteOutputs(const Session& session, const CliOptions& options, const OutputNames& names, PictureOutcome& outcome);
 
 // Every picture, in parallel on the shared thread pool, whose limit becomes threads; outcomes in
 // input order. Each picture reserves its memory from the budget before it is decoded, so that

@@ -1,12 +1,12 @@
 #include "cli/cli_options.h"
 
-#include <cmath>
-
 #include <QCommandLineParser>
 #include <QFile>
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <functional>
+#include <limits>
 
 #include "dither/methods.h"
 #include "pipeline/best_colours.h"
@@ -64,6 +64,195 @@ QString HelpText(const QString& qtHelp) {
 
 ParsedCommandLine UsageError(const QString& message) { return {std::nullopt, message, false, false, {}}; }
 
+// What a run does: convert pictures, replay a settings file, or draw a screen file.
+enum Command : unsigned { kConvert = 1, kReplay = 2, kRender = 4 };
+
+const char* CommandOption(Command command) { return command == kReplay ? "--settings" : "--render"; }
+
+// One option: what it goes with, and how its value sets the options (the usage error, if any).
+struct OptionRule {
+    QCommandLineOption option;
+    unsigned commands;
+    std::function<std::optional<QString>(const QString& value, CliOptions& options)> apply;
+};
+
+std::optional<QString> WholeNumber(const QString& text, int least, int most, int& value, const QString& need) {
+    bool ok = false;
+    const int number = text.toInt(&ok);
+    if (!ok || number < least || number > most) return need;
+    value = number;
+    return std::nullopt;
+}
+
+std::optional<QString> SliderMove(Slider slider, const QString& name, const QString& text, CliOptions& options) {
+    int value = 0;
+    if (auto wrong = WholeNumber(text, 0, 100, value, "--" + name + " needs a whole number 0..100")) return wrong;
+    options.sliders[static_cast<int>(slider)] = value;
+    return std::nullopt;
+}
+
+template <std::size_t N>
+std::optional<QString> Swatches(const QString& text, std::array<ColorValue, N>& swatches, int& best, const QString& need) {
+    const std::optional<int> choice = BestChoice(text);
+    if (!choice) return QString("best:K takes K from 1 to %1").arg(kMaxSwatchCandidates);
+    best = *choice;
+    if (best == 0 && !ParsePalette(text, swatches)) return need;
+    return std::nullopt;
+}
+
+std::vector<OptionRule> OptionRules() {
+    using Options = CliOptions;
+    using Wrong = std::optional<QString>;
+    const Wrong fine = std::nullopt;
+    std::vector<OptionRule> rules = {
+        {{"mode", "TVC mode: 2, 4 or 16 (default 16).", "2|4|16"}, kConvert | kRender,
+         [=](const QString& text, Options& o) -> Wrong {
+             bool number = false;
+             const std::optional<TvcMode> mode = ModeWithNumber(text.toInt(&number));
+             if (!number || !mode || text != QString::number(ModeOf(*mode).number))
+                 return "--mode must be 2, 4 or 16, not \"" + text + "\"";
+             o.mode = *mode;
+             o.layoutGiven = true;
+             return fine;
+         }},
+        {{"method", QString("Method 1..%1 or its caption (default 17, \"Pattern TVC\").").arg(kAllMethodCount), "M"}, kConvert,
+         [=](const QString& text, Options& o) -> Wrong {
+             const auto found = FindMethod(text.toStdString());
+             if (!found)
+                 return "unknown method \"" + text + "\": give 1.." + QString::number(kAllMethodCount) +
+                        " or a caption such as \"Floyd\"";
+             o.method = *found;
+             return fine;
+         }},
+        {{"no-resize", "Untick \"Resize\" before loading."}, kConvert, [=](const QString&, Options& o) -> Wrong {
+             o.resize = false;
+             return fine;
+         }},
+        {{"keep-shape", "With \"Resize\": fit the whole picture in between black bars, or fill the screen and crop the "
+                        "middle (default stretch: the picture takes the screen's shape).",
+          "fit|fill"},
+         kConvert,
+         [=](const QString& text, Options& o) -> Wrong {
+             const std::optional<KeepShape> shape = KeepShapeNamed(text.toStdString());
+             if (!shape) return "--keep-shape must be fit, fill or stretch, not \"" + text + "\"";
+             o.keepShape = *shape;
+             return fine;
+         }},
+        {{"palette2", "2-colour swatches as RRGGBB hex, or best: the TVC colours that look most alike (best:K the K-th "
+                      "of the sets offered).",
+          "C0,C1|best[:K]"},
+         kConvert | kRender,
+         [](const QString& text, Options& o) {
+             o.layoutGiven = true;
+             return Swatches(text, o.palette2, o.bestPalette2,
+                             "--palette2 needs two RRGGBB colours separated by a comma, best or best:K");
+         }},
+        {{"palette4", "4-colour swatches as RRGGBB hex, or best: the TVC colours that look most alike (best:K the K-th "
+                      "of the sets offered).",
+          "C0,C1,C2,C3|best[:K]"},
+         kConvert | kRender,
+         [](const QString& text, Options& o) {
+             o.layoutGiven = true;
+             return Swatches(text, o.palette4, o.bestPalette4,
+                             "--palette4 needs four RRGGBB colours separated by commas, best or best:K");
+         }},
+        {{"out-dir", "Where files go, created if missing (default: current folder).", "DIR"}, kConvert | kReplay,
+         [=](const QString& text, Options& o) -> Wrong {
+             if (text.isEmpty()) return QString("--out-dir needs a folder");
+             o.outDir = text;
+             return fine;
+         }},
+        {{"work", "Also write the mode's work surface as a 24-bit BMP.", "FILE"}, kConvert | kReplay,
+         [=](const QString& text, Options& o) -> Wrong {
+             if (text.isEmpty()) return QString("--work needs a file name");
+             o.work = text;
+             return fine;
+         }},
+        {{"cas", "Also write a TVC program file that shows the picture (screen.cas, or NAME.cas each)."}, kConvert | kReplay,
+         [=](const QString&, Options& o) -> Wrong {
+             o.cas = true;
+             return fine;
+         }},
+        {{"wav", "Also write the program as the sound of its tape, to play into the TVC's tape input (screen.wav, or "
+                 "NAME.wav each)."},
+         kConvert | kReplay,
+         [=](const QString&, Options& o) -> Wrong {
+             o.wav = true;
+             return fine;
+         }},
+        {{"sheet", "Also every method's result on the picture, side by side, as a PNG.", "FILE.png"}, kConvert | kReplay,
+         [=](const QString& text, Options& o) -> Wrong {
+             if (text.isEmpty()) return QString("--sheet needs a file name");
+             o.sheet = text;
+             return fine;
+         }},
+        {{"sheet-scale", "The sheet's previews reduced by 1, 2 or 4 (default 2).", "S"}, kConvert | kReplay,
+         [=](const QString& text, Options& o) -> Wrong {
+             if (text != "1" && text != "2" && text != "4") return QString("--sheet-scale must be 1, 2 or 4");
+             o.sheetScale = text.toInt();
+             return fine;
+         }},
+        {{"render", "Draw a screen file (.tim, or a bare .bin in --mode with --palette2/--palette4) as the TVC shows it "
+                    "into the PNG named after it, at 512 x 480; nothing is converted.",
+          "SCREEN"},
+         kRender,
+         [=](const QString& text, Options& o) -> Wrong {
+             if (text.isEmpty()) return QString("--render needs a screen file and one PNG to draw it into");
+             o.render = text;
+             return fine;
+         }},
+        {{"json", "One JSON object per line on stdout for each picture."}, kConvert | kReplay,
+         [=](const QString&, Options& o) -> Wrong {
+             o.json = true;
+             return fine;
+         }},
+        {{"jobs", "Threads at work at once, on pictures and within each (default and at most: one per core; further "
+                  "pictures wait their turn).",
+          "N"},
+         kConvert,
+         [=](const QString& text, Options& o) {
+             return WholeNumber(text, 1, std::numeric_limits<int>::max(), o.jobs, "--jobs needs a whole number of at least 1");
+         }},
+        {{"settings", "Replay a settings file saved by the window on the picture given, or on the one it names beside "
+                      "it; write the files and check that screen.tim is the same (exit 1, saying what differs, when it "
+                      "is not).",
+          "FILE"},
+         kReplay,
+         [=](const QString& text, Options& o) -> Wrong {
+             if (text.isEmpty()) return QString("--settings needs a settings file and at most one picture");
+             o.settings = text;
+             return fine;
+         }},
+        {{"refine", "Refine the result for at most SECONDS (a positive number) after the conversion and the sliders, "
+                    "before saving: every pixel tries the other colours and its neighbours' until no change makes it "
+                    "look more alike.",
+          "SECONDS"},
+         kConvert,
+         [=](const QString& text, Options& o) -> Wrong {
+             bool ok = false;
+             const double seconds = text.toDouble(&ok);
+             if (!ok || !(seconds > 0) || !std::isfinite(seconds))
+                 return "--refine needs a positive number of seconds, not \"" + text + "\"";
+             o.refineSeconds = seconds;
+             return fine;
+         }},
+    };
+    const struct {
+        Slider slider;
+        const char* name;
+        const char* caption;
+    } sliders[] = {{Slider::Brightness, "brightness", "Brightness"},
+                   {Slider::Gamma, "gamma", "Gamma"},
+                   {Slider::Colour, "color", "Color"},
+                   {Slider::Contrast, "contrast", "Contrast"}};
+    for (const auto& s : sliders)
+        rules.push_back({{s.name, QString("Move \"%1\" to V (0..100), then \"Set\".").arg(s.caption), "V"}, kConvert,
+                         [slider = s.slider, name = QString(s.name)](const QString& text, Options& o) {
+                             return SliderMove(slider, name, text, o);
+                         }});
+    return rules;
+}
+
 }  // namespace
 
 ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
@@ -71,129 +260,32 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
     parser.setApplicationDescription("Converts pictures into TVC screen files (screen.bin, screen.tim) and a BMP preview.");
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption mode("mode", "TVC mode: 2, 4 or 16 (default 16).", "2|4|16", "16");
-    const QCommandLineOption method(
-        "method", QString("Method 1..%1 or its caption (default 17, \"Pattern TVC\").").arg(kAllMethodCount), "M", "17");
-    const QCommandLineOption noResize("no-resize", "Untick \"Resize\" before loading.");
-    const QCommandLineOption keepShape("keep-shape",
-                                       "With \"Resize\": fit the whole picture in between black bars, or fill the "
-                                       "screen and crop the middle (default stretch: the picture takes the screen's shape).",
-                                       "fit|fill");
-    const QCommandLineOption palette2("palette2", "2-colour swatches as RRGGBB hex, or best: the TVC colours that look most alike (best:K the K-th of the sets offered).",
-                                      "C0,C1|best[:K]");
-    const QCommandLineOption palette4("palette4", "4-colour swatches as RRGGBB hex, or best: the TVC colours that look most alike (best:K the K-th of the sets offered).",
-                                      "C0,C1,C2,C3|best[:K]");
-    const std::array<QCommandLineOption, kSliderCount> sliders = {
-        QCommandLineOption("brightness", "Move \"Brightness\" to V (0..100), then \"Set\".", "V"),
-        QCommandLineOption("gamma", "Move \"Gamma\" to V (0..100), then \"Set\".", "V"),
-        QCommandLineOption("color", "Move \"Color\" to V (0..100), then \"Set\".", "V"),
-        QCommandLineOption("contrast", "Move \"Contrast\" to V (0..100), then \"Set\".", "V"),
-    };
-    const QCommandLineOption outDir("out-dir", "Where files go, created if missing (default: current folder).", "DIR", ".");
-    const QCommandLineOption work("work", "Also write the mode's work surface as a 24-bit BMP.", "FILE");
-    const QCommandLineOption cas("cas", "Also write a TVC program file that shows the picture (screen.cas, or NAME.cas each).");
-    const QCommandLineOption wav("wav", "Also write the program as the sound of its tape, to play into the TVC's tape input "
-                                        "(screen.wav, or NAME.wav each).");
-    const QCommandLineOption sheet("sheet", "Also every method's result on the picture, side by side, as a PNG.", "FILE.png");
-    const QCommandLineOption sheetScale("sheet-scale", "The sheet's previews reduced by 1, 2 or 4 (default 2).", "S", "2");
-    const QCommandLineOption render("render",
-                                    "Draw a screen file (.tim, or a bare .bin in --mode with --palette2/--palette4) as the TVC "
-                                    "shows it into the PNG named after it, at 512 x 480; nothing is converted.",
-                                    "SCREEN");
-    const QCommandLineOption jobs("jobs", "Threads at work at once, on pictures and within each (default: one per core; at most one per picture or core, whichever is more).", "N");
-    const QCommandLineOption refine("refine",
-                                    "Refine the result for at most SECONDS (a positive number) after the conversion and "
-                                    "the sliders, before saving: every pixel tries the other colours and its neighbours' "
-                                    "until no change makes it look more alike.",
-                                    "SECONDS");
-    const QCommandLineOption json("json", "One JSON object per line on stdout for each picture.");
-    const QCommandLineOption settings("settings",
-                                      "Replay a settings file saved by the window on the picture given, or on the one it "
-                                      "names beside it; write the files and check that screen.tim is the same (exit 1, "
-                                      "saying what differs, when it is not).",
-                                      "FILE");
-    parser.addOptions({mode, method, noResize, keepShape, palette2, palette4, outDir, work, cas, wav, sheet, sheetScale, render, json, jobs,
-                       settings, refine});
-    for (const auto& s : sliders) parser.addOption(s);
-    parser.addPositionalArgument("PICTURE", "Pictures to convert (JPEG, BMP, ...).", "PICTURE...");
+    const std::vector<OptionRule> rules = OptionRules();
+    for (const OptionRule& rule : rules) parser.addOption(rule.option);
+    parser.addPositionalArgument("PICTURE", "Pictures to convert (JPEG, PNG or BMP).", "PICTURE...");
 
     if (!parser.parse(QStringList{"vorbix-cli"} + arguments)) return UsageError(parser.errorText());
     if (parser.isSet("help")) return {std::nullopt, {}, true, false, HelpText(parser.helpText())};
     if (parser.isSet("version")) return {std::nullopt, {}, false, true, {}};
+    if (parser.isSet("render") && parser.isSet("settings")) return UsageError("--render and --settings do not go together");
+    const Command command = parser.isSet("render") ? kRender : parser.isSet("settings") ? kReplay : kConvert;
 
     CliOptions options;
-    const QString modeText = parser.value(mode);
-    bool modeIsNumber = false;
-    const std::optional<TvcMode> chosenMode = ModeWithNumber(modeText.toInt(&modeIsNumber));
-    if (!modeIsNumber || !chosenMode || modeText != QString::number(ModeOf(*chosenMode).number))
-        return UsageError("--mode must be 2, 4 or 16, not \"" + modeText + "\"");
-    options.mode = *chosenMode;
-
-    const auto found = FindMethod(parser.value(method).toStdString());
-    if (!found)
-        return UsageError("unknown method \"" + parser.value(method) + "\": give 1.." + QString::number(kAllMethodCount) +
-                          " or a caption such as \"Floyd\"");
-    options.method = *found;
-
-    options.resize = !parser.isSet(noResize);
-    if (parser.isSet(keepShape)) {
-        const std::optional<KeepShape> shape = KeepShapeNamed(parser.value(keepShape).toStdString());
-        if (!shape) return UsageError("--keep-shape must be fit, fill or stretch, not \"" + parser.value(keepShape) + "\"");
-        options.keepShape = *shape;
-    }
-    const std::optional<int> best2 = BestChoice(parser.value(palette2));
-    const std::optional<int> best4 = BestChoice(parser.value(palette4));
-    if (!best2 || !best4) return UsageError(QString("best:K takes K from 1 to %1").arg(kMaxSwatchCandidates));
-    options.bestPalette2 = *best2;
-    options.bestPalette4 = *best4;
-    if (parser.isSet(palette2) && !options.bestPalette2 && !ParsePalette(parser.value(palette2), options.palette2))
-        return UsageError("--palette2 needs two RRGGBB colours separated by a comma, best or best:K");
-    if (parser.isSet(palette4) && !options.bestPalette4 && !ParsePalette(parser.value(palette4), options.palette4))
-        return UsageError("--palette4 needs four RRGGBB colours separated by commas, best or best:K");
-    for (int i = 0; i < kSliderCount; ++i) {
-        if (!parser.isSet(sliders[i])) continue;
-        bool ok = false;
-        const int value = parser.value(sliders[i]).toInt(&ok);
-        if (!ok || value < 0 || value > 100)
-            return UsageError("--" + sliders[i].names().first() + " needs a whole number 0..100");
-        options.sliders[i] = value;
-    }
-    options.outDir = parser.value(outDir);
-    if (options.outDir.isEmpty()) return UsageError("--out-dir needs a folder");
-    options.work = parser.value(work);
-    options.cas = parser.isSet(cas);
-    options.wav = parser.isSet(wav);
-    options.sheet = parser.value(sheet);
-    if (parser.isSet(sheet) && options.sheet.isEmpty()) return UsageError("--sheet needs a file name");
-    const QString scaleText = parser.value(sheetScale);
-    if (scaleText != "1" && scaleText != "2" && scaleText != "4") return UsageError("--sheet-scale must be 1, 2 or 4");
-    options.sheetScale = scaleText.toInt();
-    options.render = parser.value(render);
-    options.layoutGiven = parser.isSet(mode) || parser.isSet(palette2) || parser.isSet(palette4);
-    if (parser.isSet(refine)) {
-        bool ok = false;
-        const double seconds = parser.value(refine).toDouble(&ok);
-        if (!ok || !(seconds > 0) || !std::isfinite(seconds))
-            return UsageError("--refine needs a positive number of seconds, not \"" + parser.value(refine) + "\"");
-        options.refineSeconds = seconds;
-    }
-    options.json = parser.isSet(json);
-    if (parser.isSet(jobs)) {
-        bool ok = false;
-        options.jobs = parser.value(jobs).toInt(&ok);
-        if (!ok || options.jobs < 1) return UsageError("--jobs needs a whole number of at least 1");
+    for (const OptionRule& rule : rules) {
+        if (!parser.isSet(rule.option)) continue;
+        const QString name = "--" + rule.option.names().first();
+        if (!(rule.commands & command))
+            return UsageError(name + " does not go with " + CommandOption(command) +
+                              (command == kReplay ? ": the settings give the result" : ""));
+        if (const std::optional<QString> wrong = rule.apply(parser.value(rule.option), options)) return UsageError(*wrong);
     }
     options.pictures = parser.positionalArguments();
-    if (parser.isSet(render) && (options.render.isEmpty() || options.pictures.size() != 1))
+    if (command == kRender && options.pictures.size() != 1)
         return UsageError("--render needs a screen file and one PNG to draw it into");
-    options.settings = parser.value(settings);
-    if (parser.isSet(settings)) {
-        if (options.settings.isEmpty() || options.pictures.size() > 1)
-            return UsageError("--settings needs a settings file and at most one picture");
-        return {options, {}, false, false, {}};
-    }
-    if (options.pictures.isEmpty()) return UsageError("no picture given");
-    return {options, {}, false, false, {}};
+    if (command == kReplay && options.pictures.size() > 1)
+        return UsageError("--settings needs a settings file and at most one picture");
+    if (command == kConvert && options.pictures.isEmpty()) return UsageError("no picture given");
+    return {options, std::nullopt, false, false, {}};
 }
 
 std::string PictureFile(const CliOptions& options, int i) {

@@ -37,10 +37,11 @@ struct CliOptions {
     bool layoutGiven = false;  // --mode or a palette was given: how a bare screen file is shown
     // Replay this settings file (on the picture given, or the one it names) and check the result.
     QString settings;
+    std::string settingsFile;  // settings as the system names it, as pictureFiles
     // Refine the result by direct binary search for at most this many seconds before saving.
     std::optional<double> refineSeconds;
     bool json = false;
-    int jobs = 0;  // threads at work at once; 0: one per core
+    int jobs = 0;  // threads at work at once, at most one per core; 0: one per core
     QStringList pictures;
     // The pictures as the system names them: a name that is not valid UTF-8 decodes lossily into
     // pictures, so files are opened by these bytes. Empty: encoded from pictures.
@@ -49,7 +50,7 @@ struct CliOptions {
 
 struct ParsedCommandLine {
     std::optional<CliOptions> options;
-    QString error;  // a usage error when options is empty
+    std::optional<QString> error;  // a usage error, when there are no options
     bool help = false;
     bool version = false;
     QString helpText;

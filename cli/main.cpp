@@ -1,7 +1,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QTextStream>
-#include <thread>
 
 #include "cli/batch.h"
 #include "cli/cli_options.h"
@@ -27,14 +26,15 @@ int main(int argc, char* argv[]) {
         return 0;
     }
     if (!parsed.options) {
-        err << "vorbix-cli: " << vorbix::Printable(parsed.error) << "\n" << "Try 'vorbix-cli --help'.\n";
+        err << "vorbix-cli: " << vorbix::Printable(parsed.error.value_or("")) << "\n" << "Try 'vorbix-cli --help'.\n";
         return 2;
     }
     vorbix::CliOptions options = *parsed.options;
     options.pictureFiles = vorbix::LocalNames(options.pictures, raw);
     options.renderFile = vorbix::LocalNames({options.render}, raw).front();
-    if (const QString twice = vorbix::OutputWrittenTwice(vorbix::PlanOutputs(options)); !twice.isEmpty()) {
-        err << "vorbix-cli: " << vorbix::Printable(twice) << " would be written twice by this run\n" << "Try 'vorbix-cli --help'.\n";
+    options.settingsFile = vorbix::LocalNames({options.settings}, raw).front();
+    if (const auto twice = vorbix::OutputWrittenTwice(vorbix::PlanOutputs(options))) {
+        err << "vorbix-cli: " << vorbix::Printable(*twice) << " would be written twice by this run\n" << "Try 'vorbix-cli --help'.\n";
         return 2;
     }
     if (!options.render.isEmpty()) return vorbix::RenderScreenCommand(options, err);
@@ -43,14 +43,11 @@ int main(int argc, char* argv[]) {
         err << "vorbix-cli: cannot create the folder " << vorbix::Printable(options.outDir) << "\n";
         return 1;
     }
-    // More threads than pictures and cores cannot help, and each takes a stack.
-    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    const int threads = options.jobs > 0 ? std::min(options.jobs, std::max<int>(cores, options.pictures.size())) : cores;
     vorbix::MemoryBudget budget(vorbix::MemoryBudget::HalfOfTheMachine());
     int status = 0;
-    for (const vorbix::PictureOutcome& outcome : vorbix::ConvertAll(options, threads, budget)) {
-        if (!outcome.error.isEmpty()) {
-            err << "vorbix-cli: " << vorbix::Printable(outcome.error) << "\n";
+    for (const vorbix::PictureOutcome& outcome : vorbix::ConvertAll(options, vorbix::WorkerCount(options.jobs), budget)) {
+        if (outcome.error) {
+            err << "vorbix-cli: " << vorbix::Printable(*outcome.error) << "\n";
             status = 1;
         }
         for (const QString& warning : outcome.warnings) err << "vorbix-cli: warning: " << vorbix::Printable(warning) << "\n";

@@ -1,5 +1,7 @@
 #include "cli/render_command.h"
 
+#include <sys/stat.h>
+
 #include <QFile>
 
 #include "cli/printable.h"
@@ -25,10 +27,22 @@ ScreenFile BareScreen(const CliOptions& options, const std::vector<std::uint8_t>
     return file;
 }
 
+// The same file under two names, or one name twice.
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat first {}, second {};
+    return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
+}
+
 }  // namespace
 
 int RenderScreenCommand(const CliOptions& options, QTextStream& err) {
-    const auto bytes = ReadScreenFileBytes(options.renderFile.empty() ? QFile::encodeName(options.render).toStdString() : options.renderFile);
+    const std::string screen = options.renderFile.empty() ? QFile::encodeName(options.render).toStdString() : options.renderFile;
+    if (SameFile(screen, PictureFile(options, 0))) {
+        err << "vorbix-cli: " << Printable(options.pictures.first()) << ": the screen file drawn, never overwritten\n";
+        return 1;
+    }
+    const auto bytes = ReadScreenFileBytes(screen);
     if (!bytes) {
         err << "vorbix-cli: " << Printable(QString::fromStdString(bytes.Failure().text)) << "\n";
         return 1;

@@ -3,7 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <new>
 
+#include "cli/batch.h"
+#include "cli/printable.h"
 #include "io/picture_decode.h"
 #include "pipeline/result_settings.h"
 #include "pipeline/sha256.h"
@@ -12,68 +15,72 @@ namespace vorbix {
 
 namespace {
 
-// A settings file is a few kilobytes; anything this large is not one.
-constexpr qint64 kMaxSettingsBytes = 1 << 20;
+QString Text(const Error& error) { return QString::fromStdString(error.text); }
 
-std::string Local(const QString& path) { return QFile::encodeName(path).toStdString(); }
+// The run as a conversion of the one picture, with the result's mode and method, so that the
+// outputs are named, written and reported as a conversion's are.
+CliOptions AsConversion(const CliOptions& options, const ResultSettings& recorded) {
+    CliOptions replay = options;
+    if (options.pictures.isEmpty()) {
+        replay.pictures = {QFileInfo(options.settings).dir().filePath(QString::fromStdString(recorded.pictureName))};
+        replay.pictureFiles.clear();
+    }
+    replay.mode = recorded.conversion.mode;
+    replay.method = recorded.conversion.method;
+    replay.resize = recorded.conversion.resize;
+    return replay;
+}
 
-// The bytes of a regular file of at most maxBytes; the error names the path.
-std::optional<QByteArray> ReadSmallFile(const QString& path, qint64 maxBytes, QString& error) {
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-        error = path + ": cannot be read (" + (QFileInfo::exists(path) ? file.errorString() : "no such file") + ")";
-        return std::nullopt;
+int ReplayAndCheck(const CliOptions& options, QTextStream& out, QTextStream& err) {
+    auto fail = [&](const QString& message) {
+        err << "vorbix-cli: " << Printable(message) << "\n";
+        return 1;
+    };
+    const std::string settingsFile = options.settingsFile.empty() ? QFile::encodeName(options.settings).toStdString()
+                                                                   : options.settingsFile;
+    const Result<ResultSettings> read = ReadSettingsFile(settingsFile);
+    if (!read) return fail(Text(read.Failure()));
+    const ResultSettings& recorded = read.Value();
+    const CliOptions replay = AsConversion(options, recorded);
+    const OutputNames names = PlanOutputs(replay).front();
+    if (const auto clash = InputAmongOutputs(names, {replay.pictures.first(), options.settings})) return fail(*clash);
+    const std::string picture = PictureFile(replay, 0);
+    Result<Picture> decoded = ReadPicture(picture, kMaxPicturePixels, CoverToReplay(recorded));
+    if (!decoded) return fail(Text(decoded.Failure()));
+    const std::string pictureSha256 = Sha256OfFile(picture);
+    const Result<Session> session = Replay(recorded, std::move(decoded.Value()));
+    if (!session) return fail(replay.pictures.first() + ": " + Text(session.Failure()));
+    if (!QDir().mkpath(options.outDir)) return fail("cannot create the folder " + options.outDir);
+
+    PictureOutcome outcome{.input = replay.pictures.first()};
+    WriteOutputs(session.Value(), replay, names, outcome);
+    for (const QString& warning : outcome.warnings) err << "vorbix-cli: warning: " << Printable(warning) << "\n";
+    for (const QString& note : outcome.notes) err << "vorbix-cli: " << Printable(note) << "\n";
+    if (options.json) out << OutcomeJson(replay, outcome) << "\n";
+    if (outcome.error) return fail(*outcome.error);
+
+    const ResultSettings replayed = SettingsOf(session.Value(), recorded.pictureName, pictureSha256);
+    const std::vector<std::string> differences = ResultDifferences(recorded, replayed);
+    if (differences.empty()) {
+        // With --json, stdout holds the JSON lines alone.
+        (options.json ? err : out) << Printable(names.tim) << ": identical to the settings' result (SHA-256 "
+                                   << QString::fromStdString(replayed.screenSha256) << ")\n";
+        return 0;
     }
-    if (file.size() > maxBytes) {
-        error = path + ": too large for a settings file";
-        return std::nullopt;
-    }
-    return file.readAll();
+    err << "vorbix-cli: " << Printable(names.tim) << " differs from the settings' result:\n";
+    for (const std::string& difference : differences) err << "  " << Printable(QString::fromStdString(difference)) << "\n";
+    return 1;
 }
 
 }  // namespace
 
 int ReplaySettingsCommand(const CliOptions& options, QTextStream& out, QTextStream& err) {
-    QString error;
-    const auto text = ReadSmallFile(options.settings, kMaxSettingsBytes, error);
-    if (!text) {
-        err << "vorbix-cli: " << error << "\n";
+    try {
+        return ReplayAndCheck(options, out, err);
+    } catch (const std::bad_alloc&) {
+        err << "vorbix-cli: not enough memory to replay " << Printable(options.settings) << "\n";
         return 1;
     }
-    const Result<ResultSettings> parsed = ParseSettingsJson(text->toStdString());
-    if (!parsed) {
-        err << "vorbix-cli: " << options.settings << ": " << QString::fromStdString(parsed.Failure().text) << "\n";
-        return 1;
-    }
-    const ResultSettings& recorded = parsed.Value();
-    const QString picture = options.pictures.isEmpty()
-                                ? QFileInfo(options.settings).dir().filePath(QString::fromStdString(recorded.pictureName))
-                                : options.pictures.first();
-    const Result<Picture> decoded = ReadPicture(Local(picture));
-    if (!decoded) {
-        err << "vorbix-cli: " << QString::fromStdString(decoded.Failure().text) << "\n";
-        return 1;
-    }
-    const Session session = Replay(recorded, decoded.Value());
-    if (!QDir().mkpath(options.outDir)) {
-        err << "vorbix-cli: cannot create the folder " << options.outDir << "\n";
-        return 1;
-    }
-    const SavePaths paths = Session::SavePathsInFolder(Local(options.outDir));
-    if (Status saved = session.Save(paths); !saved) {
-        err << "vorbix-cli: " << QString::fromStdString(saved.Failure().text) << "\n";
-        return 1;
-    }
-    const ResultSettings replayed = SettingsOf(session, recorded.pictureName, Sha256OfFile(Local(picture)));
-    const std::vector<std::string> differences = ResultDifferences(recorded, replayed);
-    if (differences.empty()) {
-        out << QString::fromStdString(paths.tim) << ": identical to the settings' result (SHA-256 "
-            << QString::fromStdString(replayed.screenSha256) << ")\n";
-        return 0;
-    }
-    err << "vorbix-cli: " << QString::fromStdString(paths.tim) << " differs from the settings' result:\n";
-    for (const std::string& difference : differences) err << "  " << QString::fromStdString(difference) << "\n";
-    return 1;
 }
 
 }  // namespace vorbix

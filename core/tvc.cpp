@@ -1,6 +1,7 @@
 #include "core/tvc.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace vorbix {
 
@@ -58,6 +59,12 @@ std::optional<std::string> UnshowableColours(TvcMode mode, const Palette& palett
     }
     if (message.empty()) return std::nullopt;
     return message;
+}
+
+std::string HexText(ColorValue c) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02X%02X%02X", GetRed(c), GetGreen(c), GetBlue(c));
+    return text;
 }
 
 std::string RgbText(const PaletteEntry& e) {

@@ -78,5 +78,7 @@ std::optional<std::string> UnshowableColours(TvcMode mode, const Palette& palett
 
 // "(red, green, blue)", the way messages name a colour.
 std::string RgbText(const PaletteEntry& colour);
+// "#RRGGBB", the way files and captions write a colour.
+std::string HexText(ColorValue colour);
 
 }  // namespace vorbix

@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     const ParsedCommandLine parsed = ParseCommandLine(arguments);
     if (!parsed.options) {
-        if (!parsed.help && parsed.error.isEmpty()) std::abort();
+        if (!parsed.help && !parsed.error) std::abort();
         return 0;
     }
     const CliOptions& options = *parsed.options;

@@ -6,7 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <sys/file.h>
+
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <set>
 
@@ -27,9 +30,12 @@ std::string FolderOf(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+// A name near the system's longest keeps as much of itself as fits beside the mark.
 std::string TemporaryTemplate(const std::string& path) {
     const std::string folder = FolderOf(path);
-    return folder + "." + path.substr(folder.size()) + kTemporaryMark + std::to_string(getpid()) + "-XXXXXX";
+    const std::string tail = kTemporaryMark + std::to_string(getpid()) + "-XXXXXX";
+    const std::size_t room = NAME_MAX - 1 - tail.size();
+    return folder + "." + path.substr(folder.size(), room) + tail;
 }
 
 // The process id in one of our temporaries' names, or 0 for any other name.
@@ -92,6 +98,30 @@ int WriteTemporary(const FileToWrite& file, Temporary& temporary) {
     return error;
 }
 
+// Holds an advisory lock on each folder written to while a group's renames run, so that two of
+// our saves into one folder put their groups in place one after the other, never interleaved.
+// Folders are locked in order, so two groups never wait on each other.
+class FolderLocks {
+public:
+    explicit FolderLocks(const std::set<std::string>& folders) {
+        for (const std::string& folder : folders) {
+            const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (fd < 0) continue;  // unlocked: the renames themselves then say what is wrong
+            while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+            }
+            held_.push_back(fd);
+        }
+    }
+    ~FolderLocks() {
+        for (const int fd : held_) close(fd);
+    }
+    FolderLocks(const FolderLocks&) = delete;
+    FolderLocks& operator=(const FolderLocks&) = delete;
+
+private:
+    std::vector<int> held_;
+};
+
 }  // namespace
 
 Status WriteFilesWhole(const std::vector<FileToWrite>& files) {
@@ -111,6 +141,7 @@ Status WriteFilesWhole(const std::vector<FileToWrite>& files) {
         if (error < 0) return Error{files[i].path, EEXIST, "cannot write " + files[i].path + ": not a regular file"};
         return Failure(files[i].path, error);
     }
+    const FolderLocks locks(folders);
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (rename(temporaries[i].name.c_str(), files[i].path.c_str()) == 0) {
             temporaries[i].name.clear();

@@ -22,13 +22,18 @@ namespace vorbix {
 
 namespace {
 
-// Decoder warnings of the current thread while one of its decodes runs.
+// Decoder warnings (and the notes libpng gives through Qt) of the current thread while one of its decodes runs.
 thread_local QStringList* capturedWarnings = nullptr;
 QtMessageHandler previousHandler = nullptr;
 
-void CaptureWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (capturedWarnings && type == QtWarningMsg) {
-        capturedWarnings->append(message);
+// Called from inside Qt's readers, which do not unwind: an exception thrown through them would
+// leave their locks taken. A warning that finds no memory to be kept is dropped.
+void CaptureWarnings(QtMsgType type, const QMessageLogContext& context, const QString& message) noexcept {
+    if (capturedWarnings && (type == QtWarningMsg || type == QtInfoMsg)) {
+        try {
+            capturedWarnings->append(message);
+        } catch (...) {
+        }
         return;
     }
     if (previousHandler) previousHandler(type, context, message);
@@ -206,6 +211,8 @@ PictureSize ClaimedSize(const std::string& path) {
     QFile file;
     qint64 size = 0;
     if (!OpenRegularFile(path, file, size)) return {};
+    // The readers warn of what the decode refuses later with a message of its own.
+    const WarningCapture quiet;
     const QSize claimed = QImageReader(&file).size();
     return claimed.isValid() ? PictureSize{claimed.width(), claimed.height()} : PictureSize{};
 }

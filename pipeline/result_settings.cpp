@@ -2,7 +2,12 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+
 #include "dither/methods.h"
+#include "io/file_read.h"
 #include "pipeline/sha256.h"
 
 namespace vorbix {
@@ -17,33 +22,78 @@ constexpr const char* kSliderStep = "slider";
 constexpr const char* kSetStep = "Set";
 constexpr const char* kSnapStep = "Command2";
 
-std::string Hex(ColorValue c) {
-    char text[8];
-    std::snprintf(text, sizeof text, "#%02X%02X%02X", GetRed(c), GetGreen(c), GetBlue(c));
-    return text;
+// Each field is read by its exact type and range; anything else is refused naming the field.
+[[noreturn]] void Refuse(const std::string& field, const std::string& what) {
+    throw std::invalid_argument("\"" + field + "\" " + what);
 }
 
-ColorValue ParseHex(const std::string& text) {
-    unsigned rgb = 0;
-    char end = 0;
-    if (text.size() != 7 || std::sscanf(text.c_str(), "#%6x%c", &rgb, &end) != 1)
-        throw std::invalid_argument("\"" + text + "\" is not a colour #RRGGBB");
+const Json& Field(const Json& object, const char* key) {
+    const auto found = object.find(key);
+    if (found == object.end()) Refuse(key, "is missing");
+    return *found;
+}
+
+std::int64_t WholeNumber(const Json& object, const char* key, std::int64_t least, std::int64_t most) {
+    const Json& value = Field(object, key);
+    const std::string range = "must be a whole number " + std::to_string(least) + ".." + std::to_string(most);
+    if (value.is_number_unsigned()) {
+        const std::uint64_t number = value.get<std::uint64_t>();
+        if (number > static_cast<std::uint64_t>(most) || static_cast<std::int64_t>(number) < least)
+            Refuse(key, range + ", not " + value.dump());
+        return static_cast<std::int64_t>(number);
+    }
+    if (!value.is_number_integer()) Refuse(key, range + ", not " + value.dump());
+    const std::int64_t number = value.get<std::int64_t>();
+    if (number < least || number > most) Refuse(key, range + ", not " + value.dump());
+    return number;
+}
+
+std::string Text(const Json& object, const char* key) {
+    const Json& value = Field(object, key);
+    if (!value.is_string()) Refuse(key, "must be text, not " + value.dump());
+    return value.get<std::string>();
+}
+
+bool Boolean(const Json& object, const char* key) {
+    const Json& value = Field(object, key);
+    if (!value.is_boolean()) Refuse(key, "must be true or false, not " + value.dump());
+    return value.get<bool>();
+}
+
+const Json& List(const Json& object, const char* key) {
+    const Json& value = Field(object, key);
+    if (!value.is_array()) Refuse(key, "must be a list");
+    return value;
+}
+
+const Json& Object(const Json& object, const char* key) {
+    const Json& value = Field(object, key);
+    if (!value.is_object()) Refuse(key, "must be an object");
+    return value;
+}
+
+ColorValue ParseHex(const Json& json, const char* key) {
+    const std::string text = json.is_string() ? json.get<std::string>() : std::string();
+    const bool hex = json.is_string() && text.size() == 7 && text[0] == '#' &&
+                     std::all_of(text.begin() + 1, text.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
+    if (!hex) Refuse(key, "holds " + json.dump() + ", not a colour #RRGGBB");
+    const unsigned rgb = static_cast<unsigned>(std::stoul(text.substr(1), nullptr, 16));
     return MakeColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
 template <std::size_t N>
 Json HexArray(const std::array<ColorValue, N>& colours) {
     Json array = Json::array();
-    for (ColorValue c : colours) array.push_back(Hex(c));
+    for (ColorValue c : colours) array.push_back(HexText(c));
     return array;
 }
 
 template <std::size_t N>
-std::array<ColorValue, N> ParseHexArray(const Json& array, const char* key) {
-    if (!array.is_array() || array.size() != N)
-        throw std::invalid_argument(std::string("\"") + key + "\" needs " + std::to_string(N) + " colours");
+std::array<ColorValue, N> ParseHexArray(const Json& object, const char* key) {
+    const Json& array = List(object, key);
+    if (array.size() != N) Refuse(key, "needs " + std::to_string(N) + " colours");
     std::array<ColorValue, N> colours{};
-    for (std::size_t i = 0; i < N; ++i) colours[i] = ParseHex(array[i].get<std::string>());
+    for (std::size_t i = 0; i < N; ++i) colours[i] = ParseHex(array[i], key);
     return colours;
 }
 
@@ -63,10 +113,9 @@ Json MixesJson(const MixTable& mixes) {
 MixTable ParseMixes(const Json& json) {
     MixTable mixes;
     auto each = [&](const char* key, auto apply) {
-        for (const Json& number : json.at(key)) {
-            const int k = number.get<int>();
-            if (k < 0 || k >= kMixCount) throw std::invalid_argument("mix " + std::to_string(k) + " is not 0..119");
-            apply(k);
+        for (const Json& number : List(json, key)) {
+            const Json entry = {{key, number}};
+            apply(static_cast<int>(WholeNumber(entry, key, 0, kMixCount - 1)));
         }
     };
     each("off", [&](int k) { mixes.SetOff(k, true); });
@@ -97,70 +146,102 @@ Json RefinementsJson(const std::vector<RefinementRun>& runs) {
     return array;
 }
 
-// Each refinement's budget is a replay's running time, so together they are held to a limit.
+// Each refinement costs a replay its budget and the set-up that comes before any budget counts,
+// so together they are held to a limit.
 std::vector<RefinementRun> ParseRefinements(const Json& json) {
-    if (!json.is_array()) throw std::invalid_argument("\"refine\" must be a list of refinements");
+    const Json& list = List(json, "refine");
+    if (list.size() > ResultSettings::kMaxRefinements)
+        Refuse("refine", "holds " + std::to_string(list.size()) + " refinements; a replay runs at most " +
+                             std::to_string(ResultSettings::kMaxRefinements));
     std::vector<RefinementRun> runs;
     double total = 0;
-    for (const Json& run : json) {
-        const Json& seconds = run.at("seconds");
-        if (!seconds.is_number()) throw std::invalid_argument("a refinement's \"seconds\" must be a number");
+    for (const Json& run : list) {
+        if (!run.is_object()) Refuse("refine", "must be a list of refinements");
+        const Json& seconds = Field(run, "seconds");
+        if (!seconds.is_number()) Refuse("seconds", "must be a number, not " + seconds.dump());
         const double budget = seconds.get<double>();
-        if (!(budget > 0)) throw std::invalid_argument("refinement seconds " + seconds.dump() + " are not more than 0");
-        total += budget;
+        if (!(budget > 0)) Refuse("seconds", "of a refinement must be more than 0, not " + seconds.dump());
+        total += budget + ResultSettings::kRefineSetUpSeconds;
         if (!(total <= ResultSettings::kMaxRefineSeconds))
-            throw std::invalid_argument("the refinements ask for " + Seconds(total) + "; a replay refines for at most " +
-                                        Seconds(ResultSettings::kMaxRefineSeconds));
-        runs.push_back({budget, run.at("converged").get<bool>()});
+            Refuse("refine", "asks for " + Seconds(total) + " with each refinement's set-up; a replay refines for at most " +
+                                 Seconds(ResultSettings::kMaxRefineSeconds));
+        runs.push_back({budget, Boolean(run, "converged")});
     }
     return runs;
 }
 
 SourceStep ParseStep(const Json& json) {
-    const std::string kind = json.at("step").get<std::string>();
+    if (!json.is_object()) Refuse("source_steps", "must be a list of steps");
+    const std::string kind = Text(json, "step");
     if (kind == kSetStep) return {SourceStep::Kind::Set};
     if (kind == kSnapStep) return {SourceStep::Kind::SnapToMixes};
-    if (kind != kSliderStep) throw std::invalid_argument("unknown step \"" + kind + "\"");
-    const std::string name = json.at("slider").get<std::string>();
-    const int value = json.at("value").get<int>();
-    if (value < 0 || value > 100) throw std::invalid_argument("slider value " + std::to_string(value) + " is not 0..100");
+    if (kind != kSliderStep) Refuse("step", "\"" + kind + "\" is not a step Vorbix knows");
+    const std::string name = Text(json, "slider");
+    const int value = static_cast<int>(WholeNumber(json, "value", 0, 100));
     for (int n = 0; n < kSliderCount; ++n)
         if (name == kSliderNames[n]) return {SourceStep::Kind::Slider, static_cast<Slider>(n), value};
-    throw std::invalid_argument("unknown slider \"" + name + "\"");
+    Refuse("slider", "\"" + name + "\" is not a slider Vorbix knows");
+}
+
+std::vector<SourceStep> ParseSteps(const Json& json) {
+    const Json& list = List(json, "source_steps");
+    if (list.size() > ResultSettings::kMaxSourceSteps)
+        Refuse("source_steps", "holds " + std::to_string(list.size()) + " steps; a replay makes at most " +
+                                   std::to_string(ResultSettings::kMaxSourceSteps));
+    std::vector<SourceStep> steps;
+    for (const Json& step : list) steps.push_back(ParseStep(step));
+    return steps;
+}
+
+// A file name alone: a folder in it would send a replay to read a picture elsewhere.
+std::string ParsePictureName(const Json& picture) {
+    const std::string name = Text(picture, "name");
+    if (name.empty() || name == "." || name == ".." || name.find_first_of(std::string("/\\\0", 3)) != std::string::npos)
+        Refuse("name", "must be a file name without its folder, not " + Json(name).dump());
+    return name;
 }
 
 ResultSettings ParseObject(const Json& json) {
     if (!json.is_object() || json.value("format", "") != "vorbix-settings")
         throw std::invalid_argument("not a Vorbix settings file");
-    const int version = json.at("version").get<int>();
-    if (version > ResultSettings::kVersion)
-        throw std::invalid_argument("made by a newer Vorbix (version " + std::to_string(version) + "); this one reads version " +
+    const Json& version = Field(json, "version");
+    if (version.is_number_unsigned() && version.get<std::uint64_t>() > static_cast<std::uint64_t>(ResultSettings::kVersion))
+        throw std::invalid_argument("made by a newer Vorbix (version " + version.dump() + "); this one reads version " +
                                     std::to_string(ResultSettings::kVersion));
+    WholeNumber(json, "version", 1, ResultSettings::kVersion);
     ResultSettings settings;
-    const Json& picture = json.at("picture");
-    settings.pictureName = picture.at("name").get<std::string>();
-    settings.pictureSha256 = picture.value("sha256", "");
-    const std::optional<TvcMode> mode = ModeWithNumber(json.at("mode").get<int>());
-    if (!mode) throw std::invalid_argument("mode must be 2, 4 or 16");
+    const Json& picture = Object(json, "picture");
+    settings.pictureName = ParsePictureName(picture);
+    if (picture.contains("sha256")) settings.pictureSha256 = Text(picture, "sha256");
+    if (json.contains("decoded")) {
+        const Json& decoded = Object(json, "decoded");
+        settings.decodedWidth = static_cast<int>(WholeNumber(decoded, "width", 1, kMaxPicturePixels));
+        settings.decodedHeight = static_cast<int>(WholeNumber(decoded, "height", 1, kMaxPicturePixels));
+    }
+    const std::optional<TvcMode> mode = ModeWithNumber(static_cast<int>(WholeNumber(json, "mode", 2, 16)));
+    if (!mode) Refuse("mode", "must be 2, 4 or 16");
     settings.conversion.mode = *mode;
-    const std::optional<int> method = FindMethod(json.at("method").get<std::string>());
-    if (!method) throw std::invalid_argument("unknown method \"" + json.at("method").get<std::string>() + "\"");
+    const std::string methodName = Text(json, "method");
+    const std::optional<int> method = FindMethod(methodName);
+    if (!method) Refuse("method", "\"" + methodName + "\" is not a method Vorbix knows");
     settings.conversion.method = *method;
-    settings.conversion.resize = json.at("resize").get<bool>();
+    settings.conversion.resize = Boolean(json, "resize");
     if (json.contains("keep_shape")) {
-        const std::optional<KeepShape> shape = KeepShapeNamed(json.at("keep_shape").get<std::string>());
-        if (!shape) throw std::invalid_argument("keep_shape must be \"stretch\", \"fit\" or \"fill\"");
+        const std::optional<KeepShape> shape = KeepShapeNamed(Text(json, "keep_shape"));
+        if (!shape) Refuse("keep_shape", "must be \"stretch\", \"fit\" or \"fill\"");
         settings.conversion.keepShape = *shape;
     }
-    settings.conversion.swatches2 = ParseHexArray<2>(json.at("swatches2"), "swatches2");
-    settings.conversion.swatches4 = ParseHexArray<4>(json.at("swatches4"), "swatches4");
-    for (const Json& step : json.at("source_steps")) settings.sourceSteps.push_back(ParseStep(step));
-    settings.mixes = ParseMixes(json.at("mixes"));
-    settings.randomDrawn = json.at("random_drawn").get<std::uint64_t>();
-    if (json.contains("refine")) settings.refinements = ParseRefinements(json.at("refine"));
-    const Json& result = json.at("result");
-    settings.screenSha256 = result.at("screen_tim_sha256").get<std::string>();
-    settings.colours = result.at("colours").get<int>();
+    settings.conversion.swatches2 = ParseHexArray<2>(json, "swatches2");
+    settings.conversion.swatches4 = ParseHexArray<4>(json, "swatches4");
+    settings.sourceSteps = ParseSteps(json);
+    settings.mixes = ParseMixes(Object(json, "mixes"));
+    const Json& drawn = Field(json, "random_drawn");
+    if (!drawn.is_number_unsigned()) Refuse("random_drawn", "must be a whole number of at least 0, not " + drawn.dump());
+    settings.randomDrawn = drawn.get<std::uint64_t>();
+    if (json.contains("refine")) settings.refinements = ParseRefinements(json);
+    const Json& result = Object(json, "result");
+    settings.screenSha256 = Text(result, "screen_tim_sha256");
+    settings.colours = static_cast<int>(WholeNumber(result, "colours", 0, 1 << 24));
     return settings;
 }
 
@@ -170,6 +251,8 @@ ResultSettings SettingsOf(const Session& session, const std::string& pictureName
     ResultSettings settings;
     settings.pictureName = pictureName;
     settings.pictureSha256 = pictureSha256;
+    settings.decodedWidth = session.Loaded().Width();
+    settings.decodedHeight = session.Loaded().Height();
     settings.conversion = session.Settings();
     settings.conversion.autoPalette = false;
     settings.sourceSteps = session.SourceSteps();
@@ -200,6 +283,7 @@ std::string SettingsJson(const ResultSettings& settings) {
         {"result", {{"screen_tim_sha256", settings.screenSha256}, {"colours", settings.colours}}},
     };
     if (conversion.keepShape != KeepShape::Stretch) json["keep_shape"] = std::string(KeepShapeName(conversion.keepShape));
+    if (settings.decodedWidth > 0) json["decoded"] = {{"width", settings.decodedWidth}, {"height", settings.decodedHeight}};
     if (!settings.refinements.empty()) json["refine"] = RefinementsJson(settings.refinements);
     return json.dump(2) + "\n";
 }
@@ -213,37 +297,50 @@ Result<ResultSettings> ParseSettingsJson(const std::string& text) {
     }
 }
 
+Result<ResultSettings> ReadSettingsFile(const std::string& path) {
+    const Result<std::string> text = ReadSmallFile(path, ResultSettings::kMaxFileBytes, "a settings file");
+    if (!text) return text.Failure();
+    Result<ResultSettings> parsed = ParseSettingsJson(text.Value());
+    if (!parsed) return Error{path, 0, path + ": " + parsed.Failure().text};
+    return parsed;
+}
+
+Cover CoverToReplay(const ResultSettings& settings) {
+    // The largest DCT scale that covers the recorded size is that size itself.
+    if (settings.decodedWidth > 0) return {settings.decodedWidth, settings.decodedHeight};
+    return settings.conversion.resize ? Cover{kPreviewWidth, kPreviewHeight} : Cover{};
+}
+
+void ReplaySlider(Session& session, Slider slider, int value) {
+    if (session.SliderValue(slider) != value)
+        session.MoveSlider(slider, value);
+    else
+        session.ApplySlider(slider);
+}
+
 void ReplaySourceSteps(Session& session, const std::vector<SourceStep>& steps) {
     for (const SourceStep& step : steps) {
         switch (step.kind) {
-            case SourceStep::Kind::Slider:
-                if (session.SliderValue(step.slider) != step.value)
-                    session.MoveSlider(step.slider, step.value);
-                else
-                    session.ApplySlider(step.slider);
-                break;
+            case SourceStep::Kind::Slider: ReplaySlider(session, step.slider, step.value); break;
             case SourceStep::Kind::Set: session.Commit(); break;
             case SourceStep::Kind::SnapToMixes: session.SnapSourceToMixes(); break;
         }
     }
 }
 
-Session Replay(const ResultSettings& settings, const Picture& picture, TaskProgress* progress) {
-    Session session;
-    const ConversionSettings& conversion = settings.conversion;
-    session.SetResize(conversion.resize);
-    session.SetKeepShape(conversion.keepShape);
-    session.SetMode(conversion.mode);
-    session.SetMethod(conversion.method);
-    for (int i = 0; i < 2; ++i) session.SetSwatchColour(TvcMode::Graphics2, i, conversion.swatches2[i]);
-    for (int i = 0; i < 4; ++i) session.SetSwatchColour(TvcMode::Graphics4, i, conversion.swatches4[i]);
-    session.Load(picture);
-    ReplaySourceSteps(session, settings.sourceSteps);
-    session.SetMixes(settings.mixes);
-    session.SetRandomDrawn(settings.randomDrawn);
-    session.Reconvert();
-    for (const RefinementRun& run : settings.refinements) session.Refine(run.budgetSeconds, progress);
-    return session;
+Result<Session> Replay(const ResultSettings& settings, Picture picture, TaskProgress* progress) {
+    try {
+        Session session = Session::StartedWith(settings.conversion);
+        session.Load(std::move(picture));
+        ReplaySourceSteps(session, settings.sourceSteps);
+        session.SetMixes(settings.mixes);
+        session.SetRandomDrawn(settings.randomDrawn);
+        session.Reconvert();
+        for (const RefinementRun& run : settings.refinements) session.Refine(run.budgetSeconds, progress);
+        return session;
+    } catch (const std::bad_alloc&) {
+        return Error{{}, ENOMEM, "not enough memory to replay these settings on this picture"};
+    }
 }
 
 std::vector<std::string> ResultDifferences(const ResultSettings& recorded, const ResultSettings& replayed) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "io/picture_decode.h"
 #include "io/result.h"
 #include "pipeline/session.h"
 
@@ -15,11 +16,23 @@ struct ResultSettings {
     // Version 2 added the refinements; a file without them is written as version 1, which
     // older versions read.
     static constexpr int kVersion = 2;
-    // The longest refinement a file may ask a replay to run.
+    // What a file may ask a replay to do, about what a person makes in a long sitting. Each
+    // refinement costs its budget and its set-up (the first look at the whole picture), which
+    // no budget bounds; together they are held to kMaxRefineSeconds.
+    static constexpr std::size_t kMaxSourceSteps = 2000;
+    static constexpr std::size_t kMaxRefinements = 100;
+    static constexpr double kRefineSetUpSeconds = 2;
     static constexpr double kMaxRefineSeconds = 3600;
+    // A settings file is a few kilobytes; anything larger is not one.
+    static constexpr std::int64_t kMaxFileBytes = 1 << 20;
 
     std::string pictureName;    // the file name, without its folder
     std::string pictureSha256;  // of the picture file's bytes; empty when unknown
+    // The picture's size as loaded: a large JPEG is decoded at a DCT scale when "Resize" is
+    // ticked, and a replay decodes it at the same one. 0: not recorded (then the rule of
+    // "Resize" decides, as when it was saved).
+    int decodedWidth = 0;
+    int decodedHeight = 0;
     ConversionSettings conversion;  // mode, method, "Resize", swatches
     std::vector<SourceStep> sourceSteps;
     MixTable mixes;
@@ -35,16 +48,27 @@ struct ResultSettings {
 ResultSettings SettingsOf(const Session& session, const std::string& pictureName, const std::string& pictureSha256);
 
 std::string SettingsJson(const ResultSettings& settings);
-// The error says what is wrong with the text (without a path).
+// The error says what is wrong with the text (without a path), naming the field.
 Result<ResultSettings> ParseSettingsJson(const std::string& text);
+
+// A settings file read and parsed; a file that is not a regular one, or too large, is refused
+// saying what it is. The error names the path.
+Result<ResultSettings> ReadSettingsFile(const std::string& path);
+
+// What to decode a picture to so that it is the one the settings' result loaded:
+// ReadPicture(path, kMaxPicturePixels, CoverToReplay(settings)).
+Cover CoverToReplay(const ResultSettings& settings);
+
+// A slider moved to value (or, already there, applied once more), as a user's move is.
+void ReplaySlider(Session& session, Slider slider, int value);
 
 // The source view's changes made again, in order, on a session with its picture loaded.
 void ReplaySourceSteps(Session& session, const std::vector<SourceStep>& steps);
 
 // A fresh session given the settings' inputs, the picture loaded and the steps replayed, ending
 // with the result's conversion and then its refinements, each with its budget and the progress
-// given (a cancelled refinement is left out).
-Session Replay(const ResultSettings& settings, const Picture& picture, TaskProgress* progress = nullptr);
+// given (a cancelled refinement is left out). Running out of memory is an error, not a throw.
+Result<Session> Replay(const ResultSettings& settings, Picture picture, TaskProgress* progress = nullptr);
 
 // What differs between the result the settings recorded and the one a replay gave, one line
 // each, and then why, where a refinement stopped at its budget; empty when they are the same.

@@ -51,12 +51,12 @@ std::string DescribeDifferences(const std::map<std::pair<ColorValue, ColorValue>
 
 }  // namespace
 
-std::optional<std::string> CheckShownScreen(const std::string& timPath, TvcMode mode, const Picture& surface,
-                                            const Palette& palette) {
+Result<std::optional<std::string>> CheckShownScreen(const std::string& timPath, TvcMode mode, const Picture& surface,
+                                                    const Palette& palette) {
     const auto bytes = ReadScreenFileBytes(timPath);
-    if (!bytes) return "cannot read back " + bytes.Failure().text;
+    if (!bytes) return Error{timPath, bytes.Failure().code, "cannot read back " + bytes.Failure().text};
     const auto parsed = ParseTimBytes(bytes.Value());
-    if (!parsed) return timPath + " reads back wrong: " + parsed.Failure().text;
+    if (!parsed) return Error{timPath, 0, timPath + " reads back wrong: " + parsed.Failure().text};
     const ScreenFile& file = parsed.Value();
     const Picture shown = RenderScreen(file.mode, file.image, file.registers);
 
@@ -68,10 +68,10 @@ std::optional<std::string> CheckShownScreen(const std::string& timPath, TvcMode 
             const ColorValue made = surface.Pixel(x, y), seen = shown.Pixel(x, y);
             if (AtMachineLevels(made) != seen) ++differences[{made, seen}];
         }
-    if (differences.empty()) return std::nullopt;
+    if (differences.empty()) return std::optional<std::string>();
     std::string message = timPath + ": " + DescribeDifferences(differences, width * height);
     if (const auto unshowable = UnshowableColours(mode, palette)) message += "; " + *unshowable;
-    return message;
+    return std::optional<std::string>(message);
 }
 
 }  // namespace vorbix

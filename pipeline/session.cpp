@@ -273,7 +273,9 @@ Status Session::ShowScreenFile(const std::vector<std::uint8_t>& timBytes) {
     return {};
 }
 
-Status Session::Save(const SavePaths& paths) const {
+Status Session::Save(const SavePaths& paths) const { return WriteFilesWhole(SaveFiles(paths)); }
+
+std::vector<FileToWrite> Session::SaveFiles(const SavePaths& paths) const {
     std::vector<FileToWrite> files{{paths.bmp, EncodeBmp24(preview_)}};
     if (shownScreen_) {
         const std::vector<std::uint8_t>& tim = shownScreen_->timBytes;
@@ -283,7 +285,7 @@ Status Session::Save(const SavePaths& paths) const {
         for (FileToWrite& file : ScreenFiles(Mode(), Surface(Mode()), palette_, paths.bin, paths.tim))
             files.push_back(std::move(file));
     }
-    return WriteFilesWhole(files);
+    return files;
 }
 
 std::vector<std::uint8_t> Session::ScreenTimFileBytes() const {

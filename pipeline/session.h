@@ -173,6 +173,8 @@ public:
     // The preview as a BMP and the selected mode's screen files (the shown screen file's bytes
     // unchanged while one is shown), replaced together once all are written.
     Status Save(const SavePaths& paths) const;
+    // The files Save writes, for a caller that writes more of the same picture in one group.
+    std::vector<FileToWrite> SaveFiles(const SavePaths& paths) const;
     // The bytes Save writes as "screen.tim".
     std::vector<std::uint8_t> ScreenTimFileBytes() const;
     // "Save": out24.bmp, screen.bin and screen.tim into the folder.

@@ -131,6 +131,18 @@ TEST(WriteFileWhole, FailureLeavesThePreviousFileAndNamesPathAndReason) {
     }
 }
 
+// A name of the system's longest still gets a temporary beside it.
+TEST(WriteFileWhole, WritesNamesOfEveryLength) {
+    TempFolder folder;
+    for (const std::size_t length : {1u, 200u, 234u, 235u, 254u, 255u}) {
+        const std::string path = folder / std::string(length, 'n');
+        const Status written = WriteFileWhole(path, {1, 2, 3});
+        EXPECT_TRUE(written.Ok()) << length << ": " << written.Failure().text;
+        EXPECT_EQ(fs::file_size(path), 3u) << length;
+    }
+    EXPECT_EQ(folder.Names().size(), 6u);
+}
+
 TEST(WriteFileWhole, ReadOnlyFolderIsReported) {
     TempFolder folder;
     const std::string path = folder / "screen.bin";

@@ -17,25 +17,10 @@
 #include "io/bmp_file.h"
 #include "io/file_write.h"
 #include "io/screen_file.h"
+#include "tests/shell_run.h"
 
 namespace vorbix {
 namespace {
-
-struct Outcome {
-    int status;
-    QString out;
-    QString err;
-};
-
-// The command line through bash, so that a test can set limits or pass any bytes as a name.
-Outcome Bash(const QString& script, const QString& folder) {
-    QProcess process;
-    process.setWorkingDirectory(folder);
-    process.start("bash", {"-c", script});
-    process.waitForFinished(120000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
-}
 
 Palette DefaultSwatches() {
     Palette palette;
@@ -43,19 +28,7 @@ Palette DefaultSwatches() {
     return palette;
 }
 
-const QString kCli = QString("'%1'").arg(VORBIX_CLI);
 QString Sample(const char* name) { return QString("'%1/samples/%2'").arg(VORBIX_SOURCE_DIR, name); }
-
-QByteArray Contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void Put(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 // Every file the command line writes goes through the one whole-file writer, PNGs included: a
 // symlink at the name is replaced (its target untouched), a FIFO refused, and a write cut short by

@@ -74,8 +74,9 @@ TEST(Refine, NeverRaisesTheScoreAndTheSavedScreenShowsTheRefinedResult) {
         std::filesystem::create_directories(dir);
         const SavePaths paths = Session::SavePathsInFolder(dir.string());
         ASSERT_TRUE(session.Save(paths).Ok());
-        EXPECT_EQ(CheckShownScreen(paths.tim, c.mode, session.Surface(c.mode), session.PaletteInUse()), std::nullopt)
-            << Describe(c.mode, c.method);
+        const auto checked = CheckShownScreen(paths.tim, c.mode, session.Surface(c.mode), session.PaletteInUse());
+        ASSERT_TRUE(checked.Ok()) << checked.Failure().text;
+        EXPECT_EQ(checked.Value(), std::nullopt) << Describe(c.mode, c.method);
     }
 }
 

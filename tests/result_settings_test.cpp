@@ -69,7 +69,7 @@ TEST(ResultSettings, WrittenAndReadBackTheyAreTheSameAndReplayToTheSameScreen) {
     ASSERT_TRUE(read) << read.Failure().text;
     EXPECT_EQ(read.Value(), settings);
 
-    const Session replayed = Replay(read.Value(), picture);
+    const Session replayed = Replay(read.Value(), picture).Value();
     EXPECT_EQ(replayed.ScreenTimFileBytes(), edited.ScreenTimFileBytes());
     EXPECT_EQ(replayed.Preview(), edited.Preview());
     EXPECT_TRUE(ResultDifferences(settings, SettingsOf(replayed, "photo.jpg", "ab12")).empty());
@@ -86,7 +86,7 @@ TEST(ResultSettings, TheKeptShapeIsWrittenReadAndReplayedAndAFileWithoutItStretc
     const Result<ResultSettings> read = ParseSettingsJson(text);
     ASSERT_TRUE(read) << read.Failure().text;
     EXPECT_EQ(read.Value().conversion.keepShape, KeepShape::Fit);
-    EXPECT_EQ(Replay(read.Value(), picture).ScreenTimFileBytes(), fitted.ScreenTimFileBytes());
+    EXPECT_EQ(Replay(read.Value(), picture).Value().ScreenTimFileBytes(), fitted.ScreenTimFileBytes());
 
     const std::string stretched = SettingsJson(SettingsOf(Session(), "a.jpg", ""));
     EXPECT_EQ(stretched.find("keep_shape"), std::string::npos);
@@ -99,7 +99,7 @@ TEST(ResultSettings, ADifferentResultSaysWhatDiffers) {
     const ResultSettings settings = SettingsOf(Edited(picture), "photo.jpg", "ab12");
     ResultSettings changed = settings;
     changed.conversion.method = 2;
-    const auto differences = ResultDifferences(settings, SettingsOf(Replay(changed, picture), "photo.jpg", "cd34"));
+    const auto differences = ResultDifferences(settings, SettingsOf(Replay(changed, picture).Value(), "photo.jpg", "cd34"));
     ASSERT_GE(differences.size(), 2u);
     EXPECT_EQ(differences[0], "picture: SHA-256 cd34, the settings name ab12");
     EXPECT_EQ(differences[1].rfind("screen.tim: SHA-256 ", 0), 0u) << differences[1];
@@ -138,14 +138,14 @@ TEST(ResultSettings, ARefinedResultIsWrittenWithItsRefinementAndReplaysToTheSame
     ASSERT_TRUE(read) << read.Failure().text;
     EXPECT_EQ(read.Value(), settings);
 
-    const Session replayed = Replay(read.Value(), picture);
+    const Session replayed = Replay(read.Value(), picture).Value();
     EXPECT_EQ(replayed.Refinements(), settings.refinements);
     EXPECT_EQ(replayed.ScreenTimFileBytes(), refined.ScreenTimFileBytes());
     EXPECT_TRUE(ResultDifferences(settings, SettingsOf(replayed, "photo.jpg", "ab12")).empty());
     // Without the refinement the replay is the plain conversion, which is not this result.
     ResultSettings unrefined = settings;
     unrefined.refinements.clear();
-    EXPECT_FALSE(ResultDifferences(settings, SettingsOf(Replay(unrefined, picture), "photo.jpg", "ab12")).empty());
+    EXPECT_FALSE(ResultDifferences(settings, SettingsOf(Replay(unrefined, picture).Value(), "photo.jpg", "ab12")).empty());
 }
 
 TEST(ResultSettings, AnUnrefinedResultIsWrittenAsBeforeTheRefinementsWereRecorded) {
@@ -177,7 +177,7 @@ TEST(ResultSettings, ARefinementStoppedByItsBudgetIsNamedAsTheReasonTheReplayDif
         ASSERT_EQ(refined.converged, c.converged) << c.reason;
         ASSERT_TRUE(recorded.AcceptRefinement(start, refined, 1e-9));
         const ResultSettings settings = SettingsOf(recorded, "photo.jpg", "");
-        const auto differences = ResultDifferences(settings, SettingsOf(Replay(settings, picture), "photo.jpg", ""));
+        const auto differences = ResultDifferences(settings, SettingsOf(Replay(settings, picture).Value(), "photo.jpg", ""));
         ASSERT_GE(differences.size(), 2u) << c.reason;
         EXPECT_EQ(differences.front().rfind("screen.tim: SHA-256 ", 0), 0u) << differences.front();
         EXPECT_EQ(differences.back().rfind(c.reason, 0), 0u) << differences.back();
@@ -195,6 +195,11 @@ TEST(ResultSettings, AFileItCannotUseIsRefusedSayingWhy) {
         EXPECT_NE(at, std::string::npos) << from;
         return at == std::string::npos ? text : text.replace(at, from.size(), to);
     };
+    auto repeated = [](const std::string& item, std::size_t times) {
+        std::string list;
+        for (std::size_t i = 0; i < times; ++i) list += (i ? ", " : "") + item;
+        return list;
+    };
     const struct {
         std::string text;
         const char* reason;
@@ -202,27 +207,59 @@ TEST(ResultSettings, AFileItCannotUseIsRefusedSayingWhy) {
         {"", "parse error"},
         {"[1, 2]", "not a Vorbix settings file"},
         {with("\"vorbix-settings\"", "\"other\""), "not a Vorbix settings file"},
+        // Every field by its exact type and range, named in the message.
         {with("\"version\": 2", "\"version\": 3"), "newer Vorbix (version 3)"},
-        {with("\"mode\": 16", "\"mode\": 8"), "mode must be 2, 4 or 16"},
-        {with("\"Pattern TVC\"", "\"Sharpest\""), "unknown method \"Sharpest\""},
-        {with("\"#000000\"", "\"black\""), "\"black\" is not a colour"},
-        {with("\"off\": []", "\"off\": [120]"), "mix 120 is not 0..119"},
+        {with("\"version\": 2", "\"version\": 4294967299"), "newer Vorbix (version 4294967299)"},
+        {with("\"version\": 2", "\"version\": 18446744073709551615"), "newer Vorbix (version 18446744073709551615)"},
+        {with("\"version\": 2", "\"version\": 0"), "\"version\" must be a whole number 1..2, not 0"},
+        {with("\"version\": 2", "\"version\": -1"), "\"version\" must be a whole number 1..2, not -1"},
+        {with("\"version\": 2", "\"version\": 2.9"), "\"version\" must be a whole number 1..2, not 2.9"},
+        {with("\"version\": 2", "\"version\": 1e308"), "\"version\" must be a whole number 1..2"},
+        {with("\"version\": 2", "\"version\": \"2\""), "\"version\" must be a whole number 1..2"},
+        {with("\"mode\": 16", "\"mode\": 8"), "\"mode\" must be 2, 4 or 16"},
+        {with("\"mode\": 16", "\"mode\": 4294967312"), "\"mode\" must be a whole number 2..16, not 4294967312"},
+        {with("\"Pattern TVC\"", "\"Sharpest\""), "\"method\" \"Sharpest\" is not a method"},
+        {with("\"#000000\"", "\"black\""), "\"swatches2\" holds \"black\", not a colour #RRGGBB"},
+        {with("\"#000000\"", "\"#+FFFFF\""), "\"swatches2\" holds \"#+FFFFF\""},
+        {with("\"#000000\"", "\"#-12345\""), "\"swatches2\" holds \"#-12345\""},
+        {with("\"#000000\"", "\"# FFFFF\""), "\"swatches2\" holds \"# FFFFF\""},
+        {with("\"#000000\"", "16777215"), "\"swatches2\" holds 16777215"},
+        {with("\"off\": []", "\"off\": [120]"), "\"off\" must be a whole number 0..119, not 120"},
+        {with("\"off\": []", "\"off\": [4294967296]"), "\"off\" must be a whole number 0..119"},
         {with("\"source_steps\": []", "\"source_steps\": [{\"step\": \"slider\", \"slider\": \"Gamma\", \"value\": 101}]"),
-         "slider value 101"},
-        {with("\"source_steps\": []", "\"source_steps\": [{\"step\": \"Undo\"}]"), "unknown step \"Undo\""},
-        {with("\"resize\": true", "\"resize\": \"yes\""), "type must be boolean"},
-        {with("\"resize\": true", "\"keep_shape\": \"crop\", \"resize\": true"), "keep_shape must be"},
+         "\"value\" must be a whole number 0..100, not 101"},
+        {with("\"source_steps\": []", "\"source_steps\": [{\"step\": \"slider\", \"slider\": \"Gamma\", \"value\": 4294967346}]"),
+         "\"value\" must be a whole number 0..100, not 4294967346"},
+        {with("\"source_steps\": []", "\"source_steps\": [{\"step\": \"Undo\"}]"), "\"step\" \"Undo\" is not a step"},
+        {with("\"source_steps\": []", "\"source_steps\": {}"), "\"source_steps\" must be a list"},
+        {with("\"source_steps\": []", "\"source_steps\": null"), "\"source_steps\" must be a list"},
+        {with("\"source_steps\": []", "\"source_steps\": [7]"), "\"source_steps\" must be a list of steps"},
+        {with("\"name\": \"a.jpg\"", "\"name\": \"../x/y.bmp\""), "\"name\" must be a file name without its folder"},
+        {with("\"name\": \"a.jpg\"", "\"name\": \"/etc/passwd\""), "\"name\" must be a file name without its folder"},
+        {with("\"name\": \"a.jpg\"", "\"name\": \"..\""), "\"name\" must be a file name without its folder"},
+        {with("\"name\": \"a.jpg\"", "\"name\": \"\""), "\"name\" must be a file name without its folder"},
+        {with("\"random_drawn\": 0", "\"random_drawn\": -1"), "\"random_drawn\" must be a whole number"},
+        {with("\"random_drawn\": 0", "\"random_drawn\": 1.5"), "\"random_drawn\" must be a whole number"},
+        {with("\"mode\": 16", "\"decoded\": {\"width\": 0, \"height\": 3}, \"mode\": 16"), "\"width\" must be a whole number"},
+        {with("\"resize\": true", "\"resize\": \"yes\""), "\"resize\" must be true or false"},
+        {with("\"mode\": 16,", ""), "\"mode\" is missing"},
+        // What a replay may be asked to do: about what a person makes, each refinement's set-up counted.
+        {with("\"source_steps\": []", "\"source_steps\": [" + repeated("{\"step\": \"Set\"}", 2001) + "]"),
+         "\"source_steps\" holds 2001 steps; a replay makes at most 2000"},
+        {with("\"refine\": [", "\"refine\": [" + repeated("{\"seconds\": 0.001, \"converged\": true}", 99) + ","),
+         "\"refine\" holds 101 refinements; a replay runs at most 100"},
+        {with("\"resize\": true", "\"keep_shape\": \"crop\", \"resize\": true"), "\"keep_shape\" must be"},
         {with("\"refine\": [", "\"refine\": 5, \"was\": ["), "\"refine\" must be a list"},
-        {with("\"seconds\": 2.5", "\"seconds\": -1"), "refinement seconds -1 are not more than 0"},
-        {with("\"seconds\": 2.5", "\"seconds\": 0"), "refinement seconds 0 are not more than 0"},
+        {with("\"seconds\": 2.5", "\"seconds\": -1"), "\"seconds\" of a refinement must be more than 0, not -1"},
+        {with("\"seconds\": 2.5", "\"seconds\": 0"), "\"seconds\" of a refinement must be more than 0, not 0"},
         {with("\"seconds\": 2.5", "\"seconds\": NaN"), "parse error"},
         {with("\"seconds\": 2.5", "\"seconds\": \"2.5\""), "\"seconds\" must be a number"},
         {with("\"seconds\": 2.5", "\"seconds\": true"), "\"seconds\" must be a number"},
         {with("\"seconds\": 2.5", "\"seconds\": 1e300"), "a replay refines for at most 3600 s"},
-        // Each within the limit, together past it.
-        {with("\"seconds\": 2.5", "\"seconds\": 1601"), "the refinements ask for 3601 s"},
-        {with("\"converged\": true", "\"converged\": 1"), "type must be boolean"},
-        {with("\"converged\": true", "\"finished\": true"), "'converged' not found"},
+        // Each within the limit, together past it once the set-up of each is counted.
+        {with("\"seconds\": 2.5", "\"seconds\": 1597"), "\"refine\" asks for 3601 s"},
+        {with("\"converged\": true", "\"converged\": 1"), "\"converged\" must be true or false, not 1"},
+        {with("\"converged\": true", "\"finished\": true"), "\"converged\" is missing"},
     };
     for (const auto& c : cases) {
         const Result<ResultSettings> read = ParseSettingsJson(c.text);

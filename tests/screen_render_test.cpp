@@ -142,7 +142,9 @@ protected:
         const Status saved = session.Save(Session::SavePathsInFolder(dir.string()));
         EXPECT_TRUE(saved.Ok()) << saved.Failure().text;
         const TvcMode mode = session.Mode();
-        return CheckShownScreen((dir / "screen.tim").string(), mode, session.Surface(mode), session.PaletteInUse());
+        const auto checked = CheckShownScreen((dir / "screen.tim").string(), mode, session.Surface(mode), session.PaletteInUse());
+        EXPECT_TRUE(checked.Ok()) << checked.Failure().text;
+        return checked.Ok() ? checked.Value() : std::nullopt;
     }
 
     std::filesystem::path dir;
@@ -189,9 +191,9 @@ TEST_F(SaveCheck, SaysWhenTheFileCannotBeReadBack) {
     const auto report = CheckShownScreen((dir / "missing.tim").string(), TvcMode::Graphics2,
                                          session.Surface(TvcMode::Graphics2),
                                          Palette{EntryFromRgb(0, 0, 0), EntryFromRgb(255, 255, 255)});
-    ASSERT_TRUE(report);
-    EXPECT_NE(report->find("cannot read back"), std::string::npos) << *report;
-    EXPECT_NE(report->find("missing.tim: no such file"), std::string::npos) << *report;
+    ASSERT_FALSE(report);
+    EXPECT_NE(report.Failure().text.find("cannot read back"), std::string::npos) << report.Failure().text;
+    EXPECT_NE(report.Failure().text.find("missing.tim: no such file"), std::string::npos) << report.Failure().text;
 }
 
 }  // namespace

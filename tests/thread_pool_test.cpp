@@ -195,7 +195,7 @@ TEST(ThreadPool, BatchBusyThreadsStayWithinJobs) {
         ThreadPool::Shared().ResetPeakBusy();
         MemoryBudget budget(MemoryBudget::HalfOfTheMachine());
         for (const PictureOutcome& outcome : ConvertAll(options, c.jobs, budget))
-            EXPECT_TRUE(outcome.error.isEmpty()) << outcome.error.toStdString();
+            EXPECT_FALSE(outcome.error) << outcome.error->toStdString();
         EXPECT_EQ(ThreadPool::Shared().PeakBusy(), c.jobs) << c.pictures << " pictures, jobs " << c.jobs;
     }
 }
@@ -221,7 +221,7 @@ TEST(ThreadPool, BatchPicturesShareOneMemoryBudget) {
     for (const auto& c : cases) {
         MemoryBudget budget(static_cast<std::int64_t>(c.budgetInPictures * onePicture));
         for (const PictureOutcome& outcome : ConvertAll(options, 2, budget))
-            EXPECT_TRUE(outcome.error.isEmpty()) << outcome.error.toStdString();
+            EXPECT_FALSE(outcome.error) << outcome.error->toStdString();
         EXPECT_LE(budget.PeakHeld(), c.peakInPictures * onePicture) << "budget of " << c.budgetInPictures << " pictures";
     }
 }

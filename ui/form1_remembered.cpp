@@ -10,12 +10,10 @@ namespace vorbix {
 
 namespace {
 
-QString Hex(ColorValue c) { return QColor(GetRed(c), GetGreen(c), GetBlue(c)).name(); }
-
 template <std::size_t N>
 QStringList HexList(const std::array<ColorValue, N>& colours) {
     QStringList list;
-    for (ColorValue c : colours) list.append(Hex(c));
+    for (ColorValue c : colours) list.append(QString::fromStdString(HexText(c)));
     return list;
 }
 

@@ -39,9 +39,10 @@ void Form1::CheckSavedScreen(const QString& timPath) {
     const TvcMode mode = session_.Mode();
     const auto shown = CheckShownScreen(QFile::encodeName(timPath).toStdString(), mode, session_.Surface(mode),
                                         session_.PaletteInUse());
-    if (!shown) return;
-    std::cerr << "vorbix: warning: " << *shown << std::endl;
-    SetStatus("Saved, but " + QString::fromStdString(*shown));
+    if (!shown) return ReportError("Saved, but " + QString::fromStdString(shown.Failure().text));
+    if (!shown.Value()) return;
+    std::cerr << "vorbix: warning: " << *shown.Value() << std::endl;
+    SetStatus("Saved, but " + QString::fromStdString(*shown.Value()));
 }
 
 }  // namespace vorbix

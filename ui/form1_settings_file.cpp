@@ -13,8 +13,6 @@ namespace vorbix {
 
 namespace {
 
-constexpr qint64 kMaxSettingsBytes = 1 << 20;
-
 std::string Local(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 QString Lines(const std::vector<std::string>& lines) {
@@ -50,7 +48,7 @@ void Form1::SaveSettings_Click() {
     // The check would take the place of the running refinement.
     if (Busy() && !settings.refinements.empty())
         return SetStatus(saved + "; not replayed to check it while another task runs");
-    const Result<Picture> decoded = ReadPicture(Local(picturePath_));
+    const Result<Picture> decoded = ReadPicture(Local(picturePath_), kMaxPicturePixels, CoverToReplay(settings));
     if (!decoded) return ReportError(saved + ", but the picture cannot be read again to check that it replays");
     ReplaySettings(saved + "; checking that it replays…", saved + "; the check that it replays was cancelled",
                    std::nullopt, settings, decoded.Value(),
@@ -68,16 +66,18 @@ void Form1::ReplaySettings(const QString& status, const QString& cancelledStatus
                            const ResultSettings& settings, const Picture& picture,
                            std::function<void(Session& replayed)> replayed) {
     if (settings.refinements.empty()) {
-        Session session = Replay(settings, picture);
-        return replayed(session);
+        Result<Session> session = Replay(settings, picture);
+        if (!session) return ReportError(QString::fromStdString(session.Failure().text));
+        return replayed(session.Value());
     }
-    const auto session = std::make_shared<Session>();
+    const auto session = std::make_shared<Result<Session>>();
     RunInBackground(
         status, conversion,
         [session, settings, picture](TaskProgress& progress) { *session = Replay(settings, picture, &progress); },
         [this, session, cancelledStatus, replayed = std::move(replayed)](bool cancelled) {
             if (cancelled) return SetStatus(cancelledStatus);
-            replayed(*session);
+            if (!*session) return ReportError(QString::fromStdString(session->Failure().text));
+            replayed(session->Value());
         });
 }
 
@@ -87,16 +87,13 @@ void Form1::LoadSettings_Click() {
 }
 
 void Form1::LoadSettingsFile(const QString& path) {
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly) || file.size() > kMaxSettingsBytes)
-        return ReportError(path + ": not a settings file that can be read");
-    const Result<ResultSettings> parsed = ParseSettingsJson(file.readAll().toStdString());
-    if (!parsed) return ReportError(path + ": " + QString::fromStdString(parsed.Failure().text));
+    const Result<ResultSettings> parsed = ReadSettingsFile(Local(path));
+    if (!parsed) return ReportError(QString::fromStdString(parsed.Failure().text));
     const ResultSettings& settings = parsed.Value();
     const QString name = QString::fromStdString(settings.pictureName);
     QString picture = QFileInfo(path).dir().filePath(name);
     if (!QFileInfo(picture).isFile()) picture = QDir(listFolder_).filePath(name);
-    const Result<Picture> decoded = ReadPicture(Local(picture));
+    const Result<Picture> decoded = ReadPicture(Local(picture), kMaxPicturePixels, CoverToReplay(settings));
     if (!decoded) return ReportError(QString::fromStdString(decoded.Failure().text));
     const QString fileName = QFileInfo(path).fileName();
     ReplaySettings("Applying " + fileName + ": refining…",

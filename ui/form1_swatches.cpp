@@ -7,7 +7,7 @@ namespace vorbix {
 
 namespace {
 
-QString Hex(ColorValue c) { return QColor(GetRed(c), GetGreen(c), GetBlue(c)).name().toUpper(); }
+QString Hex(ColorValue c) { return QString::fromStdString(HexText(c)); }
 
 // A column of swatches 16 pixels apart, each clicked through its own index.
 template <std::size_t N>

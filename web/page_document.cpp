@@ -99,7 +99,9 @@ Result<std::vector<std::string>> PageDocument::ApplySettingsFile(const std::stri
     if (!parsed) return parsed.Failure();
     if (picture_.Empty()) return Error{"", 0, "open the picture first, then its settings"};
     const ResultSettings& recorded = parsed.Value();
-    session_ = Replay(recorded, picture_);
+    Result<Session> session = Replay(recorded, picture_);
+    if (!session) return session.Failure();
+    session_ = std::move(session.Value());
     mixesEdited_ = true;
     const ResultSettings replayed = SettingsOf(session_, fileName_, Sha256Hex(fileBytes_));
     // The first differences compare hashes, which say nothing to a reader: they are put in words.
