@@ -18,6 +18,7 @@
 #include "draw/sheet.h"
 #include "io/bmp_file.h"
 #include "io/file_write.h"
+#include "io/local_name.h"
 #include "io/picture_decode.h"
 #include "io/png_file.h"
 #include "pipeline/best_colours.h"
@@ -29,7 +30,6 @@ namespace vorbix {
 
 namespace {
 
-std::string Local(const QString& path) { return QFile::encodeName(path).toStdString(); }
 QString Text(const Error& error) { return QString::fromStdString(error.text); }
 
 // "RRGGBB" each.
@@ -171,27 +171,27 @@ void ReportFigures(const Session& session, const CliOptions& options, PictureOut
 
 void WriteOutputs(const Session& session, const CliOptions& options, const OutputNames& names, PictureOutcome& outcome) {
     const TvcMode mode = session.Mode();
-    std::vector<FileToWrite> files = session.SaveFiles({Local(names.bmp), Local(names.bin), Local(names.tim)});
+    std::vector<FileToWrite> files = session.SaveFiles({LocalName(names.bmp), LocalName(names.bin), LocalName(names.tim)});
     QStringList written = {names.bmp, names.bin, names.tim};
     if (!names.work.isEmpty()) {
-        files.push_back({Local(names.work), EncodeBmp24(session.Surface(mode))});
+        files.push_back({LocalName(names.work), EncodeBmp24(session.Surface(mode))});
         written.append(names.work);
     }
     const std::vector<std::pair<QString, ProgramFile>> programs = ProgramFiles(session, names);
     for (const auto& [path, program] : programs) {
-        files.push_back({Local(path), program.bytes});
+        files.push_back({LocalName(path), program.bytes});
         written.append(path);
     }
     if (!names.sheet.isEmpty()) {
         const Picture sheet = ComposeSheet(ConvertWithEveryMethod(session), SheetLayout(options.sheetScale), session.Method());
         std::vector<std::uint8_t> png = EncodePng(sheet);
-        if (png.empty()) return (void)Failed(outcome, {Local(names.sheet), 0, Local(names.sheet) + ": the PNG encoder failed"});
-        files.push_back({Local(names.sheet), std::move(png)});
+        if (png.empty()) return (void)Failed(outcome, {LocalName(names.sheet), 0, LocalName(names.sheet) + ": the PNG encoder failed"});
+        files.push_back({LocalName(names.sheet), std::move(png)});
         written.append(names.sheet);
     }
     if (Status saved = WriteFilesWhole(files); !saved) return (void)Failed(outcome, saved.Failure());
     outcome.files = written;
-    const Result<std::optional<std::string>> shown = CheckShownScreen(Local(names.tim), mode, session.Surface(mode), session.PaletteInUse());
+    const Result<std::optional<std::string>> shown = CheckShownScreen(LocalName(names.tim), mode, session.Surface(mode), session.PaletteInUse());
     if (!shown) return (void)Failed(outcome, shown.Failure());
     if (shown.Value()) outcome.warnings.append(QString::fromStdString(*shown.Value()));
     for (const auto& [path, program] : programs) {

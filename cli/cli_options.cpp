@@ -9,6 +9,7 @@
 #include <limits>
 
 #include "dither/methods.h"
+#include "io/local_name.h"
 #include "pipeline/best_colours.h"
 
 namespace vorbix {
@@ -290,14 +291,14 @@ ParsedCommandLine ParseCommandLine(const QStringList& arguments) {
 
 std::string PictureFile(const CliOptions& options, int i) {
     if (i < static_cast<int>(options.pictureFiles.size())) return options.pictureFiles[i];
-    return QFile::encodeName(options.pictures[i]).toStdString();
+    return LocalName(options.pictures[i]);
 }
 
 std::vector<std::string> LocalNames(const QStringList& decoded, const std::vector<std::string>& raw) {
     std::vector<std::string> names;
     std::vector<bool> used(raw.size(), false);
     for (const QString& name : decoded) {
-        std::string bytes = QFile::encodeName(name).toStdString();
+        std::string bytes = LocalName(name);
         for (std::size_t i = 0; i < raw.size(); ++i)
             if (!used[i] && QFile::decodeName(QByteArray::fromStdString(raw[i])) == name) {
                 used[i] = true;

@@ -6,6 +6,7 @@
 
 #include "cli/printable.h"
 #include "draw/screen_render.h"
+#include "io/local_name.h"
 #include "io/png_file.h"
 #include "io/screen_file.h"
 
@@ -37,7 +38,7 @@ bool SameFile(const std::string& a, const std::string& b) {
 }  // namespace
 
 int RenderScreenCommand(const CliOptions& options, QTextStream& err) {
-    const std::string screen = options.renderFile.empty() ? QFile::encodeName(options.render).toStdString() : options.renderFile;
+    const std::string screen = options.renderFile.empty() ? LocalName(options.render) : options.renderFile;
     if (SameFile(screen, PictureFile(options, 0))) {
         err << "vorbix-cli: " << Printable(options.pictures.first()) << ": the screen file drawn, never overwritten\n";
         return 1;

@@ -7,6 +7,7 @@
 
 #include "cli/batch.h"
 #include "cli/printable.h"
+#include "io/local_name.h"
 #include "io/picture_decode.h"
 #include "pipeline/result_settings.h"
 #include "pipeline/sha256.h"
@@ -36,7 +37,7 @@ int ReplayAndCheck(const CliOptions& options, QTextStream& out, QTextStream& err
         err << "vorbix-cli: " << Printable(message) << "\n";
         return 1;
     };
-    const std::string settingsFile = options.settingsFile.empty() ? QFile::encodeName(options.settings).toStdString()
+    const std::string settingsFile = options.settingsFile.empty() ? LocalName(options.settings)
                                                                    : options.settingsFile;
     const Result<ResultSettings> read = ReadSettingsFile(settingsFile);
     if (!read) return fail(Text(read.Failure()));

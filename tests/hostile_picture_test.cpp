@@ -15,6 +15,7 @@
 #include <optional>
 
 #include "core/picture.h"
+#include "io/local_name.h"
 #include "io/picture_decode.h"
 #include "pipeline/session.h"
 
@@ -83,7 +84,6 @@ const HostileCase kHostileFiles[] = {
 
 QString HostilePath(const char* file) { return QString(VORBIX_SOURCE_DIR) + "/tests/data/hostile/" + file; }
 QString Sample(const char* file) { return QString(VORBIX_SOURCE_DIR) + "/samples/" + file; }
-std::string Local(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 std::vector<std::uint8_t> Bytes(const QString& path) {
     QFile file(path);
@@ -97,7 +97,7 @@ const Session& SessionWithAPicture() {
     static const Session session = [] {
         Session s;
         s.ChooseMode(TvcMode::Graphics4);
-        const Result<Picture> landscape = ReadPicture(Local(Sample("landscape.jpg")));
+        const Result<Picture> landscape = ReadPicture(LocalName(Sample("landscape.jpg")));
         EXPECT_TRUE(landscape.Ok()) << landscape.Failure().text;
         if (landscape) s.Load(landscape.Value());
         s.MoveSlider(Slider::Brightness, 70);
@@ -108,7 +108,7 @@ const Session& SessionWithAPicture() {
 
 // The error of a file names it first, then gives the reason.
 void ExpectRefused(const QString& path, const std::string& reason, int code) {
-    const std::string local = Local(path);
+    const std::string local = LocalName(path);
     const Result<Picture> read = ReadPicture(local);
     ASSERT_FALSE(read.Ok());
     const Error& error = read.Failure();
@@ -129,11 +129,11 @@ TEST(HostilePicture, ReadsWithItsSizeOrIsRefusedWithTheReason) {
             ExpectRefused(path, c.reason, 0);
             ASSERT_FALSE(decoded.Ok());
             EXPECT_EQ(decoded.Failure().path, "");
-            EXPECT_EQ(Local(path) + ": " + decoded.Failure().text, ReadPicture(Local(path)).Failure().text)
+            EXPECT_EQ(LocalName(path) + ": " + decoded.Failure().text, ReadPicture(LocalName(path)).Failure().text)
                 << "from memory the error is the reason alone";
             continue;
         }
-        const Result<Picture> read = ReadPicture(Local(path));
+        const Result<Picture> read = ReadPicture(LocalName(path));
         ASSERT_TRUE(read.Ok()) << read.Failure().text;
         ASSERT_TRUE(decoded.Ok()) << decoded.Failure().text;
         EXPECT_EQ(decoded.Value(), read.Value());
@@ -165,7 +165,7 @@ TEST(HostilePicture, IndexesPastThePaletteReadAsBlackInEveryFormat) {
         {"png-index-past-palette.png", 3, MakeColor(0, 0, 0)},   // index 200
     };
     for (const auto& c : cases) {
-        const Result<Picture> read = ReadPicture(Local(HostilePath(c.file)));
+        const Result<Picture> read = ReadPicture(LocalName(HostilePath(c.file)));
         ASSERT_TRUE(read.Ok()) << read.Failure().text;
         EXPECT_EQ(read.Value().Pixel(c.x, 0), c.colour) << c.file << " at " << c.x;
     }
@@ -175,14 +175,14 @@ TEST(HostilePicture, SizeLimitHoldsBeforeDecodingInEveryFormat) {
     for (const char* file : {"jpeg-progressive.jpg", "png-named.bmp", "bmp-top-down.bmp"}) {
         SCOPED_TRACE(file);
         const std::int64_t limit = QString(file).endsWith("top-down.bmp") ? 5 * 3 - 1 : 64 * 48 - 1;
-        const Result<Picture> read = ReadPicture(Local(HostilePath(file)), limit);
+        const Result<Picture> read = ReadPicture(LocalName(HostilePath(file)), limit);
         ASSERT_FALSE(read.Ok());
         EXPECT_NE(read.Failure().text.find("picture too large: "), std::string::npos) << read.Failure().text;
         const Result<Picture> decoded = DecodePicture(Bytes(HostilePath(file)), limit);
         ASSERT_FALSE(decoded.Ok());
         EXPECT_EQ(decoded.Failure().text.rfind("picture too large: ", 0), 0u) << decoded.Failure().text;
     }
-    EXPECT_TRUE(ReadPicture(Local(HostilePath("jpeg-progressive.jpg")), 64 * 48).Ok());
+    EXPECT_TRUE(ReadPicture(LocalName(HostilePath("jpeg-progressive.jpg")), 64 * 48).Ok());
 }
 
 // Special files named like pictures, made where the test runs.

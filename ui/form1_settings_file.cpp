@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "io/file_write.h"
+#include "io/local_name.h"
 #include "io/picture_decode.h"
 #include "pipeline/result_settings.h"
 #include "pipeline/sha256.h"
@@ -13,7 +14,6 @@ namespace vorbix {
 
 namespace {
 
-std::string Local(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 QString Lines(const std::vector<std::string>& lines) {
     QStringList list;
@@ -33,10 +33,10 @@ void Form1::SaveSettings_Click() {
     QString chosen = dialogs_.saveSettingsPath(this, picture.dir().filePath(picture.completeBaseName() + ".vorbix.json"));
     if (chosen.isEmpty()) return;
     if (!chosen.endsWith(".json", Qt::CaseInsensitive)) chosen += ".json";
-    const std::string pictureSha = Sha256OfFile(Local(picturePath_));
-    const ResultSettings settings = SettingsOf(session_, Local(pictureName_), pictureSha);
+    const std::string pictureSha = Sha256OfFile(LocalName(picturePath_));
+    const ResultSettings settings = SettingsOf(session_, LocalName(pictureName_), pictureSha);
     const std::string json = SettingsJson(settings);
-    if (Status written = WriteFileWhole(Local(chosen), {json.begin(), json.end()}); !written)
+    if (Status written = WriteFileWhole(LocalName(chosen), {json.begin(), json.end()}); !written)
         return ReportSaveError(written.Failure());
     // Replaying a refinement that its budget cut short would take all that time to say so.
     if (AnyCutShort(settings.refinements))
@@ -48,7 +48,7 @@ void Form1::SaveSettings_Click() {
     // The check would take the place of the running refinement.
     if (Busy() && !settings.refinements.empty())
         return SetStatus(saved + "; not replayed to check it while another task runs");
-    const Result<Picture> decoded = ReadPicture(Local(picturePath_), kMaxPicturePixels, CoverToReplay(settings));
+    const Result<Picture> decoded = ReadPicture(LocalName(picturePath_), kMaxPicturePixels, CoverToReplay(settings));
     if (!decoded) return ReportError(saved + ", but the picture cannot be read again to check that it replays");
     ReplaySettings(saved + "; checking that it replays…", saved + "; the check that it replays was cancelled",
                    std::nullopt, settings, decoded.Value(),
@@ -87,13 +87,13 @@ void Form1::LoadSettings_Click() {
 }
 
 void Form1::LoadSettingsFile(const QString& path) {
-    const Result<ResultSettings> parsed = ReadSettingsFile(Local(path));
+    const Result<ResultSettings> parsed = ReadSettingsFile(LocalName(path));
     if (!parsed) return ReportError(QString::fromStdString(parsed.Failure().text));
     const ResultSettings& settings = parsed.Value();
     const QString name = QString::fromStdString(settings.pictureName);
     QString picture = QFileInfo(path).dir().filePath(name);
     if (!QFileInfo(picture).isFile()) picture = QDir(listFolder_).filePath(name);
-    const Result<Picture> decoded = ReadPicture(Local(picture), kMaxPicturePixels, CoverToReplay(settings));
+    const Result<Picture> decoded = ReadPicture(LocalName(picture), kMaxPicturePixels, CoverToReplay(settings));
     if (!decoded) return ReportError(QString::fromStdString(decoded.Failure().text));
     const QString fileName = QFileInfo(path).fileName();
     ReplaySettings("Applying " + fileName + ": refining…",
@@ -105,7 +105,7 @@ void Form1::LoadSettingsFile(const QString& path) {
                        ShowPictureFile(picture);
                        ShowState();
                        const std::vector<std::string> differences = ResultDifferences(
-                           settings, SettingsOf(session_, settings.pictureName, Sha256OfFile(Local(picture))));
+                           settings, SettingsOf(session_, settings.pictureName, Sha256OfFile(LocalName(picture))));
                        if (differences.empty())
                            return SetStatus("Applied " + fileName + ": the same screen.tim as when it was saved");
                        ReportError("Applied " + fileName + ", but the result differs: " + Lines(differences));
