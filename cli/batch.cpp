@@ -162,9 +162,8 @@ void ReportFigures(const Session& session, const CliOptions& options, PictureOut
     outcome.milliseconds = session.Milliseconds();
     // Only JSON reports the score, which costs about as much as the conversion itself.
     if (options.json) outcome.likeness = session.Likeness();
-    const ConversionSettings& settings = session.Settings();
-    const ColorValue* swatches = session.Mode() == TvcMode::Graphics4 ? settings.swatches4.data() : settings.swatches2.data();
-    outcome.palette = HexColours({swatches, swatches + ModeOf(session.Mode()).swatchCount});
+    const std::span<const ColorValue> swatches = session.Settings().Swatches(session.Mode());
+    outcome.palette = HexColours({swatches.begin(), swatches.end()});
 }
 
 }  // namespace

@@ -11,6 +11,41 @@ std::optional<TvcMode> ModeWithNumber(int number) {
     return std::nullopt;
 }
 
+std::span<const ColorValue> DefaultSwatches(TvcMode mode) {
+    switch (mode) {
+        case TvcMode::Graphics2: return kDefaultSwatches2;
+        case TvcMode::Graphics4: return kDefaultSwatches4;
+        case TvcMode::Graphics16: break;
+    }
+    return {};
+}
+
+namespace {
+
+// A 16-colour byte holds its right pixel in bits 6, 4, 2, 0 and its left pixel one place up.
+constexpr std::uint8_t kRightPixelBits = 0x55;
+
+}  // namespace
+
+// Graphics 4 keeps a pixel's low bit in the high nibble and its high bit in the low nibble.
+std::uint8_t PackPixel(TvcMode mode, int place, std::uint8_t value) {
+    switch (mode) {
+        case TvcMode::Graphics16: return static_cast<std::uint8_t>((value & kRightPixelBits) << (place == 0 ? 1 : 0));
+        case TvcMode::Graphics4: return static_cast<std::uint8_t>(((value & 1) << (7 - place)) | (((value >> 1) & 1) << (3 - place)));
+        case TvcMode::Graphics2: return static_cast<std::uint8_t>((value & 1) << (7 - place));
+    }
+    return 0;
+}
+
+std::uint8_t UnpackPixel(TvcMode mode, int place, std::uint8_t byte) {
+    switch (mode) {
+        case TvcMode::Graphics16: return static_cast<std::uint8_t>((place == 0 ? byte >> 1 : byte) & kRightPixelBits);
+        case TvcMode::Graphics4: return static_cast<std::uint8_t>(((byte >> (7 - place)) & 1) | (((byte >> (3 - place)) & 1) << 1));
+        case TvcMode::Graphics2: return static_cast<std::uint8_t>((byte >> (7 - place)) & 1);
+    }
+    return 0;
+}
+
 Palette TvcColours() {
     Palette palette;
     for (int number = 0; number < 16; ++number) {

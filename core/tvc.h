@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -44,12 +45,19 @@ inline constexpr int kPreviewWidth = 512;
 inline constexpr int kPreviewHeight = 480;
 
 // Video memory: 240 rows of 64 bytes are shown, the rest of the 16 KB is kept.
+// A byte holds the mode's pixelsPerByte pixels, pixel 0 leftmost. A pixel is a palette register
+// number in Graphics 2 and 4 and a colour byte (0I0G0R0B) in Graphics 16.
 inline constexpr int kScreenBytes = 16384;
 inline constexpr int kScreenRows = 240;
 inline constexpr int kScreenRowBytes = 64;
 using ScreenImage = std::array<std::uint8_t, kScreenBytes>;
 // The four palette register bytes (0I0G0R0B) of the 2- and 4-colour modes.
 using ColourBytes = std::array<std::uint8_t, 4>;
+
+// The bits that put pixel `place` of a byte at `value`, to be or-ed into the byte.
+std::uint8_t PackPixel(TvcMode mode, int place, std::uint8_t value);
+// The value of pixel `place` in a byte.
+std::uint8_t UnpackPixel(TvcMode mode, int place, std::uint8_t byte);
 
 // Colour levels. The machine's normal intensity is written 145 in its palette (what a pixel of
 // the converted picture holds); the pattern chart draws its mixes from colours at 147, the level
@@ -65,6 +73,8 @@ Palette TvcColours();
 inline constexpr std::array<ColorValue, 2> kDefaultSwatches2{MakeColor(0, 0, 0), MakeColor(255, 255, 255)};
 inline constexpr std::array<ColorValue, 4> kDefaultSwatches4{MakeColor(0, 0, 0), MakeColor(255, 255, 255),
                                                              MakeColor(0, 0, 255), MakeColor(255, 0, 0)};
+// Those of a mode: two in Graphics 2, four in Graphics 4, none in Graphics 16.
+std::span<const ColorValue> DefaultSwatches(TvcMode mode);
 
 // 0I0G0R0B: any non-zero component sets its colour bit; only a component of 255 sets intensity.
 std::uint8_t TvcColorByte(const PaletteEntry& entry);

@@ -12,20 +12,6 @@ namespace vorbix {
 
 namespace {
 
-std::uint8_t PixelBits(TvcMode mode, int k, int index, const Palette& palette) {
-    switch (mode) {
-        case TvcMode::Graphics16: {
-            const std::uint8_t code = palette.empty() ? 0 : TvcColorByte(palette[index]);
-            return k == 0 ? static_cast<std::uint8_t>(code << 1) : code;
-        }
-        case TvcMode::Graphics4:
-            return static_cast<std::uint8_t>(((index & 1) << (7 - k)) | (((index >> 1) & 1) << (3 - k)));
-        case TvcMode::Graphics2:
-            return static_cast<std::uint8_t>((index & 1) << (7 - k));
-    }
-    return 0;
-}
-
 Error Unreadable(const std::string& path, const std::string& reason, int code = 0) {
     return {path, code, path + ": " + reason};
 }
@@ -42,7 +28,8 @@ ScreenImage EncodeScreen(TvcMode mode, const Picture& surface, const Palette& pa
             for (int k = 0; k < m.pixelsPerByte; ++k) {
                 const ColorValue c = surface.Contains(x + k, y) ? surface.Pixel(x + k, y) : 0;
                 const int index = NearestColorIndex(palette, GetRed(c), GetGreen(c), GetBlue(c));
-                byte |= PixelBits(mode, k, index, palette);
+                const int pixel = mode != TvcMode::Graphics16 ? index : palette.empty() ? 0 : TvcColorByte(palette[index]);
+                byte |= PackPixel(mode, k, static_cast<std::uint8_t>(pixel));
             }
             image[offset] = byte;
         }

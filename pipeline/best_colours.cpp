@@ -1,6 +1,7 @@
 #include "pipeline/best_colours.h"
 
 #include <algorithm>
+#include <span>
 
 #include "core/likeness.h"
 #include "core/parallel.h"
@@ -102,17 +103,6 @@ bool DiffersFromAll(const std::vector<ColorValue>& set, const std::vector<std::v
     return std::all_of(taken.begin(), taken.end(), [&](const std::vector<ColorValue>& t) { return ColoursNotIn(set, t) >= fewest; });
 }
 
-std::vector<ColorValue> DefaultSwatches(TvcMode mode) {
-    if (mode == TvcMode::Graphics2) return {kDefaultSwatches2.begin(), kDefaultSwatches2.end()};
-    return {kDefaultSwatches4.begin(), kDefaultSwatches4.end()};
-}
-
-std::vector<ColorValue> CurrentSwatches(const Session& session, TvcMode mode) {
-    const ConversionSettings& settings = session.Settings();
-    if (mode == TvcMode::Graphics2) return {settings.swatches2.begin(), settings.swatches2.end()};
-    return {settings.swatches4.begin(), settings.swatches4.end()};
-}
-
 }  // namespace
 
 std::vector<SwatchCandidate> BestSwatchCandidates(const Session& session, TvcMode mode, int count) {
@@ -143,8 +133,9 @@ std::vector<SwatchCandidate> BestSwatchCandidates(const Session& session, TvcMod
     auto addToPool = [&](const std::vector<ColorValue>& swatches) {
         if (DiffersFromAll(swatches, pool, 1)) pool.push_back(swatches);
     };
-    addToPool(CurrentSwatches(session, mode));
-    addToPool(DefaultSwatches(mode));
+    const auto asSet = [](std::span<const ColorValue> swatches) { return std::vector<ColorValue>(swatches.begin(), swatches.end()); };
+    addToPool(asSet(session.Settings().Swatches(mode)));
+    addToPool(asSet(DefaultSwatches(mode)));
     for (const ColourSet& set : ranked) addToPool(coloursOf(set));
     std::vector<std::vector<ColorValue>> spread;
     for (const ColourSet& set : rankings) {

@@ -9,23 +9,30 @@ namespace vorbix {
 
 namespace {
 
-Palette SwatchPalette(const ColorValue* swatches, int count) {
-    Palette palette(count);
-    for (int n = 0; n < count; ++n) palette[n] = EntryFromColor(swatches[n]);
-    return palette;
-}
-
 Palette ModePalette(const ConversionSettings& settings, const Palette& paletteInUse) {
-    switch (settings.mode) {
-        case TvcMode::Graphics2: return SwatchPalette(settings.swatches2.data(), 2);
-        case TvcMode::Graphics4: return SwatchPalette(settings.swatches4.data(), 4);
-        case TvcMode::Graphics16: break;
+    if (const std::span<const ColorValue> swatches = settings.Swatches(settings.mode); !swatches.empty()) {
+        Palette palette;
+        for (ColorValue swatch : swatches) palette.push_back(EntryFromColor(swatch));
+        return palette;
     }
     if (settings.method != kPatternTvc) return TvcColours();
     return paletteInUse.size() == kMixCount ? paletteInUse : PatternPalette();
 }
 
 }  // namespace
+
+std::span<ColorValue> ConversionSettings::Swatches(TvcMode of) {
+    switch (of) {
+        case TvcMode::Graphics2: return swatches2;
+        case TvcMode::Graphics4: return swatches4;
+        case TvcMode::Graphics16: break;
+    }
+    return {};
+}
+
+std::span<const ColorValue> ConversionSettings::Swatches(TvcMode of) const {
+    return const_cast<ConversionSettings&>(*this).Swatches(of);
+}
 
 void ScaleInto(Picture& destination, const Picture& source, bool resize, bool smooth) {
     const int width = resize ? destination.Width() : source.Width();

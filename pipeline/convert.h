@@ -6,6 +6,7 @@
 // and draw/; no window toolkit.
 
 #include <array>
+#include <span>
 
 #include "core/keep_shape.h"
 #include "core/palette.h"
@@ -36,6 +37,10 @@ struct ConversionSettings {
     bool autoPalette = false;
     std::array<ColorValue, 2> swatches2 = kDefaultSwatches2;
     std::array<ColorValue, 4> swatches4 = kDefaultSwatches4;
+
+    // The swatches of a mode: two in Graphics 2, four in Graphics 4, none in Graphics 16.
+    std::span<ColorValue> Swatches(TvcMode of);
+    std::span<const ColorValue> Swatches(TvcMode of) const;
 
     bool operator==(const ConversionSettings&) const = default;
 };

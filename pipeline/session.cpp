@@ -45,8 +45,8 @@ Session::Session()
 }
 
 void Session::SetSwatchColour(TvcMode mode, int index, ColorValue colour) {
-    if (mode == TvcMode::Graphics2 && index >= 0 && index < 2) settings_.swatches2[index] = colour;
-    if (mode == TvcMode::Graphics4 && index >= 0 && index < 4) settings_.swatches4[index] = colour;
+    const std::span<ColorValue> swatches = settings_.Swatches(mode);
+    if (index >= 0 && static_cast<std::size_t>(index) < swatches.size()) swatches[index] = colour;
 }
 
 void Session::SetMethod(int method) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "core/tvc.h"
 
 namespace vorbix {
@@ -43,6 +45,52 @@ TEST(TvcColours, UnshowableColoursNameEveryRegisterColourOutsideTheSixteen) {
               "palette colour 3 (0, 0, 128) is not a TVC colour, the machine shows (0, 0, 145)");
     EXPECT_FALSE(UnshowableColours(TvcMode::Graphics16, palette)) << "Graphics 16 has no registers";
     EXPECT_EQ(ColourBytesOf(TvcMode::Graphics4, Palette{EntryFromRgb(255, 255, 255)}), (ColourBytes{0x55, 0, 0, 0}));
+}
+
+// Every pixel value packed into each place of a byte comes back from that place and leaves the
+// other places empty; and every byte comes back from its pixels, so no bit is lost or shared.
+TEST(TvcModes, PixelsPackIntoTheirOwnBitsOfAByteAndComeBack) {
+    for (const ModeInfo& mode : kModes) {
+        std::vector<std::uint8_t> values;
+        if (mode.swatchCount == 0)
+            for (const PaletteEntry& colour : TvcColours()) values.push_back(TvcColorByte(colour));
+        else
+            for (int index = 0; index < mode.swatchCount; ++index) values.push_back(static_cast<std::uint8_t>(index));
+        for (int place = 0; place < mode.pixelsPerByte; ++place)
+            for (std::uint8_t value : values) {
+                const std::uint8_t byte = PackPixel(mode.mode, place, value);
+                for (int other = 0; other < mode.pixelsPerByte; ++other)
+                    EXPECT_EQ(UnpackPixel(mode.mode, other, byte), other == place ? value : 0)
+                        << mode.caption << ", value " << int(value) << " at " << place << ", read at " << other;
+            }
+        for (int byte = 0; byte < 256; ++byte) {
+            std::uint8_t again = 0;
+            for (int place = 0; place < mode.pixelsPerByte; ++place)
+                again |= PackPixel(mode.mode, place, UnpackPixel(mode.mode, place, static_cast<std::uint8_t>(byte)));
+            EXPECT_EQ(again, byte) << mode.caption;
+        }
+    }
+}
+
+// Where the machine keeps each pixel's bits, leftmost pixel first.
+TEST(TvcModes, PixelsSitWhereTheVideoHardwareReadsThem) {
+    const struct {
+        TvcMode mode;
+        std::vector<std::uint8_t> pixels;
+        std::uint8_t byte;
+    } cases[] = {
+        {TvcMode::Graphics2, {1, 0, 0, 0, 0, 0, 1, 1}, 0x83},
+        // Low bits in the high nibble, high bits in the low one.
+        {TvcMode::Graphics4, {1, 2, 3, 0}, 0xA6},
+        // Colour bytes 0I0G0R0B: the left pixel one bit up.
+        {TvcMode::Graphics16, {0x41, 0x14}, 0x96},
+    };
+    for (const auto& c : cases) {
+        std::uint8_t byte = 0;
+        for (std::size_t place = 0; place < c.pixels.size(); ++place)
+            byte |= PackPixel(c.mode, static_cast<int>(place), c.pixels[place]);
+        EXPECT_EQ(byte, c.byte) << ModeOf(c.mode).caption;
+    }
 }
 
 }  // namespace

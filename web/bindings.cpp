@@ -185,8 +185,8 @@ public:
         result.set("method", settings.method);
         result.set("resize", settings.resize);
         result.set("keepShape", std::string(KeepShapeName(settings.keepShape)));
-        result.set("swatches2", ColourList(settings.swatches2.data(), 2));
-        result.set("swatches4", ColourList(settings.swatches4.data(), 4));
+        const std::span<const ColorValue> swatches = settings.Swatches(settings.mode);
+        result.set("swatches", ColourList(swatches.data(), static_cast<int>(swatches.size())));
         val sliders = val::array();
         for (int i = 0; i < kSliderCount; ++i) sliders.call<void>("push", session.SliderValue(static_cast<Slider>(i)));
         result.set("sliders", sliders);

@@ -220,8 +220,7 @@ function buildMixes() {
 function showSwatches(result) {
   const row = $('swatches');
   row.replaceChildren();
-  const mode = result.mode;
-  const colours = mode === 4 ? result.swatches4 : mode === 2 ? result.swatches2 : [];
+  const { mode, swatches: colours } = result;
   $('swatch-set').disabled = colours.length === 0 || !state.ready;
   colours.forEach((colour, index) => {
     const button = document.createElement('button');

@@ -57,9 +57,8 @@ void PageDocument::SetKeepShape(KeepShape shape) {
 
 void PageDocument::ChooseSwatches(TvcMode mode, const std::vector<ColorValue>& colours) {
     ConversionSettings settings = session_.Settings();
-    ColorValue* swatches = mode == TvcMode::Graphics4 ? settings.swatches4.data() : settings.swatches2.data();
-    const std::size_t count = static_cast<std::size_t>(ModeOf(mode).swatchCount);
-    for (std::size_t i = 0; i < count && i < colours.size(); ++i) swatches[i] = colours[i];
+    const std::span<ColorValue> swatches = settings.Swatches(mode);
+    for (std::size_t i = 0; i < swatches.size() && i < colours.size(); ++i) swatches[i] = colours[i];
     Rebuild(settings);
 }
 
