@@ -30,7 +30,6 @@ public:
 
     Lease Reserve(std::int64_t bytes);
 
-    std::int64_t Total() const { return total_; }
     std::int64_t PeakHeld() const;
 
     // Half of the machine's memory: room for the rest of the system and for what the estimates miss.

@@ -33,7 +33,6 @@ public:
     // As many columns as fit into width (at least one, at most one per tile).
     static SheetLayout Fitting(int scale, int width, int tileCount);
 
-    int Scale() const { return scale_; }
     int Width() const;
     int Height(int tileCount) const;
     // The preview part of the tile at position n (0 first, left to right, then down).

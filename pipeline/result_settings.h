@@ -7,6 +7,7 @@
 #include "io/picture_decode.h"
 #include "io/result.h"
 #include "pipeline/session.h"
+#include "pipeline/task_progress.h"
 
 namespace vorbix {
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "pipeline/refine.h"
+#include "pipeline/task_progress.h"
 
 namespace vorbix {
 

@@ -45,10 +45,8 @@ class ZoomedPreviews;
 // always had (Command1_Click, Option2_Click(Index), Pic2_MouseMove); each handler forwards to a
 // verb of the one document and then shows its state. The window holds no picture logic beyond
 // the inspector's view of the pointer. The controls sit at their fixed places in the client area
-// below the menu bar. Handlers live in files by concern: form1.cpp (window, mode and method,
-// commands), form1_menu.cpp, form1_remembered.cpp, form1_files.cpp, form1_sliders.cpp,
-// form1_swatches.cpp, form1_magnifiers.cpp, form1_save.cpp, form1_compare.cpp,
-// form1_screen_file.cpp, form1_undo.cpp, form1_settings_file.cpp, form1_refine.cpp.
+// below the menu bar. Handlers live in files by concern, each named form1_ and what it
+// handles; form1.cpp holds the window, mode and method, and the commands.
 class Form1 : public QMainWindow {
 public:
     // folder: what the file list shows; empty: the folder remembered from the last run, or the
@@ -63,7 +61,6 @@ public:
     // cells of that colour.
     const Picture& MagnifiedSource() const { return magnifiedSource_; }
     const Picture& MagnifiedResult() const { return magnifiedResult_; }
-    ColorValue InspectedColour() const { return inspectedColour_; }
     int InspectedMix() const { return inspectedMix_; }
     const std::array<ColorValue, 4>& InspectedMixCells() const { return inspectedMixCells_; }
     QString ListFolder() const { return listFolder_; }
@@ -88,7 +85,6 @@ public:
     void ShowFolder(const QString& folder);
     void ChooseFolder();
     // The folder the list showed before "Save" moved it to where the files went; empty when none.
-    QString FolderBeforeSave() const { return folderBeforeSave_; }
     void BackToFolder_Click();
     QStringList RecentFolders() const { return recentFolders_; }
     // --- sliders

@@ -37,7 +37,6 @@ public:
         int y;
         int mix;
     };
-    const std::optional<ChartHit>& LastHit() const { return lastHit_; }
 
 private:
     Session& session_;
