@@ -467,7 +467,7 @@ function markCandidate(result) {
     strip.hidden = true;
     return;
   }
-  const shown = (result.mode === 4 ? result.swatches4 : result.swatches2).join(',');
+  const shown = result.swatches.join(',');
   for (const button of strip.children) button.classList.toggle('chosen', button.dataset.swatches === shown);
 }
 
