@@ -88,6 +88,8 @@ public:
     const std::vector<SourceStep>& SourceSteps() const { return sourceSteps_; }
     // How many random numbers were drawn before the last conversion began.
     std::uint64_t RandomDrawnBeforeLastConversion() const { return randomBeforeLast_; }
+    // How many the next conversion starts after.
+    std::uint64_t RandomDrawn() const { return random_.Drawn(); }
 
     // --- settings that take effect at the next conversion (no conversion)
     void SetResize(bool on) { settings_.resize = on; }

@@ -1,6 +1,7 @@
 #include "ui/method_sheet_window.h"
 
 #include <QHBoxLayout>
+#include <algorithm>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -35,8 +36,18 @@ MethodSheetWindow::MethodSheetWindow(QWidget* owner, const Session& session, Cho
     bestColours_->setObjectName("EachWithBestColours");
     bestColours_->setToolTip("Graphics 2 and 4: convert every method with the TVC colours that suit it best (slower)");
     connect(bestColours_, &QCheckBox::toggled, this, [this] { Refresh(); });
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName("SheetProgress");
+    progress_->setMaximumWidth(120);
+    progress_->setFormat("%v of %m");
+    cancel_ = new QPushButton("Cancel", this);
+    cancel_->setObjectName("SheetCancel");
+    cancel_->setToolTip("Stop working out the pictures; those done stay");
+    connect(cancel_, &QPushButton::clicked, this, [this] { Cancel(); });
     auto* bar = new QHBoxLayout;
     bar->addWidget(caption_, 1);
+    bar->addWidget(progress_);
+    bar->addWidget(cancel_);
     bar->addWidget(bestColours_);
     bar->addWidget(size_);
 
@@ -70,17 +81,96 @@ void MethodSheetWindow::Follow() {
     if (isVisible()) refresh_.start();
 }
 
+MethodSheetWindow::Inputs MethodSheetWindow::InputsOf(const Session& session, bool eachWithBest) {
+    Inputs inputs{session.SourceView(), session.Settings(), session.Mixes(), session.PaletteInUse(), session.RandomDrawn(),
+                  eachWithBest};
+    inputs.settings.method = 0;
+    return inputs;
+}
+
 void MethodSheetWindow::Refresh() {
     refresh_.stop();
     const bool swatchMode = ModeOf(session_.Mode()).swatchCount > 0;
     bestColours_->setEnabled(swatchMode);
     const bool eachWithBest = swatchMode && bestColours_->isChecked();
-    tiles_ = ConvertWithEveryMethod(session_, eachWithBest);
-    const std::string_view mode = ModeOf(session_.Mode()).caption;
-    caption_->setText(QString("%1, every method on the picture %2. Click one to choose it.")
-                          .arg(QString::fromUtf8(mode.data(), mode.size()),
-                               eachWithBest ? "with its own best colours" : "as the main window shows it"));
+    Inputs inputs = InputsOf(session_, eachWithBest);
+    if (!inputs_ || !(*inputs_ == inputs)) {
+        // Until worked out again, a tile shows what it showed, or grey.
+        if (tiles_.empty())
+            for (const Method& method : AllMethods())
+                tiles_.push_back({method.number, Picture(kPreviewWidth, kPreviewHeight, kViewBackground)});
+        current_.assign(tiles_.size(), false);
+        inputs_ = std::move(inputs);
+        ++generation_;
+    }
+    if (working_) tasks_.at(working_)->Cancel();
+    working_ = 0;
+    std::vector<int> todo;
+    for (std::size_t n = 0; n < tiles_.size(); ++n)
+        if (!current_[n]) todo.push_back(tiles_[n].method);
+    if (!todo.empty()) {
+        const long request = ++request_;
+        working_ = request;
+        // The copy is the request: the main window may change while the tiles are worked out.
+        auto base = std::make_shared<const Session>(session_);
+        tasks_[request] = std::make_unique<BackgroundTask>(
+            this,
+            [this, base, todo, eachWithBest, generation = generation_](TaskProgress& progress) {
+                for (std::size_t n = 0; n < todo.size() && !progress.Cancelled(); ++n) {
+                    const MethodTile tile = ConvertWithMethod(*base, todo[n], eachWithBest);
+                    QMetaObject::invokeMethod(this, [this, generation, tile] { TileDone(generation, tile); },
+                                              Qt::QueuedConnection);
+                }
+            },
+            BackgroundTask::Progress{[](int) {}, [](double, double) {}}, [this, request] { WorkEnded(request); });
+    }
+    ShowCaption();
     Compose();
+}
+
+void MethodSheetWindow::Cancel() {
+    if (!working_) return;
+    tasks_.at(working_)->Cancel();
+    working_ = 0;
+    ShowCaption();
+}
+
+void MethodSheetWindow::TileDone(long generation, const MethodTile& tile) {
+    if (generation != generation_) return;
+    for (std::size_t n = 0; n < tiles_.size(); ++n)
+        if (tiles_[n].method == tile.method) {
+            tiles_[n] = tile;
+            current_[n] = true;
+        }
+    ShowCaption();
+    Compose();
+}
+
+void MethodSheetWindow::WorkEnded(long request) {
+    tasks_.erase(request);
+    if (request != working_) return;
+    working_ = 0;
+    ShowCaption();
+}
+
+void MethodSheetWindow::ShowCaption() {
+    const int total = static_cast<int>(tiles_.size());
+    const int done = static_cast<int>(std::count(current_.begin(), current_.end(), true));
+    const std::string_view mode = ModeOf(session_.Mode()).caption;
+    QString text = QString("%1, every method on the picture %2.")
+                       .arg(QString::fromUtf8(mode.data(), mode.size()),
+                            inputs_ && inputs_->eachWithBest ? "with its own best colours" : "as the main window shows it");
+    if (working_)
+        text += " Working…";
+    else if (done < total)
+        text += QString(" Stopped with %1 of %2 worked out.").arg(done).arg(total);
+    else
+        text += " Click one to choose it.";
+    caption_->setText(text);
+    progress_->setRange(0, total);
+    progress_->setValue(done);
+    progress_->setVisible(working_ != 0);
+    cancel_->setVisible(working_ != 0);
 }
 
 void MethodSheetWindow::Compose() {
@@ -99,6 +189,11 @@ void MethodSheetWindow::ClickAt(QPoint position) {
 void MethodSheetWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     Refresh();
+}
+
+void MethodSheetWindow::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    Cancel();
 }
 
 void MethodSheetWindow::resizeEvent(QResizeEvent* event) {

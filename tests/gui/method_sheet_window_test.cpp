@@ -3,6 +3,7 @@
 
 #include "dither/methods.h"
 #include "pipeline/best_colours.h"
+#include "pipeline/method_sheet.h"
 #include "gui_fixture.h"
 #include "ui/method_sheet_window.h"
 
@@ -34,11 +35,13 @@ protected:
         Click("CompareMethods");
         MethodSheetWindow* sheet = form_->SheetWindow();
         EXPECT_TRUE(sheet && sheet->isVisible());
+        if (sheet) WaitForRefresh(sheet);
         return sheet;
     }
 
+    // Until the sheet has been asked again and has worked out every tile.
     void WaitForRefresh(MethodSheetWindow* sheet) {
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !sheet->RefreshPending(); }, 10000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !sheet->RefreshPending() && !sheet->Working(); }, 60000));
     }
 
     QPoint TileCentre(MethodSheetWindow* sheet, int method) {
@@ -103,6 +106,7 @@ TEST_F(SheetTest, EachWithItsBestColoursShowsTheSetsAndAClickChoosesMethodAndCol
     auto* each = Find<QCheckBox>("EachWithBestColours", sheet);
     ASSERT_TRUE(each->isEnabled());
     each->setChecked(true);
+    WaitForRefresh(sheet);
 
     // The tile of Floyd, converted on a copy with its own best set, is what the click gives.
     Session expected = session();
@@ -116,6 +120,41 @@ TEST_F(SheetTest, EachWithItsBestColoursShowsTheSetsAndAClickChoosesMethodAndCol
 
     QTest::keyClick(form_.get(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(session().Settings().swatches4, swatches) << "the colours come back in one step";
+}
+
+TEST_F(SheetTest, WorksInTheBackgroundTheNewestRequestWinsAndUnchangedTilesAreKept) {
+    OpenWorked();
+    MethodSheetWindow* sheet = OpenSheet();
+    Find<QCheckBox>("EachWithBestColours", sheet)->setChecked(true);
+    EXPECT_TRUE(sheet->Working()) << "the best colours are searched for while the window answers";
+    EXPECT_TRUE(Find("SheetCancel", sheet)->isVisible());
+
+    // An edit meanwhile: the older request's tiles never show.
+    const long before = Conversions();
+    Find<QScrollBar>("HScroll1")->setValue(70);
+    EXPECT_GT(Conversions(), before);
+    sheet->Refresh();
+    WaitForRefresh(sheet);
+    EXPECT_FALSE(Find("SheetCancel", sheet)->isVisible());
+    const std::vector<MethodTile> expected = ConvertWithEveryMethod(session(), true);
+    ASSERT_EQ(sheet->Tiles().size(), expected.size());
+    for (std::size_t n = 0; n < expected.size(); ++n) {
+        EXPECT_EQ(sheet->Tiles()[n].preview, expected[n].preview) << expected[n].method;
+        EXPECT_EQ(sheet->Tiles()[n].swatches, expected[n].swatches) << expected[n].method;
+    }
+
+    // Another method chosen in the main window changes no tile's inputs: nothing is worked out again.
+    Click("Option1_3");
+    sheet->Refresh();
+    EXPECT_FALSE(sheet->Working());
+
+    // Cancelled, the sheet says how far it got and keeps those tiles.
+    Find<QScrollBar>("HScroll1")->setValue(60);
+    sheet->Refresh();
+    ASSERT_TRUE(sheet->Working());
+    Click("SheetCancel", sheet);
+    EXPECT_FALSE(sheet->Working());
+    EXPECT_TRUE(Find<QLabel>("SheetCaption", sheet)->text().contains("Stopped with"));
 }
 
 TEST_F(SheetTest, FollowsEveryConversionWhileOpenAndClosesWithTheMainWindow) {
