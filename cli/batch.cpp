@@ -161,7 +161,10 @@ void ReportFigures(const Session& session, const CliOptions& options, PictureOut
     outcome.colours = session.ResultColours();
     outcome.milliseconds = session.Milliseconds();
     // Only JSON reports the score, which costs about as much as the conversion itself.
-    if (options.json) outcome.likeness = session.Likeness();
+    if (options.json) {
+        outcome.likeness = session.Likeness();
+        outcome.deltaE = session.DeltaE();
+    }
     const std::span<const ColorValue> swatches = session.Settings().Swatches(session.Mode());
     outcome.palette = HexColours({swatches.begin(), swatches.end()});
 }
@@ -208,8 +211,11 @@ PictureOutcome ConvertPicture(const CliOptions& options, int picture, const Outp
     Session& session = loaded.Value();
     if (Status chosen = ChooseBestSwatches(session, options, outcome); !chosen) return Failed(outcome, chosen.Failure());
     if (options.refineSeconds) {
+        // Only JSON reports the colour difference, which costs about as much as the conversion.
+        const double deltaEBefore = options.json ? session.DeltaE() : 0;
         const Refinement refined = session.Refine(*options.refineSeconds);
-        outcome.refinement = RefineFigures{refined.seconds, refined.scoreBefore, refined.scoreAfter, refined.converged};
+        outcome.refinement = RefineFigures{refined.seconds, refined.scoreBefore, refined.scoreAfter, deltaEBefore,
+                                           options.json ? session.DeltaE() : 0, refined.converged};
     }
     WriteOutputs(session, options, names, outcome);
     return outcome;
@@ -260,7 +266,10 @@ QString OutcomeJson(const CliOptions& options, const PictureOutcome& outcome) {
     object["method"] = QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size()));
     object["colours"] = outcome.colours;
     object["milliseconds"] = outcome.milliseconds;
-    if (!outcome.error) object["delta_e"] = std::round(outcome.likeness * 100) / 100;
+    if (!outcome.error) {
+        object["delta_e"] = std::round(outcome.deltaE * 100) / 100;
+        object["likeness"] = std::round(outcome.likeness * 100) / 100;
+    }
     if (!outcome.palette.isEmpty()) object["palette"] = QJsonArray::fromStringList(outcome.palette);
     if (!outcome.candidates.empty()) {
         QJsonArray candidates;
@@ -274,8 +283,10 @@ QString OutcomeJson(const CliOptions& options, const PictureOutcome& outcome) {
     if (const std::optional<RefineFigures>& refined = outcome.refinement) {
         auto hundredths = [](double v) { return std::round(v * 100) / 100; };
         object["refine"] = QJsonObject{{"seconds", hundredths(refined->seconds)},
-                                       {"delta_e_before", hundredths(refined->before)},
-                                       {"delta_e_after", hundredths(refined->after)},
+                                       {"delta_e_before", hundredths(refined->deltaEBefore)},
+                                       {"delta_e_after", hundredths(refined->deltaEAfter)},
+                                       {"likeness_before", hundredths(refined->before)},
+                                       {"likeness_after", hundredths(refined->after)},
                                        {"converged", refined->converged}};
     }
     if (outcome.error) object["error"] = *outcome.error;

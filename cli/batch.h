@@ -13,11 +13,13 @@
 
 namespace vorbix {
 
-// What --refine did: the time it took, the likeness scores before and after.
+// What --refine did: the time it took, the likeness and the colour difference before and after.
 struct RefineFigures {
     double seconds = 0;
     double before = 0;
     double after = 0;
+    double deltaEBefore = 0;
+    double deltaEAfter = 0;
     bool converged = false;
 };
 
@@ -32,7 +34,8 @@ struct PictureOutcome {
     std::optional<QString> error{};  // why it failed
     int colours = 0;
     int milliseconds = 0;
-    double likeness = 0;  // ΔE of the machine's picture against the source view
+    double likeness = 0;  // of the machine's picture to the source view: lower is closer
+    double deltaE = 0;    // S-CIELAB ΔE of the same pictures
     QStringList palette{};  // the swatches used in Graphics 2 and 4, as RRGGBB
     QStringList files{};
     QStringList warnings{};  // converted and written, but the TVC will not show it as converted

@@ -143,4 +143,8 @@ double Ciede2000(const Lab& a, const Lab& b);
 // lightness, chroma and hue weights, the hue rotation and the boost of a near grey.
 Matrix3 Ciede2000Root(const Lab& at);
 
+// CIEDE2000 between two rows of w pixels of opponent channels (one[c][x], two[c][x]), in float:
+// each pixel's difference into `differences`, their sum returned.
+double Ciede2000Row(const float* const one[3], const float* const two[3], int w, float* differences);
+
 }  // namespace vorbix

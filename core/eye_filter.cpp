@@ -25,7 +25,6 @@ namespace {
 // within 0.2 % of the plain one on photo-like pictures; 2 saves 7 % of the time for three times
 // the error, 4 costs 12 % more and gains little.
 constexpr double kMinReducedSpread = 3.0;
-constexpr int kStripRows = 48;
 
 // 1 / the sum of the taps around each position, each weighted by the pixels its sample stands for.
 std::vector<float> InverseCoveredMass(const std::vector<double>& taps, const std::vector<double>& mass) {
@@ -237,11 +236,11 @@ std::vector<std::vector<float>> ReducedFields(const FastBlur& plan, const Pictur
 struct Strip {
     Strip(const FastBlur& plan, int w)
         : w(w),
-          span(kStripRows + 2 * plan.reach),
+          span(kEyeStripRows + 2 * plan.reach),
           opponent(3 * Rows(span)),
           across(Rows(span)),
-          scaledUp(Rows(kStripRows / 2 + 2)),  // the reduced rows a strip falls between, reduced by 2 at least
-          blurred(2 * 3 * Rows(kStripRows)) {
+          scaledUp(Rows(kEyeStripRows / 2 + 2)),  // the reduced rows a strip falls between, reduced by 2 at least
+          blurred(2 * 3 * Rows(kEyeStripRows)) {
         int widest = 0;
         for (const DirectTerm& term : plan.direct) widest = std::max(widest, term.blur.radiusX);
         padded.resize(w + 2 * widest);
@@ -356,7 +355,7 @@ Plane EyeBlurPlain(const Plane& in, const EyeKernel& kernel, double samplesPerDe
 }
 
 const float* BlurredStrip::Row(int p, int c, int y) const {
-    return data + static_cast<std::size_t>((p * 3 + c) * kStripRows + y - y0) * width;
+    return data + static_cast<std::size_t>((p * 3 + c) * kEyeStripRows + y - y0) * width;
 }
 
 void EyeBlurInStrips(const Picture& one, const Picture& two, double samplesPerDegree,
@@ -366,14 +365,14 @@ void EyeBlurInStrips(const Picture& one, const Picture& two, double samplesPerDe
     const Picture* pictures[2] = {&one, &two};
     const std::vector<std::vector<float>> fields = ReducedFields(plan, pictures);
     const std::size_t terms = plan.reduced.size();
-    ParallelBands((h + kStripRows - 1) / kStripRows, 400LL * w * kStripRows, [&](int s0, int s1) {
+    ParallelBands((h + kEyeStripRows - 1) / kEyeStripRows, 400LL * w * kEyeStripRows, [&](int s0, int s1) {
         Strip strip(plan, w);
         for (int s = s0; s < s1; ++s) {
-            const BlurredStrip blurred{s * kStripRows, std::min(h, (s + 1) * kStripRows), w, strip.blurred.data()};
+            const BlurredStrip blurred{s * kEyeStripRows, std::min(h, (s + 1) * kEyeStripRows), w, strip.blurred.data()};
             std::fill(strip.blurred.begin(), strip.blurred.end(), 0.0f);
             for (int p = 0; p < 2; ++p)
                 BlurStrip(plan, *pictures[p], fields.data() + p * terms, blurred.y0, blurred.y1, strip,
-                          [&](int c, int y) { return strip.blurred.data() + strip.Rows((p * 3 + c) * kStripRows + y - blurred.y0); });
+                          [&](int c, int y) { return strip.blurred.data() + strip.Rows((p * 3 + c) * kEyeStripRows + y - blurred.y0); });
             use(blurred);
         }
     });

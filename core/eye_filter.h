@@ -60,6 +60,9 @@ Channels OpponentChannels(const Picture& picture);
 // the rule the fast blur must agree with.
 Plane EyeBlurPlain(const Plane& channel, const EyeKernel& kernel, double samplesPerDegree);
 
+// Rows a strip of the fast eye blur holds; every strip but the last starts at a multiple of it.
+inline constexpr int kEyeStripRows = 48;
+
 // Rows [y0, y1) of two pictures' opponent channels blurred by the fast eye blur.
 struct BlurredStrip {
     int y0, y1;

@@ -96,9 +96,10 @@ Picture ComposeSheet(const std::vector<MethodTile>& tiles, const SheetLayout& la
         const std::string figures = std::to_string(tile.colours) + (tile.colours == 1 ? " colour, " : " colours, ") +
                                     std::to_string(tile.milliseconds) + " ms";
         DrawText(sheet, box.left, captionTop + kGlyphLineHeight * text, figures, kFigures, text);
-        // The font has no Greek: "dE" stands for the likeness score.
+        // The font has no Greek: "dE" stands for ΔE.
         const bool isBest = &tile == &*best;
-        const std::string score = "dE " + OneDecimal(tile.likeness) + (isBest ? "  best" : "");
+        const std::string score =
+            "likeness " + OneDecimal(tile.likeness) + " dE " + OneDecimal(tile.deltaE) + (isBest ? " best" : "");
         const int scoreTop = captionTop + 2 * kGlyphLineHeight * text;
         DrawText(sheet, box.left, scoreTop, score, isBest ? kBest : kFigures, text);
         // The set it was converted with, as squares after the score.

@@ -13,7 +13,8 @@ struct MethodTile {
     Picture preview;  // as the preview would show it
     int colours = 0;
     int milliseconds = 0;
-    double likeness = 0;  // ΔE, lower is closer
+    double likeness = 0;  // lower is closer
+    double deltaE = 0;    // the colour difference alone, S-CIELAB ΔE
     std::vector<ColorValue> swatches;  // the colours it was converted with, when chosen for it
 };
 

@@ -15,8 +15,12 @@ double LikenessOf(const Picture& sourceView, TvcMode mode, const Picture& surfac
 }
 
 double LikenessOf(const Picture& sourceView, TvcMode mode, const Picture& surface, const Palette& palette,
-                  std::vector<float>& differences) {
-    return LikenessScore(sourceView, MachinePicture(mode, surface, palette), differences);
+                  std::vector<float>& parts) {
+    return LikenessScore(sourceView, MachinePicture(mode, surface, palette), parts);
+}
+
+double DeltaEOf(const Picture& sourceView, TvcMode mode, const Picture& surface, const Palette& palette) {
+    return DeltaEScore(sourceView, MachinePicture(mode, surface, palette));
 }
 
 }  // namespace vorbix

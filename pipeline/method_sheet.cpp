@@ -13,7 +13,8 @@ MethodTile TileOf(Session copy, int method, bool eachWithBestColours) {
         swatches = ChooseMethodWithBestColours(copy, method);
     else
         copy.ChooseMethod(method);
-    return {method, copy.Preview(), copy.ResultColours(), copy.Milliseconds(), copy.Likeness(), swatches};
+    return {method, copy.Preview(), copy.ResultColours(), copy.Milliseconds(), copy.Likeness(), copy.DeltaE(),
+            swatches};
 }
 
 }  // namespace

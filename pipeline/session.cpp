@@ -251,6 +251,7 @@ void Session::ShowRefined(const Picture& surface, std::vector<RefinementRun> ref
 }
 
 double Session::Likeness() const { return LikenessOf(sourceView_, Mode(), Surface(Mode()), palette_); }
+double Session::DeltaE() const { return DeltaEOf(sourceView_, Mode(), Surface(Mode()), palette_); }
 
 int Session::MixFor(ColorValue colour) const {
     static const Palette kMixColours = PatternPalette();

@@ -80,9 +80,11 @@ public:
     int ResultColours() const { return resultColours_; }
     int Milliseconds() const { return milliseconds_; }
     int MixesOn() const { return mixesOn_; }  // as counted by the last ApplyMixes
-    // The likeness score of the last conversion (LikenessOf); worked out on each call, not cached,
-    // so that a front end can leave it until the user pauses.
+    // The likeness of the last conversion (LikenessOf; lower is closer), and its colour
+    // difference alone (DeltaEOf, S-CIELAB ΔE); worked out on each call, not cached, so that a
+    // front end can leave them until the user pauses.
     double Likeness() const;
+    double DeltaE() const;
     long ConversionCount() const { return conversions_; }
     // The source view's changes since the picture was loaded; a drag is one step.
     const std::vector<SourceStep>& SourceSteps() const { return sourceSteps_; }

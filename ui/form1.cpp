@@ -137,10 +137,7 @@ void Form1::BuildCommands() {
     }
     label6_ = Place(new QLabel(client_), "Label6", QRect(240, 496, 73, 17));
     label7_ = Place(new QLabel(client_), "Label7", QRect(600, 496, 73, 17));
-    likeness_ = Place(new QLabel(client_), "Likeness", QRect(822, 496, 44, 17));
-    likeness_->setToolTip(
-        "Likeness of the TVC's picture to the adjusted source: the mean colour difference the eye sees at "
-        "TV viewing distance (S-CIELAB ΔE). Lower is better; below about 2 hardly visible.");
+    likeness_ = Place(new QLabel(client_), "Likeness", QRect(822, 496, 100, 17));
     likenessTimer_.setSingleShot(true);
     connect(&likenessTimer_, &QTimer::timeout, this, [this] { ShowLikeness(); });
     label10_ = Place(new QLabel(client_), "Label10", QRect(504, 704, 41, 17));
@@ -252,7 +249,12 @@ void Form1::ScheduleLikeness() {
 
 void Form1::ShowLikeness() {
     if (session_.ShowsScreenFile()) return likeness_->clear();
-    likeness_->setText(QString("ΔE %1").arg(session_.Likeness(), 0, 'f', 1));
+    const double deltaE = session_.DeltaE();
+    likeness_->setText(QString("Likeness %1").arg(session_.Likeness(), 0, 'f', 1));
+    likeness_->setToolTip(QString("How unlike the adjusted source the TVC's picture looks at TV viewing distance: its "
+                                  "colours (S-CIELAB ΔE %1), the same seen from further off, and its lightness edges "
+                                  "and points. Lower is closer; 0 is identical.")
+                              .arg(deltaE, 0, 'f', 1));
 }
 
 void Form1::ShowConversion(const QString& action) {

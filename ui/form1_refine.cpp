@@ -14,7 +14,7 @@ constexpr double kRefineSeconds = 10;
 void Form1::BuildRefine() {
     refine_ = AddButton(client_, "Refine", QRect(952, 624, 88, 33), "Refine",
                         "Improve the result pixel by pixel until no change makes it look more like the source "
-                        "(lower ΔE); one undo step",
+                        "(lower likeness); one undo step",
                         [this] { Refine_Click(); });
     refineProgress_ = Place(new QProgressBar(client_), "RefineProgress", QRect(864, 632, 80, 17));
     refineProgress_->setRange(0, 100);
@@ -38,7 +38,7 @@ void Form1::RunInBackground(const QString& status, std::optional<long> conversio
                                  },
                                  [this, number, status](double before, double now) {
                                      if (number == taskNumber_)
-                                         SetStatus(QString("%1 ΔE %2 → %3").arg(status).arg(before, 0, 'f', 1).arg(now, 0, 'f', 1));
+                                         SetStatus(QString("%1 likeness %2 → %3").arg(status).arg(before, 0, 'f', 1).arg(now, 0, 'f', 1));
                                  }},
         [this, number, finished = std::move(finished)] {
             if (number != taskNumber_) return;
@@ -70,7 +70,7 @@ void Form1::RefineFinished(const RefineStart& start, const Refinement& refined) 
     history_.Run(session_, EditKind::Refine, [&] { taken = session_.AcceptRefinement(start, refined, kRefineSeconds); });
     if (!taken) return SetStatus("The picture changed while refining; the refinement was not taken");
     ShowState();
-    SetStatus(QString("Refined in %1 s: ΔE %2 → %3%4")
+    SetStatus(QString("Refined in %1 s: likeness %2 → %3%4")
                   .arg(refined.seconds, 0, 'f', 1)
                   .arg(refined.scoreBefore, 0, 'f', 1)
                   .arg(refined.scoreAfter, 0, 'f', 1)

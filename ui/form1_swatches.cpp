@@ -35,7 +35,7 @@ void Form1::BuildSwatches() {
     AddSwatches(label3_, frame5_, "Label3", 0, 8, "Give this Graphics 2 swatch the picked colour",
                 [this](int i) { Label3_Click(i); });
     const QString bestTip = "Choose the TVC colours that make the picture look most like the source with this method "
-                            "(the lowest ΔE); one undo step";
+                            "(the lowest likeness); one undo step";
     bestColours4_ = AddButton(frame3, "BestColours4", QRect(80, 116, 57, 32), "Best\ncolours", bestTip,
                               [this] { BestColours_Click(TvcMode::Graphics4); });
     bestColours2_ = AddButton(frame3, "BestColours2", QRect(80, 204, 57, 32), "Best\ncolours", bestTip,

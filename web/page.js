@@ -306,7 +306,7 @@ async function showExtras(generation) {
   $('load-time').textContent = `Program: ${programs.cas.loadTime}` + (programs.cas.warning ? `. ${programs.cas.warning}` : '');
   const score = await converter.request('likeness', {}, { background: true });
   if (stale(score)) return;
-  $('likeness').textContent = `ΔE ${score.likeness.toFixed(1)}`;
+  $('likeness').textContent = `Likeness ${score.likeness.toFixed(1)}`;
   resultFigure.dataset.deltaE = score.likeness.toFixed(2);
   if ($('compare').open) fillGrid(generation);
 }
@@ -363,7 +363,7 @@ function tileFigure(tile) {
   const canvas = document.createElement('canvas');
   drawRgba(canvas, tile.preview, 512, 480);
   const caption = document.createElement('figcaption');
-  caption.textContent = `${tile.method} ${methodCaption(tile.method)}: ${tile.colours} colours, ${tile.milliseconds} ms, ΔE ${tile.likeness.toFixed(1)}`;
+  caption.textContent = `${tile.method} ${methodCaption(tile.method)}: ${tile.colours} colours, ${tile.milliseconds} ms, likeness ${tile.likeness.toFixed(1)}`;
   canvas.setAttribute('role', 'img');
   canvas.setAttribute('aria-label', `Method ${tile.method}`);
   figure.tabIndex = 0;
@@ -477,12 +477,12 @@ async function refine() {
   const started = performance.now();
   const reply = await longConvert('refine', { seconds }, (progress) => {
     const elapsed = Math.round((performance.now() - started) / 1000);
-    const score = progress?.before ? `: ΔE ${progress.before.toFixed(2)} → ${progress.now.toFixed(2)}` : '';
+    const score = progress?.before ? `: likeness ${progress.before.toFixed(2)} → ${progress.now.toFixed(2)}` : '';
     return `Refining, ${elapsed} of at most ${seconds} s${score}`;
   });
   if (reply.error || reply.cancelled || reply.superseded) return;
   const { before, after, converged } = reply.figures;
-  showStatus(`Refined: ΔE ${before.toFixed(2)} → ${after.toFixed(2)}`
+  showStatus(`Refined: likeness ${before.toFixed(2)} → ${after.toFixed(2)}`
     + (converged ? ', converged' : `, stopped after ${seconds} s before it converged`));
 }
 

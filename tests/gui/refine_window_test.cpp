@@ -40,7 +40,7 @@ TEST_F(Refining, RunsBesideTheWindowAndIsOneUndoStep) {
     EXPECT_TRUE(session().Refined());
     EXPECT_LT(session().Likeness(), before);
     QCoreApplication::processEvents();
-    EXPECT_EQ(Find<QLabel>("Likeness")->text(), QString("ΔE %1").arg(session().Likeness(), 0, 'f', 1));
+    EXPECT_EQ(Find<QLabel>("Likeness")->text(), QString("Likeness %1").arg(session().Likeness(), 0, 'f', 1));
 
     QTest::keyClick(form_.get(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_FALSE(session().Refined());
