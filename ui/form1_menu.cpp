@@ -85,6 +85,8 @@ void Form1::BuildMenus() {
             QAction* action = menu->addAction(entry.caption);
             action->setObjectName(entry.name);
             action->setShortcut(entry.keys);
+            // The program's keys work from each of its windows.
+            action->setShortcutContext(Qt::ApplicationShortcut);
             connect(action, &QAction::triggered, this, entry.run);
         }
         if (menu->title() == "&File") {
@@ -97,10 +99,9 @@ void Form1::BuildMenus() {
             menu->addSeparator();
             QAction* quit = menu->addAction("Quit", QKeySequence("Ctrl+Q"), this, [this] { close(); });
             quit->setObjectName("Quit");
+            quit->setShortcutContext(Qt::ApplicationShortcut);
         }
     }
-    // Undo and redo reach the chart window too.
-    for (const char* name : {"Undo", "Redo"}) findChild<QAction*>(name)->setShortcutContext(Qt::ApplicationShortcut);
 }
 
 void Form1::ShowZoomedPreviews(bool shown) {

@@ -19,7 +19,8 @@ constexpr int kLabelRow = kButtonRow + 34;
 }  // namespace
 
 Form2::Form2(QWidget* owner, Session& session, std::function<void(const QString& action)> afterEdit)
-    : QWidget(owner, Qt::Window), session_(session), afterEdit_(std::move(afterEdit)),
+    // A tool window of the main window: above it always, never above other programs.
+    : QWidget(owner, Qt::Tool), session_(session), afterEdit_(std::move(afterEdit)),
       chart_(kChartWidth, kChartHeight) {
     setWindowTitle("TVC Pattern");
     UseCompactLook(this);

@@ -1,7 +1,9 @@
 #include "ui/zoomed_previews.h"
 
 #include <QHBoxLayout>
+#include <QScreen>
 #include <QScrollArea>
+#include <QKeyEvent>
 
 #include "core/tvc.h"
 
@@ -24,7 +26,17 @@ ZoomedPreviews::ZoomedPreviews(QWidget* owner) : QWidget(owner, Qt::Window) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scroll);
-    resize(pictures->sizeHint() + QSize(4, 4));
+    // As large as the pictures, but never beyond the screen's free area: it scrolls instead.
+    const QSize wanted = pictures->sizeHint() + QSize(4, 4);
+    const QRect room = owner && owner->screen() ? owner->screen()->availableGeometry() : QRect(0, 0, 1280, 1024);
+    resize(wanted.boundedTo(room.size() - QSize(16, 48)));
+}
+
+void ZoomedPreviews::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape || event->matches(QKeySequence::Close))
+        hide();
+    else
+        QWidget::keyPressEvent(event);
 }
 
 void ZoomedPreviews::Show(const Picture* source, const Picture* result) {

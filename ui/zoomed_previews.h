@@ -17,6 +17,9 @@ public:
     explicit ZoomedPreviews(QWidget* owner);
     void Show(const Picture* source, const Picture* result);
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;  // Escape and Ctrl+W close it
+
 private:
     PictureView* source_;
     PictureView* result_;

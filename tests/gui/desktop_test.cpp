@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSettings>
 
 #include "dither/pattern.h"
@@ -43,6 +44,41 @@ TEST_F(Desktop, AClosedChartWindowComesBackFromTheMenuAndItsKeyAndTheMainWindowS
     form_->close();
     EXPECT_FALSE(chart->isVisible());
     EXPECT_FALSE(form_->SheetWindow()->isVisible());
+}
+
+// The program's keys work from each of its windows; the chart window stays above the main one
+// as its tool window; the 2× window fits the screen and its keys close it.
+TEST_F(Desktop, ShortcutsWorkFromEveryWindowAndTheSmallWindowsBelongToTheMainOne) {
+    OpenOnGradient();
+    Form2* chart = form_->ChartWindow();
+    EXPECT_EQ(chart->windowType(), Qt::Tool);
+    EXPECT_EQ(chart->parentWidget(), form_.get());
+
+    auto keyIn = [&](QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+        Key(window, key, modifiers);
+    };
+    keyIn(chart, Qt::Key_2, Qt::ControlModifier);
+    QWidget* zoomed = form_->findChild<QWidget*>("ZoomedResult")->window();
+    ASSERT_TRUE(zoomed->isVisible());
+    const QRect room = zoomed->screen()->availableGeometry();
+    EXPECT_LE(zoomed->frameGeometry().width(), room.width());
+    EXPECT_LE(zoomed->frameGeometry().height(), room.height());
+    keyIn(zoomed, Qt::Key_1, Qt::ControlModifier);
+    EXPECT_FALSE(zoomed->isVisible());
+    for (const auto& [key, modifiers] : {std::pair{Qt::Key_Escape, Qt::KeyboardModifiers{}}, std::pair{Qt::Key_W, Qt::KeyboardModifiers{Qt::ControlModifier}}}) {
+        keyIn(form_.get(), Qt::Key_2, Qt::ControlModifier);
+        ASSERT_TRUE(zoomed->isVisible());
+        keyIn(zoomed, key, modifiers);
+        EXPECT_FALSE(zoomed->isVisible()) << key;
+    }
+
+    keyIn(chart, Qt::Key_M, Qt::ControlModifier);
+    ASSERT_NE(form_->SheetWindow(), nullptr);
+    EXPECT_TRUE(form_->SheetWindow()->isVisible());
+    keyIn(form_->SheetWindow(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(form_->isVisible());
 }
 
 // View ▸ Previews at 2×: both previews, each pixel a 2 × 2 block, following every conversion;
