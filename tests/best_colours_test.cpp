@@ -134,8 +134,8 @@ TEST(BestSwatches, CommandLineWritesTheChosenColoursAndTheirScore) {
     const QJsonObject best = run("best", "best");
     const QJsonObject given = run("000000,FFFFFF,0000FF,FF0000", "given");
     EXPECT_EQ(given["palette"].toArray(), QJsonArray({"000000", "FFFFFF", "0000FF", "FF0000"}));
-    EXPECT_LT(best["delta_e"].toDouble(), given["delta_e"].toDouble());
-    EXPECT_GT(best["delta_e"].toDouble(), 0);
+    EXPECT_LT(best["likeness"].toDouble(), given["likeness"].toDouble());
+    EXPECT_GT(best["likeness"].toDouble(), 0);
 
     // best:K takes the K-th set offered; every run lists the same sets, best first.
     const QJsonObject second = run("best:2", "second");
@@ -144,7 +144,7 @@ TEST(BestSwatches, CommandLineWritesTheChosenColoursAndTheirScore) {
     EXPECT_EQ(second["candidates"].toArray(), offered);
     EXPECT_EQ(offered[0].toObject()["palette"].toArray(), best["palette"].toArray());
     EXPECT_EQ(offered[1].toObject()["palette"].toArray(), second["palette"].toArray());
-    EXPECT_DOUBLE_EQ(offered[0].toObject()["likeness"].toDouble(), best["delta_e"].toDouble());
+    EXPECT_DOUBLE_EQ(offered[0].toObject()["likeness"].toDouble(), best["likeness"].toDouble());
     for (int i = 1; i < offered.size(); ++i)
         EXPECT_LE(offered[i - 1].toObject()["likeness"].toDouble(), offered[i].toObject()["likeness"].toDouble());
     EXPECT_FALSE(given.contains("candidates"));
