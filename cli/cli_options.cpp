@@ -70,12 +70,32 @@ enum Command : unsigned { kConvert = 1, kReplay = 2, kRender = 4 };
 
 const char* CommandOption(Command command) { return command == kReplay ? "--settings" : "--render"; }
 
-// One option: what it goes with, and how its value sets the options (the usage error, if any).
+// How an option's value sets the options: the usage error, if any.
+using ApplyOption = std::function<std::optional<QString>(const QString& value, CliOptions& options)>;
+
+// One option: what it goes with, and how its value sets the options.
 struct OptionRule {
     QCommandLineOption option;
     unsigned commands;
-    std::function<std::optional<QString>(const QString& value, CliOptions& options)> apply;
+    ApplyOption apply;
 };
+
+// An option without a value that sets one switch.
+ApplyOption Sets(bool CliOptions::*field, bool value = true) {
+    return [=](const QString&, CliOptions& options) -> std::optional<QString> {
+        options.*field = value;
+        return std::nullopt;
+    };
+}
+
+// An option whose value is a name that must not be empty.
+ApplyOption Names(QString CliOptions::*field, const QString& need) {
+    return [=](const QString& text, CliOptions& options) -> std::optional<QString> {
+        if (text.isEmpty()) return need;
+        options.*field = text;
+        return std::nullopt;
+    };
+}
 
 std::optional<QString> WholeNumber(const QString& text, int least, int most, int& value, const QString& need) {
     bool ok = false;
@@ -125,10 +145,7 @@ std::vector<OptionRule> OptionRules() {
              o.method = *found;
              return fine;
          }},
-        {{"no-resize", "Untick \"Resize\" before loading."}, kConvert, [=](const QString&, Options& o) -> Wrong {
-             o.resize = false;
-             return fine;
-         }},
+        {{"no-resize", "Untick \"Resize\" before loading."}, kConvert, Sets(&Options::resize, false)},
         {{"keep-shape", "With \"Resize\": fit the whole picture in between black bars, or fill the screen and crop the "
                         "middle (default stretch: the picture takes the screen's shape).",
           "fit|fill"},
@@ -158,35 +175,17 @@ std::vector<OptionRule> OptionRules() {
                              "--palette4 needs four RRGGBB colours separated by commas, best or best:K");
          }},
         {{"out-dir", "Where files go, created if missing (default: current folder).", "DIR"}, kConvert | kReplay,
-         [=](const QString& text, Options& o) -> Wrong {
-             if (text.isEmpty()) return QString("--out-dir needs a folder");
-             o.outDir = text;
-             return fine;
-         }},
+         Names(&Options::outDir, "--out-dir needs a folder")},
         {{"work", "Also write the mode's work surface as a 24-bit BMP.", "FILE"}, kConvert | kReplay,
-         [=](const QString& text, Options& o) -> Wrong {
-             if (text.isEmpty()) return QString("--work needs a file name");
-             o.work = text;
-             return fine;
-         }},
+         Names(&Options::work, "--work needs a file name")},
         {{"cas", "Also write a TVC program file that shows the picture (screen.cas, or NAME.cas each)."}, kConvert | kReplay,
-         [=](const QString&, Options& o) -> Wrong {
-             o.cas = true;
-             return fine;
-         }},
+         Sets(&Options::cas)},
         {{"wav", "Also write the program as the sound of its tape, to play into the TVC's tape input (screen.wav, or "
                  "NAME.wav each)."},
          kConvert | kReplay,
-         [=](const QString&, Options& o) -> Wrong {
-             o.wav = true;
-             return fine;
-         }},
+         Sets(&Options::wav)},
         {{"sheet", "Also every method's result on the picture, side by side, as a PNG.", "FILE.png"}, kConvert | kReplay,
-         [=](const QString& text, Options& o) -> Wrong {
-             if (text.isEmpty()) return QString("--sheet needs a file name");
-             o.sheet = text;
-             return fine;
-         }},
+         Names(&Options::sheet, "--sheet needs a file name")},
         {{"sheet-scale", "The sheet's previews reduced by 1, 2 or 4 (default 2).", "S"}, kConvert | kReplay,
          [=](const QString& text, Options& o) -> Wrong {
              if (text != "1" && text != "2" && text != "4") return QString("--sheet-scale must be 1, 2 or 4");
@@ -197,16 +196,9 @@ std::vector<OptionRule> OptionRules() {
                     "into the PNG named after it, at 512 x 480; nothing is converted.",
           "SCREEN"},
          kRender,
-         [=](const QString& text, Options& o) -> Wrong {
-             if (text.isEmpty()) return QString("--render needs a screen file and one PNG to draw it into");
-             o.render = text;
-             return fine;
-         }},
+         Names(&Options::render, "--render needs a screen file and one PNG to draw it into")},
         {{"json", "One JSON object per line on stdout for each picture."}, kConvert | kReplay,
-         [=](const QString&, Options& o) -> Wrong {
-             o.json = true;
-             return fine;
-         }},
+         Sets(&Options::json)},
         {{"jobs", "Threads at work at once, on pictures and within each (default and at most: one per core; further "
                   "pictures wait their turn).",
           "N"},
@@ -219,11 +211,7 @@ std::vector<OptionRule> OptionRules() {
                       "is not).",
           "FILE"},
          kReplay,
-         [=](const QString& text, Options& o) -> Wrong {
-             if (text.isEmpty()) return QString("--settings needs a settings file and at most one picture");
-             o.settings = text;
-             return fine;
-         }},
+         Names(&Options::settings, "--settings needs a settings file and at most one picture")},
         {{"refine", "Refine the result for at most SECONDS (a positive number) after the conversion and the sliders, "
                     "before saving: every pixel tries the other colours and its neighbours' until no change makes it "
                     "look more alike.",
