@@ -66,6 +66,15 @@ const Json& List(const Json& object, const char* key) {
     return value;
 }
 
+// A list a replay works through item by item: held to what a person could have made.
+const Json& BoundedList(const Json& object, const char* key, std::size_t most, const char* items, const char* verb) {
+    const Json& list = List(object, key);
+    if (list.size() > most)
+        Refuse(key, "holds " + std::to_string(list.size()) + " " + items + "; a replay " + verb + " at most " +
+                        std::to_string(most));
+    return list;
+}
+
 const Json& Object(const Json& object, const char* key) {
     const Json& value = Field(object, key);
     if (!value.is_object()) Refuse(key, "must be an object");
@@ -149,10 +158,7 @@ Json RefinementsJson(const std::vector<RefinementRun>& runs) {
 // Each refinement costs a replay its budget and the set-up that comes before any budget counts,
 // so together they are held to a limit.
 std::vector<RefinementRun> ParseRefinements(const Json& json) {
-    const Json& list = List(json, "refine");
-    if (list.size() > ResultSettings::kMaxRefinements)
-        Refuse("refine", "holds " + std::to_string(list.size()) + " refinements; a replay runs at most " +
-                             std::to_string(ResultSettings::kMaxRefinements));
+    const Json& list = BoundedList(json, "refine", ResultSettings::kMaxRefinements, "refinements", "runs");
     std::vector<RefinementRun> runs;
     double total = 0;
     for (const Json& run : list) {
@@ -184,10 +190,7 @@ SourceStep ParseStep(const Json& json) {
 }
 
 std::vector<SourceStep> ParseSteps(const Json& json) {
-    const Json& list = List(json, "source_steps");
-    if (list.size() > ResultSettings::kMaxSourceSteps)
-        Refuse("source_steps", "holds " + std::to_string(list.size()) + " steps; a replay makes at most " +
-                                   std::to_string(ResultSettings::kMaxSourceSteps));
+    const Json& list = BoundedList(json, "source_steps", ResultSettings::kMaxSourceSteps, "steps", "makes");
     std::vector<SourceStep> steps;
     for (const Json& step : list) steps.push_back(ParseStep(step));
     return steps;
