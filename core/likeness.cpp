@@ -105,15 +105,14 @@ struct BlockSums {
     std::array<std::vector<float>, 6> sums;
 };
 
-// Per block of the grid: its colour difference, and its lightness in each picture.
-struct BlockColours {
-    std::vector<float> difference, lightness[2];
+// Per block of the grid: its CIELAB lightness in each picture.
+struct BlockLightness {
+    std::vector<float> lightness[2];
 };
 
-BlockColours ColoursOfBlocks(const BlockSums& blocks, int w, int h) {
+BlockLightness LightnessOfBlocks(const BlockSums& blocks, int w, int h) {
     const Grid& grid = blocks.grid;
-    BlockColours out;
-    out.difference.resize(grid.Size());
+    BlockLightness out;
     for (std::vector<float>& l : out.lightness) l.resize(grid.Size());
     std::vector<float> means(6 * static_cast<std::size_t>(grid.width));
     for (int by = 0; by < grid.height; ++by) {
@@ -126,7 +125,6 @@ BlockColours ColoursOfBlocks(const BlockSums& blocks, int w, int h) {
             }
         const float* one[3] = {&means[0], &means[grid.width], &means[2 * grid.width]};
         const float* two[3] = {&means[3 * grid.width], &means[4 * grid.width], &means[5 * grid.width]};
-        Ciede2000Row(one, two, grid.width, &out.difference[row]);
         for (int bx = 0; bx < grid.width; ++bx) {
             out.lightness[0][row + bx] = LabOf<float>(one[0][bx], one[1][bx], one[2][bx]).L;
             out.lightness[1][row + bx] = LabOf<float>(two[0][bx], two[1][bx], two[2][bx]).L;
@@ -138,7 +136,6 @@ BlockColours ColoursOfBlocks(const BlockSums& blocks, int w, int h) {
 double ScoreFast(const Picture& reference, const Picture& shown, double samplesPerDegree,
                  const LikenessWeights& weights, std::vector<float>* parts) {
     const int w = reference.Width(), h = reference.Height();
-    BlockSums coarse(Grid(w, h, BlockFor(weights.coarseSpread, samplesPerDegree)));
     BlockSums edges(Grid(w, h, BlockFor(weights.structureSpread, samplesPerDegree)));
     std::vector<float> fine(static_cast<std::size_t>(w) * h);
     EyeBlurInStrips(reference, shown, samplesPerDegree, [&](const BlurredStrip& strip) {
@@ -146,23 +143,18 @@ double ScoreFast(const Picture& reference, const Picture& shown, double samplesP
             const float* one[3] = {strip.Row(0, 0, y), strip.Row(0, 1, y), strip.Row(0, 2, y)};
             const float* two[3] = {strip.Row(1, 0, y), strip.Row(1, 1, y), strip.Row(1, 2, y)};
             Ciede2000Row(one, two, w, &fine[static_cast<std::size_t>(y) * w]);
-            coarse.AddRow(strip, y);
             edges.AddRow(strip, y);
         }
     });
-    const BlockColours far = ColoursOfBlocks(coarse, w, h);
-    const BlockColours near = ColoursOfBlocks(edges, w, h);
+    const BlockLightness near = LightnessOfBlocks(edges, w, h);
     const std::vector<float> lost = StructureLost(edges.grid, near.lightness[0], near.lightness[1], weights);
 
-    const float coarseWeight = float(weights.coarseWeight);
     std::vector<double> rowSums(h);
     ParallelBands(h, 40LL * w, [&](int y0, int y1) {
         for (int y = y0; y < y1; ++y) {
             float* row = &fine[static_cast<std::size_t>(y) * w];
             for (int x = 0; x < w; ++x) {
-                const float error =
-                    row[x] + coarseWeight * far.difference[coarse.grid.At(x, y)] + lost[edges.grid.At(x, y)];
-                row[x] = Power(error, weights.pooling);
+                row[x] = Power(row[x] + lost[edges.grid.At(x, y)], weights.pooling);
             }
             rowSums[y] = std::accumulate(row, row + w, 0.0);
         }
@@ -220,9 +212,7 @@ double LikenessScorePlain(const Picture& reference, const Picture& shown, double
     if (reference.Empty()) return 0;
     const int w = reference.Width(), h = reference.Height();
     const Channels one = Blurred(reference, samplesPerDegree), two = Blurred(shown, samplesPerDegree);
-    const Grid coarse(w, h, BlockFor(weights.coarseSpread, samplesPerDegree));
     const Grid edges(w, h, BlockFor(weights.structureSpread, samplesPerDegree));
-    const std::vector<Lab> farOne = BlockLab(one, coarse), farTwo = BlockLab(two, coarse);
     const std::vector<Lab> nearOne = BlockLab(one, edges), nearTwo = BlockLab(two, edges);
     std::vector<double> lightnessOne, lightnessTwo;
     for (std::size_t i = 0; i < nearOne.size(); ++i) {
@@ -235,10 +225,7 @@ double LikenessScorePlain(const Picture& reference, const Picture& shown, double
         for (int x = 0; x < w; ++x) {
             const Lab p = LabOfOpponent({one[0].Row(y)[x], one[1].Row(y)[x], one[2].Row(y)[x]});
             const Lab q = LabOfOpponent({two[0].Row(y)[x], two[1].Row(y)[x], two[2].Row(y)[x]});
-            const std::size_t far = coarse.At(x, y);
-            const double error =
-                Ciede2000(p, q) + weights.coarseWeight * Ciede2000(farOne[far], farTwo[far]) + lost[edges.At(x, y)];
-            sum += Power(error, weights.pooling);
+            sum += Power(Ciede2000(p, q) + lost[edges.At(x, y)], weights.pooling);
         }
     return std::pow(sum / (static_cast<double>(w) * h), 1.0 / std::max(1, weights.pooling));
 }

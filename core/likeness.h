@@ -8,14 +8,9 @@
 
 namespace vorbix {
 
-// What the likeness adds to the eye's colour difference, and how it pools. The defaults are the
-// weights that agreed best with judged pairs of pictures (bench/eye_panel).
+// What the likeness adds to the eye's colour difference, and how it pools. The defaults were set
+// on the three pairs of bench/eye_panel/README.md that the colour difference alone orders wrongly.
 struct LikenessWeights {
-    // The colour difference of both pictures seen from further off (their eye-blurred light
-    // averaged over blocks about this wide, in degrees), added with this weight: there a dither's
-    // colours have blended into the tone they stand for, and a lost sun or a grey sky shows.
-    double coarseWeight = 0.0;
-    double coarseSpread = 0.11;
     // Lightness contrast and structure, as structural similarity compares them (Wang, Simoncelli
     // & Bovik), on the eye-blurred lightness averaged over blocks about `structureSpread` wide,
     // in windows of `structureWindow` blocks a side: the local contrast the picture lost against
@@ -33,8 +28,7 @@ struct LikenessWeights {
 
 // How unlike reference shown looks to an eye seeing samplesPerDegree pixels per degree of view;
 // 0 for identical pictures, lower is closer. Each pixel's error is the S-CIELAB colour difference
-// (DeltaEScore's) plus the coarse colour difference and the structure term around it, and the
-// score their Minkowski mean. Pictures of different sizes score infinity; two empty pictures 0.
+// (DeltaEScore's) plus the structure term around it, and the score their Minkowski mean. Pictures of different sizes score infinity; two empty pictures 0.
 // Single precision; the eye's blur as DeltaEScore's.
 double LikenessScore(const Picture& reference, const Picture& shown, double samplesPerDegree = kTvcSamplesPerDegree,
                      const LikenessWeights& weights = {});

@@ -90,10 +90,9 @@ TEST(Likeness, PartsAddUpToTheScore) {
 // The fast score (the fast eye blur, single precision, blocks summed in strips) against the plain
 // rule, on sizes that cut blocks and strips short, and with other weights and viewing distances.
 TEST(Likeness, AgreesWithThePlainScore) {
-    LikenessWeights coarse;
-    coarse.coarseSpread = 0.5;
-    coarse.structureWindow = 3;
-    coarse.pooling = 1;
+    LikenessWeights other;
+    other.structureWindow = 3;
+    other.pooling = 1;
     struct Case {
         int w, h;
         double samplesPerDegree;
@@ -101,8 +100,8 @@ TEST(Likeness, AgreesWithThePlainScore) {
         LikenessWeights weights;
     } cases[] = {
         {256, 240, kTvcSamplesPerDegree, WithNoise, {}}, {256, 240, kTvcSamplesPerDegree, WithRamp, {}},
-        {97, 61, kTvcSamplesPerDegree, WithNoise, {}},   {150, 100, 12, WithNoise, coarse},
-        {120, 90, 100, WithRamp, coarse},                {7, 3, kTvcSamplesPerDegree, WithNoise, {}},
+        {97, 61, kTvcSamplesPerDegree, WithNoise, {}},   {150, 100, 12, WithNoise, other},
+        {120, 90, 100, WithRamp, other},                {7, 3, kTvcSamplesPerDegree, WithNoise, {}},
         {1, 1, kTvcSamplesPerDegree, WithNoise, {}},     {40, 30, 0, WithNoise, {}},
     };
     for (const Case& c : cases) {
