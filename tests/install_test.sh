@@ -26,7 +26,9 @@ expect share/man/man1/vorbix-cli.1
 [ -x "$prefix/bin/vorbix" ] && [ -x "$prefix/bin/vorbix-cli" ] || { echo "programs not executable"; status=1; }
 version=$("$prefix/bin/vorbix-cli" --version)
 [[ "$version" == "vorbix-cli "[0-9]* ]] || { echo "--version says: $version"; status=1; }
-"$prefix/bin/vorbix-cli" --help | head -n 1 | grep -q '^Usage: vorbix-cli ' || { echo "--help has no usage line"; status=1; }
+# Read whole: a reader that stops after one line can end the writer with SIGPIPE, which pipefail counts.
+help=$("$prefix/bin/vorbix-cli" --help)
+[[ "${help%%$'\n'*}" == "Usage: vorbix-cli "* ]] || { echo "--help has no usage line"; status=1; }
 QT_QPA_PLATFORM=offscreen "$prefix/bin/vorbix" --version | grep -q '^Vorbix [0-9]' || { echo "vorbix --version"; status=1; }
 grep -q '^Exec=vorbix ' "$prefix/share/applications/vorbix.desktop" || { echo "desktop entry: no Exec"; status=1; }
 grep -q '^Icon=vorbix$' "$prefix/share/applications/vorbix.desktop" || { echo "desktop entry: no Icon"; status=1; }
