@@ -39,9 +39,10 @@ protected:
         return sheet;
     }
 
-    // Until the sheet has been asked again and has worked out every tile.
+    // Until the sheet has been asked again and has worked out every tile: 24 best-colour searches
+    // take minutes under the sanitizers.
     void WaitForRefresh(MethodSheetWindow* sheet) {
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !sheet->RefreshPending() && !sheet->Working(); }, 60000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !sheet->RefreshPending() && !sheet->Working(); }, 300000));
     }
 
     QPoint TileCentre(MethodSheetWindow* sheet, int method) {
