@@ -105,7 +105,7 @@ void Form1::BuildModeAndMethod() {
     check3_ = Place(new QCheckBox("Resize ", client_), "Check3", QRect(680, 496, 73, 17));
     check3_->setToolTip("Fit the whole picture to 512 × 480 when loading");
     connect(check3_, &QCheckBox::toggled, this, [this](bool on) { session_.SetResize(on); });
-    keepShape_ = Place(new QComboBox(client_), "KeepShape", QRect(754, 493, 64, 22));
+    keepShape_ = Place(new QComboBox(client_), "KeepShape", QRect(754, 493, 74, 22));
     for (KeepShape shape : {KeepShape::Stretch, KeepShape::Fit, KeepShape::Fill})
         keepShape_->addItem(QString::fromUtf8(KeepShapeName(shape).data(), static_cast<qsizetype>(KeepShapeName(shape).size())));
     keepShape_->setToolTip("How \"Resize\" scales a picture of another shape: stretch it to 512 × 480, fit it whole "
@@ -137,7 +137,7 @@ void Form1::BuildCommands() {
     }
     label6_ = Place(new QLabel(client_), "Label6", QRect(240, 496, 73, 17));
     label7_ = Place(new QLabel(client_), "Label7", QRect(600, 496, 73, 17));
-    likeness_ = Place(new QLabel(client_), "Likeness", QRect(822, 496, 100, 17));
+    likeness_ = Place(new QLabel(client_), "Likeness", QRect(832, 484, 118, 17));
     likenessTimer_.setSingleShot(true);
     connect(&likenessTimer_, &QTimer::timeout, this, [this] { ShowLikeness(); });
     label10_ = Place(new QLabel(client_), "Label10", QRect(504, 704, 41, 17));
