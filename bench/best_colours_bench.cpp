@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kStucky = 13;
 
-double ScoreWith(const Session& session, TvcMode mode, const std::vector<ColorValue>& swatches) {
+double ScoreWith(const Session& session, TvcMode mode, const std::vector<ColourValue>& swatches) {
     Session trial = session;
     trial.ChooseSwatches(mode, swatches);
     return trial.Likeness();
@@ -29,9 +29,9 @@ double ExhaustiveBest(const Session& session, TvcMode mode) {
     double best = std::numeric_limits<double>::max();
     for (unsigned set = 0; set < (1u << 16); ++set) {
         if (std::popcount(set) != count || (set & (1u << 8))) continue;  // the second black looks like the first
-        std::vector<ColorValue> swatches;
+        std::vector<ColourValue> swatches;
         for (int c = 0; c < 16; ++c)
-            if (set & (1u << c)) swatches.push_back(ColorOfEntry(tvc[c]));
+            if (set & (1u << c)) swatches.push_back(ColourOfEntry(tvc[c]));
         best = std::min(best, ScoreWith(session, mode, swatches));
     }
     return best;
@@ -44,7 +44,7 @@ void BestColoursOnPhoto(benchmark::State& bench, const std::string& path, TvcMod
     session.ChooseMode(mode);
     session.ChooseMethod(kStucky);
     session.Load(ReadPicture(path).Value());
-    std::vector<ColorValue> chosen;
+    std::vector<ColourValue> chosen;
     for (auto _ : bench) chosen = BestSwatches(session, mode);
     const double exhaustive = ExhaustiveBest(session, mode);
     const double score = ScoreWith(session, mode, chosen);

@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "bench/photo.h"
-#include "core/color_count.h"
+#include "core/colour_count.h"
 #include "dither/methods.h"
 #include "io/picture_decode.h"
 #include "pipeline/best_colours.h"
@@ -88,11 +88,11 @@ void BM_BestSwatches(benchmark::State& bench) {
 }
 BENCHMARK(BM_BestSwatches)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-void BM_CountColors(benchmark::State& bench) {
+void BM_CountColours(benchmark::State& bench) {
     const Picture picture = bench.range(0) == 0 ? PhotoLikePicture(512, 480) : BigPhoto();
-    for (auto _ : bench) benchmark::DoNotOptimize(CountColors(picture));
+    for (auto _ : bench) benchmark::DoNotOptimize(CountColours(picture));
 }
-BENCHMARK(BM_CountColors)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CountColours)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // vorbix-cli on a folder of 100 photos, one picture at a time against one per core.
 void BM_CliBatch(benchmark::State& bench) {

@@ -30,7 +30,7 @@ Picture PhotoLikePicture(int width, int height) {
                 b = 30 + 60 * (1 - texture);
                 if (std::fmod(u * 12.0, 1.0) < 0.08) r = g = b = 30;
             }
-            p.SetPixel(x, y, MakeColor(clamp(r + grain(noise)), clamp(g + grain(noise)), clamp(b + grain(noise))));
+            p.SetPixel(x, y, MakeColour(clamp(r + grain(noise)), clamp(g + grain(noise)), clamp(b + grain(noise))));
         }
     }
     return p;

@@ -33,9 +33,9 @@ namespace {
 QString Text(const Error& error) { return QString::fromStdString(error.text); }
 
 // "RRGGBB" each.
-QStringList HexColours(const std::vector<ColorValue>& colours) {
+QStringList HexColours(const std::vector<ColourValue>& colours) {
     QStringList hex;
-    for (ColorValue c : colours) hex.append(QString::fromStdString(HexText(c).substr(1)));
+    for (ColourValue c : colours) hex.append(QString::fromStdString(HexText(c).substr(1)));
     return hex;
 }
 
@@ -165,7 +165,7 @@ void ReportFigures(const Session& session, const CliOptions& options, PictureOut
         outcome.likeness = session.Likeness();
         outcome.deltaE = session.DeltaE();
     }
-    const std::span<const ColorValue> swatches = session.Settings().Swatches(session.Mode());
+    const std::span<const ColourValue> swatches = session.Settings().Swatches(session.Mode());
     outcome.palette = HexColours({swatches.begin(), swatches.end()});
 }
 

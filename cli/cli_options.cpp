@@ -14,24 +14,24 @@
 
 namespace vorbix {
 
-std::optional<ColorValue> ParseHexColor(const QString& text) {
+std::optional<ColourValue> ParseHexColour(const QString& text) {
     QString hex = text.trimmed();
     if (hex.startsWith('#')) hex.remove(0, 1);
     // toUInt alone would take a sign or a "0x".
     const bool hexDigits = std::all_of(hex.begin(), hex.end(), [](QChar c) { return std::isxdigit(c.unicode()) && c.unicode() < 128; });
     if (hex.size() != 6 || !hexDigits) return std::nullopt;
     const uint rgb = hex.toUInt(nullptr, 16);
-    return MakeColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+    return MakeColour((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
 namespace {
 
 template <std::size_t N>
-bool ParsePalette(const QString& text, std::array<ColorValue, N>& palette) {
+bool ParsePalette(const QString& text, std::array<ColourValue, N>& palette) {
     const QStringList parts = text.split(',');
     if (parts.size() != static_cast<int>(N)) return false;
     for (std::size_t i = 0; i < N; ++i) {
-        const auto c = ParseHexColor(parts[static_cast<int>(i)]);
+        const auto c = ParseHexColour(parts[static_cast<int>(i)]);
         if (!c) return false;
         palette[i] = *c;
     }
@@ -113,7 +113,7 @@ std::optional<QString> SliderMove(Slider slider, const QString& name, const QStr
 }
 
 template <std::size_t N>
-std::optional<QString> Swatches(const QString& text, std::array<ColorValue, N>& swatches, int& best, const QString& need) {
+std::optional<QString> Swatches(const QString& text, std::array<ColourValue, N>& swatches, int& best, const QString& need) {
     const std::optional<int> choice = BestChoice(text);
     if (!choice) return QString("best:K takes K from 1 to %1").arg(kMaxSwatchCandidates);
     best = *choice;

@@ -18,8 +18,8 @@ struct CliOptions {
     int method = 17;
     bool resize = true;
     KeepShape keepShape = KeepShape::Stretch;  // how "Resize" scales a picture of another shape
-    std::array<ColorValue, 2> palette2 = kDefaultSwatches2;
-    std::array<ColorValue, 4> palette4 = kDefaultSwatches4;
+    std::array<ColourValue, 2> palette2 = kDefaultSwatches2;
+    std::array<ColourValue, 4> palette4 = kDefaultSwatches4;
     // "best" or "best:K" instead of colours: the K-th set "Best colours" offers (1, the best),
     // chosen after loading; 0: the colours given.
     int bestPalette2 = 0;
@@ -67,6 +67,6 @@ std::vector<std::string> LocalNames(const QStringList& decoded, const std::vecto
 std::string PictureFile(const CliOptions& options, int i);
 
 // "RRGGBB" (an optional leading '#') as a colour value.
-std::optional<ColorValue> ParseHexColor(const QString& text);
+std::optional<ColourValue> ParseHexColour(const QString& text);
 
 }  // namespace vorbix

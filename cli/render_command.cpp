@@ -21,9 +21,9 @@ ScreenFile BareScreen(const CliOptions& options, const std::vector<std::uint8_t>
     std::copy(bytes.begin(), bytes.end(), file.image.begin());
     Palette palette;
     if (options.mode == TvcMode::Graphics2)
-        for (ColorValue c : options.palette2) palette.push_back(EntryFromColor(c));
+        for (ColourValue c : options.palette2) palette.push_back(EntryFromColour(c));
     if (options.mode == TvcMode::Graphics4)
-        for (ColorValue c : options.palette4) palette.push_back(EntryFromColor(c));
+        for (ColourValue c : options.palette4) palette.push_back(EntryFromColour(c));
     file.registers = ColourBytesOf(options.mode, palette);
     return file;
 }

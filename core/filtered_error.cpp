@@ -84,7 +84,7 @@ std::array<Canvas, 3> Differences(const Picture& reference, int blockWidth, int 
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const std::size_t block = static_cast<std::size_t>(y / blockHeight) * columns + x / blockWidth;
-            const Opponent seen = shown[block], wanted = OpponentOf(EntryFromColor(reference.Pixel(x, y)));
+            const Opponent seen = shown[block], wanted = OpponentOf(EntryFromColour(reference.Pixel(x, y)));
             Opponent difference{seen[0] - wanted[0], seen[1] - wanted[1], seen[2] - wanted[2]};
             if (!transforms.empty()) difference = Multiply(transforms[block], difference);
             for (int c = 0; c < 3; ++c) d[c].At(x + margin, y + margin) = difference[c];

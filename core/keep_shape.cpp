@@ -71,7 +71,7 @@ void ScaleKeepingShape(Picture& destination, const Picture& source, KeepShape sh
     }
     Picture placed(rect.width, rect.height);
     StretchPicture(placed, source, rect.width, rect.height, 1);
-    destination.Fill(MakeColor(0, 0, 0));
+    destination.Fill(MakeColour(0, 0, 0));
     for (int y = 0; y < rect.height; ++y)
         std::memcpy(destination.Row(rect.y + y) + static_cast<std::size_t>(rect.x) * 3, placed.Row(y),
                     static_cast<std::size_t>(rect.width) * 3);

@@ -33,7 +33,7 @@ bool BeatsEverywhere(const PaletteEntry& f, bool fLower, const PaletteEntry& e, 
 
 }  // namespace
 
-NearestColorSearch::NearestColorSearch(const Palette& palette, const std::vector<std::uint8_t>& skip)
+NearestColourSearch::NearestColourSearch(const Palette& palette, const std::vector<std::uint8_t>& skip)
     : palette_(palette), scan_(palette.size() <= kScanAtMost && skip.empty()), skip_(skip) {
     if (scan_) return;
     std::vector<int> active;
@@ -73,7 +73,7 @@ NearestColorSearch::NearestColorSearch(const Palette& palette, const std::vector
     cellStart_.push_back(static_cast<std::uint32_t>(candidates_.size()));
 }
 
-int NearestColorSearch::CellIndex(int red, int green, int blue) const {
+int NearestColourSearch::CellIndex(int red, int green, int blue) const {
     const int cell = ((red >> kCellShift) * kCellsPerChannel + (green >> kCellShift)) * kCellsPerChannel + (blue >> kCellShift);
     std::int32_t best = 999999999;
     int bestIndex = 0;
@@ -89,24 +89,24 @@ int NearestColorSearch::CellIndex(int red, int green, int blue) const {
     return bestIndex;
 }
 
-std::shared_ptr<const NearestColorSearch> SharedSearch(const Palette& palette, const std::vector<std::uint8_t>& skip) {
+std::shared_ptr<const NearestColourSearch> SharedSearch(const Palette& palette, const std::vector<std::uint8_t>& skip) {
     // A handful covers the palettes one document switches between (swatches, 16 colours, mixes).
     constexpr std::size_t kKept = 8;
     static std::mutex mutex;
-    static std::deque<std::shared_ptr<const NearestColorSearch>> kept;
+    static std::deque<std::shared_ptr<const NearestColourSearch>> kept;
     {
         const std::lock_guard lock(mutex);
         for (const auto& search : kept)
             if (search->Serves(palette, skip)) return search;
     }
-    auto made = std::make_shared<const NearestColorSearch>(palette, skip);
+    auto made = std::make_shared<const NearestColourSearch>(palette, skip);
     const std::lock_guard lock(mutex);
     kept.push_front(made);
     if (kept.size() > kKept) kept.pop_back();
     return made;
 }
 
-void SnapToPalette(Picture& destination, const Picture& source, const NearestColorSearch& palette) {
+void SnapToPalette(Picture& destination, const Picture& source, const NearestColourSearch& palette) {
     if (&destination != &source) destination = source;
     if (palette.Empty()) return;
     NearestMemo memo(palette);

@@ -12,10 +12,10 @@ namespace vorbix {
 // The nearest-colour rule for one fixed palette, answered from a grid of colour cells that
 // each list, in index order, only the entries that can be nearest somewhere in the cell: the
 // same answers as a full scan (lowest index at the smallest distance), at a fraction of the work.
-class NearestColorSearch {
+class NearestColourSearch {
 public:
     // skip[i] != 0 keeps entry i out of every match; an empty skip list keeps every entry.
-    explicit NearestColorSearch(const Palette& palette, const std::vector<std::uint8_t>& skip = {});
+    explicit NearestColourSearch(const Palette& palette, const std::vector<std::uint8_t>& skip = {});
 
     // 0 when the palette is empty or every entry is skipped.
     int Index(int red, int green, int blue) const {
@@ -84,13 +84,13 @@ private:
 // The search for a palette and skip list, built once and shared while they stay the same: a
 // conversion asks for the same few palettes again and again, and a grid takes longer to build
 // than a small picture takes to convert. Safe to call from several threads.
-std::shared_ptr<const NearestColorSearch> SharedSearch(const Palette& palette, const std::vector<std::uint8_t>& skip = {});
+std::shared_ptr<const NearestColourSearch> SharedSearch(const Palette& palette, const std::vector<std::uint8_t>& skip = {});
 
 // Remembers a search's answers for the colours met during one walk over a picture, where the same
 // colours come again and again (a dithered picture holds a handful).
 class NearestMemo {
 public:
-    explicit NearestMemo(const NearestColorSearch& search)
+    explicit NearestMemo(const NearestColourSearch& search)
         : search_(search), keys_(kSlots, kNoColour), answers_(kSlots, 0) {}
 
     int Index(int red, int green, int blue) {
@@ -108,12 +108,12 @@ private:
     static constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
     static constexpr std::uint32_t kNoColour = 0xFFFFFFFF;
 
-    const NearestColorSearch& search_;
+    const NearestColourSearch& search_;
     std::vector<std::uint32_t> keys_;
     std::vector<std::uint16_t> answers_;
 };
 
 // Replaces every pixel of the destination by its nearest palette colour.
-void SnapToPalette(Picture& destination, const Picture& source, const NearestColorSearch& palette);
+void SnapToPalette(Picture& destination, const Picture& source, const NearestColourSearch& palette);
 
 }  // namespace vorbix

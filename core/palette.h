@@ -20,8 +20,8 @@ constexpr PaletteEntry EntryFromRgb(int red, int green, int blue) {
     return PaletteEntry{static_cast<std::uint8_t>(blue), static_cast<std::uint8_t>(green),
                         static_cast<std::uint8_t>(red), 0};
 }
-constexpr PaletteEntry EntryFromColor(ColorValue c) { return EntryFromRgb(GetRed(c), GetGreen(c), GetBlue(c)); }
-constexpr ColorValue ColorOfEntry(const PaletteEntry& e) { return MakeColor(e.red, e.green, e.blue); }
+constexpr PaletteEntry EntryFromColour(ColourValue c) { return EntryFromRgb(GetRed(c), GetGreen(c), GetBlue(c)); }
+constexpr ColourValue ColourOfEntry(const PaletteEntry& e) { return MakeColour(e.red, e.green, e.blue); }
 
 using Palette = std::vector<PaletteEntry>;
 
@@ -46,7 +46,7 @@ int NearestAdmittedIndex(const Palette& palette, int red, int green, int blue, A
     return bestIndex;
 }
 
-inline int NearestColorIndex(const Palette& palette, int red, int green, int blue) {
+inline int NearestColourIndex(const Palette& palette, int red, int green, int blue) {
     return NearestAdmittedIndex(palette, red, green, blue, [](int) { return true; });
 }
 

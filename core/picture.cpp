@@ -9,25 +9,25 @@
 
 namespace vorbix {
 
-Picture::Picture(int width, int height, ColorValue fill)
+Picture::Picture(int width, int height, ColourValue fill)
     : width_(std::max(width, 0)), height_(std::max(height, 0)),
       bytes_(static_cast<std::size_t>(width_) * height_ * 3) {
     Fill(fill);
 }
 
-ColorValue Picture::Pixel(int x, int y) const {
+ColourValue Picture::Pixel(int x, int y) const {
     const std::uint8_t* p = Row(y) + x * 3;
-    return MakeColor(p[2], p[1], p[0]);
+    return MakeColour(p[2], p[1], p[0]);
 }
 
-void Picture::SetPixel(int x, int y, ColorValue c) {
+void Picture::SetPixel(int x, int y, ColourValue c) {
     std::uint8_t* p = Row(y) + x * 3;
     p[0] = static_cast<std::uint8_t>(GetBlue(c));
     p[1] = static_cast<std::uint8_t>(GetGreen(c));
     p[2] = static_cast<std::uint8_t>(GetRed(c));
 }
 
-void Picture::Fill(ColorValue c) {
+void Picture::Fill(ColourValue c) {
     const std::uint8_t bgr[3] = {static_cast<std::uint8_t>(GetBlue(c)), static_cast<std::uint8_t>(GetGreen(c)),
                                  static_cast<std::uint8_t>(GetRed(c))};
     for (std::size_t i = 0; i < bytes_.size(); i += 3) std::copy(bgr, bgr + 3, bytes_.begin() + i);

@@ -10,22 +10,22 @@
 namespace vorbix {
 
 // A colour held as one number: red in bits 0-7, green 8-15, blue 16-23.
-using ColorValue = std::uint32_t;
+using ColourValue = std::uint32_t;
 
-constexpr ColorValue MakeColor(int red, int green, int blue) {
-    return static_cast<ColorValue>(red) | (static_cast<ColorValue>(green) << 8) |
-           (static_cast<ColorValue>(blue) << 16);
+constexpr ColourValue MakeColour(int red, int green, int blue) {
+    return static_cast<ColourValue>(red) | (static_cast<ColourValue>(green) << 8) |
+           (static_cast<ColourValue>(blue) << 16);
 }
-constexpr int GetRed(ColorValue c) { return static_cast<int>(c & 0xFF); }
-constexpr int GetGreen(ColorValue c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int GetBlue(ColorValue c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int GetRed(ColourValue c) { return static_cast<int>(c & 0xFF); }
+constexpr int GetGreen(ColourValue c) { return static_cast<int>((c >> 8) & 0xFF); }
+constexpr int GetBlue(ColourValue c) { return static_cast<int>((c >> 16) & 0xFF); }
 
 // A 24-bit raster, top row first, three bytes a pixel in the order blue, green, red,
 // rows packed without filler (the layout Qt calls Format_BGR888).
 class Picture {
 public:
     Picture() = default;
-    Picture(int width, int height, ColorValue fill = 0);
+    Picture(int width, int height, ColourValue fill = 0);
 
     int Width() const { return width_; }
     int Height() const { return height_; }
@@ -38,9 +38,9 @@ public:
     const std::uint8_t* Data() const { return bytes_.data(); }
     std::size_t ByteCount() const { return bytes_.size(); }
 
-    ColorValue Pixel(int x, int y) const;
-    void SetPixel(int x, int y, ColorValue c);
-    void Fill(ColorValue c);
+    ColourValue Pixel(int x, int y) const;
+    void SetPixel(int x, int y, ColourValue c);
+    void Fill(ColourValue c);
 
     bool operator==(const Picture&) const = default;
 

@@ -39,7 +39,7 @@ void AdjustGamma(Picture& destination, const Picture& source, int value) {
     ApplyTable(destination, source, table);
 }
 
-void AdjustColor(Picture& destination, const Picture& source, int value) {
+void AdjustColour(Picture& destination, const Picture& source, int value) {
     if (&destination != &source) destination = source;
     const double s = SliderFactor(value);
     std::uint8_t* p = destination.Data();

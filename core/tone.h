@@ -9,7 +9,7 @@ namespace vorbix {
 void AdjustBrightness(Picture& destination, const Picture& source, int value);
 // The exponent is 50 / (value + 1), so the slider's middle leaves the picture almost as it is.
 void AdjustGamma(Picture& destination, const Picture& source, int value);
-void AdjustColor(Picture& destination, const Picture& source, int value);
+void AdjustColour(Picture& destination, const Picture& source, int value);
 void AdjustContrast(Picture& destination, const Picture& source, int value);
 
 }  // namespace vorbix

@@ -11,7 +11,7 @@ std::optional<TvcMode> ModeWithNumber(int number) {
     return std::nullopt;
 }
 
-std::span<const ColorValue> DefaultSwatches(TvcMode mode) {
+std::span<const ColourValue> DefaultSwatches(TvcMode mode) {
     switch (mode) {
         case TvcMode::Graphics2: return kDefaultSwatches2;
         case TvcMode::Graphics4: return kDefaultSwatches4;
@@ -58,7 +58,7 @@ Palette TvcColours() {
     return palette;
 }
 
-std::uint8_t TvcColorByte(const PaletteEntry& e) {
+std::uint8_t TvcColourByte(const PaletteEntry& e) {
     std::uint8_t byte = 0;
     if (e.red == kFullLevel || e.green == kFullLevel || e.blue == kFullLevel) byte |= 0x40;
     if (e.green != 0) byte |= 0x10;
@@ -77,7 +77,7 @@ PaletteEntry ShownColour(std::uint8_t colourByte) {
 ColourBytes ColourBytesOf(TvcMode mode, const Palette& palette) {
     ColourBytes bytes{};
     for (int i = 0; i < ModeOf(mode).swatchCount && i < static_cast<int>(palette.size()); ++i)
-        bytes[i] = TvcColorByte(palette[i]);
+        bytes[i] = TvcColourByte(palette[i]);
     return bytes;
 }
 
@@ -86,7 +86,7 @@ std::optional<std::string> UnshowableColours(TvcMode mode, const Palette& palett
     std::string message;
     for (int i = 0; i < count; ++i) {
         const PaletteEntry& colour = palette[i];
-        const PaletteEntry shown = ShownColour(TvcColorByte(colour));
+        const PaletteEntry shown = ShownColour(TvcColourByte(colour));
         if (colour.red == shown.red && colour.green == shown.green && colour.blue == shown.blue) continue;
         if (!message.empty()) message += "; ";
         message += "palette colour " + std::to_string(i) + " " + RgbText(colour) + " is not a TVC colour, the machine shows " +
@@ -96,7 +96,7 @@ std::optional<std::string> UnshowableColours(TvcMode mode, const Palette& palett
     return message;
 }
 
-std::string HexText(ColorValue c) {
+std::string HexText(ColourValue c) {
     char text[8];
     std::snprintf(text, sizeof text, "#%02X%02X%02X", GetRed(c), GetGreen(c), GetBlue(c));
     return text;

@@ -70,14 +70,14 @@ inline constexpr int kFullLevel = 255;
 Palette TvcColours();
 
 // The swatches a fresh document starts with.
-inline constexpr std::array<ColorValue, 2> kDefaultSwatches2{MakeColor(0, 0, 0), MakeColor(255, 255, 255)};
-inline constexpr std::array<ColorValue, 4> kDefaultSwatches4{MakeColor(0, 0, 0), MakeColor(255, 255, 255),
-                                                             MakeColor(0, 0, 255), MakeColor(255, 0, 0)};
+inline constexpr std::array<ColourValue, 2> kDefaultSwatches2{MakeColour(0, 0, 0), MakeColour(255, 255, 255)};
+inline constexpr std::array<ColourValue, 4> kDefaultSwatches4{MakeColour(0, 0, 0), MakeColour(255, 255, 255),
+                                                             MakeColour(0, 0, 255), MakeColour(255, 0, 0)};
 // Those of a mode: two in Graphics 2, four in Graphics 4, none in Graphics 16.
-std::span<const ColorValue> DefaultSwatches(TvcMode mode);
+std::span<const ColourValue> DefaultSwatches(TvcMode mode);
 
 // 0I0G0R0B: any non-zero component sets its colour bit; only a component of 255 sets intensity.
-std::uint8_t TvcColorByte(const PaletteEntry& entry);
+std::uint8_t TvcColourByte(const PaletteEntry& entry);
 // The colour the machine shows for a colour byte.
 PaletteEntry ShownColour(std::uint8_t colourByte);
 // The colour bytes of a mode's palette registers (zero where the palette has no entry).
@@ -89,6 +89,6 @@ std::optional<std::string> UnshowableColours(TvcMode mode, const Palette& palett
 // "(red, green, blue)", the way messages name a colour.
 std::string RgbText(const PaletteEntry& colour);
 // "#RRGGBB", the way files and captions write a colour.
-std::string HexText(ColorValue colour);
+std::string HexText(ColourValue colour);
 
 }  // namespace vorbix

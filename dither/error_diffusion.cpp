@@ -96,7 +96,7 @@ SplitKernel SplitTaps(const DiffusionKernel& kernel, int bufferWidth) {
 // that the loop over the pairs unrolls.
 template <std::size_t Pairs>
 void DiffuseOnLanes(PixelBuffer& buffer, const DiffusionKernel& kernel, const SplitKernel& split,
-                    const NearestColorSearch& palette) {
+                    const NearestColourSearch& palette) {
     // The kernels reach at most two rows and two columns on, which a margin of 4 always holds.
     assert(buffer.margin == 4);
     // Divided before weighting, truncating toward zero: an error below the divisor goes nowhere.
@@ -151,7 +151,7 @@ void DiffuseOnLanes(PixelBuffer& buffer, const DiffusionKernel& kernel, const Sp
 
 }  // namespace
 
-void DiffuseErrors(PixelBuffer& buffer, const DiffusionKernel& kernel, const NearestColorSearch& palette) {
+void DiffuseErrors(PixelBuffer& buffer, const DiffusionKernel& kernel, const NearestColourSearch& palette) {
     const SplitKernel split = SplitTaps(kernel, buffer.bufferWidth);
     switch (split.pairCount) {
         case 1: DiffuseOnLanes<1>(buffer, kernel, split, palette); break;
@@ -163,7 +163,7 @@ void DiffuseErrors(PixelBuffer& buffer, const DiffusionKernel& kernel, const Nea
     }
 }
 
-void DiffuseErrorsPlain(PixelBuffer& buffer, const DiffusionKernel& kernel, const NearestColorSearch& palette) {
+void DiffuseErrorsPlain(PixelBuffer& buffer, const DiffusionKernel& kernel, const NearestColourSearch& palette) {
     const std::size_t first = static_cast<std::size_t>(kernel.firstRow) * buffer.bufferWidth;
     const std::size_t end = static_cast<std::size_t>(buffer.rows - kernel.firstRow) * buffer.bufferWidth;
     for (std::size_t i = first; i < end; ++i) {
@@ -182,7 +182,7 @@ void DiffuseErrorsPlain(PixelBuffer& buffer, const DiffusionKernel& kernel, cons
     }
 }
 
-void DitherDiffusion(Picture& surface, const NearestColorSearch& palette, const DiffusionKernel& kernel) {
+void DitherDiffusion(Picture& surface, const NearestColourSearch& palette, const DiffusionKernel& kernel) {
     PixelBuffer buffer = ReadFramed(surface, 4, kernel.margin);
     DiffuseErrors(buffer, kernel, palette);
     WriteFramed(surface, buffer);

@@ -37,11 +37,11 @@ extern const DiffusionKernel kSierra2RowKernel;
 // visited pixel takes its nearest palette colour and hands (error / divisor) * weight per
 // channel to the taps, addressed by index so that a row's end runs on into the next row.
 // Each addition is clamped to 0..255 at once.
-void DiffuseErrors(PixelBuffer& buffer, const DiffusionKernel& kernel, const NearestColorSearch& palette);
+void DiffuseErrors(PixelBuffer& buffer, const DiffusionKernel& kernel, const NearestColourSearch& palette);
 // The same walk one byte at a time, as the rule reads; DiffuseErrors must agree with it.
-void DiffuseErrorsPlain(PixelBuffer& buffer, const DiffusionKernel& kernel, const NearestColorSearch& palette);
+void DiffuseErrorsPlain(PixelBuffer& buffer, const DiffusionKernel& kernel, const NearestColourSearch& palette);
 
 // The surface read into a framed buffer with the kernel's margin fill, diffused, written back.
-void DitherDiffusion(Picture& surface, const NearestColorSearch& palette, const DiffusionKernel& kernel);
+void DitherDiffusion(Picture& surface, const NearestColourSearch& palette, const DiffusionKernel& kernel);
 
 }  // namespace vorbix

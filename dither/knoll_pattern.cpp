@@ -86,9 +86,9 @@ void DitherKnollPatternPlain(Picture& surface, const Palette& palette, const Pla
     const PlanMaker maker(palette, rule);
     for (int y = 0; y < surface.Height(); ++y)
         for (int x = 0; x < surface.Width(); ++x) {
-            const PaletteEntry pixel = EntryFromColor(surface.Pixel(x, y));
+            const PaletteEntry pixel = EntryFromColour(surface.Pixel(x, y));
             const MixingPlan plan = maker.For(CoarseLinearOf(pixel.red, pixel.green, pixel.blue));
-            surface.SetPixel(x, y, ColorOfEntry(maker.Light().Entry(plan[kBayer4[(y % 4) * 4 + x % 4]])));
+            surface.SetPixel(x, y, ColourOfEntry(maker.Light().Entry(plan[kBayer4[(y % 4) * 4 + x % 4]])));
         }
 }
 

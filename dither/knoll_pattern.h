@@ -48,7 +48,7 @@ private:
 
     PlanRule rule_;
     LinearPalette light_;
-    std::shared_ptr<const NearestColorSearch> search_;
+    std::shared_ptr<const NearestColourSearch> search_;
     std::vector<OkLab> ok_;
 };
 

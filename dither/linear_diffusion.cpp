@@ -75,9 +75,9 @@ void DiffuseInLinearLightPlain(Picture& surface, const Palette& palette, const D
         const bool leftward = serpentine && y % 2 == 1;
         for (int n = 0; n < width; ++n) {
             const int x = leftward ? width - 1 - n : n;
-            const ColorValue pixel = surface.Pixel(x, y);
+            const ColourValue pixel = surface.Pixel(x, y);
             const LinearRgb& got = received[static_cast<std::size_t>(y) * width + x];
-            const LinearRgb own = LinearOf(EntryFromColor(pixel));
+            const LinearRgb own = LinearOf(EntryFromColour(pixel));
             const LinearRgb wanted{std::clamp(own.red + got.red, 0.0f, 1.0f), std::clamp(own.green + got.green, 0.0f, 1.0f),
                                    std::clamp(own.blue + got.blue, 0.0f, 1.0f)};
             const int chosen = light.Nearest(wanted);
@@ -91,7 +91,7 @@ void DiffuseInLinearLightPlain(Picture& surface, const Palette& palette, const D
                 target.green += (wanted.green - shown.green) * share;
                 target.blue += (wanted.blue - shown.blue) * share;
             }
-            surface.SetPixel(x, y, ColorOfEntry(light.Entry(chosen)));
+            surface.SetPixel(x, y, ColourOfEntry(light.Entry(chosen)));
         }
     }
 }

@@ -30,12 +30,12 @@ int Jitter(int value, std::uint8_t amplitude, RandomSequence& random) {
 
 }  // namespace
 
-void DitherThreshold(Picture& surface, const NearestColorSearch& palette) {
+void DitherThreshold(Picture& surface, const NearestColourSearch& palette) {
     MatchEveryBufferPixel(surface,
                           [&](int r, int g, int b) { return palette.Nearest(r, g, b); });
 }
 
-PaletteEntry NearestColorNoisy(const NearestColorSearch& palette, int red, int green, int blue, std::uint8_t amplitude,
+PaletteEntry NearestColourNoisy(const NearestColourSearch& palette, int red, int green, int blue, std::uint8_t amplitude,
                                RandomSequence& random) {
     const int r = Jitter(red, amplitude, random);
     const int g = Jitter(green, amplitude, random);
@@ -43,10 +43,10 @@ PaletteEntry NearestColorNoisy(const NearestColorSearch& palette, int red, int g
     return palette.Nearest(r, g, b);
 }
 
-void DitherThresholdNoise(Picture& surface, std::uint8_t amplitude, const NearestColorSearch& palette,
+void DitherThresholdNoise(Picture& surface, std::uint8_t amplitude, const NearestColourSearch& palette,
                           RandomSequence& random) {
     MatchEveryBufferPixel(surface, [&](int r, int g, int b) {
-        return NearestColorNoisy(palette, r, g, b, amplitude, random);
+        return NearestColourNoisy(palette, r, g, b, amplitude, random);
     });
 }
 

@@ -53,7 +53,7 @@ const std::array<std::uint8_t, 5>& GlyphOf(char c) {
 
 }  // namespace
 
-void DrawText(Picture& picture, int x, int y, std::string_view text, ColorValue colour, int scale) {
+void DrawText(Picture& picture, int x, int y, std::string_view text, ColourValue colour, int scale) {
     for (std::size_t n = 0; n < text.size(); ++n) {
         const auto& glyph = GlyphOf(text[n]);
         const int left = x + static_cast<int>(n) * kGlyphAdvance * scale;

@@ -13,6 +13,6 @@ constexpr int kGlyphLineHeight = 8;
 
 // Draws the text with its top-left corner at (x, y), clipped to the picture; characters
 // outside printable ASCII are drawn as '?'.
-void DrawText(Picture& picture, int x, int y, std::string_view text, ColorValue colour, int scale);
+void DrawText(Picture& picture, int x, int y, std::string_view text, ColourValue colour, int scale);
 
 }  // namespace vorbix

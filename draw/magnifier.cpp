@@ -6,7 +6,7 @@ namespace {
 
 constexpr int kCell = kMagnifierSize / kMagnifiedBlock;
 
-void Outline(Picture& picture, int from, int to, ColorValue c) {
+void Outline(Picture& picture, int from, int to, ColourValue c) {
     for (int i = from; i <= to; ++i) {
         picture.SetPixel(i, from, c);
         picture.SetPixel(i, to, c);
@@ -17,13 +17,13 @@ void Outline(Picture& picture, int from, int to, ColorValue c) {
 
 }  // namespace
 
-void DrawMagnifier(Picture& zoom, const Picture& source, int left, int top, ColorValue outside, ColorValue innerFrame,
-                   ColorValue outerFrame) {
+void DrawMagnifier(Picture& zoom, const Picture& source, int left, int top, ColourValue outside, ColourValue innerFrame,
+                   ColourValue outerFrame) {
     if (zoom.Width() != kMagnifierSize || zoom.Height() != kMagnifierSize) zoom = Picture(kMagnifierSize, kMagnifierSize);
     for (int by = 0; by < kMagnifiedBlock; ++by)
         for (int bx = 0; bx < kMagnifiedBlock; ++bx) {
             const int x = left + bx, y = top + by;
-            const ColorValue c = source.Contains(x, y) ? source.Pixel(x, y) : outside;
+            const ColourValue c = source.Contains(x, y) ? source.Pixel(x, y) : outside;
             for (int dy = 0; dy < kCell; ++dy)
                 for (int dx = 0; dx < kCell; ++dx) zoom.SetPixel(bx * kCell + dx, by * kCell + dy, c);
         }

@@ -6,17 +6,17 @@ namespace vorbix {
 
 namespace {
 
-constexpr ColorValue kWhite = MakeColor(255, 255, 255);
-constexpr ColorValue kBlack = MakeColor(0, 0, 0);
+constexpr ColourValue kWhite = MakeColour(255, 255, 255);
+constexpr ColourValue kBlack = MakeColour(0, 0, 0);
 
 // A box of extent (dx, dy) covers its corner and the corner plus the extent.
-void FillBox(Picture& picture, int x, int y, int dx, int dy, ColorValue c) {
+void FillBox(Picture& picture, int x, int y, int dx, int dy, ColourValue c) {
     for (int row = y; row <= y + dy; ++row)
         for (int column = x; column <= x + dx; ++column)
             if (picture.Contains(column, row)) picture.SetPixel(column, row, c);
 }
 
-void OutlineBox(Picture& picture, int x, int y, int extent, ColorValue c) {
+void OutlineBox(Picture& picture, int x, int y, int extent, ColourValue c) {
     FillBox(picture, x, y, extent, 0, c);
     FillBox(picture, x, y + extent, extent, 0, c);
     FillBox(picture, x, y, 0, extent, c);
@@ -24,7 +24,7 @@ void OutlineBox(Picture& picture, int x, int y, int extent, ColorValue c) {
 }
 
 // The swap mark would vanish in the box's own colour; black or white stands out.
-ColorValue Contrasting(ColorValue c) {
+ColourValue Contrasting(ColourValue c) {
     const int luma = 299 * GetRed(c) + 587 * GetGreen(c) + 114 * GetBlue(c);
     return luma > 128 * 1000 ? kBlack : kWhite;
 }
@@ -52,14 +52,14 @@ void DrawPatternChart(Picture& chart, const MixTable& mixes) {
     chart.Fill(kChartBackground);
     for (int k = 0; k < kMixCount; ++k) {
         const ChartPlace place = ChartPlaceOf(k);
-        const ColorValue first = ColorOfEntry(mixes[k].first);
-        const ColorValue second = ColorOfEntry(mixes[k].second);
+        const ColourValue first = ColourOfEntry(mixes[k].first);
+        const ColourValue second = ColourOfEntry(mixes[k].second);
         FillBox(chart, place.cellLeft, place.cellTop, 8, 4, first);
         FillBox(chart, place.cellLeft + 10, place.cellTop, 8, 4, second);
         FillBox(chart, place.cellLeft + 10, place.cellTop + 6, 8, 4, first);
         FillBox(chart, place.cellLeft, place.cellTop + 6, 8, 4, second);
 
-        const ColorValue colour = ColorOfEntry(MixColour(k));
+        const ColourValue colour = ColourOfEntry(MixColour(k));
         const int x = place.boxLeft, y = place.boxTop, extent = place.boxExtent;
         if (mixes[k].off) {
             OutlineBox(chart, x, y, extent, kWhite);

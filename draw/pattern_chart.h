@@ -12,7 +12,7 @@ namespace vorbix {
 constexpr int kChartWidth = 784;
 constexpr int kChartHeight = 312;
 constexpr int kChartHiddenColumns = 472;
-constexpr ColorValue kChartBackground = MakeColor(31, 31, 31);
+constexpr ColourValue kChartBackground = MakeColour(31, 31, 31);
 
 // Where mix k is drawn: its box (clicked to switch or swap it) and its cell of two colours.
 // A box of extent e covers its corner and the corner plus e, both included.

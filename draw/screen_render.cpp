@@ -4,8 +4,8 @@ namespace vorbix {
 
 Picture RenderScreen(TvcMode mode, const ScreenImage& image, const ColourBytes& registers) {
     const ModeInfo& g = ModeOf(mode);
-    std::array<ColorValue, 4> registerColours{};
-    for (std::size_t i = 0; i < registers.size(); ++i) registerColours[i] = ColorOfEntry(ShownColour(registers[i]));
+    std::array<ColourValue, 4> registerColours{};
+    for (std::size_t i = 0; i < registers.size(); ++i) registerColours[i] = ColourOfEntry(ShownColour(registers[i]));
     Picture shown(g.width, kScreenRows);
     for (int y = 0; y < kScreenRows; ++y) {
         for (int column = 0; column < kScreenRowBytes; ++column) {
@@ -14,7 +14,7 @@ Picture RenderScreen(TvcMode mode, const ScreenImage& image, const ColourBytes& 
             for (int k = 0; k < g.pixelsPerByte; ++k) {
                 const std::uint8_t pixel = UnpackPixel(mode, k, byte);
                 shown.SetPixel(left + k, y,
-                               mode == TvcMode::Graphics16 ? ColorOfEntry(ShownColour(pixel)) : registerColours[pixel]);
+                               mode == TvcMode::Graphics16 ? ColourOfEntry(ShownColour(pixel)) : registerColours[pixel]);
             }
         }
     }

@@ -14,11 +14,11 @@ namespace {
 
 constexpr int kMargin = 8;
 constexpr int kFrame = 3;
-constexpr ColorValue kBackground = MakeColor(48, 48, 48);
-constexpr ColorValue kCaption = MakeColor(240, 240, 240);
-constexpr ColorValue kFigures = MakeColor(176, 176, 176);
-constexpr ColorValue kHighlight = MakeColor(255, 200, 0);
-constexpr ColorValue kBest = MakeColor(120, 230, 120);
+constexpr ColourValue kBackground = MakeColour(48, 48, 48);
+constexpr ColourValue kCaption = MakeColour(240, 240, 240);
+constexpr ColourValue kFigures = MakeColour(176, 176, 176);
+constexpr ColourValue kHighlight = MakeColour(255, 200, 0);
+constexpr ColourValue kBest = MakeColour(120, 230, 120);
 constexpr int kCaptionLines = 3;  // method; colours and time; likeness
 
 std::string OneDecimal(double value) {
@@ -26,7 +26,7 @@ std::string OneDecimal(double value) {
     return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
 }
 
-void FillBox(Picture& picture, const TileBox& box, ColorValue colour) {
+void FillBox(Picture& picture, const TileBox& box, ColourValue colour) {
     for (int y = box.top; y < box.top + box.height; ++y)
         for (int x = box.left; x < box.left + box.width; ++x)
             if (picture.Contains(x, y)) picture.SetPixel(x, y, colour);
@@ -105,7 +105,7 @@ Picture ComposeSheet(const std::vector<MethodTile>& tiles, const SheetLayout& la
         // The set it was converted with, as squares after the score.
         const int square = (kGlyphLineHeight - 1) * text;
         int left = box.left + (static_cast<int>(score.size()) + 1) * kGlyphAdvance * text;
-        for (ColorValue colour : tile.swatches) {
+        for (ColourValue colour : tile.swatches) {
             FillBox(sheet, {left, scoreTop, square, square}, colour);
             left += square + text;
         }

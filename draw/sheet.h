@@ -15,7 +15,7 @@ struct MethodTile {
     int milliseconds = 0;
     double likeness = 0;  // lower is closer
     double deltaE = 0;    // the colour difference alone, S-CIELAB ΔE
-    std::vector<ColorValue> swatches;  // the colours it was converted with, when chosen for it
+    std::vector<ColourValue> swatches;  // the colours it was converted with, when chosen for it
 };
 
 struct TileBox {

@@ -100,7 +100,7 @@ Status OpenRegularFile(const std::string& path, QFile& file, qint64& size) {
 }
 
 // Indexed pictures may use indexes past their colour table; give those a colour, black.
-void CompleteColorTable(QImage& image) {
+void CompleteColourTable(QImage& image) {
     const int entries = image.format() == QImage::Format_Indexed8 ? 256 : image.depth() == 1 ? 2 : 0;
     if (entries == 0 || image.colorCount() >= entries) return;
     QList<QRgb> table = image.colorTable();
@@ -181,7 +181,7 @@ Result<Picture> DecodeWithQt(std::span<const std::uint8_t> bytes, std::int64_t m
     }
     if (const QString damage = DamageIn(capture.warnings); !damage.isEmpty()) return Refuse(damage);
 
-    CompleteColorTable(image);
+    CompleteColourTable(image);
     image = image.convertToFormat(QImage::Format_BGR888);
     if (image.isNull()) return Refuse("not enough memory to convert the picture");
     Picture picture(image.width(), image.height());

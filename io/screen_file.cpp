@@ -26,9 +26,9 @@ ScreenImage EncodeScreen(TvcMode mode, const Picture& surface, const Palette& pa
         for (int x = 0; x < m.width; x += m.pixelsPerByte, ++offset) {
             std::uint8_t byte = 0;
             for (int k = 0; k < m.pixelsPerByte; ++k) {
-                const ColorValue c = surface.Contains(x + k, y) ? surface.Pixel(x + k, y) : 0;
-                const int index = NearestColorIndex(palette, GetRed(c), GetGreen(c), GetBlue(c));
-                const int pixel = mode != TvcMode::Graphics16 ? index : palette.empty() ? 0 : TvcColorByte(palette[index]);
+                const ColourValue c = surface.Contains(x + k, y) ? surface.Pixel(x + k, y) : 0;
+                const int index = NearestColourIndex(palette, GetRed(c), GetGreen(c), GetBlue(c));
+                const int pixel = mode != TvcMode::Graphics16 ? index : palette.empty() ? 0 : TvcColourByte(palette[index]);
                 byte |= PackPixel(mode, k, static_cast<std::uint8_t>(pixel));
             }
             image[offset] = byte;

@@ -96,13 +96,13 @@ std::vector<ColourSet> Ranked(const std::vector<ColourSet>& sets, const std::vec
 }
 
 // How many of a's colours b lacks.
-int ColoursNotIn(const std::vector<ColorValue>& a, const std::vector<ColorValue>& b) {
-    return static_cast<int>(std::count_if(a.begin(), a.end(), [&](ColorValue c) { return std::find(b.begin(), b.end(), c) == b.end(); }));
+int ColoursNotIn(const std::vector<ColourValue>& a, const std::vector<ColourValue>& b) {
+    return static_cast<int>(std::count_if(a.begin(), a.end(), [&](ColourValue c) { return std::find(b.begin(), b.end(), c) == b.end(); }));
 }
 
 // Whether a set differs from every one of `taken` in at least `fewest` colours.
-bool DiffersFromAll(const std::vector<ColorValue>& set, const std::vector<std::vector<ColorValue>>& taken, int fewest) {
-    return std::all_of(taken.begin(), taken.end(), [&](const std::vector<ColorValue>& t) { return ColoursNotIn(set, t) >= fewest; });
+bool DiffersFromAll(const std::vector<ColourValue>& set, const std::vector<std::vector<ColourValue>>& taken, int fewest) {
+    return std::all_of(taken.begin(), taken.end(), [&](const std::vector<ColourValue>& t) { return ColoursNotIn(set, t) >= fewest; });
 }
 
 }  // namespace
@@ -122,8 +122,8 @@ std::vector<SwatchCandidate> BestSwatchCandidates(const Session& session, TvcMod
         ranked.resize(std::min(round.keep, ranked.size()));
     }
     auto coloursOf = [&](const ColourSet& set) {
-        std::vector<ColorValue> swatches;
-        for (int c : set) swatches.push_back(ColorOfEntry(colours[c]));
+        std::vector<ColourValue> swatches;
+        for (int c : set) swatches.push_back(ColourOfEntry(colours[c]));
         return swatches;
     };
 
@@ -131,18 +131,18 @@ std::vector<SwatchCandidate> BestSwatchCandidates(const Session& session, TvcMod
     // order, so taking it changes nothing), the default ones, the last round's front-runners, and
     // a spread of others from the rankings, enough to fill the candidates. The reduced copies can
     // lose a thin detail that decides the full-size score, as a single bright row.
-    std::vector<std::vector<ColorValue>> pool;
-    auto addToPool = [&](const std::vector<ColorValue>& swatches) {
+    std::vector<std::vector<ColourValue>> pool;
+    auto addToPool = [&](const std::vector<ColourValue>& swatches) {
         if (DiffersFromAll(swatches, pool, 1)) pool.push_back(swatches);
     };
-    const auto asSet = [](std::span<const ColorValue> swatches) { return std::vector<ColorValue>(swatches.begin(), swatches.end()); };
+    const auto asSet = [](std::span<const ColourValue> swatches) { return std::vector<ColourValue>(swatches.begin(), swatches.end()); };
     addToPool(asSet(session.Settings().Swatches(mode)));
     addToPool(asSet(DefaultSwatches(mode)));
     for (const ColourSet& set : ranked) addToPool(coloursOf(set));
-    std::vector<std::vector<ColorValue>> spread;
+    std::vector<std::vector<ColourValue>> spread;
     for (const ColourSet& set : rankings) {
         if (static_cast<int>(spread.size()) == count) break;
-        const std::vector<ColorValue> swatches = coloursOf(set);
+        const std::vector<ColourValue> swatches = coloursOf(set);
         if (!DiffersFromAll(swatches, spread, fewestDifferent)) continue;
         spread.push_back(swatches);
         addToPool(swatches);
@@ -166,7 +166,7 @@ std::vector<SwatchCandidate> BestSwatchCandidates(const Session& session, TvcMod
                      [](const SwatchCandidate& a, const SwatchCandidate& b) { return a.score < b.score; });
 
     std::vector<SwatchCandidate> candidates;
-    std::vector<std::vector<ColorValue>> taken;
+    std::vector<std::vector<ColourValue>> taken;
     for (SwatchCandidate& candidate : scored) {
         if (static_cast<int>(candidates.size()) == count) break;
         if (!DiffersFromAll(candidate.swatches, taken, fewestDifferent)) continue;
@@ -176,14 +176,14 @@ std::vector<SwatchCandidate> BestSwatchCandidates(const Session& session, TvcMod
     return candidates;
 }
 
-std::vector<ColorValue> BestSwatches(const Session& session, TvcMode mode) {
+std::vector<ColourValue> BestSwatches(const Session& session, TvcMode mode) {
     return BestSwatchCandidates(session, mode, 1).front().swatches;
 }
 
-std::vector<ColorValue> ChooseMethodWithBestColours(Session& session, int method) {
+std::vector<ColourValue> ChooseMethodWithBestColours(Session& session, int method) {
     session.ChooseMethod(method);
     if (ModeOf(session.Mode()).swatchCount == 0) return {};
-    std::vector<ColorValue> best = BestSwatches(session, session.Mode());
+    std::vector<ColourValue> best = BestSwatches(session, session.Mode());
     session.ChooseSwatches(session.Mode(), best);
     return best;
 }

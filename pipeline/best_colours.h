@@ -15,7 +15,7 @@ double SwatchSearchScore(const Picture& reference, const Picture& shown);
 // A set of swatches "Best colours" offers: its colours, its full-size score (SwatchSearchScore of
 // the document's source view against the machine's picture) and that picture, 512 x 480.
 struct SwatchCandidate {
-    std::vector<ColorValue> swatches;
+    std::vector<ColourValue> swatches;
     double score = 0;
     Picture shown;
 };
@@ -34,11 +34,11 @@ std::vector<SwatchCandidate> BestSwatchCandidates(const Session& session, TvcMod
                                                   int count = kMaxSwatchCandidates);
 
 // The best of BestSwatchCandidates, found converting only the sets that can be it at full size.
-std::vector<ColorValue> BestSwatches(const Session& session, TvcMode mode);
+std::vector<ColourValue> BestSwatches(const Session& session, TvcMode mode);
 
 // Chooses the method, then, where the document's mode has swatches, that method's best colours
 // (BestSwatches), and returns them (none in Graphics 16): how "Compare methods" converts each
 // method with its own best colours.
-std::vector<ColorValue> ChooseMethodWithBestColours(Session& session, int method);
+std::vector<ColourValue> ChooseMethodWithBestColours(Session& session, int method);
 
 }  // namespace vorbix

@@ -1,6 +1,6 @@
 #include "pipeline/convert.h"
 
-#include "core/color_count.h"
+#include "core/colour_count.h"
 #include "core/nearest_search.h"
 #include "dither/pattern.h"
 #include "pipeline/stopwatch.h"
@@ -10,9 +10,9 @@ namespace vorbix {
 namespace {
 
 Palette ModePalette(const ConversionSettings& settings, const Palette& paletteInUse) {
-    if (const std::span<const ColorValue> swatches = settings.Swatches(settings.mode); !swatches.empty()) {
+    if (const std::span<const ColourValue> swatches = settings.Swatches(settings.mode); !swatches.empty()) {
         Palette palette;
-        for (ColorValue swatch : swatches) palette.push_back(EntryFromColor(swatch));
+        for (ColourValue swatch : swatches) palette.push_back(EntryFromColour(swatch));
         return palette;
     }
     if (settings.method != kPatternTvc) return TvcColours();
@@ -21,7 +21,7 @@ Palette ModePalette(const ConversionSettings& settings, const Palette& paletteIn
 
 }  // namespace
 
-std::span<ColorValue> ConversionSettings::Swatches(TvcMode of) {
+std::span<ColourValue> ConversionSettings::Swatches(TvcMode of) {
     switch (of) {
         case TvcMode::Graphics2: return swatches2;
         case TvcMode::Graphics4: return swatches4;
@@ -30,7 +30,7 @@ std::span<ColorValue> ConversionSettings::Swatches(TvcMode of) {
     return {};
 }
 
-std::span<const ColorValue> ConversionSettings::Swatches(TvcMode of) const {
+std::span<const ColourValue> ConversionSettings::Swatches(TvcMode of) const {
     return const_cast<ConversionSettings&>(*this).Swatches(of);
 }
 
@@ -72,7 +72,7 @@ Conversion Convert(const Picture& sourceView, const ConversionSettings& settings
     if (!settings.resize) result.preview.Fill(kViewBackground);
     ScaleInto(result.preview, result.surface, settings.resize, false);
     // With "Resize" the preview is a whole-block enlargement of the surface: same colours, fewer pixels.
-    result.colours = CountColors(settings.resize ? result.surface : result.preview);
+    result.colours = CountColours(settings.resize ? result.surface : result.preview);
     result.milliseconds = stopwatch.ElapsedMs();
     return result;
 }

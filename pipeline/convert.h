@@ -19,9 +19,9 @@
 namespace vorbix {
 
 // What a work surface shows before anything was converted onto it.
-inline constexpr ColorValue kSurfaceBackground = MakeColor(192, 192, 255);
+inline constexpr ColourValue kSurfaceBackground = MakeColour(192, 192, 255);
 // What the source view and the preview show where no picture reaches.
-inline constexpr ColorValue kViewBackground = MakeColor(64, 64, 64);
+inline constexpr ColourValue kViewBackground = MakeColour(64, 64, 64);
 
 // The user's choices a conversion reads.
 struct ConversionSettings {
@@ -35,12 +35,12 @@ struct ConversionSettings {
     KeepShape keepShape = KeepShape::Stretch;
     // "Pattern TVC" in Graphics 16 first switches off the mixes the picture does not use.
     bool autoPalette = false;
-    std::array<ColorValue, 2> swatches2 = kDefaultSwatches2;
-    std::array<ColorValue, 4> swatches4 = kDefaultSwatches4;
+    std::array<ColourValue, 2> swatches2 = kDefaultSwatches2;
+    std::array<ColourValue, 4> swatches4 = kDefaultSwatches4;
 
     // The swatches of a mode: two in Graphics 2, four in Graphics 4, none in Graphics 16.
-    std::span<ColorValue> Swatches(TvcMode of);
-    std::span<const ColorValue> Swatches(TvcMode of) const;
+    std::span<ColourValue> Swatches(TvcMode of);
+    std::span<const ColourValue> Swatches(TvcMode of) const;
 
     bool operator==(const ConversionSettings&) const = default;
 };

@@ -8,7 +8,7 @@ namespace vorbix {
 namespace {
 
 MethodTile TileOf(Session copy, int method, bool eachWithBestColours) {
-    std::vector<ColorValue> swatches;
+    std::vector<ColourValue> swatches;
     if (eachWithBestColours)
         swatches = ChooseMethodWithBestColours(copy, method);
     else

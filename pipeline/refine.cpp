@@ -42,7 +42,7 @@ int IndexOf(const std::vector<Colour>& colours, const PaletteEntry& entry) {
 }
 
 void AddColour(std::vector<Colour>& colours, const PaletteEntry& entry) {
-    if (IndexOf(colours, entry) < 0) colours.push_back({entry, OpponentOf(ShownColour(TvcColorByte(entry)))});
+    if (IndexOf(colours, entry) < 0) colours.push_back({entry, OpponentOf(ShownColour(TvcColourByte(entry)))});
 }
 
 Moves MovesFor(const RefineStart& start) {
@@ -76,13 +76,13 @@ std::vector<int> ColoursOfSurface(const RefineStart& start, const Moves& moves) 
     std::vector<int> index(static_cast<std::size_t>(start.surface.Width()) * start.surface.Height());
     for (int y = 0; y < start.surface.Height(); ++y)
         for (int x = 0; x < start.surface.Width(); ++x) {
-            const ColorValue c = start.surface.Pixel(x, y);
+            const ColourValue c = start.surface.Pixel(x, y);
             const PaletteEntry matched =
-                start.mixes ? EntryFromColor(c)
-                            : start.palette[NearestColorIndex(start.palette, GetRed(c), GetGreen(c), GetBlue(c))];
+                start.mixes ? EntryFromColour(c)
+                            : start.palette[NearestColourIndex(start.palette, GetRed(c), GetGreen(c), GetBlue(c))];
             const int known = IndexOf(moves.colours, matched);
             index[static_cast<std::size_t>(y) * start.surface.Width() + x] =
-                known >= 0 ? known : NearestColorIndex(stored, GetRed(c), GetGreen(c), GetBlue(c));
+                known >= 0 ? known : NearestColourIndex(stored, GetRed(c), GetGreen(c), GetBlue(c));
         }
     return index;
 }
@@ -105,7 +105,7 @@ EyeWeighting WeightingFor(const Picture& reference, const std::vector<Opponent>&
     std::vector<Opponent> wanted(static_cast<std::size_t>(columns) * rows, Opponent{});
     for (int y = 0; y < reference.Height(); ++y)
         for (int x = 0; x < reference.Width(); ++x) {
-            const Opponent o = OpponentOf(EntryFromColor(reference.Pixel(x, y)));
+            const Opponent o = OpponentOf(EntryFromColour(reference.Pixel(x, y)));
             Opponent& sum = wanted[static_cast<std::size_t>(y / blockHeight) * columns + x / blockWidth];
             for (int c = 0; c < 3; ++c) sum[c] += o[c] / (blockWidth * blockHeight);
         }
@@ -312,7 +312,7 @@ public:
             for (int x = 0; x < state.surface.Width(); ++x) {
                 const std::size_t i = static_cast<std::size_t>(y) * state.surface.Width() + x;
                 if (state.colours[i] != startColours_[i])
-                    state.surface.SetPixel(x, y, ColorOfEntry(moves_.colours[state.colours[i]].stored));
+                    state.surface.SetPixel(x, y, ColourOfEntry(moves_.colours[state.colours[i]].stored));
             }
         state.score = LikenessOf(start_.sourceView, start_.mode, state.surface, start_.palette, state.differences);
         return state;

@@ -81,27 +81,27 @@ const Json& Object(const Json& object, const char* key) {
     return value;
 }
 
-ColorValue ParseHex(const Json& json, const char* key) {
+ColourValue ParseHex(const Json& json, const char* key) {
     const std::string text = json.is_string() ? json.get<std::string>() : std::string();
     const bool hex = json.is_string() && text.size() == 7 && text[0] == '#' &&
                      std::all_of(text.begin() + 1, text.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
     if (!hex) Refuse(key, "holds " + json.dump() + ", not a colour #RRGGBB");
     const unsigned rgb = static_cast<unsigned>(std::stoul(text.substr(1), nullptr, 16));
-    return MakeColor((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+    return MakeColour((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
 template <std::size_t N>
-Json HexArray(const std::array<ColorValue, N>& colours) {
+Json HexArray(const std::array<ColourValue, N>& colours) {
     Json array = Json::array();
-    for (ColorValue c : colours) array.push_back(HexText(c));
+    for (ColourValue c : colours) array.push_back(HexText(c));
     return array;
 }
 
 template <std::size_t N>
-std::array<ColorValue, N> ParseHexArray(const Json& object, const char* key) {
+std::array<ColourValue, N> ParseHexArray(const Json& object, const char* key) {
     const Json& array = List(object, key);
     if (array.size() != N) Refuse(key, "needs " + std::to_string(N) + " colours");
-    std::array<ColorValue, N> colours{};
+    std::array<ColourValue, N> colours{};
     for (std::size_t i = 0; i < N; ++i) colours[i] = ParseHex(array[i], key);
     return colours;
 }

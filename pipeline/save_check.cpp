@@ -16,17 +16,17 @@ constexpr int kColoursListed = 5;
 
 // "Pattern TVC" takes its colours from the chart, at the chart's level; the machine shows them
 // as its own normal level.
-ColorValue AtMachineLevels(ColorValue c) {
+ColourValue AtMachineLevels(ColourValue c) {
     auto level = [](int component) { return component == kChartNormalLevel ? kNormalLevel : component; };
-    return MakeColor(level(GetRed(c)), level(GetGreen(c)), level(GetBlue(c)));
+    return MakeColour(level(GetRed(c)), level(GetGreen(c)), level(GetBlue(c)));
 }
 
 std::string Plural(int count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-std::string DescribeDifferences(const std::map<std::pair<ColorValue, ColorValue>, int>& differences, int pixelCount) {
-    std::vector<std::pair<int, std::pair<ColorValue, ColorValue>>> byCount;
+std::string DescribeDifferences(const std::map<std::pair<ColourValue, ColourValue>, int>& differences, int pixelCount) {
+    std::vector<std::pair<int, std::pair<ColourValue, ColourValue>>> byCount;
     int differing = 0;
     for (const auto& [colours, count] : differences) {
         byCount.push_back({count, colours});
@@ -41,7 +41,7 @@ std::string DescribeDifferences(const std::map<std::pair<ColorValue, ColorValue>
     for (int i = 0; i < listed; ++i) {
         const auto& [count, colours] = byCount[i];
         if (i > 0) text += ", ";
-        text += RgbText(EntryFromColor(colours.first)) + " as " + RgbText(EntryFromColor(colours.second)) + " on " +
+        text += RgbText(EntryFromColour(colours.first)) + " as " + RgbText(EntryFromColour(colours.second)) + " on " +
                 Plural(count, "pixel", "pixels");
     }
     if (listed < static_cast<int>(byCount.size()))
@@ -60,12 +60,12 @@ Result<std::optional<std::string>> CheckShownScreen(const std::string& timPath, 
     const ScreenFile& file = parsed.Value();
     const Picture shown = RenderScreen(file.mode, file.image, file.registers);
 
-    std::map<std::pair<ColorValue, ColorValue>, int> differences;
+    std::map<std::pair<ColourValue, ColourValue>, int> differences;
     const int width = std::min(shown.Width(), surface.Width());
     const int height = std::min(shown.Height(), surface.Height());
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            const ColorValue made = surface.Pixel(x, y), seen = shown.Pixel(x, y);
+            const ColourValue made = surface.Pixel(x, y), seen = shown.Pixel(x, y);
             if (AtMachineLevels(made) != seen) ++differences[{made, seen}];
         }
     if (differences.empty()) return std::optional<std::string>();

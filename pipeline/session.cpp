@@ -2,7 +2,7 @@
 
 #include <cctype>
 
-#include "core/color_count.h"
+#include "core/colour_count.h"
 #include "core/tone.h"
 #include "dither/pattern.h"
 #include "io/bmp_file.h"
@@ -15,7 +15,7 @@ namespace vorbix {
 
 namespace {
 
-constexpr ColorValue kEmptyLoaded = MakeColor(128, 128, 128);
+constexpr ColourValue kEmptyLoaded = MakeColour(128, 128, 128);
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;
@@ -44,8 +44,8 @@ Session::Session()
         surfaces_[static_cast<int>(mode.mode)] = Picture(mode.width, mode.height, kSurfaceBackground);
 }
 
-void Session::SetSwatchColour(TvcMode mode, int index, ColorValue colour) {
-    const std::span<ColorValue> swatches = settings_.Swatches(mode);
+void Session::SetSwatchColour(TvcMode mode, int index, ColourValue colour) {
+    const std::span<ColourValue> swatches = settings_.Swatches(mode);
     if (index >= 0 && static_cast<std::size_t>(index) < swatches.size()) swatches[index] = colour;
 }
 
@@ -107,7 +107,7 @@ void Session::Load(Picture picture) {
     if (picture.Empty()) return;
     // The work that grows with the picture comes before any change, so that running out of
     // memory leaves the document as it was.
-    const int colours = CountColors(picture);
+    const int colours = CountColours(picture);
     settings_.autoPalette = true;
     loaded_ = std::move(picture);
     scaledLoaded_ = Picture();
@@ -157,7 +157,7 @@ void Session::RunSlider(Slider slider) {
     switch (slider) {
         case Slider::Brightness: AdjustBrightness(sourceView_, sourceView_, value); break;
         case Slider::Gamma: AdjustGamma(sourceView_, sourceView_, value); break;
-        case Slider::Colour: AdjustColor(sourceView_, sourceView_, value); break;
+        case Slider::Colour: AdjustColour(sourceView_, sourceView_, value); break;
         case Slider::Contrast: AdjustContrast(sourceView_, sourceView_, value); break;
     }
     Reconvert();
@@ -175,18 +175,18 @@ void Session::SnapSourceToMixes() {
 }
 
 void Session::PickColour(int tvcColour) {
-    if (tvcColour >= 0 && tvcColour < 16) picked_ = ColorOfEntry(TvcColours()[tvcColour]);
+    if (tvcColour >= 0 && tvcColour < 16) picked_ = ColourOfEntry(TvcColours()[tvcColour]);
 }
 
 void Session::SetSwatch(TvcMode mode, int index) {
     const int count = ModeOf(mode).swatchCount;
     if (index < 0 || index >= count) return;
     SetSwatchColour(mode, index, picked_);
-    if (index < static_cast<int>(palette_.size())) palette_[index] = EntryFromColor(picked_);
+    if (index < static_cast<int>(palette_.size())) palette_[index] = EntryFromColour(picked_);
     Reconvert();
 }
 
-void Session::ChooseSwatches(TvcMode mode, const std::vector<ColorValue>& colours) {
+void Session::ChooseSwatches(TvcMode mode, const std::vector<ColourValue>& colours) {
     for (int i = 0; i < static_cast<int>(colours.size()); ++i) SetSwatchColour(mode, i, colours[i]);
     Reconvert();
 }
@@ -246,21 +246,21 @@ void Session::ShowRefined(const Picture& surface, std::vector<RefinementRun> ref
     Picture& shown = surfaces_[static_cast<int>(Mode())];
     shown = surface;
     ScaleInto(preview_, shown, settings_.resize, false);
-    resultColours_ = CountColors(settings_.resize ? shown : preview_);
+    resultColours_ = CountColours(settings_.resize ? shown : preview_);
     refinements_ = std::move(refinements);
 }
 
 double Session::Likeness() const { return LikenessOf(sourceView_, Mode(), Surface(Mode()), palette_); }
 double Session::DeltaE() const { return DeltaEOf(sourceView_, Mode(), Surface(Mode()), palette_); }
 
-int Session::MixFor(ColorValue colour) const {
+int Session::MixFor(ColourValue colour) const {
     static const Palette kMixColours = PatternPalette();
     const Palette& mixColours = palette_.size() == kMixCount ? palette_ : kMixColours;
     return NearestMix(mixColours, mixes_, GetRed(colour), GetGreen(colour), GetBlue(colour));
 }
 
-int Session::PaletteIndexFor(ColorValue colour) const {
-    return NearestColorIndex(palette_, GetRed(colour), GetGreen(colour), GetBlue(colour));
+int Session::PaletteIndexFor(ColourValue colour) const {
+    return NearestColourIndex(palette_, GetRed(colour), GetGreen(colour), GetBlue(colour));
 }
 
 Status Session::ShowScreenFile(const std::vector<std::uint8_t>& timBytes) {
@@ -269,7 +269,7 @@ Status Session::ShowScreenFile(const std::vector<std::uint8_t>& timBytes) {
     ShownScreen shown{timBytes, parsed.Value(), std::move(preview_)};
     if (shownScreen_) shown.conversionPreview = std::move(shownScreen_->conversionPreview);
     preview_ = RenderScreenLikeThePreview(shown.file.mode, shown.file.image, shown.file.registers);
-    resultColours_ = CountColors(preview_);
+    resultColours_ = CountColours(preview_);
     shownScreen_ = std::move(shown);
     return {};
 }

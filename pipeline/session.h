@@ -71,7 +71,7 @@ public:
     TvcMode Mode() const { return settings_.mode; }
     int Method() const { return settings_.method; }
     int SliderValue(Slider slider) const { return sliders_[static_cast<int>(slider)]; }
-    ColorValue PickedColour() const { return picked_; }
+    ColourValue PickedColour() const { return picked_; }
     const MixTable& Mixes() const { return mixes_; }
     // What the last conversion matched against (see Conversion::palette), or what
     // SnapSourceToMixes installed; the screen encoder and the inspector read it.
@@ -106,7 +106,7 @@ public:
     // The random numbers the next conversion draws: those after the first drawn ones.
     void SetRandomDrawn(std::uint64_t drawn) { random_ = RandomSequence::AfterDrawing(drawn); }
     // A 2- or 4-colour swatch given a colour, as start-up settings.
-    void SetSwatchColour(TvcMode mode, int index, ColorValue colour);
+    void SetSwatchColour(TvcMode mode, int index, ColourValue colour);
 
     // --- verbs
     void Reconvert();  // one conversion
@@ -135,7 +135,7 @@ public:
     // where it has one; one conversion.
     void SetSwatch(TvcMode mode, int index);
     // Gives all swatches of the mode's set these colours (as many as it has) and converts once.
-    void ChooseSwatches(TvcMode mode, const std::vector<ColorValue>& colours);
+    void ChooseSwatches(TvcMode mode, const std::vector<ColourValue>& colours);
 
     // --- the pattern mixes
     void ToggleMix(int k);  // switches it on or off; one conversion
@@ -148,9 +148,9 @@ public:
     void ApplyMixes();
     // The mix the inspector shows for a colour with "Pattern TVC": its nearest entry in the palette
     // in use where that is the 120 mix colours, skipping switched-off mixes, else in those colours.
-    int MixFor(ColorValue colour) const;
+    int MixFor(ColourValue colour) const;
     // What the inspector shows with the other methods: the nearest colour of the palette in use.
-    int PaletteIndexFor(ColorValue colour) const;
+    int PaletteIndexFor(ColourValue colour) const;
 
     // --- refining the result: direct binary search from the last conversion (pipeline/refine.h)
     // What a refinement of the shown result starts from; a copy, so it can run on another thread.
@@ -196,8 +196,8 @@ public:
     struct Snapshot {
         std::optional<Picture> loaded;
         std::optional<Picture> sourceView;
-        std::array<ColorValue, 2> swatches2{};
-        std::array<ColorValue, 4> swatches4{};
+        std::array<ColourValue, 2> swatches2{};
+        std::array<ColourValue, 4> swatches4{};
         Palette palette;
         MixTable mixes;
         int mixesOn = 0;
@@ -239,7 +239,7 @@ private:
 
     ConversionSettings settings_;
     std::array<int, kSliderCount> sliders_{kSliderMiddle, kSliderMiddle, kSliderMiddle, kSliderMiddle};
-    ColorValue picked_ = MakeColor(64, 64, 64);
+    ColourValue picked_ = MakeColour(64, 64, 64);
     MixTable mixes_;
     Palette palette_ = TvcColours();
     RandomSequence random_;

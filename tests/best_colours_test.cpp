@@ -19,7 +19,7 @@ namespace {
 std::string Sample(const char* name) { return std::string(VORBIX_SOURCE_DIR) + "/samples/" + name; }
 
 // The search's own score of the document converted with these swatches, at full size.
-double FullSizeScore(const Session& session, TvcMode mode, const std::vector<ColorValue>& swatches) {
+double FullSizeScore(const Session& session, TvcMode mode, const std::vector<ColourValue>& swatches) {
     Session trial = session;
     trial.ChooseSwatches(mode, swatches);
     return SwatchSearchScore(trial.SourceView(), MachinePicture(mode, trial.Surface(mode), trial.PaletteInUse()));
@@ -33,9 +33,9 @@ Session Loaded(TvcMode mode, int method, Picture picture) {
     return session;
 }
 
-Picture BlackWithOneRow(ColorValue colour) {
+Picture BlackWithOneRow(ColourValue colour) {
     Picture picture(512, 480);
-    picture.Fill(MakeColor(0, 0, 0));
+    picture.Fill(MakeColour(0, 0, 0));
     for (int x = 0; x < 512; ++x) picture.SetPixel(x, 240, colour);
     return picture;
 }
@@ -43,23 +43,23 @@ Picture BlackWithOneRow(ColorValue colour) {
 // The reduced copies lose a thin bright row, and with it what decides the full-size score; the
 // choice must still never be worse than the swatches the document starts with or already has.
 TEST(BestSwatches, NeverWorseThanTheDefaultOrTheCurrentSwatches) {
-    const ColorValue black = MakeColor(0, 0, 0), white = MakeColor(255, 255, 255), yellow = MakeColor(255, 255, 0);
+    const ColourValue black = MakeColour(0, 0, 0), white = MakeColour(255, 255, 255), yellow = MakeColour(255, 255, 0);
     const struct {
         const char* picture;
-        ColorValue row;
+        ColourValue row;
         TvcMode mode;
-        std::vector<ColorValue> current;
+        std::vector<ColourValue> current;
     } cases[] = {
         {"a white row on black", white, TvcMode::Graphics2, {black, white}},
         {"a yellow row on black", yellow, TvcMode::Graphics2, {black, yellow}},
-        {"a yellow row on black", yellow, TvcMode::Graphics4, {black, yellow, MakeColor(0, 0, 255), MakeColor(255, 0, 0)}},
+        {"a yellow row on black", yellow, TvcMode::Graphics4, {black, yellow, MakeColour(0, 0, 255), MakeColour(255, 0, 0)}},
     };
     for (const auto& [picture, row, mode, current] : cases) {
         Session session = Loaded(mode, 17, BlackWithOneRow(row));
         session.ChooseSwatches(mode, current);
-        const std::vector<ColorValue> defaults =
-            mode == TvcMode::Graphics2 ? std::vector<ColorValue>{kDefaultSwatches2.begin(), kDefaultSwatches2.end()}
-                                       : std::vector<ColorValue>{kDefaultSwatches4.begin(), kDefaultSwatches4.end()};
+        const std::vector<ColourValue> defaults =
+            mode == TvcMode::Graphics2 ? std::vector<ColourValue>{kDefaultSwatches2.begin(), kDefaultSwatches2.end()}
+                                       : std::vector<ColourValue>{kDefaultSwatches4.begin(), kDefaultSwatches4.end()};
         const double chosen = FullSizeScore(session, mode, BestSwatches(session, mode));
         EXPECT_LE(chosen, FullSizeScore(session, mode, defaults)) << picture << ", mode " << ModeOf(mode).number;
         EXPECT_LE(chosen, FullSizeScore(session, mode, current)) << picture << ", mode " << ModeOf(mode).number;
@@ -67,8 +67,8 @@ TEST(BestSwatches, NeverWorseThanTheDefaultOrTheCurrentSwatches) {
 }
 
 // How many of a's colours b lacks.
-int ColoursNotIn(const std::vector<ColorValue>& a, const std::vector<ColorValue>& b) {
-    return static_cast<int>(std::count_if(a.begin(), a.end(), [&](ColorValue c) { return std::find(b.begin(), b.end(), c) == b.end(); }));
+int ColoursNotIn(const std::vector<ColourValue>& a, const std::vector<ColourValue>& b) {
+    return static_cast<int>(std::count_if(a.begin(), a.end(), [&](ColourValue c) { return std::find(b.begin(), b.end(), c) == b.end(); }));
 }
 
 TEST(BestSwatchCandidates, SixDifferentSetsBestFirstEachWithItsFullSizeScoreAndPicture) {
@@ -110,10 +110,10 @@ TEST(BestSwatches, WithinThreePercentOfTheExhaustiveBestInGraphics2) {
                 for (int b = a + 1; b < 16; ++b) {
                     if (a == 8 || b == 8) continue;  // the second black looks like the first
                     Session trial = session;
-                    trial.ChooseSwatches(TvcMode::Graphics2, {ColorOfEntry(tvc[a]), ColorOfEntry(tvc[b])});
+                    trial.ChooseSwatches(TvcMode::Graphics2, {ColourOfEntry(tvc[a]), ColourOfEntry(tvc[b])});
                     exhaustive = std::min(exhaustive, trial.Likeness());
                 }
-            const std::vector<ColorValue> chosen = BestSwatches(session, TvcMode::Graphics2);
+            const std::vector<ColourValue> chosen = BestSwatches(session, TvcMode::Graphics2);
             ASSERT_EQ(chosen.size(), 2u);
             Session withChosen = session;
             withChosen.ChooseSwatches(TvcMode::Graphics2, chosen);
@@ -158,8 +158,8 @@ TEST(BestSwatches, CommandLineWritesTheChosenColoursAndTheirScore) {
     for (int i = 0; i < 4; ++i) {
         const uint rgb = chosen[i].toString().toUInt(nullptr, 16);
         const PaletteEntry entry = EntryFromRgb((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-        EXPECT_EQ(static_cast<std::uint8_t>(bytes[4 + i]), TvcColorByte(entry)) << i;
-        EXPECT_EQ(ShownColour(TvcColorByte(entry)), entry) << "a TVC colour, shown as it is";
+        EXPECT_EQ(static_cast<std::uint8_t>(bytes[4 + i]), TvcColourByte(entry)) << i;
+        EXPECT_EQ(ShownColour(TvcColourByte(entry)), entry) << "a TVC colour, shown as it is";
     }
 }
 

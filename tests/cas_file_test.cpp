@@ -37,9 +37,9 @@ std::vector<std::uint8_t> ReadAll(const std::filesystem::path& path) {
 
 // The palette a fresh document's swatches give.
 template <std::size_t N>
-Palette SwatchPalette(const std::array<ColorValue, N>& swatches) {
+Palette SwatchPalette(const std::array<ColourValue, N>& swatches) {
     Palette palette;
-    for (ColorValue colour : swatches) palette.push_back(EntryFromColor(colour));
+    for (ColourValue colour : swatches) palette.push_back(EntryFromColour(colour));
     return palette;
 }
 
@@ -58,7 +58,7 @@ ScreenImage SmallImage(TvcMode mode) {
     const Palette palette = PaletteOf(mode);
     Picture surface(g.width, g.height);
     for (int x = 0; x < 24; ++x)
-        for (int y = 0; y < 3; ++y) surface.SetPixel(x, y, ColorOfEntry(palette[(x + y) % palette.size()]));
+        for (int y = 0; y < 3; ++y) surface.SetPixel(x, y, ColourOfEntry(palette[(x + y) % palette.size()]));
     return EncodeScreen(mode, surface, palette);
 }
 
@@ -230,11 +230,11 @@ TEST(CasFile, MalformedPackedStreamsAreRefused) {
 // A screen packs at worst a few dozen bytes longer than it is, and leaves out the 1,024 bytes
 // never shown, so the packed program is the shorter even for noise.
 TEST(CasFile, TheShorterProgramIsWrittenWithItsTapeTimeAndTheRawOne) {
-    Picture flat(128, 240, MakeColor(0, 0, 0)), noisy(128, 240);
+    Picture flat(128, 240, MakeColour(0, 0, 0)), noisy(128, 240);
     std::mt19937 random(4);
     const Palette colours = TvcColours();
     for (int y = 0; y < 240; ++y)
-        for (int x = 0; x < 128; ++x) noisy.SetPixel(x, y, ColorOfEntry(colours[random() % 16]));
+        for (int x = 0; x < 128; ++x) noisy.SetPixel(x, y, ColourOfEntry(colours[random() % 16]));
     const auto dir = std::filesystem::temp_directory_path() / ("vorbix-shorter-" + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
     for (const Picture* surface : {&flat, &noisy}) {
@@ -303,8 +303,8 @@ protected:
 
 TEST_F(CasFiles, SessionSavesTheSelectedModeAndWarnsAboutAGreySwatch) {
     Session s;
-    s.SetSwatchColour(TvcMode::Graphics4, 2, MakeColor(64, 64, 64));
-    s.Load(Picture(64, 48, MakeColor(255, 255, 255)));
+    s.SetSwatchColour(TvcMode::Graphics4, 2, MakeColour(64, 64, 64));
+    s.Load(Picture(64, 48, MakeColour(255, 255, 255)));
     s.ChooseMode(TvcMode::Graphics4);
     const auto cas = dir / "photo.cas";
     const Result<ProgramWritten> saved = s.SaveProgram(cas.string());
@@ -359,7 +359,7 @@ std::pair<bool, std::string> RunCommand(const std::string& command) {
 
 TEST_F(CasFiles, CommandLineNamesTheFilesAndWarnsOnStderr) {
     for (const char* name : {"red", "blue"})
-        ASSERT_TRUE(WriteBmp24((dir / (std::string(name) + ".bmp")).string(), Picture(40, 30, MakeColor(200, 0, 0))).Ok());
+        ASSERT_TRUE(WriteBmp24((dir / (std::string(name) + ".bmp")).string(), Picture(40, 30, MakeColour(200, 0, 0))).Ok());
     const std::string cli = std::string(VORBIX_CLI) + " --cas --mode 4 --palette4 000000,404040,0000FF,FF0000";
     const auto [several, severalOutput] =
         RunCommand(cli + " --out-dir " + Quoted(dir / "several") + " " + Quoted(dir / "red.bmp") + " " + Quoted(dir / "blue.bmp"));
@@ -380,7 +380,7 @@ TEST_F(CasFiles, CommandLineNamesTheFilesAndWarnsOnStderr) {
 }
 
 TEST_F(CasFiles, CommandLineWritesTheTapeSoundAndGivesTheLoadTimeInJson) {
-    ASSERT_TRUE(WriteBmp24((dir / "red.bmp").string(), Picture(40, 30, MakeColor(200, 0, 0))).Ok());
+    ASSERT_TRUE(WriteBmp24((dir / "red.bmp").string(), Picture(40, 30, MakeColour(200, 0, 0))).Ok());
     const auto [ran, output] = RunCommand(std::string(VORBIX_CLI) + " --cas --wav --json --out-dir " + Quoted(dir) + " " +
                                           Quoted(dir / "red.bmp") + " 2>/dev/null");
     ASSERT_TRUE(ran) << output;

@@ -38,14 +38,14 @@ QString Sample(const char* name) { return QString(VORBIX_SOURCE_DIR) + "/samples
 
 qint64 SizeOf(const QString& path) { return QFileInfo(path).size(); }
 
-void WriteSmallBmp(const QString& path, ColorValue colour) {
+void WriteSmallBmp(const QString& path, ColourValue colour) {
     ASSERT_TRUE(WriteBmp24(path.toStdString(), Picture(40, 30, colour)).Ok());
 }
 
 template <std::size_t N>
-Palette PaletteOf(const std::array<ColorValue, N>& swatches) {
+Palette PaletteOf(const std::array<ColourValue, N>& swatches) {
     Palette palette;
-    for (ColorValue c : swatches) palette.push_back(EntryFromColor(c));
+    for (ColourValue c : swatches) palette.push_back(EntryFromColour(c));
     return palette;
 }
 
@@ -82,8 +82,8 @@ TEST(VorbixCli, ModesAndThresholdMethodsByIndexAndCaption) {
 TEST(VorbixCli, SeveralPicturesGoOnPastABrokenOne) {
     QTemporaryDir dir;
     const QString good1 = dir.filePath("red.bmp"), good2 = dir.filePath("blue.bmp"), bad = dir.filePath("broken.jpg");
-    WriteSmallBmp(good1, MakeColor(255, 0, 0));
-    WriteSmallBmp(good2, MakeColor(0, 0, 255));
+    WriteSmallBmp(good1, MakeColour(255, 0, 0));
+    WriteSmallBmp(good2, MakeColour(0, 0, 255));
     QFile text(bad);
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
     text.write("this is not a picture\n");
@@ -104,8 +104,8 @@ TEST(VorbixCli, SeveralPicturesGoOnPastABrokenOne) {
 TEST(VorbixCli, NeverOverwritesAnInputPicture) {
     QTemporaryDir dir;
     const QString first = dir.filePath("p.bmp"), second = dir.filePath("p.preview.bmp");
-    WriteSmallBmp(first, MakeColor(255, 0, 0));
-    WriteSmallBmp(second, MakeColor(0, 255, 0));
+    WriteSmallBmp(first, MakeColour(255, 0, 0));
+    WriteSmallBmp(second, MakeColour(0, 255, 0));
     QFile original(second);
     ASSERT_TRUE(original.open(QIODevice::ReadOnly));
     const QByteArray before = original.readAll();
@@ -199,7 +199,7 @@ TEST(VorbixCli, SliderMovesAndSwatchesChangeTheResult) {
 TEST(VorbixCli, KeepShapeFitsBetweenBarsOrFillsAndCropsAsTheDocumentDoes) {
     QTemporaryDir dir;
     // White, 160 x 30: fitted it lies between black bars, filled it covers the screen.
-    const Picture white(160, 30, MakeColor(255, 255, 255));
+    const Picture white(160, 30, MakeColour(255, 255, 255));
     const QString wide = dir.filePath("wide.bmp");
     ASSERT_TRUE(WriteBmp24(wide.toStdString(), white).Ok());
     const struct {
@@ -294,8 +294,8 @@ TEST(VorbixCli, SheetOfEveryMethodAndAWarningWhereTheMachineShowsOtherColours) {
     EXPECT_TRUE(json["files"].toArray().contains(dir.filePath("sheet.png")));
     EXPECT_TRUE(json["warning"].toString().contains("(64, 64, 64)"));
 
-    WriteSmallBmp(dir.filePath("red.bmp"), MakeColor(255, 0, 0));
-    WriteSmallBmp(dir.filePath("blue.bmp"), MakeColor(0, 0, 255));
+    WriteSmallBmp(dir.filePath("red.bmp"), MakeColour(255, 0, 0));
+    WriteSmallBmp(dir.filePath("blue.bmp"), MakeColour(0, 0, 255));
     const CliRun two = RunCli({dir.filePath("red.bmp"), dir.filePath("blue.bmp"), "--out-dir", dir.filePath("out"), "--sheet",
                                dir.filePath("out/methods.png")});
     ASSERT_EQ(two.status, 0) << two.err.toStdString();

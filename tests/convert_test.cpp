@@ -9,11 +9,11 @@ namespace {
 Picture SourceView() {
     Picture view(kPreviewWidth, kPreviewHeight);
     for (int y = 0; y < view.Height(); ++y)
-        for (int x = 0; x < view.Width(); ++x) view.SetPixel(x, y, MakeColor(x / 2, y / 2, (x + y) % 256));
+        for (int x = 0; x < view.Width(); ++x) view.SetPixel(x, y, MakeColour(x / 2, y / 2, (x + y) % 256));
     return view;
 }
 
-Canvas Blank() { return {Picture(), Picture(kPreviewWidth, kPreviewHeight, MakeColor(1, 2, 3))}; }
+Canvas Blank() { return {Picture(), Picture(kPreviewWidth, kPreviewHeight, MakeColour(1, 2, 3))}; }
 
 // Everything a conversion reads is in its arguments: the same arguments give the same result,
 // and only the mixes (with "Auto Palette") and the random sequence (noisy threshold) change.
@@ -36,7 +36,7 @@ TEST(Convert, SameArgumentsSameResultAndOnlyTheNamedInputsChange) {
 }
 
 TEST(Convert, PatternInGraphics16KeepsAMixPaletteInUseAndRebuildsAnyOther) {
-    const Picture view(kPreviewWidth, kPreviewHeight, ColorOfEntry(MixColour(9)));
+    const Picture view(kPreviewWidth, kPreviewHeight, ColourOfEntry(MixColour(9)));
     ConversionSettings settings;  // Graphics 16, "Pattern TVC"
     MixTable mixes;
     RandomSequence random;
@@ -44,10 +44,10 @@ TEST(Convert, PatternInGraphics16KeepsAMixPaletteInUseAndRebuildsAnyOther) {
     edited[9] = EntryFromRgb(0, 0, 255);  // what a swatch click can leave in the palette in use
     const Conversion kept = Convert(view, settings, mixes, random, Blank(), edited);
     EXPECT_EQ(kept.palette, edited);
-    EXPECT_NE(kept.surface.Pixel(0, 0), ColorOfEntry(mixes[9].first)) << "mix 9 no longer matches its old colour";
+    EXPECT_NE(kept.surface.Pixel(0, 0), ColourOfEntry(mixes[9].first)) << "mix 9 no longer matches its old colour";
     const Conversion rebuilt = Convert(view, settings, mixes, random, Blank(), TvcColours());
     EXPECT_EQ(rebuilt.palette, PatternPalette());
-    EXPECT_EQ(rebuilt.surface.Pixel(0, 0), ColorOfEntry(mixes[9].first));
+    EXPECT_EQ(rebuilt.surface.Pixel(0, 0), ColourOfEntry(mixes[9].first));
 }
 
 TEST(Convert, WithoutResizeTheResultCoversTheCornerOfThePreviewAndTheRestIsTheViewBackground) {

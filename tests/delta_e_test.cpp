@@ -15,13 +15,13 @@ namespace {
 TEST(DeltaE, FlatPicturesScoreTheDifferenceOfTheirColours) {
     // CIELAB of the sRGB colours under D65, as published to two decimals.
     struct Case {
-        ColorValue one, two;
+        ColourValue one, two;
         Lab labOne, labTwo;
     } cases[] = {
-        {MakeColor(0, 0, 0), MakeColor(255, 255, 255), {0, 0, 0}, {100, 0, 0}},
-        {MakeColor(128, 128, 128), MakeColor(0, 0, 0), {53.59, 0, 0}, {0, 0, 0}},
-        {MakeColor(255, 0, 0), MakeColor(255, 255, 255), {53.24, 80.09, 67.20}, {100, 0, 0}},
-        {MakeColor(0, 255, 0), MakeColor(0, 0, 255), {87.73, -86.18, 83.18}, {32.30, 79.19, -107.86}},
+        {MakeColour(0, 0, 0), MakeColour(255, 255, 255), {0, 0, 0}, {100, 0, 0}},
+        {MakeColour(128, 128, 128), MakeColour(0, 0, 0), {53.59, 0, 0}, {0, 0, 0}},
+        {MakeColour(255, 0, 0), MakeColour(255, 255, 255), {53.24, 80.09, 67.20}, {100, 0, 0}},
+        {MakeColour(0, 255, 0), MakeColour(0, 0, 255), {87.73, -86.18, 83.18}, {32.30, 79.19, -107.86}},
     };
     for (const Case& c : cases) {
         const double expected = Ciede2000(c.labOne, c.labTwo);
@@ -33,7 +33,7 @@ TEST(DeltaE, FlatPicturesScoreTheDifferenceOfTheirColours) {
 TEST(DeltaE, IdenticalPicturesScoreZero) {
     const Picture photo = PhotoLike(120, 90);
     EXPECT_EQ(DeltaEScore(photo, photo), 0.0);
-    EXPECT_EQ(DeltaEScore(Picture(9, 5, MakeColor(1, 2, 3)), Picture(9, 5, MakeColor(1, 2, 3))), 0.0);
+    EXPECT_EQ(DeltaEScore(Picture(9, 5, MakeColour(1, 2, 3)), Picture(9, 5, MakeColour(1, 2, 3))), 0.0);
 }
 
 TEST(DeltaE, SizesThatDoNotMatchScoreInfinityAndEmptyPicturesZero) {
@@ -46,9 +46,9 @@ TEST(DeltaE, SizesThatDoNotMatchScoreInfinityAndEmptyPicturesZero) {
 TEST(DeltaE, FineCheckerboardLooksLikeItsMeanLight) {
     Picture checkerboard(64, 64);
     for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 64; ++x) checkerboard.SetPixel(x, y, (x + y) % 2 ? MakeColor(255, 255, 255) : 0);
-    const double toMeanLight = DeltaEScore(checkerboard, Picture(64, 64, MakeColor(188, 188, 188)));
-    const double toMeanLevel = DeltaEScore(checkerboard, Picture(64, 64, MakeColor(128, 128, 128)));
+        for (int x = 0; x < 64; ++x) checkerboard.SetPixel(x, y, (x + y) % 2 ? MakeColour(255, 255, 255) : 0);
+    const double toMeanLight = DeltaEScore(checkerboard, Picture(64, 64, MakeColour(188, 188, 188)));
+    const double toMeanLevel = DeltaEScore(checkerboard, Picture(64, 64, MakeColour(128, 128, 128)));
     EXPECT_GT(toMeanLevel, 5 * toMeanLight);
 }
 
@@ -57,7 +57,7 @@ TEST(DeltaE, SmallShiftScoresFarBelowShuffledPixels) {
     Picture shifted(128, 96), shuffled = photo;
     for (int y = 0; y < 96; ++y)
         for (int x = 0; x < 128; ++x) shifted.SetPixel(x, y, photo.Pixel(std::max(x - 2, 0), y));
-    std::vector<ColorValue> pixels;
+    std::vector<ColourValue> pixels;
     for (int y = 0; y < 96; ++y)
         for (int x = 0; x < 128; ++x) pixels.push_back(photo.Pixel(x, y));
     std::shuffle(pixels.begin(), pixels.end(), std::mt19937(3));

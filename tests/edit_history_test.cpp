@@ -10,7 +10,7 @@ namespace {
 Picture Photo() {
     Picture photo(180, 140);
     for (int y = 0; y < 140; ++y)
-        for (int x = 0; x < 180; ++x) photo.SetPixel(x, y, MakeColor(x * 255 / 180, (x * y) % 256, y * 255 / 140));
+        for (int x = 0; x < 180; ++x) photo.SetPixel(x, y, MakeColour(x * 255 / 180, (x * y) % 256, y * 255 / 140));
     return photo;
 }
 

@@ -26,13 +26,13 @@ Palette GreyPalette(std::initializer_list<std::pair<int, int>> ranges) {
 Picture GreyPicture(const Greys& rows) {
     Picture p(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()));
     for (int y = 0; y < p.Height(); ++y)
-        for (int x = 0; x < p.Width(); ++x) p.SetPixel(x, y, MakeColor(rows[y][x], rows[y][x], rows[y][x]));
+        for (int x = 0; x < p.Width(); ++x) p.SetPixel(x, y, MakeColour(rows[y][x], rows[y][x], rows[y][x]));
     return p;
 }
 
 Picture Dithered(Kernel kernel, const Picture& source, const Palette& palette) {
     Picture result = source;
-    DitherDiffusion(result, NearestColorSearch(palette), *kernel);
+    DitherDiffusion(result, NearestColourSearch(palette), *kernel);
     return result;
 }
 
@@ -105,9 +105,9 @@ TEST(ErrorDiffusion, EveryAdditionIsClampedAndNegativeErrorsTruncateTowardZero) 
 
 TEST(ErrorDiffusion, OneMatchServesAllThreeChannels) {
     // Nearer white than black as a whole, though its blue alone is near 0.
-    Picture p(1, 1, MakeColor(200, 200, 10));
+    Picture p(1, 1, MakeColour(200, 200, 10));
     p = Dithered(&kAtkinsonKernel, p, Palette{EntryFromRgb(0, 0, 0), EntryFromRgb(255, 255, 255)});
-    EXPECT_EQ(p.Pixel(0, 0), MakeColor(255, 255, 255));
+    EXPECT_EQ(p.Pixel(0, 0), MakeColour(255, 255, 255));
 }
 
 TEST(DiffuseErrors, WalksWholeBufferRowsByIndexAndRunsOnPastEachRowsEnd) {
@@ -118,7 +118,7 @@ TEST(DiffuseErrors, WalksWholeBufferRowsByIndexAndRunsOnPastEachRowsEnd) {
     for (const auto& [x, y] : seeded) grey(x, y) = 139;
     for (std::size_t i = 0; i < buffer.bytes.size(); i += 3) buffer.bytes[i + 1] = buffer.bytes[i + 2] = buffer.bytes[i];
 
-    DiffuseErrors(buffer, kFloydKernel, NearestColorSearch(GreyPalette({{0, 60}, {255, 255}})));
+    DiffuseErrors(buffer, kFloydKernel, NearestColourSearch(GreyPalette({{0, 60}, {255, 255}})));
 
     int expected[9][12] = {};
     expected[1][11] = 139;  // the row above the first visited one is left alone
@@ -150,18 +150,18 @@ TEST(ErrorDiffusion, EveryPictureMethodKeepsPaletteColoursAndReducesGreyToPalett
     const Palette palette = TvcColours();
     Picture palettePicture(13, 5);  // pad 3: the pad columns are walked too
     for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 13; ++x) palettePicture.SetPixel(x, y, ColorOfEntry(palette[(x * 3 + y * 5) % 16]));
-    const Picture grey(13, 9, MakeColor(100, 100, 100));
+        for (int x = 0; x < 13; ++x) palettePicture.SetPixel(x, y, ColourOfEntry(palette[(x * 3 + y * 5) % 16]));
+    const Picture grey(13, 9, MakeColour(100, 100, 100));
     for (const KernelCase& c : kKernelCases) {
         EXPECT_EQ(Dithered(c.kernel, palettePicture, palette), palettePicture) << c.name;
 
         const Picture result = Dithered(c.kernel, grey, Palette{EntryFromRgb(0, 0, 0), EntryFromRgb(255, 255, 255)});
         ASSERT_EQ(result.Width(), 13);
         ASSERT_EQ(result.Height(), 9);
-        std::multiset<ColorValue> colours;
+        std::multiset<ColourValue> colours;
         for (int y = 0; y < 9; ++y)
             for (int x = 0; x < 13; ++x) colours.insert(result.Pixel(x, y));
-        const std::size_t white = colours.count(MakeColor(255, 255, 255));
+        const std::size_t white = colours.count(MakeColour(255, 255, 255));
         EXPECT_EQ(white + colours.count(0), colours.size()) << c.name;
         EXPECT_GT(white, 0u) << c.name;
         EXPECT_LT(white, colours.size() / 2) << c.name << ": 100 of 255 is mostly black";
@@ -174,7 +174,7 @@ TEST(DiffuseErrors, FastWalkAgreesWithThePlainRuleForEveryKernelAndPalette) {
     Picture noise(37, 23);  // odd sizes: pad columns, and rows whose ends run on
     for (int y = 0; y < noise.Height(); ++y)
         for (int x = 0; x < noise.Width(); ++x)
-            noise.SetPixel(x, y, MakeColor(random() % 256, random() % 256, random() % 256));
+            noise.SetPixel(x, y, MakeColour(random() % 256, random() % 256, random() % 256));
     const Palette palettes[] = {Palette{EntryFromRgb(0, 0, 0), EntryFromRgb(255, 255, 255)},
                                 Palette{EntryFromRgb(0, 0, 0), EntryFromRgb(145, 0, 0), EntryFromRgb(145, 145, 0),
                                         EntryFromRgb(255, 255, 255)},
@@ -187,7 +187,7 @@ TEST(DiffuseErrors, FastWalkAgreesWithThePlainRuleForEveryKernelAndPalette) {
     kernels.push_back({"scattered", &scattered, {}, {}});
     for (const KernelCase& c : kernels)
         for (const Palette& palette : palettes) {
-            const NearestColorSearch search(palette);
+            const NearestColourSearch search(palette);
             PixelBuffer fast = ReadFramed(noise, 4, c.kernel->margin);
             PixelBuffer plain = fast;
             DiffuseErrors(fast, *c.kernel, search);

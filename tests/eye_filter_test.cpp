@@ -58,7 +58,7 @@ TEST(EyeFilter, FastBlurAgreesWithThePlainOne) {
 
 // Renormalised at the borders: a flat picture stays flat to its edges in both blurs.
 TEST(EyeFilter, FlatStaysFlatToTheEdges) {
-    const Picture flat(50, 40, MakeColor(90, 160, 220));
+    const Picture flat(50, 40, MakeColour(90, 160, 220));
     const Channels channels = OpponentChannels(flat);
     EyeBlurInStrips(flat, flat, kTvcSamplesPerDegree, [&](const BlurredStrip& strip) {
         for (int c = 0; c < 3; ++c)

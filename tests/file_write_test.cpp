@@ -157,7 +157,7 @@ TEST(WriteFileWhole, ReadOnlyFolderIsReported) {
 }
 
 // A session whose result differs from the one it saved before.
-Session ConvertedSession(ColorValue colour) {
+Session ConvertedSession(ColourValue colour) {
     Session session;
     session.ChooseMode(TvcMode::Graphics4);
     session.Load(Picture(40, 30, colour));
@@ -169,7 +169,7 @@ TEST(SessionSave, FailedSaveKeepsThePreviousFilesAndNamesThePath) {
     const std::string saved = folder / "saved";
     fs::create_directory(saved);
     for (const SavePaths& paths : {Session::SavePathsInFolder(saved), Session::SaveAsPaths(saved + "/photo")}) {
-        const Status written = ConvertedSession(MakeColor(200, 30, 30)).Save(paths);
+        const Status written = ConvertedSession(MakeColour(200, 30, 30)).Save(paths);
         ASSERT_TRUE(written.Ok()) << written.Failure().text;
     }
     const std::vector<std::string> names{"out24.bmp", "screen.bin", "screen.tim", "photo.bmp"};
@@ -177,7 +177,7 @@ TEST(SessionSave, FailedSaveKeepsThePreviousFilesAndNamesThePath) {
     for (const std::string& name : names) before.push_back(Contents(saved + "/" + name));
     Put(folder / "file", "a file, not a folder");
 
-    Session session = ConvertedSession(MakeColor(30, 30, 200));
+    Session session = ConvertedSession(MakeColour(30, 30, 200));
     const struct {
         const char* what;
         std::function<Status()> save;

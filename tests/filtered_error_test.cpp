@@ -26,7 +26,7 @@ Fixture MakeFixture(int blockWidth, int blockHeight) {
         for (int x = 0; x < f.reference.Width(); ++x) f.reference.SetPixel(x, y, random() & 0xFFFFFF);
     const int blocks = (12 / blockWidth) * (8 / blockHeight);
     for (int i = 0; i < blocks; ++i) {
-        f.shown.push_back(OpponentOf(EntryFromColor(random() & 0xFFFFFF)));
+        f.shown.push_back(OpponentOf(EntryFromColour(random() & 0xFFFFFF)));
         auto entry = [&] { return static_cast<double>(random() % 100) / 50.0 - 1.0; };
         Matrix3 transform = kIdentity3;
         for (auto& row : transform)

@@ -27,7 +27,7 @@ Picture Fixture() {
             const int grain = static_cast<int>(h >> 28) - 8;
             const int edge = (x / 37 + y / 29) % 2 ? 40 : 0;
             auto clamp = [](int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); };
-            p.SetPixel(x, y, MakeColor(clamp(x * 255 / 300 + grain), clamp(y * 255 / 220 - edge + grain),
+            p.SetPixel(x, y, MakeColour(clamp(x * 255 / 300 + grain), clamp(y * 255 / 220 - edge + grain),
                                        clamp((x + y) * 255 / 520 + edge + grain)));
         }
     return p;
@@ -72,7 +72,7 @@ std::vector<ScreenImage> StoredScreens() {
     return screens;
 }
 
-std::string Rgb(ColorValue c) { return RgbText(EntryFromColor(c)); }
+std::string Rgb(ColourValue c) { return RgbText(EntryFromColour(c)); }
 
 // The first byte of the screen that changed; or, when the screens agree, the first preview pixel
 // that the stored screen, shown as the machine shows it, does not explain.
@@ -87,9 +87,9 @@ std::string FirstDifference(TvcMode mode, const Result& now, const ScreenImage& 
             return text.str();
         }
     const Picture shown = RenderScreenLikeThePreview(mode, stored, ColourBytesOf(mode, now.palette));
-    auto atMachineLevels = [](ColorValue c) {
+    auto atMachineLevels = [](ColourValue c) {
         auto level = [](int v) { return v == kChartNormalLevel ? kNormalLevel : v; };
-        return MakeColor(level(GetRed(c)), level(GetGreen(c)), level(GetBlue(c)));
+        return MakeColour(level(GetRed(c)), level(GetGreen(c)), level(GetBlue(c)));
     };
     for (int y = 0; y < shown.Height(); ++y)
         for (int x = 0; x < shown.Width(); ++x)

@@ -24,7 +24,7 @@ namespace {
 
 Palette DefaultSwatches() {
     Palette palette;
-    for (ColorValue c : kDefaultSwatches4) palette.push_back(EntryFromColor(c));
+    for (ColourValue c : kDefaultSwatches4) palette.push_back(EntryFromColour(c));
     return palette;
 }
 
@@ -129,7 +129,7 @@ TEST(HostileOutput, PicturesOfOneNameGetDistinctOutputs) {
     QString pictures;
     for (int i = 0; i < 3; ++i) {
         QDir(dir.path()).mkdir(colours[i]);
-        ASSERT_TRUE(WriteBmp24(dir.filePath(colours[i] + "/x.bmp").toStdString(), Picture(8, 8, MakeColor(80 * i, 0, 0))).Ok());
+        ASSERT_TRUE(WriteBmp24(dir.filePath(colours[i] + "/x.bmp").toStdString(), Picture(8, 8, MakeColour(80 * i, 0, 0))).Ok());
         pictures += colours[i] + "/x.bmp ";
     }
     const Outcome run = Bash("exec " + kCli + " " + pictures + "--out-dir o --json", dir.path());

@@ -28,7 +28,7 @@ struct HostileCase {
     int width = 0;  // 0: refused
     int height = 0;
     const char* reason = "";
-    std::optional<ColorValue> topLeft = std::nullopt;
+    std::optional<ColourValue> topLeft = std::nullopt;
 };
 
 const HostileCase kHostileFiles[] = {
@@ -52,7 +52,7 @@ const HostileCase kHostileFiles[] = {
     {"png-huge-size.png", 0, 0, "picture too large: 100000 × 100000"},
     {"png-interlaced.png", 64, 48},
     {"png-16-bit.png", 64, 48},
-    {"png-index-past-palette.png", 4, 1, "", MakeColor(255, 0, 0)},
+    {"png-index-past-palette.png", 4, 1, "", MakeColour(255, 0, 0)},
     // Formats whose readers cannot tell a cut-short file from a whole one are not read at all.
     {"gif.gif", 0, 0, "GIF is a format this program does not read (it reads JPEG, PNG and BMP)"},
     {"gif-cut-in-data.gif", 0, 0, "GIF is a format"},
@@ -76,9 +76,9 @@ const HostileCase kHostileFiles[] = {
     {"bmp-rle4-overrun.bmp", 0, 0, "truncated BMP: its run-length coded pixels stop before their end code"},
     {"bmp-rle8-cut.bmp", 0, 0, "truncated BMP: its run-length coded pixels stop before their end code"},
     {"bmp-rle8-whole.bmp", 8, 4},
-    {"bmp-top-down.bmp", 5, 3, "", MakeColor(255, 0, 0)},
+    {"bmp-top-down.bmp", 5, 3, "", MakeColour(255, 0, 0)},
     // Indexes past the palette read as black.
-    {"bmp-index-past-palette.bmp", 4, 4, "", MakeColor(0, 0, 0)},
+    {"bmp-index-past-palette.bmp", 4, 4, "", MakeColour(0, 0, 0)},
     {"png-named.bmp", 64, 48},
 };
 
@@ -156,13 +156,13 @@ TEST(HostilePicture, IndexesPastThePaletteReadAsBlackInEveryFormat) {
     const struct {
         const char* file;
         int x;
-        ColorValue colour;
+        ColourValue colour;
     } cases[] = {
-        {"bmp-index-past-palette.bmp", 3, MakeColor(0, 0, 0)},
-        {"bmp-1bit-index-past-palette.bmp", 7, MakeColor(0, 0, 0)},
-        {"png-index-past-palette.png", 1, MakeColor(0, 255, 0)},  // inside the palette
-        {"png-index-past-palette.png", 2, MakeColor(0, 0, 0)},   // index 5
-        {"png-index-past-palette.png", 3, MakeColor(0, 0, 0)},   // index 200
+        {"bmp-index-past-palette.bmp", 3, MakeColour(0, 0, 0)},
+        {"bmp-1bit-index-past-palette.bmp", 7, MakeColour(0, 0, 0)},
+        {"png-index-past-palette.png", 1, MakeColour(0, 255, 0)},  // inside the palette
+        {"png-index-past-palette.png", 2, MakeColour(0, 0, 0)},   // index 5
+        {"png-index-past-palette.png", 3, MakeColour(0, 0, 0)},   // index 200
     };
     for (const auto& c : cases) {
         const Result<Picture> read = ReadPicture(LocalName(HostilePath(c.file)));

@@ -125,7 +125,7 @@ TEST(HostileSettings, ShortOfMemoryAPictureFailsWithAMessage) {
     QString tiny;
     for (int i = 0; i < 150; ++i) {
         const QString name = QString("t%1.bmp").arg(i);
-        ASSERT_TRUE(WriteBmp24(dir.filePath(name).toStdString(), Picture(4, 4, MakeColor(i, 0, 0))).Ok());
+        ASSERT_TRUE(WriteBmp24(dir.filePath(name).toStdString(), Picture(4, 4, MakeColour(i, 0, 0))).Ok());
         tiny += name + " ";
     }
     const struct {

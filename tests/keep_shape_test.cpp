@@ -6,7 +6,7 @@
 namespace vorbix {
 namespace {
 
-constexpr ColorValue kBlack = MakeColor(0, 0, 0);
+constexpr ColourValue kBlack = MakeColour(0, 0, 0);
 
 TEST(KeepShape, NamesReadBackAndOthersAreRefused) {
     for (KeepShape shape : {KeepShape::Stretch, KeepShape::Fit, KeepShape::Fill})
@@ -38,7 +38,7 @@ TEST(KeepShape, RectanglesKeepThePicturesShapeCentredInWholePixels) {
 // Four columns, red, green, blue, white, two rows high: twice as wide as a 4 x 4 frame.
 Picture Columns() {
     Picture p(4, 2);
-    const ColorValue colours[] = {MakeColor(255, 0, 0), MakeColor(0, 255, 0), MakeColor(0, 0, 255), MakeColor(255, 255, 255)};
+    const ColourValue colours[] = {MakeColour(255, 0, 0), MakeColour(0, 255, 0), MakeColour(0, 0, 255), MakeColour(255, 255, 255)};
     for (int y = 0; y < 2; ++y)
         for (int x = 0; x < 4; ++x) p.SetPixel(x, y, colours[x]);
     return p;
@@ -47,7 +47,7 @@ Picture Columns() {
 TEST(KeepShape, FitDrawsBarsFillCropsTheMiddleAndStretchIsTheWholeFrame) {
     const Picture source = Columns();
 
-    Picture fitted(4, 4, MakeColor(9, 9, 9));
+    Picture fitted(4, 4, MakeColour(9, 9, 9));
     ScaleKeepingShape(fitted, source, KeepShape::Fit);
     for (int x = 0; x < 4; ++x) {
         EXPECT_EQ(fitted.Pixel(x, 0), kBlack);
@@ -71,24 +71,24 @@ TEST(KeepShape, FitDrawsBarsFillCropsTheMiddleAndStretchIsTheWholeFrame) {
 
 TEST(KeepShape, TheSessionLoadsInTheShapeAndItsSlidersKeepIt) {
     // 1024 x 240: fitted, 512 x 120 between bars of 180 rows.
-    const Picture wide(1024, 240, MakeColor(100, 150, 200));
+    const Picture wide(1024, 240, MakeColour(100, 150, 200));
     Session session;
     session.SetKeepShape(KeepShape::Fit);
     session.Load(wide);
     EXPECT_EQ(session.SourceView().Pixel(256, 179), kBlack);
-    EXPECT_EQ(session.SourceView().Pixel(256, 180), MakeColor(100, 150, 200));
+    EXPECT_EQ(session.SourceView().Pixel(256, 180), MakeColour(100, 150, 200));
     EXPECT_EQ(session.SourceView().Pixel(256, 300), kBlack);
 
     session.MoveSlider(Slider::Brightness, 25);
     EXPECT_EQ(session.SourceView().Pixel(256, 179), kBlack);
-    EXPECT_EQ(session.SourceView().Pixel(256, 180), MakeColor(50, 75, 100));
+    EXPECT_EQ(session.SourceView().Pixel(256, 180), MakeColour(50, 75, 100));
 
     // Without "Resize" the picture keeps its own size whatever the shape.
     Session unscaled;
     unscaled.SetResize(false);
     unscaled.SetKeepShape(KeepShape::Fill);
-    unscaled.Load(Picture(100, 50, MakeColor(100, 150, 200)));
-    EXPECT_EQ(unscaled.SourceView().Pixel(99, 49), MakeColor(100, 150, 200));
+    unscaled.Load(Picture(100, 50, MakeColour(100, 150, 200)));
+    EXPECT_EQ(unscaled.SourceView().Pixel(99, 49), MakeColour(100, 150, 200));
     EXPECT_EQ(unscaled.SourceView().Pixel(100, 0), kViewBackground);
 }
 

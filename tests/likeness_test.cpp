@@ -13,11 +13,11 @@ namespace {
 
 // A grey field with a bright sun in it.
 Picture FieldWithSun(bool sun) {
-    Picture p(160, 120, MakeColor(110, 120, 140));
+    Picture p(160, 120, MakeColour(110, 120, 140));
     if (sun)
         for (int y = 0; y < 120; ++y)
             for (int x = 0; x < 160; ++x)
-                if ((x - 110) * (x - 110) + (y - 40) * (y - 40) < 12 * 12) p.SetPixel(x, y, MakeColor(255, 245, 200));
+                if ((x - 110) * (x - 110) + (y - 40) * (y - 40) < 12 * 12) p.SetPixel(x, y, MakeColour(255, 245, 200));
     return p;
 }
 
@@ -27,7 +27,7 @@ Picture Stripes() {
     for (int y = 0; y < 120; ++y)
         for (int x = 0; x < 160; ++x) {
             const int level = 128 + static_cast<int>(50 * std::sin(x * 3.14159265 / 16));
-            p.SetPixel(x, y, MakeColor(level, level, level));
+            p.SetPixel(x, y, MakeColour(level, level, level));
         }
     return p;
 }
@@ -36,10 +36,10 @@ Picture Stripes() {
 Picture Checkered(Picture p, int step) {
     for (int y = 0; y < p.Height(); ++y)
         for (int x = 0; x < p.Width(); ++x) {
-            const ColorValue c = p.Pixel(x, y);
+            const ColourValue c = p.Pixel(x, y);
             const int d = (x + y) % 2 ? step : -step;
             auto level = [&](int v) { return std::clamp(v + d, 0, 255); };
-            p.SetPixel(x, y, MakeColor(level(GetRed(c)), level(GetGreen(c)), level(GetBlue(c))));
+            p.SetPixel(x, y, MakeColour(level(GetRed(c)), level(GetGreen(c)), level(GetBlue(c))));
         }
     return p;
 }
@@ -53,7 +53,7 @@ TEST(Likeness, ALostObjectAndLostContrastCostMoreThanAFinePattern) {
         Picture reference, lost, patterned;
     } cases[] = {
         {"sun", FieldWithSun(true), FieldWithSun(false), Checkered(FieldWithSun(true), 60)},
-        {"stripes", Stripes(), Picture(160, 120, MakeColor(128, 128, 128)), Checkered(Stripes(), 127)},
+        {"stripes", Stripes(), Picture(160, 120, MakeColour(128, 128, 128)), Checkered(Stripes(), 127)},
     };
     for (const Case& c : cases) {
         EXPECT_LT(DeltaEScore(c.reference, c.lost), DeltaEScore(c.reference, c.patterned)) << c.what;

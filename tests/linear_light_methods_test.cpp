@@ -46,17 +46,17 @@ double SecondColourShare(const Picture& picture, const Palette& palette) {
     int second = 0;
     for (int y = 0; y < picture.Height(); ++y)
         for (int x = 0; x < picture.Width(); ++x) {
-            const ColorValue c = picture.Pixel(x, y);
-            EXPECT_TRUE(c == ColorOfEntry(palette[0]) || c == ColorOfEntry(palette[1])) << x << ", " << y;
-            second += c == ColorOfEntry(palette[1]);
+            const ColourValue c = picture.Pixel(x, y);
+            EXPECT_TRUE(c == ColourOfEntry(palette[0]) || c == ColourOfEntry(palette[1])) << x << ", " << y;
+            second += c == ColourOfEntry(palette[1]);
         }
     return static_cast<double>(second) / (picture.Width() * picture.Height());
 }
 
 // Where a colour lies in linear light along the straight mix of two palette colours.
-double LinearShare(ColorValue colour, const Palette& palette) {
+double LinearShare(ColourValue colour, const Palette& palette) {
     auto light = [](int level) { return SrgbToLinear(level / 255.0); };
-    const PaletteEntry c = EntryFromColor(colour), a = palette[0], b = palette[1];
+    const PaletteEntry c = EntryFromColour(colour), a = palette[0], b = palette[1];
     const double along[3] = {light(b.red) - light(a.red), light(b.green) - light(a.green), light(b.blue) - light(a.blue)};
     const double from[3] = {light(c.red) - light(a.red), light(c.green) - light(a.green), light(c.blue) - light(a.blue)};
     double dot = 0, length = 0;
@@ -65,13 +65,13 @@ double LinearShare(ColorValue colour, const Palette& palette) {
 }
 
 // The colour lying at share s of the way from the first to the second colour in linear light.
-ColorValue MixOf(const Palette& palette, double s) {
+ColourValue MixOf(const Palette& palette, double s) {
     auto level = [&](int a, int b) {
         const double light = (1 - s) * SrgbToLinear(a / 255.0) + s * SrgbToLinear(b / 255.0);
         return static_cast<int>(std::lround(LinearToSrgb(light) * 255));
     };
     const PaletteEntry a = palette[0], b = palette[1];
-    return MakeColor(level(a.red, b.red), level(a.green, b.green), level(a.blue, b.blue));
+    return MakeColour(level(a.red, b.red), level(a.green, b.green), level(a.blue, b.blue));
 }
 
 // The methods numbered after the seventeen that aim at the linear-light mix, with how closely a
@@ -93,8 +93,8 @@ TEST(LinearLightMethods, AFlatPatchShowsTheLinearLightShareOfTwoColours) {
         for (const Palette& palette : {kBlackWhite, kDarkRedYellow})
             for (const double s : {0.05, 0.2, 0.5, 0.8}) {
                 const Method& method = MethodNumbered(test.method);
-                const ColorValue colour = MixOf(palette, s);
-                SCOPED_TRACE(std::string(method.caption) + " " + RgbText(EntryFromColor(colour)));
+                const ColourValue colour = MixOf(palette, s);
+                SCOPED_TRACE(std::string(method.caption) + " " + RgbText(EntryFromColour(colour)));
                 Picture patch(64, 64, colour);
                 RandomSequence random;
                 RunMethod(method, patch, palette, MixTable(), random);
@@ -108,7 +108,7 @@ TEST(LinearLightMethods, AFlatPatchShowsTheLinearLightShareOfTwoColours) {
 TEST(LinearLightMethods, ATwoColourRampFollowsLinearLight) {
     Picture ramp(256, 32);
     for (int y = 0; y < ramp.Height(); ++y)
-        for (int x = 0; x < ramp.Width(); ++x) ramp.SetPixel(x, y, MakeColor(x, x, x));
+        for (int x = 0; x < ramp.Width(); ++x) ramp.SetPixel(x, y, MakeColour(x, x, x));
     for (const FlatPatchCase& test : kFlatPatchCases) {
         const Method& method = MethodNumbered(test.method);
         SCOPED_TRACE(method.caption);
@@ -167,7 +167,7 @@ TEST(LinearLightMethods, PaletteColoursComeBackUnchanged) {
     const Palette four{EntryFromRgb(0, 0, 0), EntryFromRgb(145, 0, 0), EntryFromRgb(145, 145, 0), EntryFromRgb(255, 0, 0)};
     Picture stripes(40, 12);
     for (int y = 0; y < stripes.Height(); ++y)
-        for (int x = 0; x < stripes.Width(); ++x) stripes.SetPixel(x, y, ColorOfEntry(four[(x / 3 + y) % 4]));
+        for (int x = 0; x < stripes.Width(); ++x) stripes.SetPixel(x, y, ColourOfEntry(four[(x / 3 + y) % 4]));
     for (int number = kMethodCount + 1; number <= kAllMethodCount; ++number) {
         Picture result = stripes;
         RandomSequence random;
@@ -180,10 +180,10 @@ TEST(LinearLightMethods, PaletteColoursComeBackUnchanged) {
 TEST(LinearLightMethods, BlueNoiseChangesOnlyWhereThePictureChanged) {
     Picture before(70, 50);
     for (int y = 0; y < before.Height(); ++y)
-        for (int x = 0; x < before.Width(); ++x) before.SetPixel(x, y, MakeColor(x * 3, y * 5, (x + y) * 2));
+        for (int x = 0; x < before.Width(); ++x) before.SetPixel(x, y, MakeColour(x * 3, y * 5, (x + y) * 2));
     Picture after = before;
     for (int y = 10; y < 20; ++y)
-        for (int x = 30; x < 45; ++x) after.SetPixel(x, y, MakeColor(250, 10, 100));
+        for (int x = 30; x < 45; ++x) after.SetPixel(x, y, MakeColour(250, 10, 100));
     const Palette palette = TvcColours();
     DitherBlueNoise(before, palette);
     DitherBlueNoise(after, palette);

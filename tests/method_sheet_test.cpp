@@ -9,7 +9,7 @@ namespace {
 Picture Photo() {
     Picture photo(200, 150);
     for (int y = 0; y < 150; ++y)
-        for (int x = 0; x < 200; ++x) photo.SetPixel(x, y, MakeColor((x * 5) % 256, y * 255 / 150, (x + 2 * y) % 256));
+        for (int x = 0; x < 200; ++x) photo.SetPixel(x, y, MakeColour((x * 5) % 256, y * 255 / 150, (x + 2 * y) % 256));
     return photo;
 }
 
@@ -88,7 +88,7 @@ TEST(MethodSheet, TilesSitInTheGridWithTheirPreviewAndFrameTheChosenMethod) {
         const Picture sheet = ComposeSheet(tiles, layout, 8);
         ASSERT_EQ(sheet.Width(), layout.Width());
         ASSERT_EQ(sheet.Height(), layout.Height(kAllMethodCount));
-        const ColorValue background = sheet.Pixel(0, 0);
+        const ColourValue background = sheet.Pixel(0, 0);
         for (int n = 0; n < kAllMethodCount; ++n) {
             const TileBox tile = layout.TileAt(n);
             EXPECT_EQ(layout.PositionAt(tile.left + tile.width / 2, tile.top + tile.height / 2, kAllMethodCount), n);

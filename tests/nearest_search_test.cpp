@@ -34,7 +34,7 @@ Palette RandomPalette(int size, std::mt19937& random, int levels) {
     return p;
 }
 
-TEST(NearestColorSearch, AgreesWithTheFullScanEverywhere) {
+TEST(NearestColourSearch, AgreesWithTheFullScanEverywhere) {
     std::mt19937 random(5);
     struct Case {
         const char* name;
@@ -56,7 +56,7 @@ TEST(NearestColorSearch, AgreesWithTheFullScanEverywhere) {
     cases.push_back({"a third switched off", RandomPalette(120, random, 5), someOff});
     cases.push_back({"all switched off", RandomPalette(120, random, 5), std::vector<std::uint8_t>(120, 1)});
     for (const Case& c : cases) {
-        const NearestColorSearch search(c.palette, c.skip);
+        const NearestColourSearch search(c.palette, c.skip);
         for (int r = 0; r < 256; r += 5)
             for (int g = 1; g < 256; g += 6)
                 for (int b = 2; b < 256; b += 7)

@@ -31,12 +31,12 @@ Mask MaskOf(const Picture& p, int channel) {
     return mask;
 }
 
-Picture Grey(int w, int h, int v) { return Picture(w, h, MakeColor(v, v, v)); }
+Picture Grey(int w, int h, int v) { return Picture(w, h, MakeColour(v, v, v)); }
 
 Picture GreyPicture(const std::vector<std::vector<int>>& rows) {
     Picture p(static_cast<int>(rows[0].size()), static_cast<int>(rows.size()));
     for (int y = 0; y < p.Height(); ++y)
-        for (int x = 0; x < p.Width(); ++x) p.SetPixel(x, y, MakeColor(rows[y][x], rows[y][x], rows[y][x]));
+        for (int x = 0; x < p.Width(); ++x) p.SetPixel(x, y, MakeColour(rows[y][x], rows[y][x], rows[y][x]));
     return p;
 }
 
@@ -127,8 +127,8 @@ TEST(OrderedDither, EdgeCellsAndRowPhases) {
 
 TEST(OrderedDither, HalftoneTwoByTwoCellSumsEachChannelOnItsOwn) {
     // Blue sums to 408: only rank 1 (top left) is above 204; green sums to 409: rank 2 (bottom right) too.
-    Picture cell(2, 2, MakeColor(0, 102, 102));
-    cell.SetPixel(1, 0, MakeColor(0, 103, 102));
+    Picture cell(2, 2, MakeColour(0, 102, 102));
+    cell.SetPixel(1, 0, MakeColour(0, 103, 102));
     const Picture result = Dithered(Halftone2, cell);
     EXPECT_EQ(MaskOf(result, 0), Mask({"#.", ".."}));
     EXPECT_EQ(MaskOf(result, 1), Mask({"#.", ".#"}));
@@ -154,7 +154,7 @@ TEST(OrderedDither, BayerEightByEightRunsItsColumnPhaseOnAndRoundsQuartersHalfTo
     };
     for (const Case& c : cases) {
         const Picture result = Dithered(Bayer8, Grey(128, 6, c.value));
-        EXPECT_EQ(result.Pixel(c.x, c.y), c.lit ? MakeColor(255, 255, 255) : 0)
+        EXPECT_EQ(result.Pixel(c.x, c.y), c.lit ? MakeColour(255, 255, 255) : 0)
             << "(" << c.x << ", " << c.y << ") at " << c.value;
     }
 }
@@ -165,7 +165,7 @@ const Screen kOrderedMethods[] = {Halftone2, Halftone3, Bayer2,
 TEST(OrderedDither, EveryChannelEndsAtZeroOr255AndTheSizeStays) {
     Picture source(13, 7);  // pad 3
     for (int y = 0; y < 7; ++y)
-        for (int x = 0; x < 13; ++x) source.SetPixel(x, y, MakeColor(x * 19 % 256, y * 37 % 256, (x * y * 23) % 256));
+        for (int x = 0; x < 13; ++x) source.SetPixel(x, y, MakeColour(x * 19 % 256, y * 37 % 256, (x * y * 23) % 256));
     for (int m = 0; m < 6; ++m) {
         const Picture result = Dithered(kOrderedMethods[m], source);
         ASSERT_EQ(result.Width(), 13);
@@ -179,28 +179,28 @@ TEST(OrderedDither, EveryChannelEndsAtZeroOr255AndTheSizeStays) {
 TEST(OrderedDither, ThroughTheSessionGraphics2And4HoldOnlySwatchColoursAndGraphics16OnlyFullChannels) {
     Session s;
     // None of these swatches is a colour the patterns produce, so only the snapping can give them.
-    s.SetSwatchColour(TvcMode::Graphics2, 0, MakeColor(0, 0, 145));
-    s.SetSwatchColour(TvcMode::Graphics2, 1, MakeColor(145, 145, 0));
-    s.SetSwatchColour(TvcMode::Graphics4, 0, MakeColor(145, 0, 0));
-    s.SetSwatchColour(TvcMode::Graphics4, 1, MakeColor(0, 145, 0));
-    s.SetSwatchColour(TvcMode::Graphics4, 2, MakeColor(0, 145, 145));
-    s.SetSwatchColour(TvcMode::Graphics4, 3, MakeColor(145, 145, 145));
+    s.SetSwatchColour(TvcMode::Graphics2, 0, MakeColour(0, 0, 145));
+    s.SetSwatchColour(TvcMode::Graphics2, 1, MakeColour(145, 145, 0));
+    s.SetSwatchColour(TvcMode::Graphics4, 0, MakeColour(145, 0, 0));
+    s.SetSwatchColour(TvcMode::Graphics4, 1, MakeColour(0, 145, 0));
+    s.SetSwatchColour(TvcMode::Graphics4, 2, MakeColour(0, 145, 145));
+    s.SetSwatchColour(TvcMode::Graphics4, 3, MakeColour(145, 145, 145));
     Picture photo(160, 120);
     for (int y = 0; y < 120; ++y)
-        for (int x = 0; x < 160; ++x) photo.SetPixel(x, y, MakeColor(x * 255 / 159, y * 255 / 119, (x + 2 * y) % 256));
+        for (int x = 0; x < 160; ++x) photo.SetPixel(x, y, MakeColour(x * 255 / 159, y * 255 / 119, (x + 2 * y) % 256));
     s.Load(photo);
 
-    const std::set<ColorValue> swatches2 = {s.Settings().swatches2[0], s.Settings().swatches2[1]};
-    const std::set<ColorValue> swatches4 = {s.Settings().swatches4[0], s.Settings().swatches4[1], s.Settings().swatches4[2], s.Settings().swatches4[3]};
+    const std::set<ColourValue> swatches2 = {s.Settings().swatches2[0], s.Settings().swatches2[1]};
+    const std::set<ColourValue> swatches4 = {s.Settings().swatches4[0], s.Settings().swatches4[1], s.Settings().swatches4[2], s.Settings().swatches4[3]};
     for (int mode = 0; mode < 3; ++mode) {
         s.ChooseMode(static_cast<TvcMode>(mode));
         for (int method = 5; method <= 10; ++method) {
             s.ChooseMethod(method);
             const Picture& surface = s.Surface(static_cast<TvcMode>(mode));
-            std::set<ColorValue> colours;
+            std::set<ColourValue> colours;
             for (int y = 0; y < surface.Height(); ++y)
                 for (int x = 0; x < surface.Width(); ++x) colours.insert(surface.Pixel(x, y));
-            for (ColorValue c : colours) {
+            for (ColourValue c : colours) {
                 if (mode == 0) {
                     EXPECT_TRUE(swatches2.count(c)) << "Graphics 2, method " << method << ": " << c;
                 }

@@ -9,7 +9,7 @@ namespace {
 
 Palette SwatchPalette(const auto& swatches) {
     Palette palette;
-    for (ColorValue c : swatches) palette.push_back(EntryFromColor(c));
+    for (ColourValue c : swatches) palette.push_back(EntryFromColour(c));
     return palette;
 }
 
@@ -20,7 +20,7 @@ struct NearestCase {
     int index;
 };
 
-TEST(NearestColorIndex, LowestIndexWinsTiesAndExactMatchStops) {
+TEST(NearestColourIndex, LowestIndexWinsTiesAndExactMatchStops) {
     const NearestCase cases[] = {
         {"black is entry 0, never 8", TvcColours(), 0, 0, 0, 0},
         {"near black", TvcColours(), 1, 1, 1, 0},
@@ -36,11 +36,11 @@ TEST(NearestColorIndex, LowestIndexWinsTiesAndExactMatchStops) {
         {"duplicate colour", Palette{EntryFromRgb(1, 2, 3), EntryFromRgb(5, 5, 5), EntryFromRgb(5, 5, 5)}, 5, 5, 5, 1},
     };
     for (const NearestCase& c : cases)
-        EXPECT_EQ(NearestColorIndex(c.palette, c.red, c.green, c.blue), c.index) << c.name;
+        EXPECT_EQ(NearestColourIndex(c.palette, c.red, c.green, c.blue), c.index) << c.name;
 }
 
-TEST(ColorValue, TakesApartRedGreenBlue) {
-    const ColorValue c = MakeColor(153, 102, 51);
+TEST(ColourValue, TakesApartRedGreenBlue) {
+    const ColourValue c = MakeColour(153, 102, 51);
     EXPECT_EQ(c, 3368601u);
     EXPECT_EQ(GetRed(c), 153);
     EXPECT_EQ(GetGreen(c), 102);
@@ -60,14 +60,14 @@ TEST(TvcColours, SpreadTheColourNumberBits) {
 
 TEST(SnapToPalette, ThousandColoursBecomeAtMostFifteen) {
     Picture picture(40, 25);
-    for (int i = 0; i < 1000; ++i) picture.SetPixel(i % 40, i / 40, MakeColor(i % 256, (i * 7) % 256, (i * 13) % 256));
-    SnapToPalette(picture, picture, NearestColorSearch(TvcColours()));
+    for (int i = 0; i < 1000; ++i) picture.SetPixel(i % 40, i / 40, MakeColour(i % 256, (i * 7) % 256, (i * 13) % 256));
+    SnapToPalette(picture, picture, NearestColourSearch(TvcColours()));
     const Palette p = TvcColours();
     for (int y = 0; y < 25; ++y)
         for (int x = 0; x < 40; ++x) {
-            const ColorValue c = picture.Pixel(x, y);
-            const int i = NearestColorIndex(p, GetRed(c), GetGreen(c), GetBlue(c));
-            EXPECT_EQ(ColorOfEntry(p[i]), c);
+            const ColourValue c = picture.Pixel(x, y);
+            const int i = NearestColourIndex(p, GetRed(c), GetGreen(c), GetBlue(c));
+            EXPECT_EQ(ColourOfEntry(p[i]), c);
             EXPECT_NE(i, 8);
         }
 }

@@ -16,7 +16,7 @@ TEST(PatternChart, EveryDrawnBoxIsHitWhereItIsDrawnAndNowhereElse) {
     for (int k = 0; k < kMixCount; ++k) {
         const ChartPlace place = ChartPlaceOf(k);
         const int left = place.boxLeft, top = place.boxTop, right = left + place.boxExtent, bottom = top + place.boxExtent;
-        EXPECT_EQ(chart.Pixel(left + 6, top + 6), ColorOfEntry(MixColour(k))) << k;
+        EXPECT_EQ(chart.Pixel(left + 6, top + 6), ColourOfEntry(MixColour(k))) << k;
         for (const auto& [x, y] : {std::pair{left, top}, {right, bottom}, {right + 0.4, top + 6.0}, {left + 6.0, top}})
             EXPECT_EQ(MixAt(x, y), k) << "mix " << k << " at " << x << ", " << y;
         for (const auto& [x, y] : {std::pair{left - 0.5, top + 6.0}, {right + 0.5, top + 6.0}, {left + 6.0, bottom + 1.0}})
@@ -35,10 +35,10 @@ TEST(PatternChart, SwitchedOffBoxesAreOutlinedAndSwapMarksContrast) {
     Picture chart;
     DrawPatternChart(chart, mixes);
     const ChartPlace place = ChartPlaceOf(k);
-    EXPECT_EQ(chart.Pixel(place.boxLeft, place.boxTop), MakeColor(255, 255, 255)) << "off: white outline";
+    EXPECT_EQ(chart.Pixel(place.boxLeft, place.boxTop), MakeColour(255, 255, 255)) << "off: white outline";
     EXPECT_EQ(chart.Pixel(place.boxLeft + 1, place.boxTop + 1), kChartBackground) << "off: a gap inside the outline";
     EXPECT_EQ(chart.Pixel(place.boxLeft + 2, place.boxTop + 2), 0u) << "swap mark: black on the light box";
-    EXPECT_EQ(chart.Pixel(place.boxLeft + 10, place.boxTop + 10), ColorOfEntry(MixColour(k)));
+    EXPECT_EQ(chart.Pixel(place.boxLeft + 10, place.boxTop + 10), ColourOfEntry(MixColour(k)));
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ TEST(MixTable, SwapsMarksAndSwitchesAreIndependent) {
     EXPECT_EQ(mixes.OnCount(), kMixCount);
 }
 
-Picture Dithered(const MixTable& mixes, ColorValue flat) {
+Picture Dithered(const MixTable& mixes, ColourValue flat) {
     Picture p(4, 3, flat);
     DitherPatternTvc(p, PatternPalette(), mixes);
     return p;
@@ -54,16 +54,16 @@ Picture Dithered(const MixTable& mixes, ColorValue flat) {
 
 TEST(DitherPatternTvc, CheckerboardOfTheNearestMix) {
     MixTable mixes;
-    const ColorValue red = MakeColor(255, 0, 0), black = 0;
+    const ColourValue red = MakeColour(255, 0, 0), black = 0;
 
     EXPECT_EQ(Dithered(mixes, red), Picture(4, 3, red)) << "pure chart colour comes back unchanged";
 
-    const Picture board = Dithered(mixes, MakeColor(128, 0, 0));
+    const Picture board = Dithered(mixes, MakeColour(128, 0, 0));
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 4; ++x) EXPECT_EQ(board.Pixel(x, y), (x + y) % 2 == 0 ? red : black) << x << "," << y;
 
     mixes.SwapColours(9);
-    const Picture swapped = Dithered(mixes, MakeColor(128, 0, 0));
+    const Picture swapped = Dithered(mixes, MakeColour(128, 0, 0));
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 4; ++x) EXPECT_EQ(swapped.Pixel(x, y), (x + y) % 2 == 0 ? black : red);
 }
@@ -79,10 +79,10 @@ TEST(NearestMix, SkipsSwitchedOffMixesOnlyWithTheFullPalette) {
 
     mixes.SetAll(true);
     EXPECT_EQ(NearestMix(palette, mixes, 200, 10, 99), 0);
-    EXPECT_EQ(Dithered(mixes, MakeColor(200, 150, 10)), Picture(4, 3, 0)) << "all mixes off: black";
+    EXPECT_EQ(Dithered(mixes, MakeColour(200, 150, 10)), Picture(4, 3, 0)) << "all mixes off: black";
 
-    const Palette four = {EntryFromColor(kDefaultSwatches4[0]), EntryFromColor(kDefaultSwatches4[1]),
-                          EntryFromColor(kDefaultSwatches4[2]), EntryFromColor(kDefaultSwatches4[3])};
+    const Palette four = {EntryFromColour(kDefaultSwatches4[0]), EntryFromColour(kDefaultSwatches4[1]),
+                          EntryFromColour(kDefaultSwatches4[2]), EntryFromColour(kDefaultSwatches4[3])};
     EXPECT_EQ(NearestMix(four, mixes, 255, 255, 255), 1) << "switches ignored with a short palette";
 }
 
@@ -90,7 +90,7 @@ TEST(AutoSelectMixes, SwitchesOffEveryUnusedMix) {
     const Palette palette = PatternPalette();
     MixTable mixes;
     Picture p(3, 2, 0);
-    p.SetPixel(1, 1, MakeColor(255, 255, 255));
+    p.SetPixel(1, 1, MakeColour(255, 255, 255));
     AutoSelectMixes(mixes, palette, p);
     for (int k = 0; k < kMixCount; ++k) EXPECT_EQ(mixes[k].off, !(k == 0 || k == 119)) << k;
 

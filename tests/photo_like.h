@@ -24,7 +24,7 @@ inline Picture PhotoLike(int w, int h) {
             double r = 70 + 110 * v + 170 * sun, g = 120 + 70 * v + 130 * sun, b = 215 - 40 * v + 30 * sun;
             if (v > 0.55) r = 40 + 90 * texture, g = 90 + 100 * texture, b = 30 + 60 * (1 - texture);
             if (std::fmod(u * 2.0, 1.0) < 0.1) r = g = b = 25;
-            p.SetPixel(x, y, MakeColor(level(r), level(g), level(b)));
+            p.SetPixel(x, y, MakeColour(level(r), level(g), level(b)));
         }
     return p;
 }

@@ -2,22 +2,22 @@
 
 #include <random>
 
-#include "core/color_count.h"
+#include "core/colour_count.h"
 #include "core/pixel_buffer.h"
 
 namespace vorbix {
 namespace {
 
-ColorValue BufferPixel(const PixelBuffer& b, int x, int y) {
+ColourValue BufferPixel(const PixelBuffer& b, int x, int y) {
     const std::uint8_t* p = b.At(x, y);
-    return MakeColor(p[2], p[1], p[0]);
+    return MakeColour(p[2], p[1], p[0]);
 }
 
 // Every pixel a different colour, so a misplaced copy shows.
 Picture Numbered(int w, int h) {
     Picture p(w, h);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) p.SetPixel(x, y, MakeColor(x + 1, y + 1, (x * 7 + y) % 256));
+        for (int x = 0; x < w; ++x) p.SetPixel(x, y, MakeColour(x + 1, y + 1, (x * 7 + y) % 256));
     return p;
 }
 
@@ -84,7 +84,7 @@ TEST(FillMargins, CopiesEdgesAndLeavesCornersAndPadBlack) {
 
 TEST(StretchPicture, PlainEnlargementRepeatsEachPixel) {
     const Picture small = Numbered(3, 2);
-    Picture big(12, 4, MakeColor(9, 9, 9));
+    Picture big(12, 4, MakeColour(9, 9, 9));
     StretchPicture(big, small, 12, 4, 0);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 12; ++x) EXPECT_EQ(big.Pixel(x, y), small.Pixel(x / 4, y / 2));
@@ -93,7 +93,7 @@ TEST(StretchPicture, PlainEnlargementRepeatsEachPixel) {
 TEST(StretchPicture, SmoothReductionAveragesTheBlock) {
     Picture source(4, 2);
     const int reds[] = {0, 10, 20, 31, 100, 110, 120, 130};
-    for (int i = 0; i < 8; ++i) source.SetPixel(i % 4, i / 4, MakeColor(reds[i], 0, 0));
+    for (int i = 0; i < 8; ++i) source.SetPixel(i % 4, i / 4, MakeColour(reds[i], 0, 0));
     Picture target(2, 1);
     StretchPicture(target, source, 2, 1, 1);
     EXPECT_EQ(GetRed(target.Pixel(0, 0)), 55);  // (0+10+100+110)/4
@@ -101,12 +101,12 @@ TEST(StretchPicture, SmoothReductionAveragesTheBlock) {
 }
 
 TEST(StretchPicture, CopyIntoLargerLeavesTheRest) {
-    Picture view(6, 4, MakeColor(1, 2, 3));
+    Picture view(6, 4, MakeColour(1, 2, 3));
     const Picture loaded = Numbered(3, 2);
     StretchPicture(view, loaded, 3, 2, 0);
     EXPECT_EQ(view.Pixel(2, 1), loaded.Pixel(2, 1));
-    EXPECT_EQ(view.Pixel(3, 1), MakeColor(1, 2, 3));
-    EXPECT_EQ(view.Pixel(0, 2), MakeColor(1, 2, 3));
+    EXPECT_EQ(view.Pixel(3, 1), MakeColour(1, 2, 3));
+    EXPECT_EQ(view.Pixel(0, 2), MakeColour(1, 2, 3));
 }
 
 // The fast paths (whole blocks summed first, a corrected reciprocal instead of a division,
@@ -148,12 +148,12 @@ TEST(StretchPicture, AgreesWithThePlainRuleOnEveryPath) {
     }
 }
 
-TEST(CountColors, DistinctColoursOfThePictureOnly) {
-    EXPECT_EQ(CountColors(Picture(130, 2, MakeColor(5, 6, 7))), 1);
-    EXPECT_EQ(CountColors(Numbered(130, 3)), 390);
+TEST(CountColours, DistinctColoursOfThePictureOnly) {
+    EXPECT_EQ(CountColours(Picture(130, 2, MakeColour(5, 6, 7))), 1);
+    EXPECT_EQ(CountColours(Numbered(130, 3)), 390);
     Picture p(2, 2);
-    p.SetPixel(1, 1, MakeColor(0, 0, 1));
-    EXPECT_EQ(CountColors(p), 2);
+    p.SetPixel(1, 1, MakeColour(0, 0, 1));
+    EXPECT_EQ(CountColours(p), 2);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ Picture Scene() {
     for (int y = 0; y < p.Height(); ++y)
         for (int x = 0; x < p.Width(); ++x) {
             const bool disc = (x - 60) * (x - 60) + (y - 30) * (y - 30) < 300;
-            p.SetPixel(x, y, disc ? MakeColor(230, 200, 40) : MakeColor(x * 255 / 96, 90 + y, 200 - y * 2));
+            p.SetPixel(x, y, disc ? MakeColour(230, 200, 40) : MakeColour(x * 255 / 96, 90 + y, 200 - y * 2));
         }
     return p;
 }
@@ -100,7 +100,7 @@ TEST(Refine, ConvergesOnAPictureItCannotImproveAndKeepsItsBytes) {
     Session session;
     session.ChooseMode(TvcMode::Graphics16);
     session.ChooseMethod(kFloyd);
-    session.Load(Picture(64, 48, MakeColor(255, 0, 0)));  // a TVC colour: the conversion is exact
+    session.Load(Picture(64, 48, MakeColour(255, 0, 0)));  // a TVC colour: the conversion is exact
     const RefineStart start = session.StartOfRefinement();
     const Refinement refined = Refine(start, 1000, nullptr, RowClock());
     EXPECT_TRUE(refined.converged);
@@ -202,12 +202,12 @@ TEST(Refine, PatternTvcChangesWholeMixesThatAreOn) {
     ASSERT_GT(refined.changes, 0);
     for (int y = 0; y < start.surface.Height(); ++y)
         for (int x = 0; x < start.surface.Width(); x += 2) {
-            const ColorValue left = refined.surface.Pixel(x, y), right = refined.surface.Pixel(x + 1, y);
+            const ColourValue left = refined.surface.Pixel(x, y), right = refined.surface.Pixel(x + 1, y);
             if (left == start.surface.Pixel(x, y) && right == start.surface.Pixel(x + 1, y)) continue;
             bool aMixThatIsOn = false;
             for (int k = 0; k < kMixCount; ++k) {
                 const Mix& mix = mixes[k];
-                const ColorValue first = ColorOfEntry(mix.first), second = ColorOfEntry(mix.second);
+                const ColourValue first = ColourOfEntry(mix.first), second = ColourOfEntry(mix.second);
                 const bool shown = y % 2 == 0 ? left == first && right == second : left == second && right == first;
                 aMixThatIsOn |= !mix.off && shown;
             }

@@ -13,7 +13,7 @@ std::vector<std::uint8_t> BytesOf(const std::string& text) { return {text.begin(
 Picture Gradient(int w, int h) {
     Picture p(w, h);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) p.SetPixel(x, y, MakeColor(x * 255 / w, y * 255 / h, (x * y) % 256));
+        for (int x = 0; x < w; ++x) p.SetPixel(x, y, MakeColour(x * 255 / w, y * 255 / h, (x * y) % 256));
     return p;
 }
 
@@ -110,9 +110,9 @@ constexpr int kTreshold = 3;
 // Black but for a gradient in its top left corner: the refinement has a little to do there, so it
 // finds nothing more that helps after a few sweeps.
 Picture GradientCorner() {
-    Picture p(64, 48, MakeColor(0, 0, 0));
+    Picture p(64, 48, MakeColour(0, 0, 0));
     for (int y = 0; y < 12; ++y)
-        for (int x = 0; x < 16; ++x) p.SetPixel(x, y, MakeColor(x * 4, y * 5, x * y));
+        for (int x = 0; x < 16; ++x) p.SetPixel(x, y, MakeColour(x * 4, y * 5, x * y));
     return p;
 }
 

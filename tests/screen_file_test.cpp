@@ -20,18 +20,18 @@ const Palette kBlackWhite{EntryFromRgb(0, 0, 0), EntryFromRgb(255, 255, 255)};
 const Palette kBlackWhiteBlueRed{EntryFromRgb(0, 0, 0), EntryFromRgb(255, 255, 255), EntryFromRgb(0, 0, 255),
                                  EntryFromRgb(255, 0, 0)};
 
-TEST(TvcColorByte, ColourBitsForAnyComponentIntensityOnlyFor255) {
+TEST(TvcColourByte, ColourBitsForAnyComponentIntensityOnlyFor255) {
     const struct {
         int r, g, b;
         std::uint8_t byte;
     } cases[] = {{0, 0, 0, 0x00},       {145, 0, 0, 0x04},     {255, 0, 0, 0x44},   {145, 145, 145, 0x15},
                  {200, 255, 0, 0x54},   {255, 255, 255, 0x55}, {0, 0, 255, 0x41},   {255, 255, 0, 0x54},
                  {64, 64, 64, 0x15},    {0, 145, 0, 0x10}};
-    for (const auto& c : cases) EXPECT_EQ(TvcColorByte(EntryFromRgb(c.r, c.g, c.b)), c.byte) << c.r << "," << c.g << "," << c.b;
+    for (const auto& c : cases) EXPECT_EQ(TvcColourByte(EntryFromRgb(c.r, c.g, c.b)), c.byte) << c.r << "," << c.g << "," << c.b;
     const Palette p = TvcColours();
     for (int n = 0; n < 16; ++n) {
         const int expected = (n == 8) ? 0 : ((n & 1) | ((n & 2) << 1) | ((n & 4) << 2) | ((n & 8) << 3));
-        EXPECT_EQ(TvcColorByte(p[n]), expected) << n;
+        EXPECT_EQ(TvcColourByte(p[n]), expected) << n;
     }
 }
 
@@ -60,8 +60,8 @@ TEST(TimHeader, ModeByteAndColourBytes) {
 // One row of the mode's surface painted with colours by pixel, the rest entry 0.
 ScreenImage FirstRow(TvcMode mode, const Palette& palette, const std::vector<int>& indexes) {
     const ModeInfo& g = ModeOf(mode);
-    Picture surface(g.width, g.height, ColorOfEntry(palette[0]));
-    for (int x = 0; x < g.width; ++x) surface.SetPixel(x, 0, ColorOfEntry(palette[indexes[x % indexes.size()]]));
+    Picture surface(g.width, g.height, ColourOfEntry(palette[0]));
+    for (int x = 0; x < g.width; ++x) surface.SetPixel(x, 0, ColourOfEntry(palette[indexes[x % indexes.size()]]));
     return EncodeScreen(mode, surface, palette);
 }
 
@@ -126,8 +126,8 @@ TEST_F(ScreenFiles, BlackPictureGivesZerosBehindTheHeaderAndReplacesLongerFiles)
 }
 
 TEST_F(ScreenFiles, BmpLayoutOfThePreview) {
-    Picture picture(512, 480, MakeColor(1, 2, 3));
-    picture.SetPixel(0, 0, MakeColor(200, 100, 50));
+    Picture picture(512, 480, MakeColour(1, 2, 3));
+    picture.SetPixel(0, 0, MakeColour(200, 100, 50));
     const auto path = dir / "out24.bmp";
     const Status written = WriteBmp24(path.string(), picture);
     ASSERT_TRUE(written.Ok()) << written.Failure().text;

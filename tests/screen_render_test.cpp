@@ -13,11 +13,11 @@
 namespace vorbix {
 namespace {
 
-constexpr ColorValue kBlack = MakeColor(0, 0, 0);
+constexpr ColourValue kBlack = MakeColour(0, 0, 0);
 
 struct Pixel {
     int x, y;
-    ColorValue colour;
+    ColourValue colour;
 };
 
 TEST(RenderScreen, KnownBytesShowAtTheirPixelsInTheirColours) {
@@ -30,24 +30,24 @@ TEST(RenderScreen, KnownBytesShowAtTheirPixelsInTheirColours) {
         std::vector<Pixel> shown;  // everything else shows the colour of a zero byte
     } cases[] = {
         {"16: bright red left, black right", TvcMode::Graphics16, {}, 0, 0x88,
-         {{0, 0, MakeColor(255, 0, 0)}, {1, 0, kBlack}}},
+         {{0, 0, MakeColour(255, 0, 0)}, {1, 0, kBlack}}},
         {"16: intensity alone is black, blue right", TvcMode::Graphics16, {}, 64 * 5 + 3, 0x81,
-         {{6, 5, kBlack}, {7, 5, MakeColor(0, 0, 145)}}},
+         {{6, 5, kBlack}, {7, 5, MakeColour(0, 0, 145)}}},
         {"16: grey left from bits 5, 3, 1", TvcMode::Graphics16, {}, 64 * 239 + 63, 0x2A,
-         {{126, 239, MakeColor(145, 145, 145)}, {127, 239, kBlack}}},
+         {{126, 239, MakeColour(145, 145, 145)}, {127, 239, kBlack}}},
         {"16: bright yellow right from bits 6, 4, 2", TvcMode::Graphics16, {}, 64 * 100 + 10, 0x54,
-         {{20, 100, kBlack}, {21, 100, MakeColor(255, 255, 0)}}},
+         {{20, 100, kBlack}, {21, 100, MakeColour(255, 255, 0)}}},
         {"4: registers 1, 2, 3, 0 at the end of the last row", TvcMode::Graphics4, {0x00, 0x55, 0x41, 0x44},
          64 * 239 + 63, 0xA6,
-         {{252, 239, MakeColor(255, 255, 255)}, {253, 239, MakeColor(0, 0, 255)}, {254, 239, MakeColor(255, 0, 0)},
+         {{252, 239, MakeColour(255, 255, 255)}, {253, 239, MakeColour(0, 0, 255)}, {254, 239, MakeColour(255, 0, 0)},
           {255, 239, kBlack}}},
         {"4: low bits from the high nibble", TvcMode::Graphics4, {0x15, 0x10, 0x04, 0x01}, 64 + 1, 0x10,
-         {{4, 1, MakeColor(145, 145, 145)}, {7, 1, MakeColor(0, 145, 0)}}},
+         {{4, 1, MakeColour(145, 145, 145)}, {7, 1, MakeColour(0, 145, 0)}}},
         {"2: bit 7 leftmost", TvcMode::Graphics2, {0x04, 0x50, 0, 0}, 64 * 10, 0x81,
-         {{0, 10, MakeColor(0, 255, 0)}, {1, 10, MakeColor(145, 0, 0)}, {6, 10, MakeColor(145, 0, 0)},
-          {7, 10, MakeColor(0, 255, 0)}}},
+         {{0, 10, MakeColour(0, 255, 0)}, {1, 10, MakeColour(145, 0, 0)}, {6, 10, MakeColour(145, 0, 0)},
+          {7, 10, MakeColour(0, 255, 0)}}},
         {"2: register of intensity alone shows black", TvcMode::Graphics2, {0x40, 0x15, 0, 0}, 64 * 2 + 63, 0x41,
-         {{504, 2, kBlack}, {505, 2, MakeColor(145, 145, 145)}, {511, 2, MakeColor(145, 145, 145)}}},
+         {{504, 2, kBlack}, {505, 2, MakeColour(145, 145, 145)}, {511, 2, MakeColour(145, 145, 145)}}},
         {"rows past 239 are not shown", TvcMode::Graphics2, {0x00, 0x55, 0, 0}, 64 * 240, 0xFF, {}},
     };
     for (const auto& c : cases) {
@@ -82,7 +82,7 @@ TEST(RenderScreen, ShowsEveryModesExportOfPaletteColoursAsItWas) {
         const ModeInfo& g = ModeOf(c.mode);
         Picture surface(g.width, g.height);
         for (int y = 0; y < g.height; ++y)
-            for (int x = 0; x < g.width; ++x) surface.SetPixel(x, y, ColorOfEntry(c.palette[random() % c.palette.size()]));
+            for (int x = 0; x < g.width; ++x) surface.SetPixel(x, y, ColourOfEntry(c.palette[random() % c.palette.size()]));
         const ScreenImage image = EncodeScreen(c.mode, surface, c.palette);
         const auto parsed = ParseTimBytes(ScreenTimBytes(c.mode, image, c.palette));
         ASSERT_TRUE(parsed.Ok()) << parsed.Failure().text;
@@ -132,7 +132,7 @@ protected:
         std::filesystem::create_directories(dir);
         Picture photo(160, 120);
         for (int y = 0; y < 120; ++y)
-            for (int x = 0; x < 160; ++x) photo.SetPixel(x, y, MakeColor(x * 255 / 160, y * 2, (x * y) % 256));
+            for (int x = 0; x < 160; ++x) photo.SetPixel(x, y, MakeColour(x * 255 / 160, y * 2, (x * y) % 256));
         session.Load(photo);
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
@@ -167,7 +167,7 @@ TEST_F(SaveCheck, NamesTheStartUpGreyAndCountsItsPixels) {
     const Picture& surface = session.Surface(TvcMode::Graphics4);
     int grey = 0;
     for (int y = 0; y < surface.Height(); ++y)
-        for (int x = 0; x < surface.Width(); ++x) grey += surface.Pixel(x, y) == MakeColor(64, 64, 64);
+        for (int x = 0; x < surface.Width(); ++x) grey += surface.Pixel(x, y) == MakeColour(64, 64, 64);
     ASSERT_GT(grey, 0);
     const auto report = SaveAndCheck();
     ASSERT_TRUE(report);

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <set>
 
-#include "core/color_count.h"
+#include "core/colour_count.h"
 #include "draw/magnifier.h"
 #include "draw/pattern_chart.h"
 #include "pipeline/session.h"
@@ -12,27 +12,27 @@
 namespace vorbix {
 namespace {
 
-constexpr ColorValue kGrey64 = MakeColor(64, 64, 64);
-constexpr ColorValue kWhite = MakeColor(255, 255, 255);
+constexpr ColourValue kGrey64 = MakeColour(64, 64, 64);
+constexpr ColourValue kWhite = MakeColour(255, 255, 255);
 
 Picture Gradient(int w, int h) {
     Picture p(w, h);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) p.SetPixel(x, y, MakeColor(x * 255 / w, y * 255 / h, (x + y) % 256));
+        for (int x = 0; x < w; ++x) p.SetPixel(x, y, MakeColour(x * 255 / w, y * 255 / h, (x + y) % 256));
     return p;
 }
 
-std::set<ColorValue> ColoursOf(const Picture& p) {
-    std::set<ColorValue> colours;
+std::set<ColourValue> ColoursOf(const Picture& p) {
+    std::set<ColourValue> colours;
     for (int y = 0; y < p.Height(); ++y)
         for (int x = 0; x < p.Width(); ++x) colours.insert(p.Pixel(x, y));
     return colours;
 }
 
 template <std::size_t N>
-Palette PaletteOf(const std::array<ColorValue, N>& swatches) {
+Palette PaletteOf(const std::array<ColourValue, N>& swatches) {
     Palette palette;
-    for (ColorValue c : swatches) palette.push_back(EntryFromColor(c));
+    for (ColourValue c : swatches) palette.push_back(EntryFromColour(c));
     return palette;
 }
 
@@ -44,9 +44,9 @@ TEST(Session, StartsAsTheMainWindowLoads) {
     EXPECT_FALSE(s.Settings().autoPalette);
     for (int i = 0; i < kSliderCount; ++i) EXPECT_EQ(s.SliderValue(static_cast<Slider>(i)), 50);
     EXPECT_EQ(s.PaletteInUse(), TvcColours());
-    EXPECT_EQ(s.Settings().swatches2[1], MakeColor(255, 255, 255));
-    EXPECT_EQ(s.Settings().swatches4[2], MakeColor(0, 0, 255));
-    EXPECT_EQ(s.Settings().swatches4[3], MakeColor(255, 0, 0));
+    EXPECT_EQ(s.Settings().swatches2[1], MakeColour(255, 255, 255));
+    EXPECT_EQ(s.Settings().swatches4[2], MakeColour(0, 0, 255));
+    EXPECT_EQ(s.Settings().swatches4[3], MakeColour(255, 0, 0));
     EXPECT_EQ(s.PickedColour(), kGrey64);
     EXPECT_EQ(s.LoadedColours() + s.ResultColours() + s.Milliseconds(), 0);
     EXPECT_EQ(s.ConversionCount(), 0);
@@ -55,7 +55,7 @@ TEST(Session, StartsAsTheMainWindowLoads) {
 
     Session picking = s;
     picking.PickColour(9);
-    EXPECT_EQ(picking.PickedColour(), MakeColor(0, 0, 255));
+    EXPECT_EQ(picking.PickedColour(), MakeColour(0, 0, 255));
     EXPECT_EQ(picking.ConversionCount(), 0);
 }
 
@@ -64,7 +64,7 @@ TEST(Session, LoadRunsThreeConversionsPlusOnePerMovedSlider) {
     const Picture photo = Gradient(300, 200);
     s.Load(photo);
     EXPECT_EQ(s.ConversionCount(), 3);
-    EXPECT_EQ(s.LoadedColours(), CountColors(photo));
+    EXPECT_EQ(s.LoadedColours(), CountColours(photo));
     EXPECT_FALSE(s.Settings().autoPalette);
     EXPECT_EQ(s.Loaded(), photo);
 
@@ -80,7 +80,7 @@ TEST(Session, AutoPaletteAfterALoadKeepsOnlyTheMixesThePictureUses) {
     Session s;
     Picture bw(64, 64, 0);
     for (int y = 0; y < 64; ++y)
-        for (int x = 32; x < 64; ++x) bw.SetPixel(x, y, MakeColor(255, 255, 255));
+        for (int x = 32; x < 64; ++x) bw.SetPixel(x, y, MakeColour(255, 255, 255));
     s.Load(bw);
     EXPECT_EQ(s.MixesOn(), 2);
     EXPECT_FALSE(s.Mixes()[0].off);
@@ -92,11 +92,11 @@ TEST(Session, EachModeInstallsItsPaletteAndSnaps) {
     s.Load(Gradient(200, 150));
     s.ChooseMode(TvcMode::Graphics2);
     EXPECT_EQ(s.PaletteInUse(), PaletteOf(kDefaultSwatches2));
-    EXPECT_EQ(ColoursOf(s.Preview()), (std::set<ColorValue>{0, MakeColor(255, 255, 255)}));
+    EXPECT_EQ(ColoursOf(s.Preview()), (std::set<ColourValue>{0, MakeColour(255, 255, 255)}));
 
     s.ChooseMode(TvcMode::Graphics4);
     EXPECT_EQ(s.PaletteInUse(), PaletteOf(kDefaultSwatches4));
-    for (ColorValue c : ColoursOf(s.Preview())) EXPECT_TRUE(c == s.Settings().swatches4[0] || c == s.Settings().swatches4[1] || c == s.Settings().swatches4[2] || c == s.Settings().swatches4[3]);
+    for (ColourValue c : ColoursOf(s.Preview())) EXPECT_TRUE(c == s.Settings().swatches4[0] || c == s.Settings().swatches4[1] || c == s.Settings().swatches4[2] || c == s.Settings().swatches4[3]);
 
     s.ChooseMode(TvcMode::Graphics16);
     EXPECT_EQ(s.PaletteInUse().size(), 120u) << "pattern palette rebuilt after a 4-entry palette";
@@ -115,7 +115,7 @@ TEST(Session, ResizeOnEnlargesEveryWorkPixelToABlock) {
     for (const auto& m : modes) {
         s.ChooseMode(m.mode);
         const Picture& work = s.Surface(m.mode);
-        EXPECT_EQ(s.ResultColours(), CountColors(s.Preview()));
+        EXPECT_EQ(s.ResultColours(), CountColours(s.Preview()));
         for (int y = 0; y < 480; y += 7)
             for (int x = 0; x < 512; x += 5)
                 ASSERT_EQ(s.Preview().Pixel(x, y), work.Pixel(x / m.bw, y / m.bh)) << ModeOf(m.mode).caption;
@@ -134,7 +134,7 @@ TEST(Session, ResizeOffCopiesTopLeftAndKeepsTheRest) {
     const Picture& work = s.Surface(TvcMode::Graphics16);
     EXPECT_EQ(s.Preview().Pixel(127, 239), work.Pixel(127, 239));
     EXPECT_EQ(s.Preview().Pixel(3, 5), work.Pixel(3, 5));
-    EXPECT_EQ(s.ResultColours(), CountColors(s.Preview()));
+    EXPECT_EQ(s.ResultColours(), CountColours(s.Preview()));
 }
 
 TEST(Session, CommitMakesTheAdjustedViewTheLoadedPicture) {
@@ -155,9 +155,9 @@ TEST(Session, SnapSourceToMixesReducesTheSourceViewToMixColours) {
     s.Load(Gradient(200, 100));
     s.SnapSourceToMixes();
     EXPECT_EQ(s.PaletteInUse().size(), 120u);
-    for (ColorValue c : ColoursOf(s.SourceView())) {
-        const int k = NearestColorIndex(s.PaletteInUse(), GetRed(c), GetGreen(c), GetBlue(c));
-        EXPECT_EQ(ColorOfEntry(s.PaletteInUse()[k]), c);
+    for (ColourValue c : ColoursOf(s.SourceView())) {
+        const int k = NearestColourIndex(s.PaletteInUse(), GetRed(c), GetGreen(c), GetBlue(c));
+        EXPECT_EQ(ColourOfEntry(s.PaletteInUse()[k]), c);
     }
 }
 
@@ -169,9 +169,9 @@ TEST(Session, PickedColourGivenToASwatchReconvertsWithTheNewColour) {
     s.PickColour(12);
     s.SetSwatch(TvcMode::Graphics4, 3);
     EXPECT_EQ(s.ConversionCount(), before + 1);
-    EXPECT_EQ(s.Settings().swatches4[3], MakeColor(0, 255, 0));
+    EXPECT_EQ(s.Settings().swatches4[3], MakeColour(0, 255, 0));
     EXPECT_EQ(s.PaletteInUse()[3], EntryFromRgb(0, 255, 0));
-    EXPECT_TRUE(ColoursOf(s.Preview()).count(MakeColor(0, 255, 0)));
+    EXPECT_TRUE(ColoursOf(s.Preview()).count(MakeColour(0, 255, 0)));
 }
 
 // A click on the chart: MixAt finds the box, the verb switches (left) or swaps (right) its mix.
@@ -198,7 +198,7 @@ TEST(Session, AllOffGivesABlackResultAndAllOnKeepsSwappedColours) {
     s.SwapMix(9);
     s.SwitchAllMixes(false);
     EXPECT_EQ(s.MixesOn(), 0);
-    EXPECT_EQ(ColoursOf(s.Preview()), std::set<ColorValue>{0});
+    EXPECT_EQ(ColoursOf(s.Preview()), std::set<ColourValue>{0});
     s.SwitchAllMixes(true);
     EXPECT_EQ(s.MixesOn(), 120);
     EXPECT_FALSE(s.Mixes()[9].swapMarked);
@@ -209,16 +209,16 @@ TEST(Session, AllOffGivesABlackResultAndAllOnKeepsSwappedColours) {
 // switches it on and swaps its colours.
 TEST(Session, InspectorReadsTheMixTheMethodPicks) {
     Session s;
-    s.Load(Picture(64, 64, MakeColor(128, 0, 0)));
-    const ColorValue pointed = s.SourceView().Pixel(100, 50);
-    EXPECT_EQ(pointed, MakeColor(128, 0, 0));
+    s.Load(Picture(64, 64, MakeColour(128, 0, 0)));
+    const ColourValue pointed = s.SourceView().Pixel(100, 50);
+    EXPECT_EQ(pointed, MakeColour(128, 0, 0));
     const int k = s.MixFor(pointed);
     EXPECT_EQ(k, 9);
     EXPECT_EQ(s.Mixes()[k].first, EntryFromRgb(255, 0, 0));
     EXPECT_EQ(s.Mixes()[k].second, EntryFromRgb(0, 0, 0));
     // "Pattern TVC" drew that mix: a surface pixel is 4 x 2 preview pixels, the first colour where
     // column and row are both even.
-    EXPECT_EQ(s.Preview().Pixel(0, 0), MakeColor(255, 0, 0));
+    EXPECT_EQ(s.Preview().Pixel(0, 0), MakeColour(255, 0, 0));
     EXPECT_EQ(s.Preview().Pixel(4, 0), 0u);
 
     s.SwitchMix(k, false, false);
@@ -233,13 +233,13 @@ TEST(Session, InspectorReadsTheMixTheMethodPicks) {
 // The inspector's magnifiers over the document's pictures: the 5 x 5 block around the pointer.
 TEST(Magnifier, ShowsTheBlockAroundThePointFramedAndTheOutsideBeyondTheEdge) {
     Session s;
-    s.Load(Picture(64, 64, MakeColor(128, 0, 0)));
-    const ColorValue outside = MakeColor(1, 2, 3), black = 0;
+    s.Load(Picture(64, 64, MakeColour(128, 0, 0)));
+    const ColourValue outside = MakeColour(1, 2, 3), black = 0;
     Picture source, result;
     DrawMagnifier(source, s.SourceView(), 100 - 2, 50 - 2, outside, kWhite, black);
     DrawMagnifier(result, s.Preview(), 100 - 2, 50 - 2, outside, black, kWhite);
     EXPECT_EQ(source.Width(), kMagnifierSize);
-    EXPECT_EQ(source.Pixel(60, 60), MakeColor(128, 0, 0));
+    EXPECT_EQ(source.Pixel(60, 60), MakeColour(128, 0, 0));
     EXPECT_EQ(result.Pixel(60, 60), s.Preview().Pixel(100, 50));
     EXPECT_EQ(source.Pixel(48, 48), kWhite);
     EXPECT_EQ(source.Pixel(47, 47), black);
@@ -250,7 +250,7 @@ TEST(Magnifier, ShowsTheBlockAroundThePointFramedAndTheOutsideBeyondTheEdge) {
     DrawMagnifier(result, s.Preview(), 0 - 2, 0 - 2, outside, black, kWhite);
     EXPECT_EQ(source.Pixel(10, 10), outside);
     EXPECT_EQ(result.Pixel(119, 10), outside);
-    EXPECT_EQ(source.Pixel(60, 60), MakeColor(128, 0, 0));
+    EXPECT_EQ(source.Pixel(60, 60), MakeColour(128, 0, 0));
 }
 
 TEST(Session, SaveWritesThreeFilesAndSaveAsAddsBmpOnlyWhenMissing) {

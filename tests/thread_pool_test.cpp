@@ -181,7 +181,7 @@ TEST(ThreadPool, BatchBusyThreadsStayWithinJobs) {
         Picture picture(3000, 2000);
         for (int y = 0; y < picture.Height(); ++y)
             for (int x = 0; x < picture.Width(); ++x)
-                picture.SetPixel(x, y, MakeColor(x * 255 / 2999, y * 255 / 1999, (x + y + p * 80) % 256));
+                picture.SetPixel(x, y, MakeColour(x * 255 / 2999, y * 255 / 1999, (x + y + p * 80) % 256));
         options.pictures.append(dir.filePath(QString("picture%1.bmp").arg(p)));
         ASSERT_TRUE(WriteBmp24(options.pictures.back().toStdString(), picture).Ok());
     }
@@ -210,7 +210,7 @@ TEST(ThreadPool, BatchPicturesShareOneMemoryBudget) {
     ASSERT_TRUE(QDir().mkpath(options.outDir));
     for (int p = 0; p < 3; ++p) {
         options.pictures.append(dir.filePath(QString("picture%1.bmp").arg(p)));
-        ASSERT_TRUE(WriteBmp24(options.pictures.back().toStdString(), Picture(1000, 1000, MakeColor(p * 90, 0, 0))).Ok());
+        ASSERT_TRUE(WriteBmp24(options.pictures.back().toStdString(), Picture(1000, 1000, MakeColour(p * 90, 0, 0))).Ok());
     }
     const std::int64_t onePicture = ClaimedSize(options.pictures[0].toStdString()).Pixels() * 16 + QFileInfo(options.pictures[0]).size();
     ASSERT_EQ(ClaimedSize(options.pictures[0].toStdString()).Pixels(), 1000000);

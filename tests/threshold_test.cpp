@@ -9,31 +9,31 @@ namespace {
 Picture Mixed(int w, int h) {
     Picture p(w, h);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) p.SetPixel(x, y, MakeColor((x * 37) % 256, (y * 53) % 256, (x * y * 11) % 256));
+        for (int x = 0; x < w; ++x) p.SetPixel(x, y, MakeColour((x * 37) % 256, (y * 53) % 256, (x * y * 11) % 256));
     return p;
 }
 
 TEST(DitherThreshold, PaletteColoursStayAndOthersTakeTheirNearest) {
     const Palette palette = TvcColours();
     Picture p(16, 1);
-    for (int i = 0; i < 16; ++i) p.SetPixel(i, 0, ColorOfEntry(palette[i]));
+    for (int i = 0; i < 16; ++i) p.SetPixel(i, 0, ColourOfEntry(palette[i]));
     const Picture before = p;
-    DitherThreshold(p, NearestColorSearch(palette));
+    DitherThreshold(p, NearestColourSearch(palette));
     EXPECT_EQ(p, before);
 
-    Picture q(2, 1, MakeColor(200, 200, 200));
-    DitherThreshold(q, NearestColorSearch(palette));
-    EXPECT_EQ(q.Pixel(1, 0), MakeColor(145, 145, 145)) << "tie between 7 and 15 goes to 7";
+    Picture q(2, 1, MakeColour(200, 200, 200));
+    DitherThreshold(q, NearestColourSearch(palette));
+    EXPECT_EQ(q.Pixel(1, 0), MakeColour(145, 145, 145)) << "tie between 7 and 15 goes to 7";
 }
 
 TEST(DitherThresholdNoise, ZeroAmplitudeMatchesThresholdButStillDrawsThreeNumbersPerBufferPixel) {
     const Palette palette = TvcColours();
     const Picture source = Mixed(130, 5);  // buffer width 140
     Picture plain = source, noisy = source;
-    DitherThreshold(plain, NearestColorSearch(palette));
+    DitherThreshold(plain, NearestColourSearch(palette));
     RandomSequence random, expected;
     const std::uint8_t zero = 0;
-    DitherThresholdNoise(noisy, zero, NearestColorSearch(palette), random);
+    DitherThresholdNoise(noisy, zero, NearestColourSearch(palette), random);
     EXPECT_EQ(noisy, plain);
     for (int i = 0; i < 3 * 140 * 5; ++i) expected.Next();
     EXPECT_EQ(random, expected);
@@ -41,16 +41,16 @@ TEST(DitherThresholdNoise, ZeroAmplitudeMatchesThresholdButStillDrawsThreeNumber
 
 TEST(DitherThresholdNoise, RunsOnAcrossConversionsAndRepeatsFromAFreshStart) {
     const Palette palette = {EntryFromRgb(0, 0, 0), EntryFromRgb(255, 255, 255)};
-    const Picture source(64, 32, MakeColor(128, 128, 128));
+    const Picture source(64, 32, MakeColour(128, 128, 128));
     const std::uint8_t amplitude = 30;
     RandomSequence first;
     Picture a = source, b = source;
-    DitherThresholdNoise(a, amplitude, NearestColorSearch(palette), first);
-    DitherThresholdNoise(b, amplitude, NearestColorSearch(palette), first);
+    DitherThresholdNoise(a, amplitude, NearestColourSearch(palette), first);
+    DitherThresholdNoise(b, amplitude, NearestColourSearch(palette), first);
     EXPECT_NE(a, b);
     RandomSequence fresh;
     Picture c = source;
-    DitherThresholdNoise(c, amplitude, NearestColorSearch(palette), fresh);
+    DitherThresholdNoise(c, amplitude, NearestColourSearch(palette), fresh);
     EXPECT_EQ(a, c);
 }
 
@@ -69,13 +69,13 @@ TEST(RandomSequence, NumbersAreUniformInTheUnitInterval) {
     EXPECT_LT(chiSquare, 27.9) << "above the 0.1 % point for 9 degrees of freedom";
 }
 
-TEST(NearestColorNoisy, ClampsJitteredChannelsIntoRange) {
+TEST(NearestColourNoisy, ClampsJitteredChannelsIntoRange) {
     // With only 0 and 255 on offer, a channel pushed below 0 or above 255 must still land on them.
     const Palette extremes = {EntryFromRgb(0, 0, 0), EntryFromRgb(255, 255, 255)};
     RandomSequence random;
     for (int i = 0; i < 2000; ++i) {
-        EXPECT_EQ(NearestColorNoisy(NearestColorSearch(extremes), 5, 5, 5, 30, random), extremes[0]);
-        EXPECT_EQ(NearestColorNoisy(NearestColorSearch(extremes), 250, 250, 250, 30, random), extremes[1]);
+        EXPECT_EQ(NearestColourNoisy(NearestColourSearch(extremes), 5, 5, 5, 30, random), extremes[0]);
+        EXPECT_EQ(NearestColourNoisy(NearestColourSearch(extremes), 250, 250, 250, 30, random), extremes[1]);
     }
 }
 

@@ -12,7 +12,7 @@ using Adjust = std::function<void(Picture&, int)>;
 
 // One channel value through an adjustment, on a 1 x 1 grey picture.
 int Through(const Adjust& adjust, int value, int channel) {
-    Picture p(1, 1, MakeColor(channel, channel, channel));
+    Picture p(1, 1, MakeColour(channel, channel, channel));
     adjust(p, value);
     EXPECT_EQ(GetRed(p.Pixel(0, 0)), GetBlue(p.Pixel(0, 0)));
     return GetRed(p.Pixel(0, 0));
@@ -66,32 +66,32 @@ TEST(ToneAdjustments, RoundHalfToEvenWithSinglePrecisionFactors) {
 
 TEST(ToneAdjustments, NeutralAtFiftyExceptGamma) {
     Picture source(3, 2);
-    for (int i = 0; i < 6; ++i) source.SetPixel(i % 3, i / 3, MakeColor(i * 40, 255 - i * 30, i * 7 + 3));
+    for (int i = 0; i < 6; ++i) source.SetPixel(i % 3, i / 3, MakeColour(i * 40, 255 - i * 30, i * 7 + 3));
     for (const Adjust* adjust : {&kBrightness, &kContrast}) {
         Picture p = source;
         (*adjust)(p, 50);
         EXPECT_EQ(p, source);
     }
     Picture p = source;
-    AdjustColor(p, p, 50);
+    AdjustColour(p, p, 50);
     EXPECT_EQ(p, source);
 }
 
-TEST(AdjustColor, SaturationAroundThePixelsOwnGrey) {
+TEST(AdjustColour, SaturationAroundThePixelsOwnGrey) {
     struct Case {
         int value;
-        ColorValue in;
-        ColorValue out;
+        ColourValue in;
+        ColourValue out;
     } cases[] = {
-        {0, MakeColor(200, 100, 50), MakeColor(117, 117, 117)},
-        {100, MakeColor(200, 100, 50), MakeColor(255, 83, 0)},
-        {50, MakeColor(1, 2, 4), MakeColor(1, 2, 4)},
-        {25, MakeColor(3, 0, 0), MakeColor(2, 0, 0)},  // green and blue land on 0.5: even 0
-        {25, MakeColor(5, 2, 2), MakeColor(4, 2, 2)},  // 2.5: even 2
+        {0, MakeColour(200, 100, 50), MakeColour(117, 117, 117)},
+        {100, MakeColour(200, 100, 50), MakeColour(255, 83, 0)},
+        {50, MakeColour(1, 2, 4), MakeColour(1, 2, 4)},
+        {25, MakeColour(3, 0, 0), MakeColour(2, 0, 0)},  // green and blue land on 0.5: even 0
+        {25, MakeColour(5, 2, 2), MakeColour(4, 2, 2)},  // 2.5: even 2
     };
     for (const Case& c : cases) {
         Picture p(1, 1, c.in);
-        AdjustColor(p, p, c.value);
+        AdjustColour(p, p, c.value);
         EXPECT_EQ(p.Pixel(0, 0), c.out) << c.value;
     }
 }

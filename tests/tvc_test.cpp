@@ -23,13 +23,13 @@ TEST(TvcModes, EveryModeFillsTheShownRowsOfVideoMemoryAndEnlargesToThePreviewByW
 TEST(TvcColours, ShownColourOfEachColourByteIsTheColourItCameFrom) {
     const Palette colours = TvcColours();
     for (int number = 0; number < 16; ++number) {
-        const PaletteEntry shown = ShownColour(TvcColorByte(colours[number]));
+        const PaletteEntry shown = ShownColour(TvcColourByte(colours[number]));
         // Number 8 (intensity alone) is black, and black's byte is that of number 0.
         EXPECT_EQ(shown, colours[number == 8 ? 0 : number]) << number;
     }
     // Any level but 0 sets a colour bit; only 255 sets intensity; the chart's level is shown as normal.
-    EXPECT_EQ(TvcColorByte(EntryFromRgb(kChartNormalLevel, 0, 1)), 0x05);
-    EXPECT_EQ(TvcColorByte(EntryFromRgb(0, 255, 0)), 0x50);
+    EXPECT_EQ(TvcColourByte(EntryFromRgb(kChartNormalLevel, 0, 1)), 0x05);
+    EXPECT_EQ(TvcColourByte(EntryFromRgb(0, 255, 0)), 0x50);
 }
 
 TEST(TvcColours, UnshowableColoursNameEveryRegisterColourOutsideTheSixteen) {
@@ -53,7 +53,7 @@ TEST(TvcModes, PixelsPackIntoTheirOwnBitsOfAByteAndComeBack) {
     for (const ModeInfo& mode : kModes) {
         std::vector<std::uint8_t> values;
         if (mode.swatchCount == 0)
-            for (const PaletteEntry& colour : TvcColours()) values.push_back(TvcColorByte(colour));
+            for (const PaletteEntry& colour : TvcColours()) values.push_back(TvcColourByte(colour));
         else
             for (int index = 0; index < mode.swatchCount; ++index) values.push_back(static_cast<std::uint8_t>(index));
         for (int place = 0; place < mode.pixelsPerByte; ++place)

@@ -10,14 +10,14 @@ namespace vorbix {
 
 namespace {
 
-QString Hex(ColorValue c) { return QColor(GetRed(c), GetGreen(c), GetBlue(c)).name().toUpper(); }
+QString Hex(ColourValue c) { return QColor(GetRed(c), GetGreen(c), GetBlue(c)).name().toUpper(); }
 
 // Two columns of three: a framed picture and its score under it.
 QPoint CellPlace(int index) { return {8 + (index % 2) * 68, 18 + (index / 2) * 82}; }
 
 }  // namespace
 
-CandidateStrip::CandidateStrip(QWidget* parent, std::function<void(const std::vector<ColorValue>&)> take)
+CandidateStrip::CandidateStrip(QWidget* parent, std::function<void(const std::vector<ColourValue>&)> take)
     : QGroupBox("Best colours", parent), take_(std::move(take)) {
     for (int i = 0; i < kMaxSwatchCandidates; ++i) {
         const QPoint place = CellPlace(i);
@@ -56,7 +56,7 @@ void CandidateStrip::Show(std::vector<SwatchCandidate> candidates, const Session
         cell.picture->Show(&small_[i]);
         cell.score->setText(QString("ΔE %1").arg(candidate.score, 0, 'f', 1));
         QStringList colours;
-        for (ColorValue c : candidate.swatches) colours.append(Hex(c));
+        for (ColourValue c : candidate.swatches) colours.append(Hex(c));
         cell.picture->setToolTip(QString("%1. %2, ΔE %3: click to take these colours (one undo step)")
                                      .arg(i + 1)
                                      .arg(colours.join(" "))
@@ -72,9 +72,9 @@ void CandidateStrip::Follow(const Session& session) {
         !(session.SourceView() == madeFor_.sourceView))
         return Clear();
     const ConversionSettings& settings = session.Settings();
-    const std::vector<ColorValue> swatches =
-        madeFor_.mode == TvcMode::Graphics2 ? std::vector<ColorValue>(settings.swatches2.begin(), settings.swatches2.end())
-                                            : std::vector<ColorValue>(settings.swatches4.begin(), settings.swatches4.end());
+    const std::vector<ColourValue> swatches =
+        madeFor_.mode == TvcMode::Graphics2 ? std::vector<ColourValue>(settings.swatches2.begin(), settings.swatches2.end())
+                                            : std::vector<ColourValue>(settings.swatches4.begin(), settings.swatches4.end());
     for (int i = 0; i < static_cast<int>(candidates_.size()); ++i) {
         auto* frame = static_cast<QFrame*>(cells_[i].picture->parentWidget());
         const bool taken = candidates_[i].swatches == swatches;
@@ -94,7 +94,7 @@ void CandidateStrip::Clear() {
 
 void CandidateStrip::Take(int index) {
     if (index >= static_cast<int>(candidates_.size())) return;
-    const std::vector<ColorValue> swatches = candidates_[index].swatches;  // taking it may empty the strip
+    const std::vector<ColourValue> swatches = candidates_[index].swatches;  // taking it may empty the strip
     take_(swatches);
 }
 

@@ -19,7 +19,7 @@ public:
     static constexpr int kPreviewWidth = 64;
     static constexpr int kPreviewHeight = 60;
 
-    CandidateStrip(QWidget* parent, std::function<void(const std::vector<ColorValue>&)> take);
+    CandidateStrip(QWidget* parent, std::function<void(const std::vector<ColourValue>&)> take);
 
     // Shows these sets, found for the document as it is in this mode.
     void Show(std::vector<SwatchCandidate> candidates, const Session& session, TvcMode mode);
@@ -42,7 +42,7 @@ private:
     void Clear();
     void Take(int index);
 
-    std::function<void(const std::vector<ColorValue>&)> take_;
+    std::function<void(const std::vector<ColourValue>&)> take_;
     std::array<Cell, kMaxSwatchCandidates> cells_;
     std::array<Picture, kMaxSwatchCandidates> small_;
     std::vector<SwatchCandidate> candidates_;

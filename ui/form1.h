@@ -62,7 +62,7 @@ public:
     const Picture& MagnifiedSource() const { return magnifiedSource_; }
     const Picture& MagnifiedResult() const { return magnifiedResult_; }
     int InspectedMix() const { return inspectedMix_; }
-    const std::array<ColorValue, 4>& InspectedMixCells() const { return inspectedMixCells_; }
+    const std::array<ColourValue, 4>& InspectedMixCells() const { return inspectedMixCells_; }
     QString ListFolder() const { return listFolder_; }
     // Where "Save" writes: the program's own folder unless a test says otherwise.
     void SetProgramFolder(const QString& folder) {
@@ -193,7 +193,7 @@ private:
     void ShowSliders();
     void ShowSwatches();
     // The swatches of the mode take these colours, as one undo step.
-    void TakeSwatches(TvcMode mode, const std::vector<ColorValue>& swatches);
+    void TakeSwatches(TvcMode mode, const std::vector<ColourValue>& swatches);
     void ShowInspector();
     void ShowTitle();
     void ShowSaveTarget();
@@ -224,11 +224,11 @@ private:
     std::optional<long> taskConversion_;  // the conversion whose change cancels the running task
     MethodSheetWindow* sheet_ = nullptr;
     ZoomedPreviews* zoomed_ = nullptr;  // "Previews at 2×", made when first asked for
-    Picture magnifiedSource_{kMagnifierSize, kMagnifierSize, MakeColor(255, 255, 255)};
-    Picture magnifiedResult_{kMagnifierSize, kMagnifierSize, MakeColor(255, 255, 255)};
-    ColorValue inspectedColour_ = 0;
+    Picture magnifiedSource_{kMagnifierSize, kMagnifierSize, MakeColour(255, 255, 255)};
+    Picture magnifiedResult_{kMagnifierSize, kMagnifierSize, MakeColour(255, 255, 255)};
+    ColourValue inspectedColour_ = 0;
     int inspectedMix_ = 0;
-    std::array<ColorValue, 4> inspectedMixCells_{};
+    std::array<ColourValue, 4> inspectedMixCells_{};
 
     PictureView* pic5_ = nullptr;
     PictureView* pic2_ = nullptr;

@@ -11,7 +11,7 @@ void Form1::BuildCompare() {
 
 void Form1::CompareMethods_Click() {
     if (!sheet_)
-        sheet_ = new MethodSheetWindow(this, session_, [this](int method, const std::vector<ColorValue>& swatches) {
+        sheet_ = new MethodSheetWindow(this, session_, [this](int method, const std::vector<ColourValue>& swatches) {
             // As a click on the method's option button, then on "Best colours" for its set.
             option1_[method]->click();
             if (swatches.empty()) return;

@@ -8,14 +8,14 @@ namespace vorbix {
 
 namespace {
 
-ColorValue ColorOf(const QColor& c) { return MakeColor(c.red(), c.green(), c.blue()); }
-QColor QColorOf(ColorValue c) { return QColor(GetRed(c), GetGreen(c), GetBlue(c)); }
+ColourValue ColourOf(const QColor& c) { return MakeColour(c.red(), c.green(), c.blue()); }
+QColor QColorOf(ColourValue c) { return QColor(GetRed(c), GetGreen(c), GetBlue(c)); }
 
 // The mix's 2 x 2 cells: top left, top right, bottom left, bottom right.
-std::array<ColorValue, 4> CellsOf(const Mix& mix, bool swapped) {
-    const ColorValue first = ColorOfEntry(mix.first), second = ColorOfEntry(mix.second);
-    return swapped ? std::array<ColorValue, 4>{second, first, first, second}
-                   : std::array<ColorValue, 4>{first, second, second, first};
+std::array<ColourValue, 4> CellsOf(const Mix& mix, bool swapped) {
+    const ColourValue first = ColourOfEntry(mix.first), second = ColourOfEntry(mix.second);
+    return swapped ? std::array<ColourValue, 4>{second, first, first, second}
+                   : std::array<ColourValue, 4>{first, second, second, first};
 }
 
 }  // namespace
@@ -46,8 +46,8 @@ void Form1::Pic2_MouseMove(QPointF position) {
     const double x = position.x(), y = position.y();
     const int left = static_cast<int>(std::nearbyint(x - 2));
     const int top = static_cast<int>(std::nearbyint(y - 2));
-    const ColorValue outside = ColorOf(palette().color(QPalette::Window));
-    const ColorValue white = MakeColor(255, 255, 255), black = MakeColor(0, 0, 0);
+    const ColourValue outside = ColourOf(palette().color(QPalette::Window));
+    const ColourValue white = MakeColour(255, 255, 255), black = MakeColour(0, 0, 0);
     DrawMagnifier(magnifiedSource_, session_.SourceView(), left, top, outside, white, black);
     DrawMagnifier(magnifiedResult_, session_.Preview(), left, top, outside, black, white);
     const int px = static_cast<int>(std::floor(x)), py = static_cast<int>(std::floor(y));
@@ -58,7 +58,7 @@ void Form1::Pic2_MouseMove(QPointF position) {
             inspectedMixCells_ = CellsOf(session_.Mixes()[inspectedMix_], false);
         } else {
             inspectedMix_ = session_.PaletteIndexFor(inspectedColour_);
-            inspectedMixCells_.fill(ColorOfEntry(session_.PaletteInUse()[inspectedMix_]));
+            inspectedMixCells_.fill(ColourOfEntry(session_.PaletteInUse()[inspectedMix_]));
         }
     }
     ShowInspector();
@@ -80,8 +80,8 @@ void Form1::Pic2_MouseDown(Qt::MouseButton button) {
 void Form1::ShowInspector() {
     picZ_->update();
     picZZ_->update();
-    shape1_->SetColor(inspectedColour_);
-    for (int n = 0; n < 4; ++n) mixCells_[n]->SetColor(inspectedMixCells_[n]);
+    shape1_->SetColour(inspectedColour_);
+    for (int n = 0; n < 4; ++n) mixCells_[n]->SetColour(inspectedMixCells_[n]);
     label9_->setText(QString::number(inspectedMix_));
     const QColor colour = QColorOf(inspectedMixCells_[0]);
     const bool mix = session_.Method() == kPatternTvc;

@@ -11,9 +11,9 @@ namespace vorbix {
 namespace {
 
 template <std::size_t N>
-QStringList HexList(const std::array<ColorValue, N>& colours) {
+QStringList HexList(const std::array<ColourValue, N>& colours) {
     QStringList list;
-    for (ColorValue c : colours) list.append(QString::fromStdString(HexText(c)));
+    for (ColourValue c : colours) list.append(QString::fromStdString(HexText(c)));
     return list;
 }
 
@@ -21,7 +21,7 @@ QStringList HexList(const std::array<ColorValue, N>& colours) {
 void RestoreSwatches(Session& session, TvcMode mode, const QStringList& names) {
     for (int i = 0; i < std::min<int>(names.size(), ModeOf(mode).swatchCount); ++i) {
         const QColor colour = QColor::fromString(names[i]);
-        if (colour.isValid()) session.SetSwatchColour(mode, i, MakeColor(colour.red(), colour.green(), colour.blue()));
+        if (colour.isValid()) session.SetSwatchColour(mode, i, MakeColour(colour.red(), colour.green(), colour.blue()));
     }
 }
 

@@ -7,7 +7,7 @@ namespace vorbix {
 
 namespace {
 
-QString Hex(ColorValue c) { return QString::fromStdString(HexText(c)); }
+QString Hex(ColourValue c) { return QString::fromStdString(HexText(c)); }
 
 // A column of swatches 16 pixels apart, each clicked through its own index.
 template <std::size_t N>
@@ -42,7 +42,7 @@ void Form1::BuildSwatches() {
                               [this] { BestColours_Click(TvcMode::Graphics2); });
     label4_ = Place(new Swatch(frame3, false), "Label4", QRect(80, 256, 57, 17));
     label4_->setToolTip("The picked colour");
-    candidateStrip_ = Place(new CandidateStrip(client_, [this](const std::vector<ColorValue>& swatches) {
+    candidateStrip_ = Place(new CandidateStrip(client_, [this](const std::vector<ColourValue>& swatches) {
                                 TakeSwatches(session_.Mode(), swatches);
                             }),
                             "CandidateStrip", QRect(1200, 8, 145, 272));
@@ -69,25 +69,25 @@ void Form1::Label3_Click(int index) {
 void Form1::BestColours_Click(TvcMode mode) {
     if (session_.Mode() != mode) return;
     std::vector<SwatchCandidate> candidates = BestSwatchCandidates(session_, mode);
-    const std::vector<ColorValue> best = candidates.front().swatches;
+    const std::vector<ColourValue> best = candidates.front().swatches;
     candidateStrip_->Show(std::move(candidates), session_, mode);
     TakeSwatches(mode, best);
 }
 
-void Form1::TakeSwatches(TvcMode mode, const std::vector<ColorValue>& swatches) {
+void Form1::TakeSwatches(TvcMode mode, const std::vector<ColourValue>& swatches) {
     history_.Run(session_, EditKind::Swatch, [&] { session_.ChooseSwatches(mode, swatches); });
     ShowState();
     QStringList names;
-    for (ColorValue c : swatches) names.append(Hex(c));
+    for (ColourValue c : swatches) names.append(Hex(c));
     ShowConversion(QString("Best colours %1").arg(names.join(" ")));
 }
 
 void Form1::ShowSwatches() {
     static const Palette kTvcColours = TvcColours();
-    for (int i = 0; i < 16; ++i) label1_[i]->SetColor(ColorOfEntry(kTvcColours[i]));
-    for (int i = 0; i < 4; ++i) label2_[i]->SetColor(session_.Settings().swatches4[i]);
-    for (int i = 0; i < 2; ++i) label3_[i]->SetColor(session_.Settings().swatches2[i]);
-    label4_->SetColor(session_.PickedColour());
+    for (int i = 0; i < 16; ++i) label1_[i]->SetColour(ColourOfEntry(kTvcColours[i]));
+    for (int i = 0; i < 4; ++i) label2_[i]->SetColour(session_.Settings().swatches4[i]);
+    for (int i = 0; i < 2; ++i) label3_[i]->SetColour(session_.Settings().swatches2[i]);
+    label4_->SetColour(session_.PickedColour());
     // Each mode's swatches can be clicked only while that mode is chosen.
     frame4_->setEnabled(session_.Mode() == TvcMode::Graphics4);
     frame5_->setEnabled(session_.Mode() == TvcMode::Graphics2);

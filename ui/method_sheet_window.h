@@ -29,7 +29,7 @@ namespace vorbix {
 class MethodSheetWindow : public QWidget {
 public:
     // choose gets the method clicked and, when each method was given its best colours, its set.
-    using Choose = std::function<void(int method, const std::vector<ColorValue>& swatches)>;
+    using Choose = std::function<void(int method, const std::vector<ColourValue>& swatches)>;
     MethodSheetWindow(QWidget* owner, const Session& session, Choose choose);
 
     // The main window changed: convert again once it has been quiet for a moment (a dragged

@@ -8,9 +8,9 @@ namespace vorbix {
 
 Swatch::Swatch(QWidget* parent, bool bordered) : QWidget(parent), bordered_(bordered) {}
 
-void Swatch::SetColor(ColorValue color) {
-    if (color == color_) return;
-    color_ = color;
+void Swatch::SetColour(ColourValue colour) {
+    if (colour == colour_) return;
+    colour_ = colour;
     update();
 }
 
@@ -21,7 +21,7 @@ void Swatch::SetOnClick(std::function<void()> click) {
 
 void Swatch::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), QColor(GetRed(color_), GetGreen(color_), GetBlue(color_)));
+    painter.fillRect(rect(), QColor(GetRed(colour_), GetGreen(colour_), GetBlue(colour_)));
     if (!isEnabled()) painter.fillRect(rect(), QBrush(palette().color(QPalette::Window), Qt::BDiagPattern));
     if (bordered_) {
         painter.setPen(Qt::black);

@@ -14,8 +14,8 @@ class Swatch : public QWidget {
 public:
     Swatch(QWidget* parent, bool bordered);
 
-    void SetColor(ColorValue color);
-    ColorValue Color() const { return color_; }
+    void SetColour(ColourValue colour);
+    ColourValue Colour() const { return colour_; }
 
     // Makes the swatch clickable, by mouse and keyboard.
     void SetOnClick(std::function<void()> click);
@@ -29,7 +29,7 @@ protected:
 
 private:
     std::function<void()> onClick_;
-    ColorValue color_ = 0;
+    ColourValue colour_ = 0;
     bool bordered_;
 };
 

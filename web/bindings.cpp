@@ -54,7 +54,7 @@ val RgbaOf(const Picture& picture) {
 
 TvcMode ModeNumbered(int number) { return ModeWithNumber(number).value_or(TvcMode::Graphics16); }
 
-val ColourList(const ColorValue* colours, int count) {
+val ColourList(const ColourValue* colours, int count) {
     val list = val::array();
     for (int i = 0; i < count; ++i) list.call<void>("push", colours[i]);
     return list;
@@ -73,7 +73,7 @@ val MethodList() {
 
 val TvcColourList() {
     val list = val::array();
-    for (const PaletteEntry& entry : TvcColours()) list.call<void>("push", ColorOfEntry(entry));
+    for (const PaletteEntry& entry : TvcColours()) list.call<void>("push", ColourOfEntry(entry));
     return list;
 }
 
@@ -148,7 +148,7 @@ public:
         if (const std::optional<KeepShape> shape = KeepShapeNamed(name)) document_.SetKeepShape(*shape);
     }
     void ChooseSwatches(int modeNumber, const val& colours) {
-        document_.ChooseSwatches(ModeNumbered(modeNumber), emscripten::vecFromJSArray<ColorValue>(colours));
+        document_.ChooseSwatches(ModeNumbered(modeNumber), emscripten::vecFromJSArray<ColourValue>(colours));
     }
     // The sets offered, best first, each {swatches, score, preview}; the first is chosen.
     val ChooseBestSwatches() {
@@ -185,7 +185,7 @@ public:
         result.set("method", settings.method);
         result.set("resize", settings.resize);
         result.set("keepShape", std::string(KeepShapeName(settings.keepShape)));
-        const std::span<const ColorValue> swatches = settings.Swatches(settings.mode);
+        const std::span<const ColourValue> swatches = settings.Swatches(settings.mode);
         result.set("swatches", ColourList(swatches.data(), static_cast<int>(swatches.size())));
         val sliders = val::array();
         for (int i = 0; i < kSliderCount; ++i) sliders.call<void>("push", session.SliderValue(static_cast<Slider>(i)));
@@ -194,8 +194,8 @@ public:
         for (int k = 0; k < kMixCount; ++k) {
             const Mix& mix = session.Mixes()[k];
             val entry = val::object();
-            entry.set("first", ColorOfEntry(mix.first));
-            entry.set("second", ColorOfEntry(mix.second));
+            entry.set("first", ColourOfEntry(mix.first));
+            entry.set("second", ColourOfEntry(mix.second));
             entry.set("off", mix.off);
             entry.set("swapped", mix.swapMarked);
             mixes.call<void>("push", entry);

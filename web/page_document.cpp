@@ -55,9 +55,9 @@ void PageDocument::SetKeepShape(KeepShape shape) {
     Rebuild(settings);
 }
 
-void PageDocument::ChooseSwatches(TvcMode mode, const std::vector<ColorValue>& colours) {
+void PageDocument::ChooseSwatches(TvcMode mode, const std::vector<ColourValue>& colours) {
     ConversionSettings settings = session_.Settings();
-    const std::span<ColorValue> swatches = settings.Swatches(mode);
+    const std::span<ColourValue> swatches = settings.Swatches(mode);
     for (std::size_t i = 0; i < swatches.size() && i < colours.size(); ++i) swatches[i] = colours[i];
     Rebuild(settings);
 }

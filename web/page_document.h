@@ -25,7 +25,7 @@ public:
     void ChooseMethod(int method);
     void SetResize(bool on);
     void SetKeepShape(KeepShape shape);
-    void ChooseSwatches(TvcMode mode, const std::vector<ColorValue>& colours);
+    void ChooseSwatches(TvcMode mode, const std::vector<ColourValue>& colours);
     // The sets of swatches "Best colours" offers for the picture, method and tone, best first; the
     // first is chosen as above. None in Graphics 16 or without a picture.
     std::vector<SwatchCandidate> ChooseBestSwatches();

@@ -16,7 +16,7 @@ class Desktop : public GuiTest {
 protected:
     void OpenOnGradient() {
         WritePicture("gradient.bmp", GradientPicture());
-        WritePicture("flat.bmp", 8, 8, MakeColor(10, 200, 30));
+        WritePicture("flat.bmp", 8, 8, MakeColour(10, 200, 30));
         Open();
         ClickFile("gradient.bmp");
     }
@@ -94,7 +94,7 @@ TEST_F(Desktop, PreviewsAt2xShowEachPixelAsABlockAndFollowTheConversion) {
         ASSERT_EQ(shown.size(), QSize(2 * picture.Width(), 2 * picture.Height())) << view;
         for (const QPoint at : {QPoint(0, 0), QPoint(200, 100), QPoint(511, 479)})
             for (const QPoint in : {QPoint(0, 0), QPoint(1, 1)}) {
-                const ColorValue c = picture.Pixel(at.x(), at.y());
+                const ColourValue c = picture.Pixel(at.x(), at.y());
                 EXPECT_EQ(shown.pixelColor(2 * at + in), QColor(GetRed(c), GetGreen(c), GetBlue(c))) << view;
             }
     };
@@ -148,7 +148,7 @@ TEST_F(Desktop, SettingsAreRememberedBetweenRuns) {
     EXPECT_TRUE(form_->RecentFolders().contains(QDir(other).absolutePath()));
     EXPECT_TRUE(Find<QRadioButton>("Option2_1")->isChecked());
     EXPECT_TRUE(Find<QRadioButton>("Option1_2")->isChecked());
-    EXPECT_EQ(Find<Swatch>("Label2_3")->Color(), ColorOfEntry(TvcColours()[10]));
+    EXPECT_EQ(Find<Swatch>("Label2_3")->Colour(), ColourOfEntry(TvcColours()[10]));
     EXPECT_EQ(form_->ChartWindow()->pos(), QPoint(40, 60));
     EXPECT_EQ(Conversions(), 0);  // remembered, not converted
 }
@@ -233,11 +233,11 @@ TEST_F(Desktop, SlidersSwatchesAndChartMixesWorkFromTheKeyboard) {
     auto* pick = Find<Swatch>("Label1_12");
     pick->setFocus();
     Key(pick, Qt::Key_Space);
-    EXPECT_EQ(session().PickedColour(), ColorOfEntry(TvcColours()[12]));
+    EXPECT_EQ(session().PickedColour(), ColourOfEntry(TvcColours()[12]));
     auto* swatch = Find<Swatch>("Label2_2");
     swatch->setFocus();
     Key(swatch, Qt::Key_Return);
-    EXPECT_EQ(session().Settings().swatches4[2], ColorOfEntry(TvcColours()[12]));
+    EXPECT_EQ(session().Settings().swatches4[2], ColourOfEntry(TvcColours()[12]));
     Key(swatch, Qt::Key_Down);
     EXPECT_EQ(QApplication::focusWidget()->objectName(), "Label2_3");
 
@@ -308,13 +308,13 @@ TEST_F(Desktop, OutsidePatternTvcTheInspectorShowsTheNearestPaletteColour) {
     OpenOnGradient();
     Click("Option1_2");  // "Floyd"
     form_->Pic2_MouseMove(QPointF(400, 300));
-    const ColorValue source = session().SourceView().Pixel(400, 300);
+    const ColourValue source = session().SourceView().Pixel(400, 300);
     const int index = session().PaletteIndexFor(source);
-    const ColorValue nearest = ColorOfEntry(session().PaletteInUse()[index]);
+    const ColourValue nearest = ColourOfEntry(session().PaletteInUse()[index]);
     EXPECT_EQ(Find<QLabel>("Label9")->text(), QString::number(index));
     EXPECT_EQ(Find<QLabel>("InspectorText")->text(),
               QString("palette colour %1\n%2").arg(index).arg(QColorOf(nearest).name().toUpper()));
-    for (int n = 2; n <= 5; ++n) EXPECT_EQ(Find<Swatch>(QString("Shape%1").arg(n))->Color(), nearest);
+    for (int n = 2; n <= 5; ++n) EXPECT_EQ(Find<Swatch>(QString("Shape%1").arg(n))->Colour(), nearest);
     const MixTable mixes = session().Mixes();
     form_->Pic2_MouseDown(Qt::LeftButton);  // no mix to switch
     EXPECT_EQ(session().Mixes(), mixes);

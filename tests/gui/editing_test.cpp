@@ -13,7 +13,7 @@ protected:
     void SetUp() override {
         GuiTest::SetUp();
         WritePicture("photo.bmp", GradientPicture());
-        WritePicture("other.bmp", 8, 8, MakeColor(10, 200, 30));
+        WritePicture("other.bmp", 8, 8, MakeColour(10, 200, 30));
         Open();
         ClickFile("photo.bmp");
     }
@@ -80,7 +80,7 @@ TEST_F(Editing, UndoAndRedoKeysStepThroughSwatchMixSetAndCommand2Edits) {
     for (int step = 0; step < 4; ++step) Keys(Qt::ControlModifier, step % 2 ? form_->ChartWindow() : nullptr);
     EXPECT_EQ(session().TakeSnapshot(true, true), start.TakeSnapshot(true, true));
     EXPECT_EQ(session().Preview(), start.Preview());
-    EXPECT_EQ(Find<Swatch>("Label2_3")->Color(), start.Settings().swatches4[3]);
+    EXPECT_EQ(Find<Swatch>("Label2_3")->Colour(), start.Settings().swatches4[3]);
     EXPECT_TRUE(Find<QLabel>("Status")->toolTip().startsWith("Undone")) << Find<QLabel>("Status")->toolTip().toStdString();
     Keys(Qt::ControlModifier);
     EXPECT_EQ(Find<QLabel>("Status")->toolTip(), "Nothing to undo");
@@ -110,8 +110,8 @@ TEST_F(Editing, LikenessFollowsTheConversionAndBestColoursIsOneUndoStepInItsMode
     QCoreApplication::processEvents();
     EXPECT_LT(session().Likeness(), before);
     EXPECT_EQ(likeness->text(), QString("Likeness %1").arg(session().Likeness(), 0, 'f', 1));
-    for (ColorValue c : session().Settings().swatches4)
-        EXPECT_EQ(ShownColour(TvcColorByte(EntryFromColor(c))), EntryFromColor(c)) << "a TVC colour";
+    for (ColourValue c : session().Settings().swatches4)
+        EXPECT_EQ(ShownColour(TvcColourByte(EntryFromColour(c))), EntryFromColour(c)) << "a TVC colour";
 
     Keys(Qt::ControlModifier);
     EXPECT_EQ(session().Settings().swatches4, swatches) << "one undo step puts all four back";
@@ -128,7 +128,7 @@ TEST_F(Editing, BestColoursOffersItsSetsBesideTheSwatchesAndAClickTakesOneAsOneU
     EXPECT_TRUE(strip->isVisible());
     const auto swatches = [&] {
         const auto& two = session().Settings().swatches2;
-        return std::vector<ColorValue>(two.begin(), two.end());
+        return std::vector<ColourValue>(two.begin(), two.end());
     };
     EXPECT_EQ(swatches(), offered[0].swatches) << "the best is taken at once";
     for (int i = 0; i < kMaxSwatchCandidates; ++i) {

@@ -20,8 +20,8 @@ QString CaptionOf(QWidget* widget) {
     return {};
 }
 
-std::set<ColorValue> ColoursOf(const Picture& picture) {
-    std::set<ColorValue> colours;
+std::set<ColourValue> ColoursOf(const Picture& picture) {
+    std::set<ColourValue> colours;
     for (int y = 0; y < picture.Height(); ++y)
         for (int x = 0; x < picture.Width(); ++x) colours.insert(picture.Pixel(x, y));
     return colours;
@@ -35,7 +35,7 @@ QImage FourColours() {
     return image;
 }
 
-constexpr ColorValue kBrown = MakeColor(200, 100, 50);
+constexpr ColourValue kBrown = MakeColour(200, 100, 50);
 
 TEST_F(GuiTest, StartsWithEveryControlAtItsPlaceAndInItsStartState) {
     WritePicture("flat.bmp", 8, 6, kBrown);
@@ -123,10 +123,10 @@ TEST_F(GuiTest, StartsWithEveryControlAtItsPlaceAndInItsStartState) {
     for (int n = 1; n <= 4; ++n) EXPECT_EQ(Find<QScrollBar>(QString("HScroll%1").arg(n))->value(), 50);
     const Palette palette16 = TvcColours();
     for (int i = 0; i < 16; ++i)
-        EXPECT_EQ(Find<Swatch>(QString("Label1_%1").arg(i))->Color(), ColorOfEntry(palette16[i])) << i;
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(Find<Swatch>(QString("Label2_%1").arg(i))->Color(), kDefaultSwatches4[i]) << i;
-    for (int i = 0; i < 2; ++i) EXPECT_EQ(Find<Swatch>(QString("Label3_%1").arg(i))->Color(), kDefaultSwatches2[i]) << i;
-    EXPECT_EQ(Find<Swatch>("Label4")->Color(), MakeColor(64, 64, 64));
+        EXPECT_EQ(Find<Swatch>(QString("Label1_%1").arg(i))->Colour(), ColourOfEntry(palette16[i])) << i;
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(Find<Swatch>(QString("Label2_%1").arg(i))->Colour(), kDefaultSwatches4[i]) << i;
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(Find<Swatch>(QString("Label3_%1").arg(i))->Colour(), kDefaultSwatches2[i]) << i;
+    EXPECT_EQ(Find<Swatch>("Label4")->Colour(), MakeColour(64, 64, 64));
     EXPECT_FALSE(Find("Frame4")->isEnabled());
     EXPECT_FALSE(Find("Frame5")->isEnabled());
     EXPECT_EQ(ListedFiles(), (QStringList{"flat.bmp", "Middle.Bmp", "UPPER.JPG"}));
@@ -181,9 +181,9 @@ TEST_F(GuiTest, ModeClickConvertsInTheNewModeAndOpensOnlyItsSwatchFrame) {
     EXPECT_EQ(session().Mode(), TvcMode::Graphics4);
     EXPECT_TRUE(Find("Frame4")->isEnabled());
     EXPECT_FALSE(Find("Frame5")->isEnabled());
-    std::set<ColorValue> swatches;
+    std::set<ColourValue> swatches;
     for (int i = 0; i < 4; ++i) swatches.insert(session().Settings().swatches4[i]);
-    for (ColorValue c : ColoursOf(session().Preview())) EXPECT_TRUE(swatches.count(c)) << std::hex << c;
+    for (ColourValue c : ColoursOf(session().Preview())) EXPECT_TRUE(swatches.count(c)) << std::hex << c;
 
     Click("Option2_0");
     EXPECT_FALSE(Find("Frame4")->isEnabled());
@@ -219,25 +219,25 @@ TEST_F(GuiTest, MethodButtonsOfBothFramesAreOneChoice) {
 }
 
 TEST_F(GuiTest, TwoClickSwatchEditReconvertsWithTheNewColour) {
-    const ColorValue green = ColorOfEntry(TvcColours()[12]);
+    const ColourValue green = ColourOfEntry(TvcColours()[12]);
     WritePicture("green.bmp", 16, 16, green);
     Open();
     ClickFile("green.bmp");
     Click("Option1_3");
     Click("Option2_1");
-    ASSERT_EQ(ColoursOf(session().Preview()), std::set<ColorValue>{MakeColor(0, 0, 0)});
+    ASSERT_EQ(ColoursOf(session().Preview()), std::set<ColourValue>{MakeColour(0, 0, 0)});
 
     const long before = Conversions();
     Click("Label1_12");
-    EXPECT_EQ(Find<Swatch>("Label4")->Color(), green);
+    EXPECT_EQ(Find<Swatch>("Label4")->Colour(), green);
     EXPECT_EQ(Conversions(), before);
     Click("Label2_3");
-    EXPECT_EQ(Find<Swatch>("Label2_3")->Color(), green);
+    EXPECT_EQ(Find<Swatch>("Label2_3")->Colour(), green);
     EXPECT_EQ(Conversions(), before + 1);
-    EXPECT_EQ(ColoursOf(session().Preview()), std::set<ColorValue>{green});
+    EXPECT_EQ(ColoursOf(session().Preview()), std::set<ColourValue>{green});
 
     Click("Label3_0");  // its frame is unavailable in Graphics 4
-    EXPECT_EQ(Find<Swatch>("Label3_0")->Color(), MakeColor(0, 0, 0));
+    EXPECT_EQ(Find<Swatch>("Label3_0")->Colour(), MakeColour(0, 0, 0));
     EXPECT_EQ(Conversions(), before + 1);
 }
 
@@ -276,20 +276,20 @@ TEST_F(GuiTest, InspectorShowsTheMixThePatternMethodPicks) {
     const int mix = Find<QLabel>("Label9")->text().toInt();
     EXPECT_EQ(mix,
               NearestMix(session().PaletteInUse(), session().Mixes(), GetRed(kBrown), GetGreen(kBrown), GetBlue(kBrown)));
-    EXPECT_EQ(Find<Swatch>("Shape1")->Color(), kBrown);
+    EXPECT_EQ(Find<Swatch>("Shape1")->Colour(), kBrown);
     // The result is the mix's checkerboard: a work-surface pixel is 4 x 2 preview pixels.
     const Picture& result = session().Preview();
-    EXPECT_EQ(Find<Swatch>("Shape2")->Color(), result.Pixel(0, 0));
-    EXPECT_EQ(Find<Swatch>("Shape3")->Color(), result.Pixel(4, 0));
-    EXPECT_EQ(Find<Swatch>("Shape4")->Color(), result.Pixel(0, 2));
-    EXPECT_EQ(Find<Swatch>("Shape5")->Color(), result.Pixel(4, 2));
+    EXPECT_EQ(Find<Swatch>("Shape2")->Colour(), result.Pixel(0, 0));
+    EXPECT_EQ(Find<Swatch>("Shape3")->Colour(), result.Pixel(4, 0));
+    EXPECT_EQ(Find<Swatch>("Shape4")->Colour(), result.Pixel(0, 2));
+    EXPECT_EQ(Find<Swatch>("Shape5")->Colour(), result.Pixel(4, 2));
     EXPECT_EQ(form_->MagnifiedSource().Pixel(60, 60), kBrown);
     EXPECT_EQ(form_->MagnifiedResult().Pixel(50, 50), result.Pixel(100, 50));
 
     QTest::mouseClick(pic2, Qt::LeftButton, {}, QPoint(100, 50));
     EXPECT_TRUE(session().Mixes()[mix].off);
     const MixPair pair = MixOfIndex(mix);
-    EXPECT_EQ(form_->ChartWindow()->Chart().Pixel(20 * pair.i + 480, 20 * pair.j + 11), MakeColor(255, 255, 255));
+    EXPECT_EQ(form_->ChartWindow()->Chart().Pixel(20 * pair.i + 480, 20 * pair.j + 11), MakeColour(255, 255, 255));
     QTest::mouseMove(pic2, QPoint(101, 50));
     EXPECT_NE(Find<QLabel>("Label9")->text().toInt(), mix);
 }
@@ -321,16 +321,16 @@ TEST_F(GuiTest, InspectorClicksSwitchThePointedMixAndTheReadoutStaysOffThePictur
     EXPECT_EQ(mixNow().first, start.second);
     EXPECT_EQ(mixNow().second, start.first);
     EXPECT_FALSE(mixNow().swapMarked);
-    EXPECT_EQ(Find<Swatch>("Shape2")->Color(), ColorOfEntry(start.second));
-    EXPECT_EQ(Find<Swatch>("Shape3")->Color(), ColorOfEntry(start.first));
-    EXPECT_EQ(Find<Swatch>("Shape2")->Color(), session().Preview().Pixel(0, 0));
+    EXPECT_EQ(Find<Swatch>("Shape2")->Colour(), ColourOfEntry(start.second));
+    EXPECT_EQ(Find<Swatch>("Shape3")->Colour(), ColourOfEntry(start.first));
+    EXPECT_EQ(Find<Swatch>("Shape2")->Colour(), session().Preview().Pixel(0, 0));
     QTest::mouseClick(pic2, Qt::RightButton, {}, at);
     EXPECT_EQ(mixNow().first, start.first) << "two swaps restore the order";
 
     // A drag that leaves the picture keeps reporting moves; the readout stays.
     form_->Pic2_MouseMove(QPointF(-30, 900));
     EXPECT_EQ(Find<QLabel>("Label9")->text(), QString::number(mix));
-    EXPECT_EQ(Find<Swatch>("Shape1")->Color(), kBrown);
+    EXPECT_EQ(Find<Swatch>("Shape1")->Colour(), kBrown);
     EXPECT_EQ(QColorOf(form_->MagnifiedSource().Pixel(60, 60)), form_->palette().color(QPalette::Window));
 }
 
@@ -365,14 +365,14 @@ TEST_F(GuiTest, WithoutResizeTheWindowShowsAndSavesWhatTheCommandLineMakes) {
     // A picture that fills the preview, then a small one with "Resize" off: nothing of the first
     // may stay in the source view, the preview or out24.bmp.
     WritePicture("big.bmp", 900, 700, kBrown);
-    const QString small = WritePicture("small.bmp", 100, 80, MakeColor(0, 0, 255));
+    const QString small = WritePicture("small.bmp", 100, 80, MakeColour(0, 0, 255));
     Open();
     Click("Option2_1");
     ClickFile("big.bmp");
     Click("Check3");
     ClickFile("small.bmp");
-    EXPECT_EQ(session().SourceView().Pixel(300, 300), MakeColor(64, 64, 64));
-    EXPECT_EQ(session().Preview().Pixel(300, 300), MakeColor(64, 64, 64));
+    EXPECT_EQ(session().SourceView().Pixel(300, 300), MakeColour(64, 64, 64));
+    EXPECT_EQ(session().Preview().Pixel(300, 300), MakeColour(64, 64, 64));
     Click("Command3");
 
     const QString out = MakeFolder("cli");
@@ -391,7 +391,7 @@ TEST_F(GuiTest, KeepShapeLoadsTheShownPictureAgainInTheChosenShape) {
     Find<QComboBox>("KeepShape")->setCurrentIndex(static_cast<int>(KeepShape::Fit));
     EXPECT_EQ(session().Settings().keepShape, KeepShape::Fit);
     EXPECT_EQ(Conversions(), 6);
-    EXPECT_EQ(session().SourceView().Pixel(256, 0), MakeColor(0, 0, 0));
+    EXPECT_EQ(session().SourceView().Pixel(256, 0), MakeColour(0, 0, 0));
     EXPECT_EQ(session().SourceView().Pixel(256, 240), kBrown);
     EXPECT_TRUE(errors_.isEmpty());
 }

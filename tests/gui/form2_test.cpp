@@ -7,7 +7,7 @@
 namespace vorbix {
 namespace {
 
-constexpr ColorValue kWhite = MakeColor(255, 255, 255);
+constexpr ColourValue kWhite = MakeColour(255, 255, 255);
 
 class ChartTest : public GuiTest {
 protected:
@@ -29,7 +29,7 @@ TEST_F(ChartTest, LeftClicksSwitchTheHitMixOffAndOnAgain) {
     for (const auto& hit : hits) {
         const MixPair pair = MixOfIndex(hit.mix);
         const int boxX = 20 * pair.i + 480, boxY = 20 * pair.j + 11;
-        const ColorValue mixColour = ColorOfEntry(MixColour(hit.mix));
+        const ColourValue mixColour = ColourOfEntry(MixColour(hit.mix));
         const long before = Conversions();
 
         ClickChart(hit.at);
@@ -60,7 +60,7 @@ TEST_F(ChartTest, ClicksBesideTheBoxesDoNothing) {
 TEST_F(ChartTest, RightClicksSwapTheColoursUnderAVisibleMark) {
     Open();
     const Mix start = MixNumbered(1);
-    const ColorValue mixColour = ColorOfEntry(MixColour(1));
+    const ColourValue mixColour = ColourOfEntry(MixColour(1));
 
     ClickChart({505, 15}, Qt::RightButton);
     EXPECT_EQ(MixNumbered(1).first, start.second);
@@ -82,14 +82,14 @@ TEST_F(ChartTest, RightClicksSwapTheColoursUnderAVisibleMark) {
 }
 
 TEST_F(ChartTest, AllOffGivesABlackResultAndAllOnCountsEveryMix) {
-    WritePicture("brown.bmp", 16, 16, MakeColor(200, 100, 50));
+    WritePicture("brown.bmp", 16, 16, MakeColour(200, 100, 50));
     Open();
     ClickFile("brown.bmp");
 
     ClickButton("Command7");
     EXPECT_EQ(Caption("Label7"), "0");
     const Picture& result = session().Preview();
-    EXPECT_EQ(result, Picture(result.Width(), result.Height(), MakeColor(0, 0, 0)));
+    EXPECT_EQ(result, Picture(result.Width(), result.Height(), MakeColour(0, 0, 0)));
     for (int k = 0; k < kMixCount; ++k) {
         const MixPair pair = MixOfIndex(k);
         EXPECT_EQ(Chart().Pixel(20 * pair.i + 480, 20 * pair.j + 11), kWhite) << k;
@@ -97,7 +97,7 @@ TEST_F(ChartTest, AllOffGivesABlackResultAndAllOnCountsEveryMix) {
 
     ClickButton("Command6");
     EXPECT_EQ(Caption("Label7"), "120");
-    EXPECT_NE(session().Preview().Pixel(0, 0), MakeColor(0, 0, 0));
+    EXPECT_NE(session().Preview().Pixel(0, 0), MakeColour(0, 0, 0));
 }
 
 }  // namespace

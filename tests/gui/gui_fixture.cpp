@@ -11,7 +11,7 @@
 
 namespace vorbix {
 
-QColor QColorOf(ColorValue c) { return QColor(GetRed(c), GetGreen(c), GetBlue(c)); }
+QColor QColorOf(ColourValue c) { return QColor(GetRed(c), GetGreen(c), GetBlue(c)); }
 
 QByteArray Bytes(const QString& path) {
     QFile file(path);
@@ -49,9 +49,9 @@ QString GuiTest::MakeFolder(const QString& name) {
     return QDir(temp_.path()).filePath(name);
 }
 
-QString GuiTest::WritePicture(const QString& name, int width, int height, ColorValue color, const char* format) {
+QString GuiTest::WritePicture(const QString& name, int width, int height, ColourValue colour, const char* format) {
     QImage image(width, height, QImage::Format_RGB888);
-    image.fill(QColorOf(color));
+    image.fill(QColorOf(colour));
     return WritePicture(name, image, format);
 }
 

@@ -16,7 +16,7 @@ inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << tex
 
 namespace vorbix {
 
-QColor QColorOf(ColorValue c);
+QColor QColorOf(ColourValue c);
 QByteArray Bytes(const QString& path);  // empty when the file cannot be read
 
 struct CliRun {
@@ -36,7 +36,7 @@ protected:
     void TearDown() override;
 
     // Writes a picture of one colour, or of the given pixels, into the list's folder.
-    QString WritePicture(const QString& name, int width, int height, ColorValue color, const char* format = "BMP");
+    QString WritePicture(const QString& name, int width, int height, ColourValue colour, const char* format = "BMP");
     QString WritePicture(const QString& name, const QImage& image, const char* format = "BMP");
     QString WriteBytes(const QString& name, const QByteArray& bytes);
     // A folder beside the list's folder, created.

@@ -112,11 +112,11 @@ TEST_F(SheetTest, EachWithItsBestColoursShowsTheSetsAndAClickChoosesMethodAndCol
     // The tile of Floyd, converted on a copy with its own best set, is what the click gives.
     Session expected = session();
     expected.ChooseMethod(2);
-    const std::vector<ColorValue> best = BestSwatches(expected, TvcMode::Graphics4);
+    const std::vector<ColourValue> best = BestSwatches(expected, TvcMode::Graphics4);
     expected.ChooseSwatches(TvcMode::Graphics4, best);
     QTest::mouseClick(Find("SheetView", sheet), Qt::LeftButton, {}, TileCentre(sheet, 2));
     EXPECT_EQ(session().Method(), 2);
-    EXPECT_EQ(std::vector<ColorValue>(session().Settings().swatches4.begin(), session().Settings().swatches4.end()), best);
+    EXPECT_EQ(std::vector<ColourValue>(session().Settings().swatches4.begin(), session().Settings().swatches4.end()), best);
     EXPECT_EQ(session().Preview(), expected.Preview());
 
     QTest::keyClick(form_.get(), Qt::Key_Z, Qt::ControlModifier);

@@ -16,7 +16,7 @@ QByteArray Contents(const QString& path) {
 // A Save As that stops at a file it cannot replace: the earlier files stay as they were,
 // and the message names the file and the system's reason.
 TEST_F(GuiTest, FailedSaveAsKeepsTheEarlierFilesAndNamesTheOneItCouldNotWrite) {
-    WritePicture("photo.bmp", 32, 24, MakeColor(200, 100, 50));
+    WritePicture("photo.bmp", 32, 24, MakeColour(200, 100, 50));
     Open();
     ClickFile("photo.bmp");
     const QDir out(MakeFolder("out"));

@@ -23,7 +23,7 @@ std::vector<std::uint8_t> ReadBytes(const QString& path) {
 class SaveProgram : public GuiTest {
 protected:
     void OpenOnPhoto() {
-        WritePicture("photo.bmp", 32, 24, MakeColor(200, 100, 50));
+        WritePicture("photo.bmp", 32, 24, MakeColour(200, 100, 50));
         Open();
         ClickFile("photo.bmp");
         Click("Option2_1");

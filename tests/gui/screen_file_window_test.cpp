@@ -12,7 +12,7 @@ QByteArray FourColourTim() {
     ScreenImage image{};
     image[0] = 0xA6;
     Palette registers;
-    for (ColorValue c : kDefaultSwatches4) registers.push_back(EntryFromColor(c));
+    for (ColourValue c : kDefaultSwatches4) registers.push_back(EntryFromColour(c));
     const auto bytes = ScreenTimBytes(TvcMode::Graphics4, image, registers);
     return QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size()));
 }
@@ -34,7 +34,7 @@ protected:
 TEST_F(ScreenFileTest, WhileATimIsShownEverythingThatReadsTheResultReadsItUntilTheNextConversion) {
     const QByteArray tim = FourColourTim();
     screenFileAnswer_ = WriteBytes("screen.tim", tim);
-    WritePicture("green.bmp", 8, 8, MakeColor(0, 255, 0));
+    WritePicture("green.bmp", 8, 8, MakeColour(0, 255, 0));
     Open();
     ClickFile("green.bmp");
     const Session before = session();
@@ -45,7 +45,7 @@ TEST_F(ScreenFileTest, WhileATimIsShownEverythingThatReadsTheResultReadsItUntilT
     EXPECT_EQ(Find<QLabel>("Label7")->text(), "4");  // white, blue, red, black
     EXPECT_TRUE(Find<QLabel>("Likeness")->text().isEmpty());
     form_->Pic2_MouseMove(QPointF(4, 0));
-    EXPECT_EQ(form_->MagnifiedResult().Pixel(60, 60), MakeColor(255, 0, 0));
+    EXPECT_EQ(form_->MagnifiedResult().Pixel(60, 60), MakeColour(255, 0, 0));
 
     Click("Command3");
     const QDir program(QDir(temp_.path()).filePath("program"));
@@ -85,7 +85,7 @@ TEST_F(ScreenFileTest, ABrokenTimIsReportedAndTheCancelledDialogDoesNothing) {
 }
 
 TEST_F(ScreenFileTest, SaveSaysWhereTheMachineShowsOtherColours) {
-    WritePicture("grey.bmp", 16, 16, MakeColor(70, 70, 70));
+    WritePicture("grey.bmp", 16, 16, MakeColour(70, 70, 70));
     Open();
     ClickFile("grey.bmp");
     Click("Option2_1");
@@ -100,7 +100,7 @@ TEST_F(ScreenFileTest, SaveSaysWhereTheMachineShowsOtherColours) {
     const Picture& surface = session().Surface(TvcMode::Graphics4);
     int grey = 0;
     for (int y = 0; y < surface.Height(); ++y)
-        for (int x = 0; x < surface.Width(); ++x) grey += surface.Pixel(x, y) == MakeColor(64, 64, 64);
+        for (int x = 0; x < surface.Width(); ++x) grey += surface.Pixel(x, y) == MakeColour(64, 64, 64);
     const QString named = QString("(64, 64, 64) as (145, 145, 145) on %1 pixels").arg(grey);
     EXPECT_GT(grey, 0);
     EXPECT_TRUE(StatusLine().startsWith("Saved, but ")) << StatusLine().toStdString();

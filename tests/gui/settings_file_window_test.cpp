@@ -79,7 +79,7 @@ TEST_F(SettingsFile, ATamperedFileOrAnotherPictureIsReportedWithWhatDiffers) {
     EXPECT_EQ(changed.status, 1);
     EXPECT_TRUE(changed.err.contains("screen.tim: SHA-256")) << changed.err.toStdString();
 
-    WritePicture("other.bmp", 64, 48, MakeColor(200, 30, 30));
+    WritePicture("other.bmp", 64, 48, MakeColour(200, 30, 30));
     const CliRun other = Cli({"--settings", settings, QDir(pictures_).filePath("other.bmp"), "--out-dir", MakeFolder("other")});
     EXPECT_EQ(other.status, 1);
     EXPECT_TRUE(other.err.contains("picture: SHA-256")) << other.err.toStdString();

@@ -5,6 +5,6 @@
 namespace vorbix {
 
 // Number of distinct 24-bit colours among the picture's pixels.
-int CountColors(const Picture& picture);
+int CountColours(const Picture& picture);
 
 }  // namespace vorbix

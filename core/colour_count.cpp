@@ -1,4 +1,4 @@
-#include "core/color_count.h"
+#include "core/colour_count.h"
 
 #include <bit>
 #include <mutex>
@@ -11,7 +11,7 @@ namespace vorbix {
 
 namespace {
 
-constexpr std::size_t kColorWords = (std::size_t{1} << 24) / 64;
+constexpr std::size_t kColourWords = (std::size_t{1} << 24) / 64;
 
 // Marks the colours of the rows; returns how many were new to the table.
 int MarkRows(const Picture& picture, int rowBegin, int rowEnd, std::vector<std::uint64_t>& seen) {
@@ -32,7 +32,7 @@ int MarkRows(const Picture& picture, int rowBegin, int rowEnd, std::vector<std::
 // A small picture marks a reused table and then clears just the words its new colours set,
 // instead of zeroing 2 MiB per call.
 int CountSmall(const Picture& picture) {
-    thread_local std::vector<std::uint64_t> seen(kColorWords, 0);
+    thread_local std::vector<std::uint64_t> seen(kColourWords, 0);
     thread_local std::vector<std::uint32_t> touched;
     touched.clear();
     for (int y = 0; y < picture.Height(); ++y) {
@@ -53,16 +53,16 @@ int CountSmall(const Picture& picture) {
 
 }  // namespace
 
-int CountColors(const Picture& picture) {
+int CountColours(const Picture& picture) {
     const std::size_t pixels = static_cast<std::size_t>(picture.Width()) * picture.Height();
     // Clearing word by word pays off while the picture is small next to the table.
-    if (pixels < kColorWords / 2) return CountSmall(picture);
+    if (pixels < kColourWords / 2) return CountSmall(picture);
     // One bit per 24-bit colour; each band marks its own table, the tables are merged at the end.
     std::vector<std::vector<std::uint64_t>> bands;
     int freshInBand = 0;
     std::mutex guard;
     ParallelBands(picture.Height(), picture.Width(), [&](int rowBegin, int rowEnd) {
-        std::vector<std::uint64_t> seen(kColorWords, 0);
+        std::vector<std::uint64_t> seen(kColourWords, 0);
         const int fresh = MarkRows(picture, rowBegin, rowEnd, seen);
         const std::lock_guard<std::mutex> lock(guard);
         freshInBand = fresh;
@@ -71,7 +71,7 @@ int CountColors(const Picture& picture) {
     if (bands.size() == 1) return freshInBand;
     std::vector<std::uint64_t>& merged = bands.front();
     int distinct = 0;
-    for (std::size_t i = 0; i < kColorWords; ++i) {
+    for (std::size_t i = 0; i < kColourWords; ++i) {
         for (std::size_t b = 1; b < bands.size(); ++b) merged[i] |= bands[b][i];
         distinct += std::popcount(merged[i]);
     }
