@@ -22,14 +22,16 @@ expect share/icons/hicolor/scalable/apps/vorbix.svg
 for size in 16 32 48 64 128 256; do expect "share/icons/hicolor/${size}x${size}/apps/vorbix.png"; done
 expect share/man/man1/vorbix.1
 expect share/man/man1/vorbix-cli.1
+expect share/doc/vorbix/copyright
 
 [ -x "$prefix/bin/vorbix" ] && [ -x "$prefix/bin/vorbix-cli" ] || { echo "programs not executable"; status=1; }
 version=$("$prefix/bin/vorbix-cli" --version)
-[[ "$version" == "vorbix-cli "[0-9]* ]] || { echo "--version says: $version"; status=1; }
+[[ "$version" == "vorbix-cli "[0-9]*$'\n'"MIT licence" ]] || { echo "--version says: $version"; status=1; }
 # Read whole: a reader that stops after one line can end the writer with SIGPIPE, which pipefail counts.
 help=$("$prefix/bin/vorbix-cli" --help)
 [[ "${help%%$'\n'*}" == "Usage: vorbix-cli "* ]] || { echo "--help has no usage line"; status=1; }
-QT_QPA_PLATFORM=offscreen "$prefix/bin/vorbix" --version | grep -q '^Vorbix [0-9]' || { echo "vorbix --version"; status=1; }
+gui_version=$(QT_QPA_PLATFORM=offscreen "$prefix/bin/vorbix" --version)
+[[ "$gui_version" == "Vorbix "[0-9]*$'\n'"MIT licence" ]] || { echo "vorbix --version says: $gui_version"; status=1; }
 grep -q '^Exec=vorbix ' "$prefix/share/applications/vorbix.desktop" || { echo "desktop entry: no Exec"; status=1; }
 grep -q '^Icon=vorbix$' "$prefix/share/applications/vorbix.desktop" || { echo "desktop entry: no Icon"; status=1; }
 if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$prefix/share/applications/vorbix.desktop" || status=1; fi

@@ -43,7 +43,9 @@ void Form1::BuildMenus() {
     const auto about = [this] {
         QMessageBox::about(this, "About Vorbix",
                            QString("<b>Vorbix %1</b><p>Converts photos into screen files and programs for the TVC."
-                                   "<p>%2<p>Uses Qt %3 (LGPL 3).")
+                                   "<p>Copyright © 2026 the Vorbix authors. %2: free to use, copy, change and share, with"
+                                   " this notice kept."
+                                   "<p>Uses Qt %3 (LGPL 3).")
                                .arg(VORBIX_VERSION, VORBIX_LICENCE, qVersion()));
     };
     const auto shortcuts = [this] { QMessageBox::information(this, "Keyboard shortcuts", kShortcuts); };

@@ -1,3 +1,5 @@
+#include <cstdio>
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
@@ -16,13 +18,19 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(QIcon::fromTheme("vorbix"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription("Converts JPEG and BMP pictures for the TVC.");
+    parser.setApplicationDescription("Converts JPEG, PNG and BMP pictures for the TVC.");
     parser.addHelpOption();
-    parser.addVersionOption();
+    // Qt's own version option would leave out the licence.
+    const QCommandLineOption version({"v", "version"}, "Displays version and licence information.");
+    parser.addOption(version);
     parser.addPositionalArgument("FOLDER",
                                  "The folder whose pictures the file list shows (default: the folder of the last run, "
                                  "else the current folder).");
     parser.process(app);
+    if (parser.isSet(version)) {
+        std::printf("Vorbix %s\n%s\n", VORBIX_VERSION, VORBIX_LICENCE);
+        return 0;
+    }
     const QStringList arguments = parser.positionalArguments();
 
     vorbix::Form1 form1(arguments.isEmpty() ? QString() : arguments.first());

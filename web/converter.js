@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright 2026 the Vorbix authors: the MIT licence, LICENSE.txt beside this file.
 // The page's side of the worker: one request in flight, the rest waiting. Edits go first, in
 // order; background work (the score, the program files, the Compare tiles) waits until no edit
 // does, so the newest edit never queues behind it. A slider move waiting behind another of the

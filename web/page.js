@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright 2026 the Vorbix authors: the MIT licence, LICENSE.txt beside this file.
 // The page: controls that send the document's verbs to the worker, and what comes back shown.
 import { Converter } from './converter.js';
 import { Viewer } from './viewer.js';

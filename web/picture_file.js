@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright 2026 the Vorbix authors: the MIT licence, LICENSE.txt beside this file.
 // What a file is, told from its first bytes, and the picture's size from its header, so that a
 // picture too large for the page is refused before the browser decodes it whole.
 

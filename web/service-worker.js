@@ -1,8 +1,11 @@
+// SPDX-License-Identifier: MIT
+// Copyright 2026 the Vorbix authors: the MIT licence, LICENSE.txt beside this file.
 // Keeps the page's files so that, after one visit, it starts and converts with no network. The
 // network comes first, so a newer page is taken as soon as it can be fetched.
 const CACHE = 'vorbix';
 const FILES = ['./', 'index.html', 'page.css', 'page.js', 'converter.js', 'viewer.js', 'worker.js', 'picture_file.js',
-  'vorbix.js', 'vorbix.wasm', 'icon.svg', 'icon-192.png', 'icon-512.png', 'manifest.webmanifest'];
+  'vorbix.js', 'vorbix.wasm', 'icon.svg', 'icon-192.png', 'icon-512.png', 'manifest.webmanifest',
+  'LICENSE.txt'];
 
 self.addEventListener('install', (event) => {
   // The page has just fetched these: taken from the browser's cache, they cost no second download.

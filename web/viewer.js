@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright 2026 the Vorbix authors: the MIT licence, LICENSE.txt beside this file.
 // The large viewer: the photo and the TVC's picture split by a divider you drag, or side by side;
 // zoomed to fit or by whole steps, so that each machine pixel is whole screen pixels; panned by
 // dragging, zoomed by Ctrl+wheel and by pinching.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// Copyright 2026 the Vorbix authors: the MIT licence, LICENSE.txt beside this file.
 // The converter's own thread: decodes pictures with the browser's decoders and runs the document
 // (WebAssembly) one request at a time, so the page never waits on a conversion.
 import createVorbix from './vorbix.js';

@@ -249,7 +249,15 @@ class PageTest:
         self.chart_keyboard()
         self.dark_error_contrast()
         self.pasted_and_dropped()
+        self.licence_shown()
         self.offline(server, picture)
+
+    def licence_shown(self):
+        """The page names its licence, and the licence's text is served beside it."""
+        about = self.browser.evaluate("document.getElementById('about').textContent")
+        self.check("MIT licence" in about and "the Vorbix authors" in about, f"About names the licence: {about!r}")
+        text = self.browser.evaluate("fetch('LICENSE.txt').then((r) => r.ok ? r.text() : '')")
+        self.check(text.startswith("MIT License") and "the Vorbix authors" in text, "LICENSE.txt is served with the page")
 
     def wait_until(self, expression, what, seconds=60):
         """Polled from here: a promise in the page before it is replaced would never settle."""
