@@ -209,6 +209,7 @@ void Form1::ShowState() {
     ShowCounts();
     ShowSliders();
     ShowSwatches();
+    Inspect();
     ShowInspector();
     pic5_->update();
     pic2_->Show(&session_.Preview());

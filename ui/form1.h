@@ -194,6 +194,8 @@ private:
     void ShowSwatches();
     // The swatches of the mode take these colours, as one undo step.
     void TakeSwatches(TvcMode mode, const std::vector<ColourValue>& swatches);
+    // The magnifiers and readouts taken again at the pointer's last place on the preview.
+    void Inspect();
     void ShowInspector();
     void ShowTitle();
     void ShowSaveTarget();
@@ -226,6 +228,7 @@ private:
     ZoomedPreviews* zoomed_ = nullptr;  // "Previews at 2×", made when first asked for
     Picture magnifiedSource_{kMagnifierSize, kMagnifierSize, MakeColour(255, 255, 255)};
     Picture magnifiedResult_{kMagnifierSize, kMagnifierSize, MakeColour(255, 255, 255)};
+    std::optional<QPointF> pointer_;  // on the preview; none before the pointer first comes
     ColourValue inspectedColour_ = 0;
     int inspectedMix_ = 0;
     std::array<ColourValue, 4> inspectedMixCells_{};

@@ -43,7 +43,14 @@ void Form1::BuildInspector() {
 }
 
 void Form1::Pic2_MouseMove(QPointF position) {
-    const double x = position.x(), y = position.y();
+    pointer_ = position;
+    Inspect();
+    ShowInspector();
+}
+
+void Form1::Inspect() {
+    if (!pointer_) return;
+    const double x = pointer_->x(), y = pointer_->y();
     const int left = static_cast<int>(std::nearbyint(x - 2));
     const int top = static_cast<int>(std::nearbyint(y - 2));
     const ColourValue outside = ColourOf(palette().color(QPalette::Window));
@@ -61,7 +68,6 @@ void Form1::Pic2_MouseMove(QPointF position) {
             inspectedMixCells_.fill(ColourOfEntry(session_.PaletteInUse()[inspectedMix_]));
         }
     }
-    ShowInspector();
 }
 
 void Form1::Pic2_MouseDown(Qt::MouseButton button) {
@@ -71,10 +77,14 @@ void Form1::Pic2_MouseDown(Qt::MouseButton button) {
     const int k = inspectedMix_;
     // Left switches the mix off; right switches it on and swaps its colours; middle switches it on.
     history_.Run(session_, EditKind::Mixes, [&] { session_.SwitchMix(k, number != 1, number == 2); });
-    const Mix& mix = session_.Mixes()[k];
-    inspectedMixCells_ = CellsOf(mix, mix.swapMarked);
     ShowState();
-    ShowConversion(QString("Mix %1 %2%3").arg(k).arg(mix.off ? "off" : "on").arg(number == 2 ? ", colours swapped" : ""));
+    // The readout stays on the clicked mix, though another is now the nearest.
+    const Mix& mix = session_.Mixes()[k];
+    inspectedMix_ = k;
+    inspectedMixCells_ = CellsOf(mix, mix.swapMarked);
+    ShowInspector();
+    // A click on a picture is not expected to change the mixes: say what it did and how to take it back.
+    SetStatus(QString("Mix %1 %2%3 — Ctrl+Z to undo").arg(k).arg(mix.off ? "off" : "on").arg(number == 2 ? ", colours swapped" : ""));
 }
 
 void Form1::ShowInspector() {
