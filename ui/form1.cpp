@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QLayout>
 #include <QMimeData>
 #include <QScreen>
 #include <QSignalBlocker>
@@ -32,9 +31,8 @@ Form1::Form1(const QString& folder, Form1Dialogs dialogs)
     : dialogs_(std::move(dialogs)), programFolder_(QCoreApplication::applicationDirPath()) {
     setWindowTitle(kTitle);
     UseCompactLook(this);
-    client_ = new QWidget(this);
+    client_ = new GrowingClient(this, QSize(1349, 730));
     client_->setObjectName("Client");
-    client_->setFixedSize(1349, 730);
     setCentralWidget(client_);
     setAcceptDrops(true);
     BuildFileList();
@@ -57,17 +55,20 @@ Form1::Form1(const QString& folder, Form1Dialogs dialogs)
     BuildRefine();
     BuildMenus();
     SetTabOrder();
+    client_->TakeBasePlaces(pic5_, pic2_, {file2_, client_->findChild<QWidget*>("Command5"), status_, backToFolder_});
     RestoreRemembered();
     ShowFolder(folder.isEmpty() ? (recentFolders_.isEmpty() ? QDir::currentPath() : recentFolders_.first()) : folder);
     ShowState();
-    // The window keeps the client area's size; the menu bar sits above it.
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 void Form1::BuildViews() {
     pic5_ = Place(new PictureView(client_, &session_.SourceView()), "Pic5", QRect(8, 8, kPreviewWidth, kPreviewHeight));
     pic2_ = Place(new PictureView(client_, &session_.Preview()), "Pic2", QRect(528, 8, kPreviewWidth, kPreviewHeight));
-    pic5_->setToolTip("The picture as loaded, scaled and adjusted");
+    pic5_->setToolTip("The picture as loaded, scaled and adjusted. Ctrl+wheel zooms, dragging pans.");
+    // Both previews show the same part of the picture, so that source and result stay side by side.
+    for (PictureView* view : {pic5_, pic2_}) view->MakeZoomable();
+    pic5_->onViewChange = [this] { pic2_->Follow(*pic5_); };
+    pic2_->onViewChange = [this] { pic5_->Follow(*pic2_); };
 }
 
 void Form1::BuildModeAndMethod() {

@@ -32,6 +32,7 @@
 #include "ui/dialogs.h"
 #include "ui/file_list.h"
 #include "ui/form2.h"
+#include "ui/growing_client.h"
 #include "ui/picture_view.h"
 #include "ui/swatch.h"
 
@@ -44,8 +45,8 @@ class ZoomedPreviews;
 // The main window "Vorbix 1.02". The controls and their handlers keep the names the program has
 // always had (Command1_Click, Option2_Click(Index), Pic2_MouseMove); each handler forwards to a
 // verb of the one document and then shows its state. The window holds no picture logic beyond
-// the inspector's view of the pointer. The controls sit at their fixed places in the client area
-// below the menu bar. Handlers live in files by concern, each named form1_ and what it
+// the inspector's view of the pointer. The controls sit at their places in the client area below
+// the menu bar, which grows with the window. Handlers live in files by concern, each named form1_ and what it
 // handles; form1.cpp holds the window, mode and method, and the commands.
 class Form1 : public QMainWindow {
 public:
@@ -211,7 +212,7 @@ private:
 
     Session session_;
     Form1Dialogs dialogs_;
-    QWidget* client_ = nullptr;  // the fixed client area below the menu bar
+    GrowingClient* client_ = nullptr;  // the client area below the menu bar
     QString listFolder_;
     QString programFolder_;
     QString folderBeforeSave_;

@@ -1,8 +1,12 @@
+#include <QApplication>
 #include <QDropEvent>
+#include <QWheelEvent>
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <cerrno>
+#include <map>
 #include <set>
 
 #include "core/palette.h"
@@ -139,6 +143,115 @@ TEST_F(GuiTest, StartsWithEveryControlAtItsPlaceAndInItsStartState) {
     EXPECT_EQ(Find<QLabel>("Label7", chart)->text(), "120");  // every mix is on
     form_->close();
     EXPECT_FALSE(chart->isVisible());
+}
+
+// Each machine pixel of the Graphics 4 result (2 x 2 preview pixels) is one block of the given
+// size on screen; the view shows the enlarged picture from the given point on.
+void ExpectMachinePixelBlocks(QWidget* view, const Picture& preview, int block, QPoint shownFrom = {}) {
+    const QImage shown = view->grab().toImage();
+    int wrong = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) {
+            const int px = 2 * ((shownFrom.x() + x) / block), py = 2 * ((shownFrom.y() + y) / block);
+            if (!preview.Contains(px, py)) continue;
+            wrong += shown.pixelColor(x, y) != QColorOf(preview.Pixel(px, py));
+        }
+    EXPECT_EQ(wrong, 0) << view->objectName().toStdString() << " in blocks of " << block;
+}
+
+TEST_F(GuiTest, LargerWindowGrowsThePreviewsInWholePixelStepsAndTheBaseSizeKeepsEveryPlace) {
+    WritePicture("photo.bmp", GradientPicture());
+    Open();
+    ClickFile("photo.bmp");
+    Click("Option2_1");  // Graphics 4: a machine pixel is 2 x 2 preview pixels
+    QWidget* client = Find("Client");
+    // Every named control, inside frames too; Qt's own parts go unnamed or named qt_.
+    const auto controls = [&] {
+        QList<QWidget*> named = client->findChildren<QWidget*>(QRegularExpression("^(?!qt_).+"));
+        EXPECT_GT(named.size(), 100);
+        return named;
+    };
+    std::map<QString, QRect> basePlaces;
+    for (QWidget* control : controls()) basePlaces[control->objectName()] = control->geometry();
+    const QSize base = form_->size();
+
+    const auto resized = [&](QSize size) {
+        form_->resize(size);
+        QApplication::processEvents();
+    };
+    resized(base + QSize(2 * 256 - 1, 400));  // short of a step across
+    EXPECT_EQ(Find("Pic2")->geometry(), QRect(528, 8, 512, 480));
+
+    resized(base + QSize(2 * 256 + 40, 240 + 30));  // one step and some
+    const struct {
+        const char* name;
+        QRect place;
+    } grown[] = {
+        {"Pic5", {8, 8, 768, 720}},             // three screen pixels per TVC line
+        {"Pic2", {784, 8, 768, 720}},
+        {"Frame3", {1560, 8, 145, 289}},        // the column right of the previews
+        {"Frame1", {1560, 392, 145, 337}},
+        {"File2", {8, 736, 393, 201}},           // wider, so that long names show
+        {"Command5", {8, 944, 393, 25}},
+        {"Frame6", {416, 760, 281, 41}},         // kept to the left preview's right edge
+        {"Command6", {704, 768, 73, 33}},
+        {"Label10", {760, 944, 41, 17}},
+        {"Command3", {784, 768, 73, 33}},        // kept to the right preview's left edge
+        {"PicZ", {864, 760, 120, 120}},
+        {"Shape1", {1376, 744, 33, 33}},         // kept to the right preview's right edge
+        {"CompareMethods", {1464, 744, 88, 33}},
+        {"Status", {848, 944, 704, 17}},         // as much wider as the previews
+    };
+    for (const auto& control : grown) EXPECT_EQ(Find(control.name)->geometry(), control.place) << control.name;
+    ExpectMachinePixelBlocks(Find("Pic2"), session().Preview(), 3);
+
+    resized(base);
+    EXPECT_EQ(client->size(), QSize(1349, 730));
+    for (QWidget* control : controls())
+        EXPECT_EQ(control->geometry(), basePlaces[control->objectName()]) << control->objectName().toStdString();
+    ExpectMachinePixelBlocks(Find("Pic2"), session().Preview(), 2);
+}
+
+TEST_F(GuiTest, CtrlWheelZoomsBothPreviewsInWholeStepsAndDraggingPansThemWithoutAClick) {
+    WritePicture("photo.bmp", GradientPicture());
+    Open();
+    ClickFile("photo.bmp");
+    Click("Option2_1");
+    auto* pic2 = Find<PictureView>("Pic2");
+    auto* pic5 = Find<PictureView>("Pic5");
+    const auto wheel = [&](QPoint at, int notches, Qt::KeyboardModifiers modifiers) {
+        QWheelEvent event(at, pic2->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches), Qt::NoButton, modifiers,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(pic2, &event);
+    };
+    const QPoint pointer(100, 50);
+    const QPointF pointed = pic2->PicturePoint(pointer);
+    wheel(pointer, 1, Qt::NoModifier);  // a wheel alone does not zoom
+    EXPECT_EQ(pic2->Zoom(), 1);
+    wheel(pointer, 1, Qt::ControlModifier);
+    EXPECT_EQ(pic2->Zoom(), 2);
+    EXPECT_EQ(pic5->Zoom(), 2);
+    EXPECT_EQ(pic2->PicturePoint(pointer), pointed);  // the picture stays put under the pointer
+    ExpectMachinePixelBlocks(pic2, session().Preview(), 4, pointer);  // at twice the size, from twice the pointer
+
+    const long conversions = Conversions();
+    const QPointF grabbed = pic2->PicturePoint(QPoint(300, 300));
+    QTest::mousePress(pic2, Qt::LeftButton, {}, QPoint(300, 300));
+    QTest::mouseMove(pic2, QPoint(250, 260));
+    QTest::mouseRelease(pic2, Qt::LeftButton, {}, QPoint(250, 260));
+    EXPECT_EQ(pic2->PicturePoint(QPoint(250, 260)), grabbed);
+    EXPECT_EQ(pic5->PicturePoint(QPoint(250, 260)), grabbed);
+    EXPECT_EQ(Conversions(), conversions);  // a drag is not a click on a mix
+
+    QTest::mouseMove(pic2, QPoint(11, 7));  // the inspector reads the pixel shown there
+    const QPointF inspected = pic2->PicturePoint(QPoint(11, 7));
+    EXPECT_EQ(Find<Swatch>("Shape1")->Colour(), session().SourceView().Pixel(int(inspected.x()), int(inspected.y())));
+    QTest::mouseClick(pic2, Qt::LeftButton, {}, QPoint(11, 7));
+    EXPECT_EQ(Conversions(), conversions + 1);
+
+    wheel(pointer, -5, Qt::ControlModifier);
+    EXPECT_EQ(pic2->Zoom(), 1);
+    EXPECT_EQ(pic2->PicturePoint(QPoint(0, 0)), QPointF(0, 0));
 }
 
 TEST_F(GuiTest, FileClickLoadsWithThreeConversionsAndKeyboardSelectionLoadsToo) {
