@@ -112,12 +112,6 @@ std::vector<std::uint8_t> BuildCasProgram(TvcMode mode, const ScreenImage& image
     return file;
 }
 
-ProgramFile MakeProgramFile(ProgramFormat format, TvcMode mode, const Picture& surface, const Palette& palette) {
-    ProgramFile program = MakeProgramFile(format, mode, EncodeScreen(mode, surface, palette), ColourBytesOf(mode, palette));
-    program.facts.warning = UnshowableColours(mode, palette);
-    return program;
-}
-
 ProgramFile MakeProgramFile(ProgramFormat format, TvcMode mode, const ScreenImage& image, const ColourBytes& colours) {
     std::vector<std::uint8_t> raw = BuildCasProgram(mode, image, colours, CasPacking::Raw);
     std::vector<std::uint8_t> packed = BuildCasProgram(mode, image, colours, CasPacking::Packed);
@@ -129,23 +123,9 @@ ProgramFile MakeProgramFile(ProgramFormat format, TvcMode mode, const ScreenImag
     return {format == ProgramFormat::Wav ? EncodeTapeWav(chosen) : std::move(chosen), facts};
 }
 
-namespace {
-
-Result<ProgramWritten> WriteProgram(const std::string& path, const ProgramFile& program) {
+Result<ProgramWritten> WriteProgramFile(const std::string& path, const ProgramFile& program) {
     if (Status saved = WriteFileWhole(path, program.bytes); !saved) return saved.Failure();
     return program.facts;
-}
-
-}  // namespace
-
-Result<ProgramWritten> WriteProgramFile(const std::string& path, ProgramFormat format, TvcMode mode,
-                                        const Picture& surface, const Palette& palette) {
-    return WriteProgram(path, MakeProgramFile(format, mode, surface, palette));
-}
-
-Result<ProgramWritten> WriteProgramFile(const std::string& path, ProgramFormat format, TvcMode mode,
-                                        const ScreenImage& image, const ColourBytes& colours) {
-    return WriteProgram(path, MakeProgramFile(format, mode, image, colours));
 }
 
 std::string LoadTimeText(const ProgramWritten& written) {

@@ -49,18 +49,12 @@ struct ProgramFile {
     ProgramWritten facts;
 };
 
-// The program for the mode's work surface, the shorter of raw and packed (raw when as long), as
-// a .cas file or a tape sound, with a warning when the palette holds colours the machine shows
-// differently, and the tape times.
-ProgramFile MakeProgramFile(ProgramFormat format, TvcMode mode, const Picture& surface, const Palette& palette);
-// The same for a screen image as it stands (a screen file read back), without a palette to warn about.
+// The program for a screen image, the shorter of raw and packed (raw when as long), as a .cas file
+// or a tape sound, with the tape times.
 ProgramFile MakeProgramFile(ProgramFormat format, TvcMode mode, const ScreenImage& image, const ColourBytes& colours);
 
 // MakeProgramFile's bytes written whole or not at all; on success, what it tells.
-Result<ProgramWritten> WriteProgramFile(const std::string& path, ProgramFormat format, TvcMode mode,
-                                        const Picture& surface, const Palette& palette);
-Result<ProgramWritten> WriteProgramFile(const std::string& path, ProgramFormat format, TvcMode mode,
-                                        const ScreenImage& image, const ColourBytes& colours);
+Result<ProgramWritten> WriteProgramFile(const std::string& path, const ProgramFile& program);
 
 // "31.4 s to load from tape (raw 72.1 s)", or "72.1 s to load from tape" when the raw one was written.
 std::string LoadTimeText(const ProgramWritten& written);

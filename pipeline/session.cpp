@@ -1,13 +1,9 @@
 #include "pipeline/session.h"
 
-#include <cctype>
-
 #include "core/colour_count.h"
 #include "core/tone.h"
 #include "dither/pattern.h"
-#include "io/bmp_file.h"
 #include "io/file_write.h"
-#include "io/screen_file.h"
 #include "draw/screen_render.h"
 #include "pipeline/likeness_of.h"
 
@@ -16,23 +12,6 @@ namespace vorbix {
 namespace {
 
 constexpr ColourValue kEmptyLoaded = MakeColour(128, 128, 128);
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-    if (folder.empty()) return name;
-    return folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
-std::string FolderOfPath(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-bool EndsWithBmp(const std::string& path) {
-    if (path.size() < 4) return false;
-    std::string tail = path.substr(path.size() - 4);
-    for (char& c : tail) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return tail == ".bmp";
-}
 
 }  // namespace
 
@@ -59,10 +38,7 @@ void Session::SetMixes(const MixTable& mixes) {
 }
 
 void Session::Reconvert() {
-    if (shownScreen_) {
-        preview_ = std::move(shownScreen_->conversionPreview);
-        shownScreen_.reset();
-    }
+    openedScreen_.reset();
     randomBeforeLast_ = random_.Drawn();
     Picture& surface = surfaces_[static_cast<int>(settings_.mode)];
     Conversion result =
@@ -228,7 +204,7 @@ RefineStart Session::StartOfRefinement() const {
 }
 
 bool Session::AcceptRefinement(const RefineStart& from, const Refinement& refinement, double budgetSeconds) {
-    if (shownScreen_ || refinement.cancelled || !(from == StartOfRefinement())) return false;
+    if (openedScreen_ || refinement.cancelled || !(from == StartOfRefinement())) return false;
     std::vector<RefinementRun> runs = refinements_;
     runs.push_back({budgetSeconds, refinement.converged});
     ShowRefined(refinement.surface, std::move(runs));
@@ -264,57 +240,32 @@ int Session::PaletteIndexFor(ColourValue colour) const {
 }
 
 Status Session::ShowScreenFile(const std::vector<std::uint8_t>& timBytes) {
-    Result<ScreenFile> parsed = ParseTimBytes(timBytes);
-    if (!parsed) return parsed.Failure();
-    ShownScreen shown{timBytes, parsed.Value(), std::move(preview_)};
-    if (shownScreen_) shown.conversionPreview = std::move(shownScreen_->conversionPreview);
-    preview_ = RenderScreenLikeThePreview(shown.file.mode, shown.file.image, shown.file.registers);
+    Result<ShownResult> opened = ShownScreenFile(timBytes);
+    if (!opened) return opened.Failure();
+    const ScreenFile& screen = opened.Value().screen;
+    preview_ = RenderScreenLikeThePreview(screen.mode, screen.image, screen.registers);
     resultColours_ = CountColours(preview_);
-    shownScreen_ = std::move(shown);
+    openedScreen_ = std::move(opened.Value());
     return {};
+}
+
+ShownResult Session::Shown() const {
+    return openedScreen_ ? *openedScreen_ : ShownConversion(Mode(), Surface(Mode()), palette_);
 }
 
 Status Session::Save(const SavePaths& paths) const { return WriteFilesWhole(SaveFiles(paths)); }
 
 std::vector<FileToWrite> Session::SaveFiles(const SavePaths& paths) const {
-    std::vector<FileToWrite> files{{paths.bmp, EncodeBmp24(preview_)}};
-    if (shownScreen_) {
-        const std::vector<std::uint8_t>& tim = shownScreen_->timBytes;
-        files.push_back({paths.bin, {tim.begin() + kTimHeaderBytes, tim.end()}});
-        files.push_back({paths.tim, tim});
-    } else {
-        for (FileToWrite& file : ScreenFiles(Mode(), Surface(Mode()), palette_, paths.bin, paths.tim))
-            files.push_back(std::move(file));
-    }
-    return files;
+    return SavedFiles(Shown(), preview_, paths);
 }
 
-std::vector<std::uint8_t> Session::ScreenTimFileBytes() const {
-    if (shownScreen_) return shownScreen_->timBytes;
-    return ScreenTimBytes(Mode(), EncodeScreen(Mode(), Surface(Mode()), palette_), palette_);
-}
-
-SavePaths Session::SavePathsInFolder(const std::string& folder) {
-    return {JoinPath(folder, "out24.bmp"), JoinPath(folder, "screen.bin"), JoinPath(folder, "screen.tim")};
-}
-
-SavePaths Session::SaveAsPaths(const std::string& chosenPath) {
-    const std::string bmp = EndsWithBmp(chosenPath) ? chosenPath : chosenPath + ".bmp";
-    const std::string folder = FolderOfPath(bmp);
-    return {bmp, folder + "screen.bin", folder + "screen.tim"};
-}
+std::vector<std::uint8_t> Session::ScreenTimFileBytes() const { return TimFileBytes(Shown()); }
 
 Result<ProgramWritten> Session::SaveProgram(const std::string& path, ProgramFormat format) const {
-    if (!shownScreen_) return WriteProgramFile(path, format, Mode(), Surface(Mode()), palette_);
-    const ScreenFile& file = shownScreen_->file;
-    return WriteProgramFile(path, format, file.mode, file.image, file.registers);
+    return WriteProgramFile(path, ProgramFileBytes(format));
 }
 
-ProgramFile Session::ProgramFileBytes(ProgramFormat format) const {
-    if (!shownScreen_) return MakeProgramFile(format, Mode(), Surface(Mode()), palette_);
-    const ScreenFile& file = shownScreen_->file;
-    return MakeProgramFile(format, file.mode, file.image, file.registers);
-}
+ProgramFile Session::ProgramFileBytes(ProgramFormat format) const { return ProgramFileOf(Shown(), format); }
 
 Session::Snapshot Session::TakeSnapshot(bool withLoaded, bool withSourceView) const {
     Snapshot snapshot;
@@ -346,7 +297,7 @@ void Session::Restore(const Snapshot& snapshot) {
 
 void Session::RestoreRefinement(const Snapshot& snapshot) {
     const Picture& surface = Surface(Mode());
-    if (!snapshot.refinedSurface || shownScreen_ || snapshot.refinedSurface->Width() != surface.Width() ||
+    if (!snapshot.refinedSurface || openedScreen_ || snapshot.refinedSurface->Width() != surface.Width() ||
         snapshot.refinedSurface->Height() != surface.Height())
         return;
     ShowRefined(*snapshot.refinedSurface, snapshot.refinements);

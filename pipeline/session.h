@@ -12,9 +12,10 @@
 #include "dither/random_sequence.h"
 #include "io/cas_file.h"
 #include "io/result.h"
-#include "io/screen_file.h"
+#include "io/save_paths.h"
 #include "pipeline/convert.h"
 #include "pipeline/refine.h"
+#include "pipeline/shown_result.h"
 
 namespace vorbix {
 
@@ -40,13 +41,6 @@ struct RefinementRun {
     bool converged = false;
 
     bool operator==(const RefinementRun&) const = default;
-};
-
-// Where "Save" and "Save As" put the preview and the screen files.
-struct SavePaths {
-    std::string bmp;
-    std::string bin;
-    std::string tim;
 };
 
 // The document: the loaded picture, its adjusted source view, the user's settings, the pattern
@@ -168,24 +162,22 @@ public:
 
     // --- a screen file shown in place of the conversion
     // Shows the bytes of a headed screen file as the machine shows them: the preview, the colour
-    // count, Save and SaveProgram read it until the next conversion, which puts the conversion
+    // count and the shown result are its own until the next conversion, which puts the conversion
     // back. The error says what is wrong with the bytes; nothing changes then.
     Status ShowScreenFile(const std::vector<std::uint8_t>& timBytes);
-    bool ShowsScreenFile() const { return shownScreen_.has_value(); }
+    bool ShowsScreenFile() const { return openedScreen_.has_value(); }
 
-    // --- saving: files are written whole or not at all; an error names the path
-    // The preview as a BMP and the selected mode's screen files (the shown screen file's bytes
-    // unchanged while one is shown), replaced together once all are written.
+    // --- saving reads the shown result: the selected mode's last conversion, or the screen file
+    // shown, whose bytes stay as they came. Files are written whole or not at all; an error names
+    // the path.
+    ShownResult Shown() const;
+    // The preview as a BMP and the screen files, replaced together once all are written.
     Status Save(const SavePaths& paths) const;
     // The files Save writes, for a caller that writes more of the same picture in one group.
     std::vector<FileToWrite> SaveFiles(const SavePaths& paths) const;
     // The bytes Save writes as "screen.tim".
     std::vector<std::uint8_t> ScreenTimFileBytes() const;
-    // "Save": out24.bmp, screen.bin and screen.tim into the folder.
-    static SavePaths SavePathsInFolder(const std::string& folder);
-    // "Save As": the BMP under the chosen name (".bmp" added unless it ends so), screen files beside it.
-    static SavePaths SaveAsPaths(const std::string& chosenPath);
-    // The selected mode's last conversion as a TVC program file or its tape sound.
+    // The shown result as a TVC program file or its tape sound.
     Result<ProgramWritten> SaveProgram(const std::string& path, ProgramFormat format = ProgramFormat::Cas) const;
     // The bytes SaveProgram writes.
     ProgramFile ProgramFileBytes(ProgramFormat format) const;
@@ -220,12 +212,7 @@ private:
     void AddSourceStep(const SourceStep& step);
     void ShowRefined(const Picture& surface, std::vector<RefinementRun> refinements);
 
-    struct ShownScreen {
-        std::vector<std::uint8_t> timBytes;
-        ScreenFile file;
-        Picture conversionPreview;  // the conversion's preview, back at the next conversion
-    };
-    std::optional<ShownScreen> shownScreen_;
+    std::optional<ShownResult> openedScreen_;  // the screen file shown, until the next conversion
     std::vector<SourceStep> sourceSteps_;
     std::uint64_t randomBeforeLast_ = 0;
 

@@ -240,10 +240,10 @@ TEST(CasFile, TheShorterProgramIsWrittenWithItsTapeTimeAndTheRawOne) {
     for (const Picture* surface : {&flat, &noisy}) {
         SCOPED_TRACE(surface == &flat ? "flat" : "noise");
         const std::string path = (dir / "picture.cas").string();
-        const Result<ProgramWritten> written =
-            WriteProgramFile(path, ProgramFormat::Cas, TvcMode::Graphics16, *surface, colours);
-        ASSERT_TRUE(written.Ok()) << written.Failure().text;
         const ScreenImage image = EncodeScreen(TvcMode::Graphics16, *surface, colours);
+        const Result<ProgramWritten> written =
+            WriteProgramFile(path, MakeProgramFile(ProgramFormat::Cas, TvcMode::Graphics16, image, {0, 0, 0, 0}));
+        ASSERT_TRUE(written.Ok()) << written.Failure().text;
         const auto raw = BuildCasProgram(TvcMode::Graphics16, image, {0, 0, 0, 0}, CasPacking::Raw);
         const auto packed = BuildCasProgram(TvcMode::Graphics16, image, {0, 0, 0, 0}, CasPacking::Packed);
         ASSERT_LT(packed.size(), raw.size());
@@ -313,7 +313,7 @@ TEST_F(CasFiles, SessionSavesTheSelectedModeAndWarnsAboutAGreySwatch) {
     ASSERT_TRUE(warning);
     EXPECT_NE(warning->find("(64, 64, 64)"), std::string::npos) << *warning;
 
-    const Status screenSaved = s.Save(Session::SavePathsInFolder(dir.string()));
+    const Status screenSaved = s.Save(SavePathsInFolder(dir.string()));
     ASSERT_TRUE(screenSaved.Ok()) << screenSaved.Failure().text;
     const auto bin = ReadAll(dir / "screen.bin"), tim = ReadAll(dir / "screen.tim");
     TvcMachine machine(ReadAll(cas));

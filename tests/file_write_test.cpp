@@ -168,7 +168,7 @@ TEST(SessionSave, FailedSaveKeepsThePreviousFilesAndNamesThePath) {
     TempFolder folder;
     const std::string saved = folder / "saved";
     fs::create_directory(saved);
-    for (const SavePaths& paths : {Session::SavePathsInFolder(saved), Session::SaveAsPaths(saved + "/photo")}) {
+    for (const SavePaths& paths : {SavePathsInFolder(saved), SaveAsPaths(saved + "/photo")}) {
         const Status written = ConvertedSession(MakeColour(200, 30, 30)).Save(paths);
         ASSERT_TRUE(written.Ok()) << written.Failure().text;
     }
@@ -183,13 +183,13 @@ TEST(SessionSave, FailedSaveKeepsThePreviousFilesAndNamesThePath) {
         std::function<Status()> save;
         std::string message;
     } cases[] = {
-        {"Save stopped halfway", [&] { return session.Save(Session::SavePathsInFolder(saved)); },
+        {"Save stopped halfway", [&] { return session.Save(SavePathsInFolder(saved)); },
          "cannot write " + saved + "/out24.bmp: File too large"},
-        {"Save As stopped halfway", [&] { return session.Save(Session::SaveAsPaths(saved + "/photo")); },
+        {"Save As stopped halfway", [&] { return session.Save(SaveAsPaths(saved + "/photo")); },
          "cannot write " + saved + "/photo.bmp: File too large"},
-        {"Save into a file", [&] { return session.Save(Session::SavePathsInFolder(folder / "file")); },
+        {"Save into a file", [&] { return session.Save(SavePathsInFolder(folder / "file")); },
          "cannot write " + folder / "file/out24.bmp: Not a directory"},
-        {"Save As beside a file", [&] { return session.Save(Session::SaveAsPaths(folder / "file/photo.bmp")); },
+        {"Save As beside a file", [&] { return session.Save(SaveAsPaths(folder / "file/photo.bmp")); },
          "cannot write " + folder / "file/photo.bmp: Not a directory"},
     };
     for (const auto& c : cases) {

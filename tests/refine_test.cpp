@@ -72,7 +72,7 @@ TEST(Refine, NeverRaisesTheScoreAndTheSavedScreenShowsTheRefinedResult) {
 
         const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "refine-save";
         std::filesystem::create_directories(dir);
-        const SavePaths paths = Session::SavePathsInFolder(dir.string());
+        const SavePaths paths = SavePathsInFolder(dir.string());
         ASSERT_TRUE(session.Save(paths).Ok());
         const auto checked = CheckShownScreen(paths.tim, c.mode, session.Surface(c.mode), session.PaletteInUse());
         ASSERT_TRUE(checked.Ok()) << checked.Failure().text;

@@ -139,7 +139,7 @@ protected:
 
     // Saves as "Save" does and checks what was written.
     std::optional<std::string> SaveAndCheck() {
-        const Status saved = session.Save(Session::SavePathsInFolder(dir.string()));
+        const Status saved = session.Save(SavePathsInFolder(dir.string()));
         EXPECT_TRUE(saved.Ok()) << saved.Failure().text;
         const TvcMode mode = session.Mode();
         const auto checked = CheckShownScreen((dir / "screen.tim").string(), mode, session.Surface(mode), session.PaletteInUse());

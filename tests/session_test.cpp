@@ -260,19 +260,49 @@ TEST(Session, SaveWritesThreeFilesAndSaveAsAddsBmpOnlyWhenMissing) {
     Session s;
     s.Load(Gradient(100, 100));
     s.ChooseMode(TvcMode::Graphics4);
-    ASSERT_TRUE(s.Save(Session::SavePathsInFolder(dir.string())).Ok());
+    ASSERT_TRUE(s.Save(SavePathsInFolder(dir.string())).Ok());
     EXPECT_EQ(std::filesystem::file_size(dir / "out24.bmp"), 737334u);
     EXPECT_EQ(std::filesystem::file_size(dir / "screen.bin"), 16384u);
     EXPECT_EQ(std::filesystem::file_size(dir / "screen.tim"), 16400u);
-    ASSERT_TRUE(s.Save(Session::SaveAsPaths((dir / "sub-photo").string())).Ok());
+    ASSERT_TRUE(s.Save(SaveAsPaths((dir / "sub-photo").string())).Ok());
     EXPECT_TRUE(std::filesystem::exists(dir / "sub-photo.bmp"));
-    ASSERT_TRUE(s.Save(Session::SaveAsPaths((dir / "again.BMP").string())).Ok());
+    ASSERT_TRUE(s.Save(SaveAsPaths((dir / "again.BMP").string())).Ok());
     EXPECT_TRUE(std::filesystem::exists(dir / "again.BMP"));
     EXPECT_FALSE(std::filesystem::exists(dir / "again.BMP.bmp"));
-    const SavePaths beside = Session::SaveAsPaths("/pictures/photo");
+    const SavePaths beside = SaveAsPaths("/pictures/photo");
     EXPECT_EQ(beside.bin, "/pictures/screen.bin");
     EXPECT_EQ(beside.tim, "/pictures/screen.tim");
     std::filesystem::remove_all(dir);
+}
+
+// Saving reads the shown result alone: a conversion and the screen file it saved, opened again,
+// write the same files and the same program, and an opened file keeps its own header.
+TEST(Session, OpenedScreenFileSavesAsTheConversionItCameFrom) {
+    for (TvcMode mode : {TvcMode::Graphics2, TvcMode::Graphics4, TvcMode::Graphics16}) {
+        SCOPED_TRACE(ModeOf(mode).caption);
+        Session converted;
+        converted.ChooseMode(mode);
+        converted.ChooseMethod(2);  // the machine's own colours, so that the previews agree too
+        converted.Load(Gradient(100, 100));
+        Session opened;
+        ASSERT_TRUE(opened.ShowScreenFile(converted.ScreenTimFileBytes()).Ok());
+        const SavePaths paths = SavePathsInFolder("pictures");
+        const std::vector<FileToWrite> fromConversion = converted.SaveFiles(paths);
+        const std::vector<FileToWrite> fromFile = opened.SaveFiles(paths);
+        ASSERT_EQ(fromFile.size(), fromConversion.size());
+        for (std::size_t i = 0; i < fromFile.size(); ++i) {
+            EXPECT_EQ(fromFile[i].path, fromConversion[i].path);
+            EXPECT_TRUE(fromFile[i].bytes == fromConversion[i].bytes) << fromFile[i].path;
+        }
+        EXPECT_EQ(opened.ProgramFileBytes(ProgramFormat::Cas).bytes, converted.ProgramFileBytes(ProgramFormat::Cas).bytes);
+    }
+    std::vector<std::uint8_t> odd = Session().ScreenTimFileBytes();
+    odd[3] = 3;  // shown as Graphics 16
+    odd[9] = 0x5A;
+    Session opened;
+    ASSERT_TRUE(opened.ShowScreenFile(odd).Ok());
+    EXPECT_EQ(opened.ScreenTimFileBytes(), odd);
+    EXPECT_EQ(opened.Shown().screen.mode, TvcMode::Graphics16);
 }
 
 TEST(Stopwatch, WholeMillisecondsHalvesToEven) {

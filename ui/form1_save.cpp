@@ -38,7 +38,7 @@ void Form1::ShowSaveTarget() {
 
 void Form1::Command3_Click() {
     const QString folder = SaveFolder();
-    const Status saved = session_.Save(Session::SavePathsInFolder(QFile::encodeName(folder).toStdString()));
+    const Status saved = session_.Save(SavePathsInFolder(QFile::encodeName(folder).toStdString()));
     if (!saved) return ReportSaveError(saved.Failure());
     SaveFinished(folder, "out24.bmp");
 }
@@ -46,7 +46,7 @@ void Form1::Command3_Click() {
 void Form1::Command7_Click() {
     const QString chosen = dialogs_.saveAsPath(this, programFolder_);
     if (chosen.isEmpty()) return;
-    const SavePaths paths = Session::SaveAsPaths(QFile::encodeName(chosen).toStdString());
+    const SavePaths paths = SaveAsPaths(QFile::encodeName(chosen).toStdString());
     const Status saved = session_.Save(paths);
     if (!saved) return ReportSaveError(saved.Failure());
     const QFileInfo bmp(QFile::decodeName(paths.bmp.c_str()));

@@ -28,7 +28,7 @@ void Form1::OpenScreenFile(const QString& path) {
     if (Status shown = session_.ShowScreenFile(bytes.Value()); !shown)
         return ReportError(path + ": " + QString::fromStdString(shown.Failure().text));
     ShowState();
-    const std::string_view caption = ModeOf(ParseTimBytes(bytes.Value()).Value().mode).caption;
+    const std::string_view caption = ModeOf(session_.Shown().screen.mode).caption;
     SetStatus(QString("%1 (%2) as the TVC shows it; Save writes it until the next conversion")
                   .arg(QFileInfo(path).fileName(), QString::fromUtf8(caption.data(), caption.size())));
 }

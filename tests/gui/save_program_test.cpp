@@ -45,7 +45,7 @@ TEST_F(SaveProgram, WritesTheSelectedModeUnderTheChosenNameSuggestedFromThePictu
         << status.toStdString();
 
     ASSERT_EQ(session().Mode(), TvcMode::Graphics4);  // the program of the selected mode
-    const Status saved = session().Save(Session::SavePathsInFolder(QFile::encodeName(out_.path()).toStdString()));
+    const Status saved = session().Save(SavePathsInFolder(QFile::encodeName(out_.path()).toStdString()));
     ASSERT_TRUE(saved.Ok()) << saved.Failure().text;
     const Result<ScreenFile> screen = ParseTimBytes(ReadBytes(out_.filePath("screen.tim")));
     ASSERT_TRUE(screen.Ok());
