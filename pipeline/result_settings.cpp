@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <optional>
 
 #include "dither/methods.h"
 #include "io/file_read.h"
@@ -321,25 +322,62 @@ void ReplaySlider(Session& session, Slider slider, int value) {
         session.ApplySlider(slider);
 }
 
-void ReplaySourceSteps(Session& session, const std::vector<SourceStep>& steps) {
-    for (const SourceStep& step : steps) {
-        switch (step.kind) {
-            case SourceStep::Kind::Slider: ReplaySlider(session, step.slider, step.value); break;
-            case SourceStep::Kind::Set: session.Commit(); break;
-            case SourceStep::Kind::SnapToMixes: session.SnapSourceToMixes(); break;
-        }
+namespace {
+
+void ReplaySourceStep(Session& session, const SourceStep& step) {
+    switch (step.kind) {
+        case SourceStep::Kind::Slider: ReplaySlider(session, step.slider, step.value); break;
+        case SourceStep::Kind::Set: session.Commit(); break;
+        case SourceStep::Kind::SnapToMixes: session.SnapSourceToMixes(); break;
     }
+}
+
+// One stretch of a longer task's progress: what the part reports as 0 to 1 goes out as from to to.
+class PartOfProgress : public TaskProgress {
+public:
+    PartOfProgress(TaskProgress& whole, double from, double to) : whole_(whole), from_(from), to_(to) {}
+    void Report(double fraction) override { whole_.Report(from_ + fraction * (to_ - from_)); }
+    void Scored(double before, double now) override { whole_.Scored(before, now); }
+    bool Cancelled() override { return whole_.Cancelled(); }
+
+private:
+    TaskProgress& whole_;
+    double from_;
+    double to_;
+};
+
+const Error kReplayCancelled{{}, ECANCELED, "the replay was cancelled"};
+
+}  // namespace
+
+void ReplaySourceSteps(Session& session, const std::vector<SourceStep>& steps) {
+    for (const SourceStep& step : steps) ReplaySourceStep(session, step);
 }
 
 Result<Session> Replay(const ResultSettings& settings, Picture picture, TaskProgress* progress) {
     try {
         Session session = Session::StartedWith(settings.conversion);
         session.Load(std::move(picture));
-        ReplaySourceSteps(session, settings.sourceSteps);
+        // The steps take the first half of the bar when refinements follow, which take far longer each.
+        const std::size_t steps = settings.sourceSteps.size();
+        const double stepsShare = settings.refinements.empty() ? 1.0 : 0.5;
+        for (std::size_t n = 0; n < steps; ++n) {
+            if (progress) {
+                if (progress->Cancelled()) return kReplayCancelled;
+                progress->Report(stepsShare * static_cast<double>(n) / static_cast<double>(steps));
+            }
+            ReplaySourceStep(session, settings.sourceSteps[n]);
+        }
         session.SetMixes(settings.mixes);
         session.SetRandomDrawn(settings.randomDrawn);
         session.Reconvert();
-        for (const RefinementRun& run : settings.refinements) session.Refine(run.budgetSeconds, progress);
+        const double perRefinement = (1 - stepsShare) / static_cast<double>(std::max<std::size_t>(settings.refinements.size(), 1));
+        for (std::size_t n = 0; n < settings.refinements.size(); ++n) {
+            const double from = stepsShare + static_cast<double>(n) * perRefinement;
+            std::optional<PartOfProgress> part;
+            if (progress) part.emplace(*progress, from, from + perRefinement);
+            session.Refine(settings.refinements[n].budgetSeconds, part ? &*part : nullptr);
+        }
         return session;
     } catch (const std::bad_alloc&) {
         return Error{{}, ENOMEM, "not enough memory to replay these settings on this picture"};

@@ -68,7 +68,8 @@ void ReplaySourceSteps(Session& session, const std::vector<SourceStep>& steps);
 
 // A fresh session given the settings' inputs, the picture loaded and the steps replayed, ending
 // with the result's conversion and then its refinements, each with its budget and the progress
-// given (a cancelled refinement is left out). Running out of memory is an error, not a throw.
+// given (a cancelled refinement is left out). The progress covers the steps too, and a cancel
+// between steps ends the replay with an error. Running out of memory is an error, not a throw.
 Result<Session> Replay(const ResultSettings& settings, Picture picture, TaskProgress* progress = nullptr);
 
 // What differs between the result the settings recorded and the one a replay gave, one line

@@ -116,7 +116,7 @@ public:
     // progress beside the button, which reads "Cancel" meanwhile; the refinement replaces the
     // result as one undo step. A conversion before it ends cancels it.
     void Refine_Click();
-    // A refinement, or a settings file's replay that refines, is running; "Refine" reads "Cancel".
+    // A refinement or a settings file's replay is running; "Refine" reads "Cancel".
     bool Busy() const { return task_ != nullptr; }
     void Undo();  // Ctrl+Z
     void Redo();  // Ctrl+Shift+Z
@@ -129,9 +129,9 @@ public:
     void SaveSettings_Click();
     void LoadSettings_Click();
     // Applies a settings file: loads its picture (from the file's folder, else the list's) and
-    // replays its inputs, in the background when they include refinements (with a cancel, and
-    // cancelled by a conversion before it ends). Reports what went wrong and leaves the document
-    // as it was on failure or cancel.
+    // replays its inputs in the background (with progress and a cancel, and cancelled by a
+    // conversion before it ends). Reports what went wrong and leaves the document as it was on
+    // failure or cancel.
     void LoadSettingsFile(const QString& path);
 
     // The controls' names in the order Tab visits them: column by column, each top to bottom,
@@ -167,11 +167,12 @@ private:
     // work ends cancels it.
     void RunInBackground(const QString& status, std::optional<long> conversion, BackgroundTask::Work work,
                          std::function<void(bool cancelled)> finished);
-    // The settings replayed on the picture, then replayed(session), or cancelledStatus shown if
-    // cancelled: at once when they hold no refinement, else in the background.
+    // The picture file read and the settings replayed on it in the background, then
+    // replayed(session or why not, the picture file's SHA-256), or cancelledStatus shown if
+    // cancelled; the document is not touched meanwhile.
+    using Replayed = std::function<void(Result<Session>& replayed, const std::string& pictureSha)>;
     void ReplaySettings(const QString& status, const QString& cancelledStatus, std::optional<long> conversion,
-                        const ResultSettings& settings, const Picture& picture,
-                        std::function<void(Session& replayed)> replayed);
+                        const ResultSettings& settings, const QString& picturePath, Replayed replayed);
     void BuildMenus();
     void BuildBackToFolder();
     void SetTabOrder();

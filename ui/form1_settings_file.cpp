@@ -45,16 +45,16 @@ void Form1::SaveSettings_Click() {
                          "give other pixels");
     // What the command line will find: the same inputs replayed on the picture as it is now.
     const QString saved = "Saved " + QDir::toNativeSeparators(chosen);
-    // The check would take the place of the running refinement.
-    if (Busy() && !settings.refinements.empty())
-        return SetStatus(saved + "; not replayed to check it while another task runs");
-    const Result<Picture> decoded = ReadPicture(LocalName(picturePath_), kMaxPicturePixels, CoverToReplay(settings));
-    if (!decoded) return ReportError(saved + ", but the picture cannot be read again to check that it replays");
+    // The check would take the place of the running task.
+    if (Busy()) return SetStatus(saved + "; not replayed to check it while another task runs");
     ReplaySettings(saved + "; checking that it replays…", saved + "; the check that it replays was cancelled",
-                   std::nullopt, settings, decoded.Value(),
-                   [this, settings, pictureSha, saved](Session& replayed) {
+                   std::nullopt, settings, picturePath_,
+                   [this, settings, pictureSha, saved](Result<Session>& replayed, const std::string&) {
+                       if (!replayed)
+                           return ReportError(saved + ", but it could not be replayed to check it: " +
+                                              QString::fromStdString(replayed.Failure().text));
                        const std::vector<std::string> differences =
-                           ResultDifferences(settings, SettingsOf(replayed, settings.pictureName, pictureSha));
+                           ResultDifferences(settings, SettingsOf(replayed.Value(), settings.pictureName, pictureSha));
                        if (differences.empty()) return SetStatus(saved + "; it replays to the same screen.tim");
                        ReportError(saved +
                                    ", but replaying it does not give this result (edits undone past \"Set\", or "
@@ -63,21 +63,26 @@ void Form1::SaveSettings_Click() {
 }
 
 void Form1::ReplaySettings(const QString& status, const QString& cancelledStatus, std::optional<long> conversion,
-                           const ResultSettings& settings, const Picture& picture,
-                           std::function<void(Session& replayed)> replayed) {
-    if (settings.refinements.empty()) {
-        Result<Session> session = Replay(settings, picture);
-        if (!session) return ReportError(QString::fromStdString(session.Failure().text));
-        return replayed(session.Value());
-    }
-    const auto session = std::make_shared<Result<Session>>();
+                           const ResultSettings& settings, const QString& picturePath, Replayed replayed) {
+    struct Outcome {
+        Result<Session> session;
+        std::string pictureSha;
+    };
+    const auto outcome = std::make_shared<Outcome>();
     RunInBackground(
         status, conversion,
-        [session, settings, picture](TaskProgress& progress) { *session = Replay(settings, picture, &progress); },
-        [this, session, cancelledStatus, replayed = std::move(replayed)](bool cancelled) {
+        [outcome, settings, path = LocalName(picturePath)](TaskProgress& progress) {
+            outcome->pictureSha = Sha256OfFile(path);
+            Result<Picture> decoded = ReadPicture(path, kMaxPicturePixels, CoverToReplay(settings));
+            if (!decoded) {
+                outcome->session = decoded.Failure();
+                return;
+            }
+            outcome->session = Replay(settings, std::move(decoded.Value()), &progress);
+        },
+        [this, outcome, cancelledStatus, replayed = std::move(replayed)](bool cancelled) {
             if (cancelled) return SetStatus(cancelledStatus);
-            if (!*session) return ReportError(QString::fromStdString(session->Failure().text));
-            replayed(session->Value());
+            replayed(outcome->session, outcome->pictureSha);
         });
 }
 
@@ -93,19 +98,18 @@ void Form1::LoadSettingsFile(const QString& path) {
     const QString name = QString::fromStdString(settings.pictureName);
     QString picture = QFileInfo(path).dir().filePath(name);
     if (!QFileInfo(picture).isFile()) picture = QDir(listFolder_).filePath(name);
-    const Result<Picture> decoded = ReadPicture(LocalName(picture), kMaxPicturePixels, CoverToReplay(settings));
-    if (!decoded) return ReportError(QString::fromStdString(decoded.Failure().text));
     const QString fileName = QFileInfo(path).fileName();
-    ReplaySettings("Applying " + fileName + ": refining…",
+    ReplaySettings("Applying " + fileName + "…",
                    "Applying " + fileName + " cancelled; the picture and its settings are as they were",
-                   session_.ConversionCount(), settings, decoded.Value(),
-                   [this, settings, picture, fileName](Session& replayed) {
-                       session_ = std::move(replayed);
+                   session_.ConversionCount(), settings, picture,
+                   [this, settings, picture, fileName](Result<Session>& replayed, const std::string& pictureSha) {
+                       if (!replayed) return ReportError(QString::fromStdString(replayed.Failure().text));
+                       session_ = std::move(replayed.Value());
                        history_.Clear();
                        ShowPictureFile(picture);
                        ShowState();
-                       const std::vector<std::string> differences = ResultDifferences(
-                           settings, SettingsOf(session_, settings.pictureName, Sha256OfFile(LocalName(picture))));
+                       const std::vector<std::string> differences =
+                           ResultDifferences(settings, SettingsOf(session_, settings.pictureName, pictureSha));
                        if (differences.empty())
                            return SetStatus("Applied " + fileName + ": the same screen.tim as when it was saved");
                        ReportError("Applied " + fileName + ", but the result differs: " + Lines(differences));

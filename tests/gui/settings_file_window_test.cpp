@@ -1,4 +1,5 @@
 #include <QAction>
+#include <QTimer>
 
 #include "gui_fixture.h"
 
@@ -100,6 +101,7 @@ TEST_F(SettingsFile, LoadSettingsBringsBackTheResultAndItsControls) {
     Open(MakeFolder("elsewhere"));
     settingsLoadAnswer_ = settings;
     form_->findChild<QAction*>("LoadSettings")->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!form_->Busy(), 60000);
     EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
     EXPECT_EQ(form_->ListFolder(), pictures_);
     EXPECT_EQ(form_->windowTitle(), "Vorbix 1.02 - photo.bmp");
@@ -114,6 +116,41 @@ TEST_F(SettingsFile, LoadSettingsBringsBackTheResultAndItsControls) {
     ASSERT_EQ(errors_.size(), 1);
     EXPECT_TRUE(errors_[0].contains("newer Vorbix")) << errors_[0].toStdString();
     EXPECT_EQ(session().Preview(), converted.Preview());
+}
+
+// As many steps as a file may hold take a while to replay: the window answers meanwhile, shows the
+// progress, and "Cancel" leaves the picture and its settings as they were.
+TEST_F(SettingsFile, AFileOfManyStepsReplaysInTheBackgroundAndCancelLeavesAllAsItWas) {
+    Convert();
+    Result<ResultSettings> read = ReadSettingsFile(SaveSettings().toStdString());
+    ASSERT_TRUE(read);
+    ResultSettings many = read.Value();
+    many.sourceSteps.clear();
+    for (std::size_t n = 0; n < ResultSettings::kMaxSourceSteps; ++n)
+        many.sourceSteps.push_back({SourceStep::Kind::Slider, Slider::Brightness, 30 + static_cast<int>(n % 40)});
+    settingsLoadAnswer_ = WriteBytes("many.json", QByteArray::fromStdString(SettingsJson(many)));
+    Click("Option1_2");
+    const Picture shown = session().Preview();
+    const long conversions = Conversions();
+    const int brightness = Find<QScrollBar>("HScroll1")->value();
+
+    form_->findChild<QAction*>("LoadSettings")->trigger();
+    bool answered = false;
+    QTimer::singleShot(0, [&answered] { answered = true; });
+    ASSERT_TRUE(form_->Busy());
+    QTRY_VERIFY(answered);
+    EXPECT_TRUE(form_->Busy());
+    EXPECT_TRUE(Find<QProgressBar>("RefineProgress")->isVisible());
+    EXPECT_EQ(Find<QPushButton>("Refine")->text(), "Cancel");
+    Click("Refine");
+    QTRY_VERIFY_WITH_TIMEOUT(!form_->Busy(), 60000);
+    EXPECT_TRUE(StatusLine().contains("cancelled; the picture and its settings are as they were"))
+        << StatusLine().toStdString();
+    EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
+    EXPECT_EQ(session().Preview(), shown);
+    EXPECT_EQ(Conversions(), conversions);
+    EXPECT_EQ(Find<QScrollBar>("HScroll1")->value(), brightness);
+    EXPECT_TRUE(Find<QRadioButton>("Option1_2")->isChecked());
 }
 
 // A refined result is saved with its refinement, and both replays refine it again to the same bytes.
