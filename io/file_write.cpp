@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <map>
 #include <set>
 
 namespace vorbix {
@@ -100,13 +101,22 @@ int WriteTemporary(const FileToWrite& file, Temporary& temporary) {
 
 // Holds an advisory lock on each folder written to while a group's renames run, so that two of
 // our saves into one folder put their groups in place one after the other, never interleaved.
-// Folders are locked in order, so two groups never wait on each other.
+// A folder is known by its device and inode, not its spelling: "" and "./" locked twice would wait
+// on each other for ever. Locking in that order means two groups never wait on each other.
 class FolderLocks {
 public:
     explicit FolderLocks(const std::set<std::string>& folders) {
+        std::map<std::pair<dev_t, ino_t>, int> byIdentity;
         for (const std::string& folder : folders) {
             const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
             if (fd < 0) continue;  // unlocked: the renames themselves then say what is wrong
+            struct stat info {};
+            if (fstat(fd, &info) != 0 || !byIdentity.emplace(std::pair(info.st_dev, info.st_ino), fd).second) {
+                close(fd);
+                continue;
+            }
+        }
+        for (const auto& [identity, fd] : byIdentity) {
             while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
             }
             held_.push_back(fd);

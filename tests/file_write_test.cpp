@@ -143,6 +143,20 @@ TEST(WriteFileWhole, WritesNamesOfEveryLength) {
     EXPECT_EQ(folder.Names().size(), 6u);
 }
 
+// One folder named two ways is still one folder: locked twice, the save would wait on itself.
+TEST(WriteFileWhole, AGroupIntoOneFolderSpelledTwoWaysIsWritten) {
+    TempFolder folder;
+    const std::string plain = folder / "screen.tim";
+    const std::string dotted = (folder.Path() / "." / "work.bmp").string();
+    EXPECT_EXIT(
+        {
+            alarm(60);  // a save waiting on itself ends here, by the signal
+            std::exit(WriteFilesWhole({{plain, {1}}, {dotted, {2}}}).Ok() ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(folder.Names(), (std::set<std::string>{"screen.tim", "work.bmp"}));
+}
+
 TEST(WriteFileWhole, ReadOnlyFolderIsReported) {
     TempFolder folder;
     const std::string path = folder / "screen.bin";
