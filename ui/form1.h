@@ -181,6 +181,8 @@ private:
     void Remember() const;
     void PlaceChart();
     void AddRecentFolder(const QString& folder);
+    // The list shows the folder; ShowFolder, opened by the user, also makes it a recent folder.
+    void ListFolder(const QString& folder);
     // The picture shown is the one in this file: the title, the list's folder and highlight.
     void ShowPictureFile(const QString& path);
     // The list highlights the picture shown, or nothing when it is not in the list's folder.

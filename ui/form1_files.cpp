@@ -45,15 +45,18 @@ void Form1::HighlightShownPicture() {
 }
 
 void Form1::ShowFolder(const QString& folder) {
+    ListFolder(folder);
+    if (QDir(listFolder_).exists()) AddRecentFolder(listFolder_);
+    // The way back after a save is gone once the user opens a folder himself.
+    folderBeforeSave_.clear();
+    backToFolder_->hide();
+}
+
+void Form1::ListFolder(const QString& folder) {
     listFolder_ = QDir(folder).absolutePath();
     file2_->setToolTip(listFolder_);
     Command5_Click();
-    const bool found = QDir(listFolder_).exists();
-    if (found) AddRecentFolder(listFolder_);
-    if (listFolder_ == folderBeforeSave_) folderBeforeSave_.clear();
-    backToFolder_->setVisible(!folderBeforeSave_.isEmpty());
-    backToFolder_->setText("back to " + QDir::toNativeSeparators(folderBeforeSave_));
-    SetStatus(found ? "Pictures of " + listFolder_ : "Folder not found: " + listFolder_);
+    SetStatus(QDir(listFolder_).exists() ? "Pictures of " + listFolder_ : "Folder not found: " + listFolder_);
 }
 
 void Form1::AddRecentFolder(const QString& folder) {

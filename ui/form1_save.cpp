@@ -68,10 +68,15 @@ void Form1::SaveProgram_Click() {
 }
 
 void Form1::SaveFinished(const QString& folder, const QString& bmpName) {
-    // The list moves to where the files went; the way back is one click.
+    // The list moves to where the files went, without making it a folder of pictures among the
+    // recent ones; the way back is one click.
     const QString before = listFolder_;
-    if (QDir(folder).absolutePath() != before) folderBeforeSave_ = before;
-    ShowFolder(folder);
+    ListFolder(folder);
+    if (listFolder_ != before) {
+        folderBeforeSave_ = before;
+        backToFolder_->setText("back to " + QDir::toNativeSeparators(before));
+        backToFolder_->show();
+    }
     SetStatus(QString("Saved %1, screen.bin and screen.tim in %2").arg(bmpName, QDir(folder).absolutePath()));
     CheckSavedScreen(QDir(folder).filePath("screen.tim"));
 }

@@ -16,7 +16,7 @@ void Form1::BuildSliders() {
     for (int n = 0; n < kSliderCount; ++n) {
         auto* frame = Place(new QGroupBox(kSliderCaptions[n], client_), QString("Frame%1").arg(6 + n),
                             QRect(160, 520 + 40 * n, 281, 41));
-        auto* slider = Place(new QScrollBar(Qt::Horizontal, frame), QString("HScroll%1").arg(n + 1), QRect(8, 16, 209, 17));
+        auto* slider = Place(new FocusMarkedSlider(frame), QString("HScroll%1").arg(n + 1), QRect(8, 16, 209, 17));
         slider->setRange(0, 100);
         slider->setPageStep(10);
         slider->setFocusPolicy(Qt::StrongFocus);

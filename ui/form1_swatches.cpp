@@ -67,7 +67,7 @@ void Form1::Label3_Click(int index) {
 }
 
 void Form1::BestColours_Click(TvcMode mode) {
-    if (session_.Mode() != mode) return;
+    if (session_.Mode() != mode || picturePath_.isEmpty()) return;
     std::vector<SwatchCandidate> candidates = BestSwatchCandidates(session_, mode);
     const std::vector<ColourValue> best = candidates.front().swatches;
     candidateStrip_->Show(std::move(candidates), session_, mode);
@@ -91,8 +91,10 @@ void Form1::ShowSwatches() {
     // Each mode's swatches can be clicked only while that mode is chosen.
     frame4_->setEnabled(session_.Mode() == TvcMode::Graphics4);
     frame5_->setEnabled(session_.Mode() == TvcMode::Graphics2);
-    bestColours4_->setEnabled(session_.Mode() == TvcMode::Graphics4);
-    bestColours2_->setEnabled(session_.Mode() == TvcMode::Graphics2);
+    // Before a picture there is nothing to choose colours for.
+    const bool picture = !picturePath_.isEmpty();
+    bestColours4_->setEnabled(picture && session_.Mode() == TvcMode::Graphics4);
+    bestColours2_->setEnabled(picture && session_.Mode() == TvcMode::Graphics2);
     candidateStrip_->Follow(session_);
 }
 

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QIntValidator>
 #include <QKeyEvent>
+#include <QPainter>
 
 namespace vorbix {
 
@@ -73,6 +74,14 @@ private:
 };
 
 }  // namespace
+
+void FocusMarkedSlider::paintEvent(QPaintEvent* event) {
+    QScrollBar::paintEvent(event);
+    if (!hasFocus()) return;
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+}
 
 void TypeIntoSlider(QLineEdit* text, QScrollBar* slider) {
     text->setValidator(new RangeValidator(slider->minimum(), slider->maximum(), text));
