@@ -16,7 +16,7 @@ constexpr ColourValue kEmptyLoaded = MakeColour(128, 128, 128);
 }  // namespace
 
 Session::Session()
-    : loaded_(96, 64, kEmptyLoaded),
+    : loaded_(std::make_shared<const Picture>(96, 64, kEmptyLoaded)),
       sourceView_(kPreviewWidth, kPreviewHeight, kViewBackground),
       preview_(kPreviewWidth, kPreviewHeight, kViewBackground) {
     for (const ModeInfo& mode : kModes)
@@ -64,7 +64,7 @@ void Session::ChooseMethod(int method) {
 }
 
 void Session::ReplaceLoaded(const Picture& picture) {
-    loaded_ = picture;
+    loaded_ = std::make_shared<const Picture>(picture);
     scaledLoaded_ = Picture();
 }
 
@@ -85,16 +85,16 @@ void Session::Load(Picture picture) {
     // memory leaves the document as it was.
     const int colours = CountColours(picture);
     settings_.autoPalette = true;
-    loaded_ = std::move(picture);
+    loaded_ = std::make_shared<const Picture>(std::move(picture));
     scaledLoaded_ = Picture();
     for (int slider = 0; slider < kSliderCount; ++slider) MoveSlider(static_cast<Slider>(slider), kSliderMiddle);
     if (settings_.resize) {
-        ScaleKeepingShape(sourceView_, loaded_, settings_.keepShape);
+        ScaleKeepingShape(sourceView_, *loaded_, settings_.keepShape);
         scaledLoaded_ = sourceView_;
     } else {
         // Where the picture does not reach, nothing of the one before stays.
         sourceView_.Fill(kViewBackground);
-        StretchPicture(sourceView_, loaded_, loaded_.Width(), loaded_.Height(), 0);
+        StretchPicture(sourceView_, *loaded_, loaded_->Width(), loaded_->Height(), 0);
     }
     loadedColours_ = colours;
     SwitchAllMixes(true);
@@ -127,7 +127,7 @@ void Session::RunSlider(Slider slider) {
     AddSourceStep({SourceStep::Kind::Slider, slider, value});
     if (scaledLoaded_.Empty()) {
         scaledLoaded_ = Picture(sourceView_.Width(), sourceView_.Height());
-        ScaleKeepingShape(scaledLoaded_, loaded_, settings_.keepShape);
+        ScaleKeepingShape(scaledLoaded_, *loaded_, settings_.keepShape);
     }
     sourceView_ = scaledLoaded_;
     switch (slider) {
@@ -269,7 +269,7 @@ ProgramFile Session::ProgramFileBytes(ProgramFormat format) const { return Progr
 
 Session::Snapshot Session::TakeSnapshot(bool withLoaded, bool withSourceView) const {
     Snapshot snapshot;
-    if (withLoaded) snapshot.loaded = loaded_;
+    if (withLoaded) snapshot.loaded = *loaded_;
     if (withSourceView) snapshot.sourceView = sourceView_;
     snapshot.swatches2 = settings_.swatches2;
     snapshot.swatches4 = settings_.swatches4;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,7 +56,7 @@ public:
     static Session StartedWith(const ConversionSettings& settings);
 
     // --- pictures
-    const Picture& Loaded() const { return loaded_; }
+    const Picture& Loaded() const { return *loaded_; }
     const Picture& SourceView() const { return sourceView_; }  // 512 x 480, after the tone sliders
     const Picture& Preview() const { return preview_; }        // 512 x 480
     const Picture& Surface(TvcMode mode) const { return surfaces_[static_cast<int>(mode)]; }
@@ -216,7 +217,8 @@ private:
     std::vector<SourceStep> sourceSteps_;
     std::uint64_t randomBeforeLast_ = 0;
 
-    Picture loaded_;
+    // Never changed in place, only replaced: copies of the document share it, however large.
+    std::shared_ptr<const Picture> loaded_;
     // The loaded picture scaled to the source view with averaging: every slider move starts from
     // it, so it is made once per loaded picture instead of once per move.
     Picture scaledLoaded_;
