@@ -17,6 +17,7 @@ struct HeldPlace {
     const HeldPlace* outer;
 };
 thread_local const HeldPlace* heldPlaces = nullptr;
+thread_local bool neverWaits = false;
 
 bool HoldsPlace(const ThreadPool* pool) {
     for (const HeldPlace* place = heldPlaces; place; place = place->outer)
@@ -38,6 +39,8 @@ ThreadPool& ThreadPool::Shared() {
     static ThreadPool pool(static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
     return pool;
 }
+
+void ThreadPool::NeverWaitOnThisThread() { neverWaits = true; }
 
 ThreadPool::ThreadPool(int threadLimit) : limit_(threadLimit) {
     if (threadLimit < 1) throw std::invalid_argument("ThreadPool: the thread limit must be at least 1");
@@ -90,7 +93,7 @@ void ThreadPool::ResetPeakBusy() {
 
 void ThreadPool::Run(int count, const std::function<void(int)>& task) {
     if (count <= 0) return;
-    const bool holdsPlace = HoldsPlace(this);
+    const bool holdsPlace = neverWaits || HoldsPlace(this);
     Group group{&task, count, 0, 0, nullptr};
     std::unique_lock<std::mutex> lock(mutex_);
     if (count > 1) {

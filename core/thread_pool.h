@@ -14,6 +14,9 @@ class ThreadPool {
 public:
     // The one pool of the process; its limit starts at the core count.
     static ThreadPool& Shared();
+    // The calling thread, the one that must keep answering a user, never waits for a place: when
+    // every place is taken it runs its groups' tasks itself, one thread over the limit meanwhile.
+    static void NeverWaitOnThisThread();
 
     explicit ThreadPool(int threadLimit);  // threadLimit >= 1, as for SetThreadLimit
     ~ThreadPool();

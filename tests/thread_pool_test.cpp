@@ -114,6 +114,24 @@ TEST(ThreadPool, ThreadsOutsideThePoolShareTheLimit) {
     EXPECT_LE(pool.PeakBusy(), 2);
 }
 
+// The window's thread must not wait for background work to give up a place.
+TEST(ThreadPool, AThreadThatNeverWaitsRunsItsGroupWhileEveryPlaceIsTaken) {
+    auto pool = std::make_shared<ThreadPool>(1);
+    auto release = std::make_shared<std::promise<void>>();
+    std::shared_future<void> released = release->get_future().share();
+    std::promise<void> holding;
+    std::thread holder([&] { pool->Run(1, [&](int) { holding.set_value(); released.wait(); }); });
+    holding.get_future().wait();
+    const bool ran = FinishesWithin(10s, [pool] {
+        ThreadPool::NeverWaitOnThisThread();
+        pool->Run(4, [](int) {});
+    });
+    EXPECT_TRUE(ran);
+    EXPECT_EQ(pool->PeakBusy(), 1) << "the thread that never waits takes no place";
+    release->set_value();
+    holder.join();
+}
+
 TEST(ThreadPool, ATaskExceptionReachesTheCallerAndThePoolGoesOn) {
     for (const int limit : {1, 2}) {
         ThreadPool pool(limit);

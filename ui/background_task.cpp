@@ -1,5 +1,7 @@
 #include "ui/background_task.h"
 
+#include <utility>
+
 namespace vorbix {
 
 namespace {
@@ -45,6 +47,31 @@ BackgroundTask::~BackgroundTask() {
     Cancel();
     thread_->wait();
     delete thread_;
+}
+
+void NewestRequest::Ask(Question question) {
+    ++asked_;
+    if (running_)
+        waiting_ = std::move(question);
+    else
+        Start(std::move(question));
+}
+
+void NewestRequest::Forget() {
+    ++asked_;
+    waiting_ = nullptr;
+}
+
+void NewestRequest::Start(Question question) {
+    const auto answer = std::make_shared<Answer>();
+    running_ = std::make_unique<BackgroundTask>(
+        context_, [question = std::move(question), answer](TaskProgress&) { *answer = question(); },
+        BackgroundTask::Progress{[](int) {}, [](double, double) {}},
+        [this, answer, number = asked_] {
+            running_.reset();
+            if (waiting_) return Start(std::exchange(waiting_, nullptr));
+            if (number == asked_ && *answer) (*answer)();
+        });
 }
 
 }  // namespace vorbix

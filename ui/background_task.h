@@ -38,4 +38,27 @@ private:
     QThread* thread_ = nullptr;
 };
 
+// A readout worked out in the background where only the newest answer counts: one question runs
+// at a time, a question asked meanwhile waits in place of any waiting before it, and an answer is
+// shown (run on the context's thread) only when no newer question was asked since.
+class NewestRequest {
+public:
+    using Answer = std::function<void()>;
+    // Runs on the task's thread: it must hold copies of what it reads.
+    using Question = std::function<Answer()>;
+
+    explicit NewestRequest(QObject* context) : context_(context) {}
+    void Ask(Question question);
+    // Answers still to come are not shown.
+    void Forget();
+
+private:
+    void Start(Question question);
+
+    QObject* context_;
+    std::unique_ptr<BackgroundTask> running_;
+    Question waiting_;
+    long asked_ = 0;
+};
+
 }  // namespace vorbix

@@ -8,7 +8,9 @@
 #include <QScreen>
 #include <QSignalBlocker>
 
+#include "core/thread_pool.h"
 #include "dither/methods.h"
+#include "pipeline/likeness_of.h"
 #include "ui/controls.h"
 #include "ui/method_sheet_window.h"
 #include "ui/zoomed_previews.h"
@@ -31,6 +33,8 @@ Form1::Form1(const QString& folder, Form1Dialogs dialogs)
     : dialogs_(std::move(dialogs)), programFolder_(QCoreApplication::applicationDirPath()) {
     setWindowTitle(kTitle);
     UseCompactLook(this);
+    // Background work holding every place of the pool must not stall the window.
+    ThreadPool::NeverWaitOnThisThread();
     client_ = new GrowingClient(this, QSize(1349, 730));
     client_->setObjectName("Client");
     setCentralWidget(client_);
@@ -245,18 +249,28 @@ void Form1::ShowCounts() {
 }
 
 void Form1::ScheduleLikeness() {
-    if (session_.ConversionCount() == 0 || session_.ShowsScreenFile()) return likeness_->clear();
+    if (session_.ConversionCount() == 0 || session_.ShowsScreenFile()) {
+        likenessRequest_.Forget();
+        return likeness_->clear();
+    }
     if (!likenessTimer_.isActive()) likenessTimer_.start(0);
 }
 
 void Form1::ShowLikeness() {
     if (session_.ShowsScreenFile()) return likeness_->clear();
-    const double deltaE = session_.DeltaE();
-    likeness_->setText(QString("Likeness %1").arg(session_.Likeness(), 0, 'f', 1));
-    likeness_->setToolTip(QString("How unlike the adjusted source the TVC's picture looks at TV viewing distance: its "
-                                  "colours (S-CIELAB ΔE %1), the same seen from further off, and its lightness edges "
-                                  "and points. Lower is closer; 0 is identical.")
-                              .arg(deltaE, 0, 'f', 1));
+    const TvcMode mode = session_.Mode();
+    likenessRequest_.Ask([this, source = session_.SourceView(), mode, surface = session_.Surface(mode),
+                          palette = session_.PaletteInUse()]() -> NewestRequest::Answer {
+        const double likeness = LikenessOf(source, mode, surface, palette);
+        const double deltaE = DeltaEOf(source, mode, surface, palette);
+        return [this, likeness, deltaE] {
+            likeness_->setText(QString("Likeness %1").arg(likeness, 0, 'f', 1));
+            likeness_->setToolTip(QString("How unlike the adjusted source the TVC's picture looks at TV viewing "
+                                          "distance: its colours (S-CIELAB ΔE %1), the same seen from further off, "
+                                          "and its lightness edges and points. Lower is closer; 0 is identical.")
+                                      .arg(deltaE, 0, 'f', 1));
+        };
+    });
 }
 
 void Form1::ShowConversion(const QString& action) {

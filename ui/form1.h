@@ -191,7 +191,7 @@ private:
     void ShowModeAndMethod();
     void ShowCounts();
     // The likeness score waits until the events in hand are done, so that a dragged slider
-    // converts at full speed and the score follows once the user pauses.
+    // converts at full speed, and is worked out in the background; the newest shows.
     void ScheduleLikeness();
     void ShowLikeness();
     void ShowSliders();
@@ -254,6 +254,7 @@ private:
     QLabel* label10_ = nullptr;
     QLabel* likeness_ = nullptr;
     QTimer likenessTimer_;
+    NewestRequest likenessRequest_{this};
     QLabel* status_ = nullptr;
     std::array<QScrollBar*, kSliderCount> sliders_{};
     std::array<QLineEdit*, kSliderCount> sliderTexts_{};

@@ -127,4 +127,10 @@ QStringList GuiTest::ListedFiles() const {
     return names;
 }
 
+bool GuiTest::LikenessShown() const {
+    const QLabel* likeness = Find<QLabel>("Likeness");
+    return QTest::qWaitFor(
+        [&] { return likeness->text() == QString("Likeness %1").arg(session().Likeness(), 0, 'f', 1); });
+}
+
 }  // namespace vorbix

@@ -64,6 +64,8 @@ protected:
     void DropFile(const QString& path);
     QStringList ListedFiles() const;
 
+    // Waits for the likeness readout, worked out in the background, to show the session's score.
+    bool LikenessShown() const;
     const Session& session() const { return form_->GetSession(); }
     long Conversions() const { return session().ConversionCount(); }
 
