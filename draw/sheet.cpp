@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 #include "core/tvc.h"
@@ -27,14 +28,20 @@ std::string OneDecimal(double value) {
 }
 
 void FillBox(Picture& picture, const TileBox& box, ColourValue colour) {
-    for (int y = box.top; y < box.top + box.height; ++y)
-        for (int x = box.left; x < box.left + box.width; ++x)
-            if (picture.Contains(x, y)) picture.SetPixel(x, y, colour);
+    const int left = std::max(box.left, 0), right = std::min(box.left + box.width, picture.Width());
+    if (left >= right) return;
+    const std::uint8_t pixel[3] = {static_cast<std::uint8_t>(GetBlue(colour)), static_cast<std::uint8_t>(GetGreen(colour)),
+                                   static_cast<std::uint8_t>(GetRed(colour))};
+    for (int y = std::max(box.top, 0); y < std::min(box.top + box.height, picture.Height()); ++y) {
+        std::uint8_t* row = picture.Row(y);
+        for (int x = left; x < right; ++x) std::memcpy(row + x * 3, pixel, 3);
+    }
 }
 
+// The tile lies inside the sheet, as the layout places it.
 void Paste(Picture& sheet, const Picture& tile, int left, int top) {
     for (int y = 0; y < tile.Height(); ++y)
-        for (int x = 0; x < tile.Width(); ++x) sheet.SetPixel(left + x, top + y, tile.Pixel(x, y));
+        std::memcpy(sheet.Row(top + y) + left * 3, tile.Row(y), static_cast<std::size_t>(tile.Width()) * 3);
 }
 
 }  // namespace
@@ -75,7 +82,15 @@ std::optional<int> SheetLayout::PositionAt(int x, int y, int tileCount) const {
     return std::nullopt;
 }
 
-Picture ComposeSheet(const std::vector<MethodTile>& tiles, const SheetLayout& layout, int highlightedMethod) {
+Picture ReducedPreview(const Picture& preview, const SheetLayout& layout) {
+    const TileBox box = layout.PictureBox(0);
+    Picture reduced(box.width, box.height);
+    StretchPicture(reduced, preview, box.width, box.height, 1);
+    return reduced;
+}
+
+Picture ComposeSheet(const std::vector<MethodTile>& tiles, const SheetLayout& layout, int highlightedMethod,
+                     const std::vector<Picture>& reduced) {
     const int count = static_cast<int>(tiles.size());
     Picture sheet(layout.Width(), layout.Height(count), kBackground);
     const int text = layout.TextScale();
@@ -85,9 +100,10 @@ Picture ComposeSheet(const std::vector<MethodTile>& tiles, const SheetLayout& la
         const MethodTile& tile = tiles[n];
         if (tile.method == highlightedMethod) FillBox(sheet, layout.TileAt(n), kHighlight);
         const TileBox box = layout.PictureBox(n);
-        Picture reduced(box.width, box.height);
-        StretchPicture(reduced, tile.preview, box.width, box.height, 1);
-        Paste(sheet, reduced, box.left, box.top);
+        if (static_cast<std::size_t>(n) < reduced.size() && !reduced[n].Empty())
+            Paste(sheet, reduced[n], box.left, box.top);
+        else
+            Paste(sheet, ReducedPreview(tile.preview, layout), box.left, box.top);
         const int captionTop = box.top + box.height + kFrame;
         // Inside the highlight frame the captions need their own dark ground.
         FillBox(sheet, {box.left, captionTop, box.width, kCaptionLines * kGlyphLineHeight * text}, kBackground);

@@ -49,7 +49,13 @@ private:
     int columns_;
 };
 
+// A tile's preview at the size of the layout's picture boxes.
+Picture ReducedPreview(const Picture& preview, const SheetLayout& layout);
+
 // The labelled grid of the tiles; the tile of the highlighted method (0: none) gets a frame.
-Picture ComposeSheet(const std::vector<MethodTile>& tiles, const SheetLayout& layout, int highlightedMethod);
+// reduced, where given, holds each tile's ReducedPreview (an empty one is reduced here), so that
+// a front end that composes again as each tile arrives reduces each only once.
+Picture ComposeSheet(const std::vector<MethodTile>& tiles, const SheetLayout& layout, int highlightedMethod,
+                     const std::vector<Picture>& reduced = {});
 
 }  // namespace vorbix

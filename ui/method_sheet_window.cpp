@@ -140,6 +140,7 @@ void MethodSheetWindow::TileDone(long generation, const MethodTile& tile) {
     for (std::size_t n = 0; n < tiles_.size(); ++n)
         if (tiles_[n].method == tile.method) {
             tiles_[n] = tile;
+            reduced_[n] = Picture();
             current_[n] = true;
         }
     ShowCaption();
@@ -176,7 +177,12 @@ void MethodSheetWindow::ShowCaption() {
 void MethodSheetWindow::Compose() {
     const int scale = kScales[std::clamp(size_->currentIndex(), 0, 2)];
     layout_ = SheetLayout::Fitting(scale, scroll_->viewport()->width(), static_cast<int>(tiles_.size()));
-    sheet_ = ComposeSheet(tiles_, layout_, session_.Method());
+    if (scale != reducedScale_) reduced_.clear();
+    reducedScale_ = scale;
+    reduced_.resize(tiles_.size());
+    for (std::size_t n = 0; n < tiles_.size(); ++n)
+        if (reduced_[n].Empty()) reduced_[n] = ReducedPreview(tiles_[n].preview, layout_);
+    sheet_ = ComposeSheet(tiles_, layout_, session_.Method(), reduced_);
     view_->setFixedSize(sheet_.Width(), sheet_.Height());
     view_->update();
 }

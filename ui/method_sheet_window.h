@@ -74,6 +74,8 @@ private:
     const Session& session_;
     Choose choose_;
     std::vector<MethodTile> tiles_;  // one per method, in order; a grey one until worked out
+    std::vector<Picture> reduced_;   // each tile's preview at the sheet's scale; empty until composed
+    int reducedScale_ = 0;
     std::vector<bool> current_;      // worked out from inputs_
     std::optional<Inputs> inputs_;
     long generation_ = 0;  // counts the changes of inputs_; tiles worked out for an older one are dropped

@@ -38,12 +38,18 @@ QPointF PictureView::PicturePoint(QPointF viewPoint) const {
     return {point.x() * picture_->Width() / drawn.width(), point.y() * picture_->Height() / drawn.height()};
 }
 
-void PictureView::paintEvent(QPaintEvent*) {
+void PictureView::paintEvent(QPaintEvent* event) {
     if (!picture_ || picture_->Empty()) return;
-    const QImage image(picture_->Data(), picture_->Width(), picture_->Height(), picture_->Width() * 3,
-                       QImage::Format_BGR888);
+    const QRect whole(0, 0, picture_->Width(), picture_->Height());
+    // At its own size only the part asked for is drawn: a large sheet in a scroll area shows little of itself.
+    const bool ownSize = DrawnSize() == whole.size() && pan_.isNull();
+    const QRect part = ownSize ? event->rect().intersected(whole) : whole;
     QPainter painter(this);
-    painter.drawImage(QRect(-pan_, DrawnSize()), image);
+    if (!part.isEmpty()) {
+        const QImage image(picture_->Row(part.top()) + part.left() * 3, part.width(), part.height(),
+                           picture_->Width() * 3, QImage::Format_BGR888);
+        painter.drawImage(ownSize ? part : QRect(-pan_, DrawnSize()), image);
+    }
     if (hasFocus() && !marker_.isEmpty()) {
         painter.setPen(QPen(Qt::white, 1, Qt::DotLine));
         painter.drawRect(marker_);
