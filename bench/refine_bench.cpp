@@ -9,6 +9,7 @@
 #include "dither/methods.h"
 #include "io/picture_decode.h"
 #include "pipeline/best_colours.h"
+#include "pipeline/likeness_of.h"
 #include "pipeline/refine.h"
 
 namespace vorbix {
@@ -38,8 +39,9 @@ Session BestOfTheMethods(const std::string& path, TvcMode mode) {
 }
 
 // Refine from the best of the seventeen: the score against time (a run of its own stopped at each
-// checkpoint, or the long run's score where it had converged by then) and the time to
-// convergence (0 when it did not converge within the longest budget).
+// checkpoint, or the long run's score where it had converged by then), the time to convergence
+// (0 when it did not converge within the longest budget), the swatches it moved, and the colour
+// difference before and after.
 void RefineOnPhoto(benchmark::State& bench, const std::string& path, TvcMode mode) {
     const Session best = BestOfTheMethods(path, mode);
     const RefineStart start = best.StartOfRefinement();
@@ -55,6 +57,10 @@ void RefineOnPhoto(benchmark::State& bench, const std::string& path, TvcMode mod
     bench.counters["at5s"] = longest.scoreAfter;
     bench.counters["ratio"] = longest.scoreAfter / longest.scoreBefore;
     bench.counters["converged_s"] = longest.converged ? longest.seconds : 0.0;
+    bench.counters["swatch_moves"] = longest.swatchChanges;
+    // The colour difference alone, beside the likeness the search follows.
+    bench.counters["dE_best17"] = best.DeltaE();
+    bench.counters["dE_at5s"] = DeltaEOf(start.sourceView, start.mode, longest.surface, longest.palette);
 }
 
 // One case per JPEG in the folder VORBIX_PHOTOS names (and the samples), in each mode.

@@ -4,6 +4,7 @@
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "core/cielab.h"
@@ -29,7 +30,9 @@ using Option = std::array<int, 2>;
 
 // What the search may do: the colours, and for even and odd rows each unit's options.
 struct Moves {
+    // With swatches, one a palette register, in order, each free to become another TVC colour.
     std::vector<Colour> colours;
+    bool swatches = false;
     int unitWidth = 1;
     std::array<std::vector<Option>, 2> options;  // [row parity]
     bool exchanges = true;                       // single pixels swap colours with neighbours
@@ -41,14 +44,40 @@ int IndexOf(const std::vector<Colour>& colours, const PaletteEntry& entry) {
     return -1;
 }
 
+Colour ColourFor(const PaletteEntry& entry) { return {entry, OpponentOf(ShownColour(TvcColourByte(entry)))}; }
+
 void AddColour(std::vector<Colour>& colours, const PaletteEntry& entry) {
-    if (IndexOf(colours, entry) < 0) colours.push_back({entry, OpponentOf(ShownColour(TvcColourByte(entry)))});
+    if (IndexOf(colours, entry) < 0) colours.push_back(ColourFor(entry));
+}
+
+bool Shows(const std::vector<Colour>& colours, const Colour& colour) {
+    return std::any_of(colours.begin(), colours.end(), [&](const Colour& c) { return c.shown == colour.shown; });
+}
+
+// What a swatch may become: the TVC colours, one of those that look alike (the two blacks).
+std::vector<Colour> SwatchChoices() {
+    std::vector<Colour> choices;
+    for (const PaletteEntry& entry : TvcColours())
+        if (!Shows(choices, ColourFor(entry))) choices.push_back(ColourFor(entry));
+    return choices;
+}
+
+Palette PaletteOf(const std::vector<Colour>& colours) {
+    Palette palette;
+    for (const Colour& colour : colours) palette.push_back(colour.stored);
+    return palette;
 }
 
 Moves MovesFor(const RefineStart& start) {
     Moves moves;
     if (!start.mixes) {
-        for (const PaletteEntry& entry : start.palette) AddColour(moves.colours, entry);
+        moves.swatches = ModeOf(start.mode).swatchCount > 0;
+        for (const PaletteEntry& entry : start.palette) {
+            if (moves.swatches)
+                moves.colours.push_back(ColourFor(entry));
+            else
+                AddColour(moves.colours, entry);
+        }
         for (int i = 0; i < static_cast<int>(moves.colours.size()); ++i)
             for (auto& options : moves.options) options.push_back({i, i});
         return moves;
@@ -71,8 +100,7 @@ Moves MovesFor(const RefineStart& start) {
 
 // Each pixel's colour as the screen encoder matches it.
 std::vector<int> ColoursOfSurface(const RefineStart& start, const Moves& moves) {
-    Palette stored;
-    for (const Colour& colour : moves.colours) stored.push_back(colour.stored);
+    const Palette stored = PaletteOf(moves.colours);
     std::vector<int> index(static_cast<std::size_t>(start.surface.Width()) * start.surface.Height());
     for (int y = 0; y < start.surface.Height(); ++y)
         for (int x = 0; x < start.surface.Width(); ++x) {
@@ -294,33 +322,39 @@ std::vector<std::size_t> PixelsOfWorseTiles(const std::vector<float>& was, const
 // A state of the search as the score sees it.
 struct Scored {
     std::vector<int> colours;
+    std::vector<Colour> table;  // what each of the colours is
     Picture surface;
     std::vector<float> differences;  // each view pixel's
     double score = 0;
 };
 
-// Scores states of the search: the start's surface with the pixels the search changed in their
-// new colours.
+// Scores states of the search: the start's surface with the pixels the search changed, or whose
+// swatch it changed, in their new colours.
 class Scorer {
 public:
     Scorer(const RefineStart& start, const Moves& moves, std::vector<int> startColours)
-        : start_(start), moves_(moves), startColours_(std::move(startColours)) {}
+        : start_(start), swatches_(moves.swatches), startTable_(moves.colours), startColours_(std::move(startColours)) {}
 
-    Scored Score(std::vector<int> colours) const {
-        Scored state{std::move(colours), start_.surface, {}, 0};
+    Scored Score(std::vector<int> colours, std::vector<Colour> table) const {
+        Scored state{std::move(colours), std::move(table), start_.surface, {}, 0};
         for (int y = 0; y < state.surface.Height(); ++y)
             for (int x = 0; x < state.surface.Width(); ++x) {
                 const std::size_t i = static_cast<std::size_t>(y) * state.surface.Width() + x;
-                if (state.colours[i] != startColours_[i])
-                    state.surface.SetPixel(x, y, ColourOfEntry(moves_.colours[state.colours[i]].stored));
+                const int colour = state.colours[i];
+                if (colour != startColours_[i] || !(state.table[colour].stored == startTable_[colour].stored))
+                    state.surface.SetPixel(x, y, ColourOfEntry(state.table[colour].stored));
             }
-        state.score = LikenessOf(start_.sourceView, start_.mode, state.surface, start_.palette, state.differences);
+        state.score = LikenessOf(start_.sourceView, start_.mode, state.surface, PaletteFor(state), state.differences);
         return state;
     }
 
+    // What the state's surface is matched against.
+    Palette PaletteFor(const Scored& state) const { return swatches_ ? PaletteOf(state.table) : start_.palette; }
+
 private:
     const RefineStart& start_;
-    const Moves& moves_;
+    bool swatches_;
+    std::vector<Colour> startTable_;
     std::vector<int> startColours_;
 };
 
@@ -328,7 +362,7 @@ private:
 // held to the score, tile by tile: where it made a tile score worse than `accepted`, its pixels
 // go back to what they were and are left alone from then on. Returns the state kept.
 Scored HoldSweepToScore(Search& search, const Scored& accepted, const Scorer& scorer, const RefineStart& start) {
-    Scored trial = scorer.Score(search.ColourOf());
+    Scored trial = scorer.Score(search.ColourOf(), accepted.table);
     const std::vector<std::size_t> worse =
         PixelsOfWorseTiles(accepted.differences, trial.differences, start.sourceView, start.surface);
     std::vector<int> colours = trial.colours;
@@ -337,9 +371,28 @@ Scored HoldSweepToScore(Search& search, const Scored& accepted, const Scorer& sc
         putBack = putBack || colours[i] != accepted.colours[i];
         colours[i] = accepted.colours[i];
     }
-    if (putBack) trial = scorer.Score(std::move(colours));
+    if (putBack) trial = scorer.Score(std::move(colours), accepted.table);
     search.Settle(trial.colours, worse);
     return trial;
+}
+
+// The change of one swatch to another TVC colour, its pixels keeping their swatch, that lowers
+// the score of `accepted` most; nothing when none does, or when stop() said stop first (then
+// `stopped`). A swatch is not given a colour another one shows.
+template <typename Stop>
+std::optional<Scored> BestSwatchChange(const Scored& accepted, const Scorer& scorer, Stop stop, bool& stopped) {
+    static const std::vector<Colour> kChoices = SwatchChoices();
+    std::optional<Scored> best;
+    for (std::size_t k = 0; k < accepted.table.size(); ++k)
+        for (const Colour& choice : kChoices) {
+            if (Shows(accepted.table, choice)) continue;
+            if ((stopped = stop())) return best;
+            std::vector<Colour> table = accepted.table;
+            table[k] = choice;
+            Scored trial = scorer.Score(accepted.colours, std::move(table));
+            if (trial.score < (best ? best->score : accepted.score) - kLeastGain) best = std::move(trial);
+        }
+    return best;
 }
 
 }  // namespace
@@ -352,6 +405,7 @@ Refinement Refine(const RefineStart& start, double budgetSeconds, TaskProgress* 
     const double began = clock();
     Refinement result;
     result.surface = start.surface;
+    result.palette = start.palette;
     const ModeInfo& mode = ModeOf(start.mode);
     const bool fits = start.surface.Width() == mode.width && start.surface.Height() == mode.height &&
                       start.sourceView.Width() % mode.width == 0 && start.sourceView.Height() % mode.height == 0 &&
@@ -359,7 +413,7 @@ Refinement Refine(const RefineStart& start, double budgetSeconds, TaskProgress* 
     std::vector<float> startDifferences;
     result.scoreBefore = fits ? LikenessOf(start.sourceView, start.mode, start.surface, start.palette, startDifferences) : 0;
     result.scoreAfter = result.scoreBefore;
-    const Moves moves = MovesFor(start);
+    Moves moves = MovesFor(start);
     if (!fits || moves.colours.empty() || budgetSeconds <= 0) {
         result.seconds = clock() - began;
         return result;
@@ -375,37 +429,54 @@ Refinement Refine(const RefineStart& start, double budgetSeconds, TaskProgress* 
         }
         return result.cancelled || spent >= budgetSeconds;
     };
-    Scored accepted{search.ColourOf(), start.surface, std::move(startDifferences), result.scoreBefore};
+    Scored accepted{search.ColourOf(), moves.colours, start.surface, std::move(startDifferences), result.scoreBefore};
+    // The score is what counts: the best state so far, never the start's worse.
+    auto keepIfBest = [&] {
+        if (accepted.score >= result.scoreAfter) return;
+        result.scoreAfter = accepted.score;
+        result.surface = accepted.surface;
+        result.palette = scorer.PaletteFor(accepted);
+        if (progress) progress->Scored(result.scoreBefore, result.scoreAfter);
+    };
+    auto cancel = [&] {
+        result.surface = start.surface;
+        result.palette = start.palette;
+        result.scoreAfter = result.scoreBefore;
+        result.seconds = clock() - began;
+        return result;
+    };
     // Rounds of sweeps, each round's model weighed around where the last one ended; a round ends
-    // when a sweep gains little, the search when a round does.
+    // when a sweep gains little, the search when a round does and no swatch move helps.
     double roundStart = result.scoreBefore;
     for (;;) {
         ++result.sweeps;
         const long changesBefore = result.changes;
         const bool swept = search.Sweep(result.changes, stop);
-        if (result.cancelled) {
-            result.surface = start.surface;
-            result.scoreAfter = result.scoreBefore;
-            result.seconds = clock() - began;
-            return result;
-        }
+        if (result.cancelled) return cancel();
         double gain = 0;
         if (result.changes != changesBefore) {
             Scored kept = HoldSweepToScore(search, accepted, scorer, start);
             gain = accepted.score - kept.score;
             accepted = std::move(kept);
-            // The score is what counts: the best surface so far, never the start's worse.
-            if (accepted.score < result.scoreAfter) {
-                result.scoreAfter = accepted.score;
-                result.surface = accepted.surface;
-                if (progress) progress->Scored(result.scoreBefore, result.scoreAfter);
-            }
+            keepIfBest();
         }
         if (!swept) break;
         if (gain > kSweepGain * accepted.score) continue;
+        // The pixels have settled for these swatches: one may move, and the pixels follow it.
         if (roundStart - accepted.score <= kRoundGain * roundStart) {
-            result.converged = true;
-            break;
+            bool stopped = false;
+            std::optional<Scored> changed;
+            if (moves.swatches) changed = BestSwatchChange(accepted, scorer, stop, stopped);
+            if (result.cancelled) return cancel();
+            if (stopped) break;
+            if (!changed) {
+                result.converged = true;
+                break;
+            }
+            accepted = std::move(*changed);
+            moves.colours = accepted.table;
+            ++result.swatchChanges;
+            keepIfBest();
         }
         roundStart = accepted.score;
         search.Relinearise();

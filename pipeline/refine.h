@@ -26,11 +26,15 @@ struct RefineStart {
 
 struct Refinement {
     Picture surface;
+    // What the surface is matched against: the start's palette, in Graphics 2 and 4 with the
+    // swatches the search chose in place of the start's.
+    Palette palette;
     double scoreBefore = 0;  // the likeness scores of the start and of the result
     double scoreAfter = 0;
     double seconds = 0;       // all of it, the closing check of the score included
     int sweeps = 0;           // passes over the picture begun
     long changes = 0;         // changes kept
+    int swatchChanges = 0;    // swatches given another colour
     bool converged = false;   // the last round gained too little to go on
     bool cancelled = false;   // then the surface is the start's
 };
@@ -47,7 +51,11 @@ double SteadySeconds();
 // and those pixels stay. Sweeps run in rounds, each weighing the model around the result so far;
 // a round ends at a sweep that gains under 0.1 % of the score, the search at a round that gains
 // under 1 % (converged) or when the budget is spent. Pixels it does not change keep their bytes.
-// The result never scores worse than the start.
+// In Graphics 2 and 4 the swatches move too (dithered colour quantization, Buhmann, Fellner,
+// Held, Ketterer & Puzicha): where a round gains under 1 %, every swatch is tried as each other
+// TVC colour, its pixels keeping their swatch, and the change that lowers the score most is kept
+// for the next round; the search has converged when none helps. The result never scores worse
+// than the start.
 Refinement Refine(const RefineStart& start, double budgetSeconds, TaskProgress* progress = nullptr,
                   const Clock& clock = SteadySeconds);
 

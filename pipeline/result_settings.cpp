@@ -152,13 +152,27 @@ std::string Seconds(double seconds) {
 
 Json RefinementsJson(const std::vector<RefinementRun>& runs) {
     Json array = Json::array();
-    for (const RefinementRun& run : runs) array.push_back({{"seconds", run.budgetSeconds}, {"converged", run.converged}});
+    for (const RefinementRun& run : runs) {
+        Json item = {{"seconds", run.budgetSeconds}, {"converged", run.converged}};
+        if (!run.startSwatches.empty()) {
+            item["start_swatches"] = Json::array();
+            for (ColourValue c : run.startSwatches) item["start_swatches"].push_back(HexText(c));
+        }
+        array.push_back(item);
+    }
     return array;
 }
 
+int VersionFor(const ResultSettings& settings) {
+    if (settings.refinements.empty()) return 1;
+    const bool swatches = std::any_of(settings.refinements.begin(), settings.refinements.end(),
+                                      [](const RefinementRun& run) { return !run.startSwatches.empty(); });
+    return swatches ? ResultSettings::kVersion : 2;
+}
+
 // Each refinement costs a replay its budget and the set-up that comes before any budget counts,
-// so together they are held to a limit.
-std::vector<RefinementRun> ParseRefinements(const Json& json) {
+// so together they are held to a limit. The swatches one started from are the mode's.
+std::vector<RefinementRun> ParseRefinements(const Json& json, TvcMode mode) {
     const Json& list = BoundedList(json, "refine", ResultSettings::kMaxRefinements, "refinements", "runs");
     std::vector<RefinementRun> runs;
     double total = 0;
@@ -172,7 +186,17 @@ std::vector<RefinementRun> ParseRefinements(const Json& json) {
         if (!(total <= ResultSettings::kMaxRefineSeconds))
             Refuse("refine", "asks for " + Seconds(total) + " with each refinement's set-up; a replay refines for at most " +
                                  Seconds(ResultSettings::kMaxRefineSeconds));
-        runs.push_back({budget, Boolean(run, "converged")});
+        RefinementRun parsed{budget, Boolean(run, "converged"), {}};
+        if (run.contains("start_swatches")) {
+            const std::size_t count = static_cast<std::size_t>(ModeOf(mode).swatchCount);
+            const Json& swatches = List(run, "start_swatches");
+            if (swatches.size() != count)
+                Refuse("start_swatches", count == 0 ? "names swatches, which Graphics 16 has not"
+                                                    : "needs " + std::to_string(count) + " colours in " +
+                                                          std::string(ModeOf(mode).caption));
+            for (const Json& swatch : swatches) parsed.startSwatches.push_back(ParseHex(swatch, "start_swatches"));
+        }
+        runs.push_back(std::move(parsed));
     }
     return runs;
 }
@@ -242,7 +266,7 @@ ResultSettings ParseObject(const Json& json) {
     const Json& drawn = Field(json, "random_drawn");
     if (!drawn.is_number_unsigned()) Refuse("random_drawn", "must be a whole number of at least 0, not " + drawn.dump());
     settings.randomDrawn = drawn.get<std::uint64_t>();
-    if (json.contains("refine")) settings.refinements = ParseRefinements(json);
+    if (json.contains("refine")) settings.refinements = ParseRefinements(json, settings.conversion.mode);
     const Json& result = Object(json, "result");
     settings.screenSha256 = Text(result, "screen_tim_sha256");
     settings.colours = static_cast<int>(WholeNumber(result, "colours", 0, 1 << 24));
@@ -274,7 +298,7 @@ std::string SettingsJson(const ResultSettings& settings) {
     for (const SourceStep& step : settings.sourceSteps) steps.push_back(StepJson(step));
     Json json = {
         {"format", "vorbix-settings"},
-        {"version", settings.refinements.empty() ? 1 : ResultSettings::kVersion},
+        {"version", VersionFor(settings)},
         {"picture", {{"name", settings.pictureName}, {"sha256", settings.pictureSha256}}},
         {"mode", ModeOf(conversion.mode).number},
         {"method", std::string(MethodNumbered(conversion.method).caption)},
@@ -356,7 +380,13 @@ void ReplaySourceSteps(Session& session, const std::vector<SourceStep>& steps) {
 
 Result<Session> Replay(const ResultSettings& settings, Picture picture, TaskProgress* progress) {
     try {
-        Session session = Session::StartedWith(settings.conversion);
+        ConversionSettings conversion = settings.conversion;
+        if (!settings.refinements.empty()) {
+            const std::vector<ColourValue>& start = settings.refinements.front().startSwatches;
+            std::copy_n(start.begin(), std::min(start.size(), conversion.Swatches(conversion.mode).size()),
+                        conversion.Swatches(conversion.mode).begin());
+        }
+        Session session = Session::StartedWith(conversion);
         session.Load(std::move(picture));
         // The steps take the first half of the bar when refinements follow, which take far longer each.
         const std::size_t steps = settings.sourceSteps.size();
@@ -391,6 +421,16 @@ std::vector<std::string> ResultDifferences(const ResultSettings& recorded, const
         differences.push_back("picture: SHA-256 " + replayed.pictureSha256 + ", the settings name " + recorded.pictureSha256);
     if (recorded.screenSha256 != replayed.screenSha256)
         differences.push_back("screen.tim: SHA-256 " + replayed.screenSha256 + ", the settings name " + recorded.screenSha256);
+    const std::span<const ColourValue> recordedSwatches = recorded.conversion.Swatches(recorded.conversion.mode);
+    const std::span<const ColourValue> replayedSwatches = replayed.conversion.Swatches(replayed.conversion.mode);
+    if (!std::equal(recordedSwatches.begin(), recordedSwatches.end(), replayedSwatches.begin(), replayedSwatches.end())) {
+        auto named = [](std::span<const ColourValue> swatches) {
+            std::string text;
+            for (ColourValue c : swatches) text += (text.empty() ? "" : " ") + HexText(c);
+            return text;
+        };
+        differences.push_back("swatches: " + named(replayedSwatches) + ", the settings name " + named(recordedSwatches));
+    }
     if (recorded.colours != replayed.colours)
         differences.push_back("colours used: " + std::to_string(replayed.colours) + ", the settings name " +
                               std::to_string(recorded.colours));

@@ -14,9 +14,9 @@ namespace vorbix {
 // Every input of a result, and what it produced: the settings file a user shares or archives
 // (JSON, versioned). Replayed on the same picture it gives the same screen file, byte for byte.
 struct ResultSettings {
-    // Version 2 added the refinements; a file without them is written as version 1, which
-    // older versions read.
-    static constexpr int kVersion = 2;
+    // Version 2 added the refinements, version 3 the swatches a refinement started from; a file
+    // is written as the lowest version that holds it, which older versions read.
+    static constexpr int kVersion = 3;
     // What a file may ask a replay to do, about what a person makes in a long sitting. Each
     // refinement costs its budget and its set-up (the first look at the whole picture), which
     // no budget bounds; together they are held to kMaxRefineSeconds.
@@ -34,7 +34,7 @@ struct ResultSettings {
     // "Resize" decides, as when it was saved).
     int decodedWidth = 0;
     int decodedHeight = 0;
-    ConversionSettings conversion;  // mode, method, "Resize", swatches
+    ConversionSettings conversion;  // mode, method, "Resize", swatches (as the result shows them)
     std::vector<SourceStep> sourceSteps;
     MixTable mixes;
     std::uint64_t randomDrawn = 0;  // random numbers drawn before the result's conversion
@@ -67,9 +67,10 @@ void ReplaySlider(Session& session, Slider slider, int value);
 void ReplaySourceSteps(Session& session, const std::vector<SourceStep>& steps);
 
 // A fresh session given the settings' inputs, the picture loaded and the steps replayed, ending
-// with the result's conversion and then its refinements, each with its budget and the progress
-// given (a cancelled refinement is left out). The progress covers the steps too, and a cancel
-// between steps ends the replay with an error. Running out of memory is an error, not a throw.
+// with the result's conversion (with the swatches the first refinement started from, where it
+// names them) and then its refinements, each with its budget and the progress given (a
+// cancelled refinement is left out). The progress covers the steps too, and a cancel between
+// steps ends the replay with an error. Running out of memory is an error, not a throw.
 Result<Session> Replay(const ResultSettings& settings, Picture picture, TaskProgress* progress = nullptr);
 
 // What differs between the result the settings recorded and the one a replay gave, one line

@@ -205,8 +205,11 @@ RefineStart Session::StartOfRefinement() const {
 
 bool Session::AcceptRefinement(const RefineStart& from, const Refinement& refinement, double budgetSeconds) {
     if (openedScreen_ || refinement.cancelled || !(from == StartOfRefinement())) return false;
+    const std::span<ColourValue> swatches = settings_.Swatches(Mode());
     std::vector<RefinementRun> runs = refinements_;
-    runs.push_back({budgetSeconds, refinement.converged});
+    runs.push_back({budgetSeconds, refinement.converged, {swatches.begin(), swatches.end()}});
+    if (refinement.palette.size() == palette_.size()) palette_ = refinement.palette;
+    for (std::size_t i = 0; i < swatches.size() && i < palette_.size(); ++i) swatches[i] = ColourOfEntry(palette_[i]);
     ShowRefined(refinement.surface, std::move(runs));
     return true;
 }

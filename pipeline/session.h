@@ -35,11 +35,13 @@ struct SourceStep {
     bool operator==(const SourceStep&) const = default;
 };
 
-// A refinement the shown result went through: the time it was given, and whether it converged
-// before that (then it gives the same pixels anywhere: only the clock's stop depends on the machine).
+// A refinement the shown result went through: the time it was given, whether it converged
+// before that (then it gives the same pixels anywhere: only the clock's stop depends on the
+// machine), and in Graphics 2 and 4 the swatches it started from, as it may choose others.
 struct RefinementRun {
     double budgetSeconds = 0;
     bool converged = false;
+    std::vector<ColourValue> startSwatches;
 
     bool operator==(const RefinementRun&) const = default;
 };
@@ -150,8 +152,9 @@ public:
     // --- refining the result: direct binary search from the last conversion (pipeline/refine.h)
     // What a refinement of the shown result starts from; a copy, so it can run on another thread.
     RefineStart StartOfRefinement() const;
-    // The refined surface replaces the result (preview, colour count, likeness and saving follow
-    // it) when the result is still the one the refinement started from, and the refinement, run
+    // The refined surface and palette replace the result (preview, colour count, likeness and
+    // saving follow them; in Graphics 2 and 4 the swatches take the palette's colours) when the
+    // result is still the one the refinement started from, and the refinement, run
     // with that budget, is added to Refinements(); false, and nothing changes, when a conversion
     // or an edit has replaced the result since, or the refinement was cancelled. No conversion.
     bool AcceptRefinement(const RefineStart& from, const Refinement& refinement, double budgetSeconds);

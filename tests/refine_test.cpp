@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <set>
 
 #include "dither/pattern.h"
 #include "pipeline/edit_history.h"
@@ -65,7 +66,9 @@ TEST(Refine, NeverRaisesTheScoreAndTheSavedScreenShowsTheRefinedResult) {
         EXPECT_DOUBLE_EQ(refined.scoreBefore, before) << Describe(c.mode, c.method);
         EXPECT_LE(refined.scoreAfter, before) << Describe(c.mode, c.method);
         EXPECT_GT(refined.changes, 0) << Describe(c.mode, c.method);
+        if (c.mode == TvcMode::Graphics16) EXPECT_EQ(refined.palette, start.palette) << Describe(c.mode, c.method);
         ASSERT_TRUE(session.AcceptRefinement(start, refined, 0.4));
+        EXPECT_EQ(session.PaletteInUse(), refined.palette) << Describe(c.mode, c.method);
         EXPECT_TRUE(session.Refined());
         EXPECT_EQ(session.Surface(c.mode), refined.surface);
         EXPECT_DOUBLE_EQ(session.Likeness(), refined.scoreAfter) << Describe(c.mode, c.method);
@@ -109,6 +112,49 @@ TEST(Refine, ConvergesOnAPictureItCannotImproveAndKeepsItsBytes) {
     EXPECT_EQ(refined.surface, start.surface);
 }
 
+// Yellow, green and their mixes, started from the default swatches, which show none of them: the
+// search gives swatches colours the picture needs, each a TVC colour no other swatch shows, and
+// the swatch frame, the screen files and the likeness follow the palette it chose.
+TEST(Refine, MovesTheSwatchesInGraphics2And4) {
+    Picture meadow(64, 48);
+    for (int y = 0; y < meadow.Height(); ++y)
+        for (int x = 0; x < meadow.Width(); ++x) meadow.SetPixel(x, y, MakeColour(150 + x, 170 + y, 20));
+    for (const TvcMode mode : {TvcMode::Graphics2, TvcMode::Graphics4}) {
+        Session session;
+        session.ChooseMode(mode);
+        session.ChooseMethod(kFloyd);
+        session.Load(meadow);
+        const RefineStart start = session.StartOfRefinement();
+        const Refinement refined = Refine(start, 1, nullptr, RowClock());
+        const std::string caption(ModeOf(mode).caption);
+        EXPECT_GT(refined.swatchChanges, 0) << caption;
+        EXPECT_LT(refined.scoreAfter, refined.scoreBefore) << caption;
+        ASSERT_EQ(refined.palette.size(), start.palette.size()) << caption;
+        EXPECT_NE(refined.palette, start.palette) << caption;
+        std::set<std::uint8_t> shown;
+        for (const PaletteEntry& entry : refined.palette) {
+            EXPECT_EQ(ShownColour(TvcColourByte(entry)), entry) << caption << ": not a TVC colour";
+            shown.insert(TvcColourByte(entry));
+        }
+        EXPECT_EQ(shown.size(), refined.palette.size()) << caption << ": two swatches alike";
+
+        ASSERT_TRUE(session.AcceptRefinement(start, refined, 1));
+        const std::span<const ColourValue> swatches = session.Settings().Swatches(mode);
+        for (std::size_t i = 0; i < swatches.size(); ++i) EXPECT_EQ(swatches[i], ColourOfEntry(refined.palette[i])) << caption;
+        EXPECT_EQ(session.PaletteInUse(), refined.palette) << caption;
+        EXPECT_DOUBLE_EQ(session.Likeness(), refined.scoreAfter) << caption;
+        const std::vector<ColourValue> defaults(DefaultSwatches(mode).begin(), DefaultSwatches(mode).end());
+        EXPECT_EQ(session.Refinements().back().startSwatches, defaults) << caption;
+        const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "refine-swatches";
+        std::filesystem::create_directories(dir);
+        const SavePaths paths = Session::SavePathsInFolder(dir.string());
+        ASSERT_TRUE(session.Save(paths).Ok());
+        const auto checked = CheckShownScreen(paths.tim, mode, session.Surface(mode), session.PaletteInUse());
+        ASSERT_TRUE(checked.Ok()) << checked.Failure().text;
+        EXPECT_EQ(checked.Value(), std::nullopt) << caption;
+    }
+}
+
 class CancelAtOnce : public TaskProgress {
 public:
     void Report(double fraction) override { reported.push_back(fraction); }
@@ -128,7 +174,7 @@ public:
 TEST(Refine, TellsEachBetterScoreAsItGoes) {
     const Session session = Converted(TvcMode::Graphics4, kFloyd);
     RecordScores progress;
-    const Refinement refined = Refine(session.StartOfRefinement(), 1000, &progress, RowClock());
+    const Refinement refined = Refine(session.StartOfRefinement(), 1, &progress, RowClock());
     ASSERT_FALSE(progress.told.empty());
     double last = refined.scoreBefore;
     for (const auto& [before, now] : progress.told) {
@@ -165,26 +211,34 @@ TEST(Refine, AStaleRefinementIsRefused) {
     EXPECT_FALSE(session.AcceptRefinement(start, refined, 0.2));
 }
 
+// The swatches it moves come and go with it.
 TEST(Refine, IsOneUndoStep) {
-    constexpr TvcMode kMode = TvcMode::Graphics16;
-    Session session = Converted(kMode, kFloyd);
-    const Picture converted = session.Surface(kMode);
-    EditHistory history;
-    history.Run(session, EditKind::Refine, [&] { session.Refine(30); });
-    const Picture refined = session.Surface(kMode);
-    ASSERT_NE(refined, converted);
-    ASSERT_TRUE(history.Undo(session));
-    EXPECT_EQ(session.Surface(kMode), converted);
-    EXPECT_FALSE(session.Refined());
-    ASSERT_TRUE(history.Redo(session));
-    EXPECT_EQ(session.Surface(kMode), refined);
-    EXPECT_TRUE(session.Refined());
-    // An edit after the refinement converts anew; undoing it brings the refinement back.
-    history.Run(session, EditKind::Swatch, [&] { session.SetSwatch(TvcMode::Graphics4, 3); });
-    EXPECT_FALSE(session.Refined());
-    ASSERT_TRUE(history.Undo(session));
-    EXPECT_EQ(session.Surface(kMode), refined);
-    EXPECT_TRUE(session.Refined());
+    for (const TvcMode mode : {TvcMode::Graphics16, TvcMode::Graphics4}) {
+        const std::string caption(ModeOf(mode).caption);
+        Session session = Converted(mode, kFloyd);
+        const Picture converted = session.Surface(mode);
+        const ConversionSettings settings = session.Settings();
+        EditHistory history;
+        history.Run(session, EditKind::Refine, [&] { session.Refine(3); });
+        const Picture refined = session.Surface(mode);
+        const ConversionSettings refinedSettings = session.Settings();
+        ASSERT_NE(refined, converted) << caption;
+        ASSERT_TRUE(history.Undo(session));
+        EXPECT_EQ(session.Surface(mode), converted) << caption;
+        EXPECT_EQ(session.Settings(), settings) << caption;
+        EXPECT_FALSE(session.Refined());
+        ASSERT_TRUE(history.Redo(session));
+        EXPECT_EQ(session.Surface(mode), refined) << caption;
+        EXPECT_EQ(session.Settings(), refinedSettings) << caption;
+        EXPECT_TRUE(session.Refined());
+        // An edit after the refinement converts anew; undoing it brings the refinement back.
+        history.Run(session, EditKind::Swatch, [&] { session.SetSwatch(TvcMode::Graphics2, 1); });
+        EXPECT_FALSE(session.Refined()) << caption;
+        ASSERT_TRUE(history.Undo(session));
+        EXPECT_EQ(session.Surface(mode), refined) << caption;
+        EXPECT_EQ(session.Settings(), refinedSettings) << caption;
+        EXPECT_TRUE(session.Refined());
+    }
 }
 
 // "Pattern TVC" in Graphics 16 is refined in whole mixes: every pixel pair it changes shows a mix

@@ -131,7 +131,7 @@ TEST(ResultSettings, ARefinedResultIsWrittenWithItsRefinementAndReplaysToTheSame
     const Picture picture = GradientCorner();
     const Session refined = RefinedToTheEnd(picture);
     const ResultSettings settings = SettingsOf(refined, "photo.jpg", "ab12");
-    ASSERT_EQ(settings.refinements, (std::vector<RefinementRun>{{60, true}}));
+    ASSERT_EQ(settings.refinements, (std::vector<RefinementRun>{{60, true, {}}}));
     const std::string text = SettingsJson(settings);
     EXPECT_NE(text.find("\"version\": 2"), std::string::npos) << text;
     const Result<ResultSettings> read = ParseSettingsJson(text);
@@ -186,7 +186,7 @@ TEST(ResultSettings, ARefinementStoppedByItsBudgetIsNamedAsTheReasonTheReplayDif
 
 TEST(ResultSettings, AFileItCannotUseIsRefusedSayingWhy) {
     ResultSettings refined = SettingsOf(Session(), "a.jpg", "");
-    refined.refinements = {{2.5, true}, {2000, false}};
+    refined.refinements = {{2.5, true, {}}, {2000, false, {}}};
     const std::string good = SettingsJson(refined);
     ASSERT_TRUE(ParseSettingsJson(good));
     auto with = [&](const std::string& from, const std::string& to) {
@@ -208,14 +208,14 @@ TEST(ResultSettings, AFileItCannotUseIsRefusedSayingWhy) {
         {"[1, 2]", "not a Vorbix settings file"},
         {with("\"vorbix-settings\"", "\"other\""), "not a Vorbix settings file"},
         // Every field by its exact type and range, named in the message.
-        {with("\"version\": 2", "\"version\": 3"), "newer Vorbix (version 3)"},
+        {with("\"version\": 2", "\"version\": 4"), "newer Vorbix (version 4)"},
         {with("\"version\": 2", "\"version\": 4294967299"), "newer Vorbix (version 4294967299)"},
         {with("\"version\": 2", "\"version\": 18446744073709551615"), "newer Vorbix (version 18446744073709551615)"},
-        {with("\"version\": 2", "\"version\": 0"), "\"version\" must be a whole number 1..2, not 0"},
-        {with("\"version\": 2", "\"version\": -1"), "\"version\" must be a whole number 1..2, not -1"},
-        {with("\"version\": 2", "\"version\": 2.9"), "\"version\" must be a whole number 1..2, not 2.9"},
-        {with("\"version\": 2", "\"version\": 1e308"), "\"version\" must be a whole number 1..2"},
-        {with("\"version\": 2", "\"version\": \"2\""), "\"version\" must be a whole number 1..2"},
+        {with("\"version\": 2", "\"version\": 0"), "\"version\" must be a whole number 1..3, not 0"},
+        {with("\"version\": 2", "\"version\": -1"), "\"version\" must be a whole number 1..3, not -1"},
+        {with("\"version\": 2", "\"version\": 2.9"), "\"version\" must be a whole number 1..3, not 2.9"},
+        {with("\"version\": 2", "\"version\": 1e308"), "\"version\" must be a whole number 1..3"},
+        {with("\"version\": 2", "\"version\": \"2\""), "\"version\" must be a whole number 1..3"},
         {with("\"mode\": 16", "\"mode\": 8"), "\"mode\" must be 2, 4 or 16"},
         {with("\"mode\": 16", "\"mode\": 4294967312"), "\"mode\" must be a whole number 2..16, not 4294967312"},
         {with("\"Pattern TVC\"", "\"Sharpest\""), "\"method\" \"Sharpest\" is not a method"},
@@ -260,6 +260,8 @@ TEST(ResultSettings, AFileItCannotUseIsRefusedSayingWhy) {
         {with("\"seconds\": 2.5", "\"seconds\": 1597"), "\"refine\" asks for 3601 s"},
         {with("\"converged\": true", "\"converged\": 1"), "\"converged\" must be true or false, not 1"},
         {with("\"converged\": true", "\"finished\": true"), "\"converged\" is missing"},
+        {with("\"converged\": true", "\"converged\": true, \"start_swatches\": [\"#000000\"]"),
+         "\"start_swatches\" names swatches, which Graphics 16 has not"},
     };
     for (const auto& c : cases) {
         const Result<ResultSettings> read = ParseSettingsJson(c.text);

@@ -13,8 +13,8 @@ constexpr double kRefineSeconds = 10;
 
 void Form1::BuildRefine() {
     refine_ = AddButton(client_, "Refine", QRect(952, 624, 88, 33), "Refine",
-                        "Improve the result pixel by pixel until no change makes it look more like the source "
-                        "(lower likeness); one undo step",
+                        "Improve the result pixel by pixel, in Graphics 2 and 4 its colours too, until no change "
+                        "makes it look more like the source (lower likeness); one undo step",
                         [this] { Refine_Click(); });
     refineProgress_ = Place(new QProgressBar(client_), "RefineProgress", QRect(864, 632, 80, 17));
     refineProgress_->setRange(0, 100);
