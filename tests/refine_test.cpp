@@ -147,7 +147,7 @@ TEST(Refine, MovesTheSwatchesInGraphics2And4) {
         EXPECT_EQ(session.Refinements().back().startSwatches, defaults) << caption;
         const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "refine-swatches";
         std::filesystem::create_directories(dir);
-        const SavePaths paths = Session::SavePathsInFolder(dir.string());
+        const SavePaths paths = SavePathsInFolder(dir.string());
         ASSERT_TRUE(session.Save(paths).Ok());
         const auto checked = CheckShownScreen(paths.tim, mode, session.Surface(mode), session.PaletteInUse());
         ASSERT_TRUE(checked.Ok()) << checked.Failure().text;
