@@ -41,6 +41,9 @@ Form1Dialogs StandardDialogs() {
         [](QWidget* parent, const QString& startFolder) {
             return QFileDialog::getOpenFileName(parent, "Load settings", startFolder, "Vorbix settings (*.json)");
         },
+        [](QWidget* parent, const QString& caption, const QString& startFolder) {
+            return QFileDialog::getExistingDirectory(parent, caption, startFolder);
+        },
     };
 }
 

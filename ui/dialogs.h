@@ -24,6 +24,9 @@ struct Form1Dialogs {
     std::function<QString(QWidget* parent, const QString& suggestedPath)> saveSettingsPath;
     // The settings file "Load settings…" applies; empty when cancelled.
     std::function<QString(QWidget* parent, const QString& startFolder)> loadSettingsPath;
+    // The folder "Save" writes to when its usual place cannot be written; the caption says why.
+    // Empty when cancelled.
+    std::function<QString(QWidget* parent, const QString& caption, const QString& startFolder)> saveFolder;
 };
 
 Form1Dialogs StandardDialogs();

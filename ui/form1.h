@@ -205,6 +205,8 @@ private:
     void ShowSaveTarget();
     // Where "Save" writes: the program's folder, or the list's when that cannot be written.
     QString SaveFolder() const;
+    // Saves out24.bmp and the screen files in the folder and shows them there.
+    Status SaveInFolder(const QString& folder);
     void ShowConversion(const QString& action);
     void SetStatus(const QString& text);
     void ReportError(const QString& message);
@@ -219,6 +221,8 @@ private:
     QString listFolder_;
     QString programFolder_;
     QString folderBeforeSave_;
+    QString chosenSaveFolder_;  // asked for when the program's folder could not be written
+    QString lastSaveFolder_;    // where "Save As" starts
     QStringList recentFolders_;
     QString pictureName_;
     QString picturePath_;  // the picture shown, as loaded; empty before the first load

@@ -36,6 +36,8 @@ bool OnSomeScreen(const QRect& place) {
 void Form1::RestoreRemembered() {
     const QSettings remembered;
     recentFolders_ = remembered.value("folders/recent").toStringList();
+    chosenSaveFolder_ = remembered.value("folders/save").toString();
+    lastSaveFolder_ = remembered.value("folders/lastSave").toString();
     const int mode = remembered.value("conversion/mode", static_cast<int>(session_.Mode())).toInt();
     if (mode >= 0 && mode < 3) session_.SetMode(static_cast<TvcMode>(mode));
     session_.SetMethod(remembered.value("conversion/method", session_.Method()).toInt());
@@ -47,6 +49,8 @@ void Form1::RestoreRemembered() {
 void Form1::Remember() const {
     QSettings remembered;
     remembered.setValue("folders/recent", recentFolders_);
+    remembered.setValue("folders/save", chosenSaveFolder_);
+    remembered.setValue("folders/lastSave", lastSaveFolder_);
     remembered.setValue("conversion/mode", static_cast<int>(session_.Mode()));
     remembered.setValue("conversion/method", session_.Method());
     remembered.setValue("conversion/swatches2", HexList(session_.Settings().swatches2));

@@ -21,10 +21,11 @@ void Form1::BuildSave() {
 }
 
 QString Form1::SaveFolder() const {
-    // Where the program's folder cannot be written (an installed program), the files go to
-    // the folder the list shows.
+    // Where the program's folder cannot be written (an installed program), the files go where
+    // the user said to save them, else to the folder the list shows.
     const QFileInfo programFolder(programFolder_);
-    return programFolder.isDir() && programFolder.isWritable() ? programFolder_ : listFolder_;
+    if (programFolder.isDir() && programFolder.isWritable()) return programFolder_;
+    return chosenSaveFolder_.isEmpty() ? listFolder_ : chosenSaveFolder_;
 }
 
 void Form1::ShowSaveTarget() {
@@ -36,15 +37,27 @@ void Form1::ShowSaveTarget() {
                   .arg(folder, QDir::toNativeSeparators(programFolder_)));
 }
 
-void Form1::Command3_Click() {
-    const QString folder = SaveFolder();
+Status Form1::SaveInFolder(const QString& folder) {
     const Status saved = session_.Save(SavePathsInFolder(QFile::encodeName(folder).toStdString()));
-    if (!saved) return ReportSaveError(saved.Failure());
-    SaveFinished(folder, "out24.bmp");
+    if (saved) SaveFinished(folder, "out24.bmp");
+    return saved;
+}
+
+void Form1::Command3_Click() {
+    const Status saved = SaveInFolder(SaveFolder());
+    if (saved) return;
+    // The usual place cannot be written: ask where to save instead, and save there from now on.
+    const QString reason = QString::fromStdString(saved.Failure().text);
+    const QString chosen = dialogs_.saveFolder(this, "Save where? " + reason, lastSaveFolder_.isEmpty() ? listFolder_ : lastSaveFolder_);
+    if (chosen.isEmpty()) return ReportSaveError(saved.Failure());
+    const Status savedThere = SaveInFolder(chosen);
+    if (!savedThere) return ReportSaveError(savedThere.Failure());
+    chosenSaveFolder_ = QDir(chosen).absolutePath();
+    ShowSaveTarget();
 }
 
 void Form1::Command7_Click() {
-    const QString chosen = dialogs_.saveAsPath(this, programFolder_);
+    const QString chosen = dialogs_.saveAsPath(this, lastSaveFolder_.isEmpty() ? SaveFolder() : lastSaveFolder_);
     if (chosen.isEmpty()) return;
     const SavePaths paths = SaveAsPaths(QFile::encodeName(chosen).toStdString());
     const Status saved = session_.Save(paths);
@@ -71,6 +84,7 @@ void Form1::SaveFinished(const QString& folder, const QString& bmpName) {
     // The list moves to where the files went, without making it a folder of pictures among the
     // recent ones; the way back is one click.
     const QString before = listFolder_;
+    lastSaveFolder_ = QDir(folder).absolutePath();
     ListFolder(folder);
     if (listFolder_ != before) {
         folderBeforeSave_ = before;

@@ -1,4 +1,6 @@
+#include <QFile>
 #include <QPushButton>
+#include <cerrno>
 
 #include "gui_fixture.h"
 
@@ -24,6 +26,60 @@ TEST_F(GuiTest, ASaveShowsItsFolderWithoutMakingItRecentAndOpeningAnotherDropsTh
     EXPECT_EQ(form_->ListFolder(), folderAnswer_);
     EXPECT_FALSE(back->isVisible());
     EXPECT_EQ(form_->RecentFolders().first(), folderAnswer_);
+}
+
+// Where neither the program's folder nor the list's can be written (their parent is a file, which
+// stops even a user whom permissions do not bind), "Save" asks once where to save and keeps the
+// answer, in this run and the next; "Save As" starts in the folder last saved to.
+TEST_F(GuiTest, SaveAsksOnceWhereToSaveWhenItsUsualPlaceCannotBeWrittenAndKeepsTheAnswer) {
+    WritePicture("photo.bmp", GradientPicture());
+    const QString blocker = QDir(temp_.path()).filePath("blocker");
+    {
+        QFile file(blocker);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const QString unwritable = QDir(blocker).filePath("program");
+    const QString out = QDir(MakeFolder("out")).absolutePath();
+    const auto openUnwritable = [&] {
+        Open();
+        ClickFile("photo.bmp");
+        form_->SetProgramFolder(unwritable);
+        folderAnswer_ = QDir(blocker).filePath("pictures");
+        Click("Folder");
+    };
+    openUnwritable();
+
+    saveFolderAnswer_ = "";  // cancelled: nothing written, and the reason is told
+    Click("Command3");
+    ASSERT_EQ(saveFolderAsked_.size(), 1);
+    EXPECT_TRUE(saveFolderAsked_[0].contains(QDir(blocker).filePath("pictures/out24.bmp"))) << saveFolderAsked_[0].toStdString();
+    ASSERT_EQ(errors_.size(), 1);
+    EXPECT_EQ(errors_[0], QString("Error #%1 - cannot write %2: Not a directory")
+                              .arg(ENOTDIR)
+                              .arg(QDir(blocker).filePath("pictures/out24.bmp")));
+
+    saveFolderAnswer_ = out;
+    Click("Command3");
+    EXPECT_EQ(saveFolderAsked_.size(), 2);
+    for (const char* name : {"out24.bmp", "screen.bin", "screen.tim"}) EXPECT_TRUE(QDir(out).exists(name)) << name;
+    EXPECT_EQ(errors_.size(), 1);
+    EXPECT_EQ(form_->ListFolder(), out);
+    EXPECT_TRUE(Find("Command3")->toolTip().contains("into " + QDir::toNativeSeparators(out))) << Find("Command3")->toolTip().toStdString();
+
+    // Saved there again without a question; "Save As" starts there.
+    const auto savesThereUnasked = [&] {
+        ASSERT_TRUE(QFile::remove(QDir(out).filePath("out24.bmp")));
+        Click("Command3");
+        EXPECT_EQ(saveFolderAsked_.size(), 2);
+        EXPECT_TRUE(QDir(out).exists("out24.bmp"));
+        Click("Command7");
+        EXPECT_EQ(saveAsStart_, out);
+    };
+    savesThereUnasked();
+    form_->close();
+    openUnwritable();
+    savesThereUnasked();  // the answer is kept for the next run
+    EXPECT_EQ(errors_.size(), 1);
 }
 
 }  // namespace

@@ -73,7 +73,10 @@ void GuiTest::Open() { Open(pictures_); }
 
 void GuiTest::Open(const QString& folder) {
     Form1Dialogs dialogs{
-        [this](QWidget*, const QString&) { return saveAsAnswer_; },
+        [this](QWidget*, const QString& startFolder) {
+            saveAsStart_ = startFolder;
+            return saveAsAnswer_;
+        },
         [this](QWidget*, const QString&) { return folderAnswer_; },
         [this](QWidget*, const QString& message) { errors_.append(message); },
         [this](QWidget*, const QString& suggested) {
@@ -83,6 +86,10 @@ void GuiTest::Open(const QString& folder) {
         [this](QWidget*, const QString&) { return screenFileAnswer_; },
         [this](QWidget*, const QString&) { return settingsSaveAnswer_; },
         [this](QWidget*, const QString&) { return settingsLoadAnswer_; },
+        [this](QWidget*, const QString& caption, const QString&) {
+            saveFolderAsked_.append(caption);
+            return saveFolderAnswer_;
+        },
     };
     form_ = std::make_unique<Form1>(folder, dialogs);
     form_->SetProgramFolder(MakeFolder("program"));

@@ -73,6 +73,9 @@ protected:
     QString pictures_;
     QStringList errors_;
     QString saveAsAnswer_;
+    QString saveAsStart_;  // the folder the "Save As" dialog was opened in
+    QString saveFolderAnswer_;     // where "Save" goes when its usual place cannot be written
+    QStringList saveFolderAsked_;  // the captions of that question, each time it was put
     QString folderAnswer_;
     QString programAnswer_;     // the "Save TVC program" dialog's answer
     QString programSuggested_;  // the name that dialog was offered
