@@ -10,7 +10,13 @@
 
 namespace vorbix {
 
-double SwatchSearchScore(const Picture& reference, const Picture& shown) { return LikenessScore(reference, shown); }
+// A copy's pixels are scored as the screen's (see ScoresOnReducedCopies), but its blocks shrink
+// with it, so that the likeness's windows cover as much of the picture as on the screen.
+double SwatchSearchScore(const Picture& reference, const Picture& shown, int reduction) {
+    LikenessWeights weights;
+    weights.blockSpread /= reduction;
+    return LikenessScore(reference, shown, kTvcSamplesPerDegree, weights);
+}
 
 namespace {
 
@@ -26,7 +32,7 @@ struct Round {
 };
 const std::vector<Round>& RoundsFor(TvcMode mode) {
     static const std::vector<Round> four{{16, 250}, {8, 32}, {4, 3}};
-    static const std::vector<Round> two{{8, 24}, {4, 6}};
+    static const std::vector<Round> two{{8, 24}, {4, 3}};
     return mode == TvcMode::Graphics4 ? four : two;
 }
 
@@ -79,7 +85,7 @@ std::vector<double> ScoresOnReducedCopies(const Session& session, TvcMode mode, 
             ReduceToSwatches(method, result, palette, session.Mixes(), random);
             Picture shown(reference.Width(), reference.Height());
             StretchPicture(shown, result, shown.Width(), shown.Height(), 0);
-            scores[i] = SwatchSearchScore(reference, shown);
+            scores[i] = SwatchSearchScore(reference, shown, reduction);
         }
     });
     return scores;

@@ -8,9 +8,10 @@
 
 namespace vorbix {
 
-// The score "Best colours" ranks sets of swatches by, on copies of any size: how differently the
-// machine's picture looks from the reference; lower is closer. The one place that chooses it.
-double SwatchSearchScore(const Picture& reference, const Picture& shown);
+// The score "Best colours" ranks sets of swatches by, on copies of the screen reduced by any
+// factor: how differently the machine's picture looks from the reference; lower is closer. The
+// one place that chooses it.
+double SwatchSearchScore(const Picture& reference, const Picture& shown, int reduction = 1);
 
 // A set of swatches "Best colours" offers: its colours, its full-size score (SwatchSearchScore of
 // the document's source view against the machine's picture) and that picture, 512 x 480.
