@@ -47,7 +47,7 @@ Form1::Form1(const QString& folder, Form1Dialogs dialogs)
     BuildInspector();
     BuildSwatches();
     BuildModeAndMethod();
-    status_ = Place(new QLabel(client_), "Status", QRect(592, 704, 448, 17));
+    status_ = Place(new StatusLine(client_), "Status", QRect(592, 704, 448, 17));
     BuildBackToFolder();
     form2_ = new Form2(this, session_, [this](const QString& action) {
         ShowState();
@@ -277,10 +277,7 @@ void Form1::ShowConversion(const QString& action) {
     SetStatus(QString("%1: %2 colours in %3 ms").arg(action).arg(session_.ResultColours()).arg(session_.Milliseconds()));
 }
 
-void Form1::SetStatus(const QString& text) {
-    status_->setText(status_->fontMetrics().elidedText(text, Qt::ElideMiddle, status_->width()));
-    status_->setToolTip(text);
-}
+void Form1::SetStatus(const QString& text, const QString& path) { status_->Say(text, path); }
 
 void Form1::ReportError(const QString& message) {
     SetStatus(message);

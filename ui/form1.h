@@ -34,6 +34,7 @@
 #include "ui/form2.h"
 #include "ui/growing_client.h"
 #include "ui/picture_view.h"
+#include "ui/status_line.h"
 #include "ui/swatch.h"
 
 namespace vorbix {
@@ -208,7 +209,8 @@ private:
     // Saves out24.bmp and the screen files in the folder and shows them there.
     Status SaveInFolder(const QString& folder);
     void ShowConversion(const QString& action);
-    void SetStatus(const QString& text);
+    // The message, then the path it is about, which gives way in its middle where room is short.
+    void SetStatus(const QString& text, const QString& path = {});
     void ReportError(const QString& message);
     void ReportSaveError(const Error& error);
     void SaveFinished(const QString& folder, const QString& bmpName);
@@ -259,7 +261,7 @@ private:
     QLabel* likeness_ = nullptr;
     QTimer likenessTimer_;
     NewestRequest likenessRequest_{this};
-    QLabel* status_ = nullptr;
+    StatusLine* status_ = nullptr;
     std::array<QScrollBar*, kSliderCount> sliders_{};
     std::array<QLineEdit*, kSliderCount> sliderTexts_{};
     std::array<Swatch*, 16> label1_{};

@@ -56,7 +56,7 @@ void Form1::ListFolder(const QString& folder) {
     listFolder_ = QDir(folder).absolutePath();
     file2_->setToolTip(listFolder_);
     Command5_Click();
-    SetStatus(QDir(listFolder_).exists() ? "Pictures of " + listFolder_ : "Folder not found: " + listFolder_);
+    SetStatus(QDir(listFolder_).exists() ? "Pictures of" : "Folder not found:", listFolder_);
 }
 
 void Form1::AddRecentFolder(const QString& folder) {

@@ -29,6 +29,7 @@ const char* const kShortcuts =
     "<tr><td>Ctrl+T</td><td>Show the pattern chart</td></tr>"
     "<tr><td>Ctrl+M</td><td>Compare methods</td></tr>"
     "<tr><td>Ctrl+2, Ctrl+1</td><td>Both previews at 2× in a window of their own, or only at 1×</td></tr>"
+    "<tr><td>Ctrl+wheel, drag</td><td>Zoom both previews in whole steps, and move about in them</td></tr>"
     "<tr><td>Ctrl+Q</td><td>Quit</td></tr>"
     "<tr><td>Tab, Shift+Tab</td><td>Every control in the order it is seen</td></tr>"
     "<tr><td>Arrow keys, Page Up/Down</td><td>Move a slider; go between swatches and chart mixes</td></tr>"

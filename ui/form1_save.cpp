@@ -75,7 +75,7 @@ void Form1::SaveProgram_Click() {
     const Result<ProgramWritten> saved = session_.SaveProgram(QFile::encodeName(chosen).toStdString(),
                                                               sound ? ProgramFormat::Wav : ProgramFormat::Cas);
     if (!saved) return ReportSaveError(saved.Failure());
-    SetStatus("Saved " + QDir::toNativeSeparators(chosen) + ": " + QString::fromStdString(LoadTimeText(saved.Value())));
+    SetStatus(QString::fromStdString(LoadTimeText(saved.Value())) + " — saved", chosen);
     if (const Warning& warning = saved.Value().warning)
         ReportError("Saved " + QDir::toNativeSeparators(chosen) + ", but " + QString::fromStdString(*warning));
 }
@@ -91,7 +91,7 @@ void Form1::SaveFinished(const QString& folder, const QString& bmpName) {
         backToFolder_->setText("back to " + QDir::toNativeSeparators(before));
         backToFolder_->show();
     }
-    SetStatus(QString("Saved %1, screen.bin and screen.tim in %2").arg(bmpName, QDir(folder).absolutePath()));
+    SetStatus(QString("Saved %1, screen.bin and screen.tim in").arg(bmpName), QDir(folder).absolutePath());
     CheckSavedScreen(QDir(folder).filePath("screen.tim"));
 }
 

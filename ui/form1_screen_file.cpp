@@ -1,6 +1,5 @@
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <iostream>
 
 #include "io/screen_file.h"
@@ -29,8 +28,9 @@ void Form1::OpenScreenFile(const QString& path) {
         return ReportError(path + ": " + QString::fromStdString(shown.Failure().text));
     ShowState();
     const std::string_view caption = ModeOf(session_.Shown().screen.mode).caption;
-    SetStatus(QString("%1 (%2) as the TVC shows it; Save writes it until the next conversion")
-                  .arg(QFileInfo(path).fileName(), QString::fromUtf8(caption.data(), caption.size())));
+    SetStatus(QString::fromUtf8(caption.data(), caption.size()) +
+                  " as the TVC shows it, until the next conversion; Save writes it as it is:",
+              path);
 }
 
 void Form1::CheckSavedScreen(const QString& timPath) {

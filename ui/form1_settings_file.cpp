@@ -40,22 +40,25 @@ void Form1::SaveSettings_Click() {
         return ReportSaveError(written.Failure());
     // Replaying a refinement that its budget cut short would take all that time to say so.
     if (AnyCutShort(settings.refinements))
-        return SetStatus("Saved " + QDir::toNativeSeparators(chosen) +
-                         "; the refinement was stopped by its time budget before it converged, so a replay may "
-                         "give other pixels");
+        return SetStatus("A replay may give other pixels: the refinement was stopped by its time budget before it "
+                         "converged — saved",
+                         chosen);
     // What the command line will find: the same inputs replayed on the picture as it is now.
     const QString saved = "Saved " + QDir::toNativeSeparators(chosen);
     // The check would take the place of the running task.
-    if (Busy()) return SetStatus(saved + "; not replayed to check it while another task runs");
-    ReplaySettings(saved + "; checking that it replays…", saved + "; the check that it replays was cancelled",
+    if (Busy()) return SetStatus("Not replayed to check it while another task runs — saved", chosen);
+    const QString name = QFileInfo(chosen).fileName();
+    ReplaySettings("Saved " + name + "; checking that it replays…",
+                   "Saved " + name + "; the check that it replays was cancelled",
                    std::nullopt, settings, picturePath_,
-                   [this, settings, pictureSha, saved](Result<Session>& replayed, const std::string&) {
+                   [this, settings, pictureSha, saved, chosen](Result<Session>& replayed, const std::string&) {
                        if (!replayed)
                            return ReportError(saved + ", but it could not be replayed to check it: " +
                                               QString::fromStdString(replayed.Failure().text));
                        const std::vector<std::string> differences =
                            ResultDifferences(settings, SettingsOf(replayed.Value(), settings.pictureName, pictureSha));
-                       if (differences.empty()) return SetStatus(saved + "; it replays to the same screen.tim");
+                       if (differences.empty())
+                           return SetStatus("Checked: it replays to the same screen.tim — saved", chosen);
                        ReportError(saved +
                                    ", but replaying it does not give this result (edits undone past \"Set\", or "
                                    "\"Resize\" changed after loading, are not replayed): " + Lines(differences));

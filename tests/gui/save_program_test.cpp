@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QRegularExpression>
@@ -41,7 +42,7 @@ TEST_F(SaveProgram, WritesTheSelectedModeUnderTheChosenNameSuggestedFromThePictu
     EXPECT_EQ(out_.entryList(QDir::Files), QStringList{"tvc.cas"});
     const QString status = Find<QLabel>("Status")->toolTip();
     EXPECT_TRUE(status.contains("tvc.cas")) << status.toStdString();
-    EXPECT_TRUE(QRegularExpression(R"(: \d+\.\d s to load from tape \(raw \d+\.\d s\))").match(status).hasMatch())
+    EXPECT_TRUE(QRegularExpression(R"(^\d+\.\d s to load from tape \(raw \d+\.\d s\) — saved )").match(status).hasMatch())
         << status.toStdString();
 
     ASSERT_EQ(session().Mode(), TvcMode::Graphics4);  // the program of the selected mode
@@ -61,7 +62,29 @@ TEST_F(SaveProgram, AnswerEndingInWavWritesTheTapeSound) {
     EXPECT_TRUE(errors_.isEmpty()) << errors_.join("\n").toStdString();
     EXPECT_EQ(out_.entryList(QDir::Files), QStringList{"tvc.wav"});
     EXPECT_TRUE(ReadFile(out_.filePath("tvc.wav")).startsWith("RIFF"));
-    EXPECT_TRUE(Find<QLabel>("Status")->toolTip().contains("tvc.wav: ")) << Find<QLabel>("Status")->toolTip().toStdString();
+    EXPECT_TRUE(Find<QLabel>("Status")->toolTip().endsWith("tvc.wav")) << Find<QLabel>("Status")->toolTip().toStdString();
+}
+
+// Saved deep in folders with long names, as people keep them: the load time still shows whole
+// at the window's base size, and so does the file's name; the folders give way in the middle.
+TEST_F(SaveProgram, StatusLineShowsTheLoadTimeAndTheFileNameWhateverThePath) {
+    OpenOnPhoto();
+    const QString deep = MakeFolder("pictures of the summer holiday by the lake/taken with the new camera/converted");
+    programAnswer_ = QDir(deep).filePath("the long lake view at dusk.cas");
+    Click("SaveProgram");
+    auto* status = Find<QLabel>("Status");
+    ASSERT_EQ(status->width(), 448);
+    const QString shown = status->text();
+    EXPECT_TRUE(QRegularExpression(R"(^\d+\.\d s to load from tape \(raw \d+\.\d s\) — saved )").match(shown).hasMatch())
+        << shown.toStdString();
+    EXPECT_TRUE(shown.contains("…")) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith("dusk.cas")) << shown.toStdString();
+    EXPECT_LE(status->fontMetrics().horizontalAdvance(shown), status->width());
+    EXPECT_TRUE(status->toolTip().endsWith(programAnswer_)) << status->toolTip().toStdString();
+
+    form_->resize(form_->size() + QSize(2 * 256, 240));  // a larger window gives the path more room
+    QApplication::processEvents();
+    EXPECT_GT(status->text().size(), shown.size());
 }
 
 TEST_F(SaveProgram, CancelledWritesNothingAndSaysNothing) {
