@@ -1,9 +1,33 @@
 #include "ui/file_list.h"
 
+#include <QFile>
 #include <QMouseEvent>
+#include <algorithm>
 #include <QSignalBlocker>
 
 namespace vorbix {
+
+bool IsPictureFileName(const QByteArray& name) {
+    if (name.startsWith('.')) return false;
+    for (const char* extension : {".jpg", ".jpeg", ".png", ".bmp"})
+        if (name.toLower().endsWith(extension)) return true;
+    return false;
+}
+
+void FileList::ShowNames(const QList<QByteArray>& names) {
+    QList<QByteArray> sorted = names;
+    std::sort(sorted.begin(), sorted.end(), [](const QByteArray& a, const QByteArray& b) {
+        const int order = QFile::decodeName(a).compare(QFile::decodeName(b), Qt::CaseInsensitive);
+        return order != 0 ? order < 0 : a < b;
+    });
+    clear();
+    for (const QByteArray& name : sorted) {
+        auto* item = new QListWidgetItem(QFile::decodeName(name), this);
+        item->setData(Qt::UserRole, name);
+    }
+}
+
+QByteArray FileList::NameOf(const QListWidgetItem* item) { return item->data(Qt::UserRole).toByteArray(); }
 
 FileList::FileList(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);

@@ -1,6 +1,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <filesystem>
 #include <new>
 
 #include "io/picture_decode.h"
@@ -34,8 +35,16 @@ void Form1::BuildBackToFolder() {
 }
 
 void Form1::Command5_Click() {
-    file2_->clear();
-    file2_->addItems(QDir(listFolder_).entryList({"*.jpg", "*.bmp"}, QDir::Files, QDir::Name | QDir::IgnoreCase));
+    // Read with the system's own names: Qt's listing leaves out names that are not valid UTF-8.
+    QList<QByteArray> names;
+    std::error_code failed;
+    for (std::filesystem::directory_iterator entry(QFile::encodeName(listFolder_).toStdString(), failed), end;
+         !failed && entry != end; entry.increment(failed)) {
+        const QByteArray name = QByteArray::fromStdString(entry->path().filename().native());
+        std::error_code notFile;
+        if (IsPictureFileName(name) && entry->is_regular_file(notFile)) names.append(name);
+    }
+    file2_->ShowNames(names);
     HighlightShownPicture();
 }
 
@@ -76,7 +85,15 @@ void Form1::BackToFolder_Click() {
 
 void Form1::File2_Click() {
     const auto selected = file2_->selectedItems();
-    if (!selected.isEmpty()) LoadPicture(QDir(listFolder_).filePath(selected.first()->text()));
+    if (selected.isEmpty()) return;
+    const QByteArray name = FileList::NameOf(selected.first());
+    // Such a name has no spelling in the window's text, by which pictures are opened and named.
+    if (QFile::encodeName(QFile::decodeName(name)) != name) {
+        HighlightShownPicture();
+        return ReportError(QString("%1 cannot be opened: its name is not valid UTF-8 text. Rename the file to open it.")
+                               .arg(QDir(listFolder_).filePath(selected.first()->text())));
+    }
+    LoadPicture(QDir(listFolder_).filePath(selected.first()->text()));
 }
 
 void Form1::ShowPictureFile(const QString& path) {

@@ -1,6 +1,7 @@
 #include <QFile>
 #include <QPushButton>
 #include <cerrno>
+#include <cstdio>
 
 #include "gui_fixture.h"
 
@@ -79,6 +80,42 @@ TEST_F(GuiTest, SaveAsksOnceWhereToSaveWhenItsUsualPlaceCannotBeWrittenAndKeepsT
     form_->close();
     openUnwritable();
     savesThereUnasked();  // the answer is kept for the next run
+    EXPECT_EQ(errors_.size(), 1);
+}
+
+TEST(FileList, ShowsJpegPngAndBmpNamesInAnyCaseWhateverTheirBytes) {
+    const struct {
+        QByteArray name;
+        bool shown;
+    } cases[] = {
+        {"photo.jpg", true},     {"photo.JPG", true},      {"photo.jpeg", true}, {"photo.Jpeg", true},
+        {"photo.png", true},     {"photo.PNG", true},      {"photo.bmp", true},  {"photo.Bmp", true},
+        {"ph\xe9to.jpg", true}, {"photo.gif", false},     {"photo.jpg.txt", false}, {"jpg", false},
+        {"photojpg", false},     {".hidden.png", false},   {"photo.tim", false}, {"", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsPictureFileName(c.name), c.shown) << c.name.toHex().toStdString();
+}
+
+// A name that is not valid UTF-8 is listed, with a mark where its bytes have no text, and a click
+// on it says why it cannot be opened rather than failing on a name that does not exist.
+TEST_F(GuiTest, ANameThatIsNotUtf8IsListedAndAClickSaysWhyItCannotBeOpened) {
+    const QByteArray raw = QFile::encodeName(pictures_) + "/ph\xe9to.bmp";
+    const QString plain = WritePicture("plain.bmp", 4, 4, MakeColour(0, 0, 255));
+    ASSERT_EQ(std::rename(QFile::encodeName(plain).constData(), raw.constData()), 0);
+    WritePicture("photo.PNG", GradientPicture(), "PNG");
+    WritePicture("photo.jpeg", GradientPicture(), "JPG");
+    Open();
+    const QString shown = QFile::decodeName("ph\xe9to.bmp");
+    EXPECT_EQ(ListedFiles(), (QStringList{"photo.jpeg", "photo.PNG", shown}));
+
+    ClickFile("photo.PNG");
+    EXPECT_EQ(session().ConversionCount(), 3);
+    ClickFile(shown);
+    ASSERT_EQ(errors_.size(), 1);
+    EXPECT_EQ(errors_[0], QDir(pictures_).filePath(shown) +
+                              " cannot be opened: its name is not valid UTF-8 text. Rename the file to open it.");
+    EXPECT_EQ(form_->windowTitle(), "Vorbix 1.02 - photo.PNG") << "the picture shown stays";
+    ClickFile("photo.jpeg");
     EXPECT_EQ(errors_.size(), 1);
 }
 

@@ -45,7 +45,8 @@ TEST_F(GuiTest, StartsWithEveryControlAtItsPlaceAndInItsStartState) {
     WritePicture("flat.bmp", 8, 6, kBrown);
     WritePicture("UPPER.JPG", 8, 6, kBrown, "JPG");
     WritePicture("Middle.Bmp", 8, 6, kBrown);
-    WritePicture("skip.png", 8, 6, kBrown, "PNG");
+    WritePicture("shown.png", 8, 6, kBrown, "PNG");
+    WriteBytes("skip.txt", "not a picture");
     Open();
 
     struct Control {
@@ -133,7 +134,7 @@ TEST_F(GuiTest, StartsWithEveryControlAtItsPlaceAndInItsStartState) {
     EXPECT_EQ(Find<Swatch>("Label4")->Colour(), MakeColour(64, 64, 64));
     EXPECT_FALSE(Find("Frame4")->isEnabled());
     EXPECT_FALSE(Find("Frame5")->isEnabled());
-    EXPECT_EQ(ListedFiles(), (QStringList{"flat.bmp", "Middle.Bmp", "UPPER.JPG"}));
+    EXPECT_EQ(ListedFiles(), (QStringList{"flat.bmp", "Middle.Bmp", "shown.png", "UPPER.JPG"}));
     EXPECT_EQ(session().PaletteInUse(), palette16);
     EXPECT_EQ(Conversions(), 0);
 
