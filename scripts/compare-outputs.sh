@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Converts the same pictures with two vorbix-cli builds and compares what they write, byte for byte.
-# Every picture is run in every mode (2, 4, 16), every method (1..17), with Resize on and off
-# (--no-resize), always with --cas; out24.bmp, screen.bin, screen.tim and screen.cas of the two
-# builds are compared with cmp. Ends with "compared N files, D differences" and a list of them.
+# Every picture is run in every mode (2, 4, 16), every method (1..24), with Resize on and off
+# (--no-resize), always with --cas; then with Resize on, best colours (--palette2/4 best) in
+# Graphics 2 and 4 and a refined result (--refine, a budget long enough to converge) in every
+# mode, each for methods 2, 17 and 24. out24.bmp, screen.bin, screen.tim and screen.cas of the
+# two builds are compared with cmp. Ends with "compared N files, D differences" and a list.
 #
 # Usage: scripts/compare-outputs.sh OLD_CLI NEW_CLI [PICTURE...]
 #   Pictures default to samples/*.jpg, samples/*.bmp and every *.jpg in $VORBIX_PHOTOS (if set).
+#   VORBIX_COMPARE_EXTRAS=no: leave out the best-colours and refined cases.
 #   VORBIX_COMPARE_JOBS: cases run at once (default: number of cores).
 #   VORBIX_COMPARE_KEEP=DIR: copy the outputs and logs of every differing case into DIR.
 # Exit status: 0 when everything matches, 1 when anything differs, 2 on wrong usage.
@@ -13,7 +16,7 @@ set -euo pipefail
 export LC_ALL=C
 
 usage() {
-  sed -n '7,11p' "$0" | sed 's/^# \{0,1\}//' >&2
+  sed -n '9,14p' "$0" | sed 's/^# \{0,1\}//' >&2
   exit 2
 }
 [ $# -ge 2 ] || usage
@@ -80,7 +83,11 @@ run_case() {
   local id=$1 picture=$2 mode=$3 method=$4 resize=$5
   local dir="$work/$id"
   local options=(--mode "$mode" --method "$method")
-  [ "$resize" = on ] || options+=(--no-resize)
+  case "$resize" in
+    off) options+=(--no-resize) ;;
+    best) options+=("--palette$mode" best) ;;
+    refined) options+=(--refine 120) ;;
+  esac
   mkdir -p "$dir/old" "$dir/new" || return 255
 
   local old_rc=0 new_rc=0
@@ -142,12 +149,21 @@ for picture in "${pictures[@]}"; do
   label=${picture#"$repo"/}
   path=$(absolute "$picture")
   for mode in 2 4 16; do
-    for method in $(seq 1 17); do
-      for resize in on off; do
-        count=$((count + 1))
-        printf -v id '%06d' "$count"
-        labels[count]="$label	$mode	$method	$resize"
-        printf '%s\0%s\0%s\0%s\0%s\0' "$id" "$path" "$mode" "$method" "$resize" >>"$cases"
+    variants=("on off")
+    if [ "${VORBIX_COMPARE_EXTRAS:-yes}" != no ]; then
+      [ "$mode" = 16 ] || variants+=("best")
+      variants+=("refined")
+    fi
+    for variant in "${variants[@]}"; do
+      methods=$(seq 1 24)
+      [ "$variant" = "on off" ] || methods="2 17 24"
+      for method in $methods; do
+        for resize in $variant; do
+          count=$((count + 1))
+          printf -v id '%06d' "$count"
+          labels[count]="$label	$mode	$method	$resize"
+          printf '%s\0%s\0%s\0%s\0%s\0' "$id" "$path" "$mode" "$method" "$resize" >>"$cases"
+        done
       done
     done
   done
@@ -175,7 +191,7 @@ for ((i = 1; i <= count; i++)); do
     [ "$file" = "exit status" ] || compared=$((compared + 1))
     if [ "$verdict" = diff ]; then
       differences=$((differences + 1))
-      listing+=("  $label  mode $mode  method $method  resize $resize  $file: $note")
+      listing+=("  $label  mode $mode  method $method  $resize  $file: $note")
     fi
   done <"$result"
 done
