@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/colour_memo.h"
 #include "core/palette.h"
 #include "core/picture.h"
 
@@ -90,27 +91,16 @@ std::shared_ptr<const NearestColourSearch> SharedSearch(const Palette& palette, 
 // colours come again and again (a dithered picture holds a handful).
 class NearestMemo {
 public:
-    explicit NearestMemo(const NearestColourSearch& search)
-        : search_(search), keys_(kSlots, kNoColour), answers_(kSlots, 0) {}
+    explicit NearestMemo(const NearestColourSearch& search) : search_(search) {}
 
     int Index(int red, int green, int blue) {
         const std::uint32_t key = (static_cast<std::uint32_t>(red) << 16) | (green << 8) | blue;
-        const std::uint32_t slot = (key * 2654435761u) >> (32 - kSlotBits);
-        if (keys_[slot] != key) {
-            keys_[slot] = key;
-            answers_[slot] = static_cast<std::uint16_t>(search_.Index(red, green, blue));
-        }
-        return answers_[slot];
+        return memo_.For(key, [&] { return static_cast<std::uint16_t>(search_.Index(red, green, blue)); });
     }
 
 private:
-    static constexpr int kSlotBits = 12;
-    static constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
-    static constexpr std::uint32_t kNoColour = 0xFFFFFFFF;
-
     const NearestColourSearch& search_;
-    std::vector<std::uint32_t> keys_;
-    std::vector<std::uint16_t> answers_;
+    ColourMemo<std::uint16_t, 12> memo_;
 };
 
 // Replaces every pixel of the destination by its nearest palette colour.

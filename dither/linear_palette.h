@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/colour_memo.h"
 #include "core/linear_light.h"
 #include "core/palette.h"
 
@@ -44,27 +45,17 @@ LinearRgb CoarseLinearOf(int red, int green, int blue);
 template <typename Value, typename Make>
 class CoarseColourMemo {
 public:
-    explicit CoarseColourMemo(Make make) : make_(std::move(make)), keys_(kSlots, kNoColour), values_(kSlots) {}
+    explicit CoarseColourMemo(Make make) : make_(std::move(make)) {}
 
     const Value& For(int red, int green, int blue) {
         const std::uint32_t key = static_cast<std::uint32_t>(
             (CoarseIndex(red) * kCoarseLevels + CoarseIndex(green)) * kCoarseLevels + CoarseIndex(blue));
-        const std::uint32_t slot = (key * 2654435761u) >> (32 - kSlotBits);
-        if (keys_[slot] != key) {
-            keys_[slot] = key;
-            values_[slot] = make_(CoarseLinearOf(red, green, blue));
-        }
-        return values_[slot];
+        return memo_.For(key, [&] { return make_(CoarseLinearOf(red, green, blue)); });
     }
 
 private:
-    static constexpr int kSlotBits = 13;
-    static constexpr std::size_t kSlots = std::size_t{1} << kSlotBits;
-    static constexpr std::uint32_t kNoColour = 0xFFFFFFFF;
-
     Make make_;
-    std::vector<std::uint32_t> keys_;
-    std::vector<Value> values_;
+    ColourMemo<Value, 13> memo_;
 };
 
 }  // namespace vorbix
