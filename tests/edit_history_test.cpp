@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "dither/methods.h"
 #include "draw/pattern_chart.h"
 #include "pipeline/edit_history.h"
+#include "next_noisy_preview.h"
 
 namespace vorbix {
 namespace {
@@ -12,13 +12,6 @@ Picture Photo() {
     for (int y = 0; y < 140; ++y)
         for (int x = 0; x < 180; ++x) photo.SetPixel(x, y, MakeColour(x * 255 / 180, (x * y) % 256, y * 255 / 140));
     return photo;
-}
-
-// What the noisy threshold makes next: the same only where the random sequences stand alike.
-Picture NextNoisyPreview(Session s) {
-    for (const Method& method : AllMethods())
-        if (method.kind == MethodKind::NoisyThreshold) s.ChooseMethod(method.number);
-    return s.Preview();
 }
 
 // Whatever the edits change, and what the conversion makes of it.

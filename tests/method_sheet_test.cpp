@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "dither/methods.h"
 #include "pipeline/method_sheet.h"
+#include "next_noisy_preview.h"
 
 namespace vorbix {
 namespace {
@@ -11,13 +11,6 @@ Picture Photo() {
     for (int y = 0; y < 150; ++y)
         for (int x = 0; x < 200; ++x) photo.SetPixel(x, y, MakeColour((x * 5) % 256, y * 255 / 150, (x + 2 * y) % 256));
     return photo;
-}
-
-// What the noisy threshold makes next: the same only where the random sequences stand alike.
-Picture NextNoisyPreview(Session s) {
-    for (const Method& method : AllMethods())
-        if (method.kind == MethodKind::NoisyThreshold) s.ChooseMethod(method.number);
-    return s.Preview();
 }
 
 // Everything a window shows of the document or a later conversion reads.
