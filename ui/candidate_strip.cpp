@@ -54,10 +54,11 @@ void CandidateStrip::Show(std::vector<SwatchCandidate> candidates, const Session
         small_[i] = Picture(kPreviewWidth, kPreviewHeight);
         StretchPicture(small_[i], candidate.shown, kPreviewWidth, kPreviewHeight, 1);
         cell.picture->Show(&small_[i]);
-        cell.score->setText(QString("ΔE %1").arg(candidate.score, 0, 'f', 1));
+        // The likeness, as the window's "Likeness" readout gives it; the tile has no room for the word.
+        cell.score->setText(QString::number(candidate.score, 'f', 1));
         QStringList colours;
         for (ColourValue c : candidate.swatches) colours.append(Hex(c));
-        cell.picture->setToolTip(QString("%1. %2, ΔE %3: click to take these colours (one undo step)")
+        cell.picture->setToolTip(QString("%1. %2, likeness %3 (lower is closer): click to take these colours (one undo step)")
                                      .arg(i + 1)
                                      .arg(colours.join(" "))
                                      .arg(candidate.score, 0, 'f', 2));
