@@ -12,10 +12,7 @@ class Editing : public GuiTest {
 protected:
     void SetUp() override {
         GuiTest::SetUp();
-        WritePicture("photo.bmp", GradientPicture());
-        WritePicture("other.bmp", 8, 8, MakeColour(10, 200, 30));
-        Open();
-        ClickFile("photo.bmp");
+        OpenGradientBesideAnother();
     }
 
     void Type(const QString& box, const QString& text) {

@@ -140,4 +140,11 @@ bool GuiTest::LikenessShown() const {
         [&] { return likeness->text() == QString("Likeness %1").arg(session().Likeness(), 0, 'f', 1); });
 }
 
+void GuiTest::OpenGradientBesideAnother() {
+    WritePicture("photo.bmp", GradientPicture());
+    WritePicture("other.bmp", 8, 8, MakeColour(10, 200, 30));
+    Open();
+    ClickFile("photo.bmp");
+}
+
 }  // namespace vorbix

@@ -44,6 +44,8 @@ protected:
 
     // Opens the main window on the picture folder (after the test has written its pictures).
     void Open();
+    // The window on a folder of a gradient photo.bmp, shown, and a small green other.bmp.
+    void OpenGradientBesideAnother();
     // On that folder; empty: the one remembered from the last window.
     void Open(const QString& folder);
     // The status line's whole text.

@@ -7,14 +7,11 @@
 namespace vorbix {
 namespace {
 
-class Inspector : public GuiTest {
+class Readouts : public GuiTest {
 protected:
     void SetUp() override {
         GuiTest::SetUp();
-        WritePicture("photo.bmp", GradientPicture());
-        WritePicture("other.bmp", 8, 8, MakeColour(10, 200, 30));
-        Open();
-        ClickFile("photo.bmp");
+        OpenGradientBesideAnother();
     }
 
     // The readouts as a pointer resting at the place would show them now.
@@ -37,7 +34,7 @@ protected:
 
 // The magnifiers, the source colour and the mix or palette colour beside them follow every
 // change of the picture at once, with the pointer resting where it was.
-TEST_F(Inspector, ReadoutsFollowEveryConversionAtTheLastPointerPlace) {
+TEST_F(Readouts, ReadoutsFollowEveryConversionAtTheLastPointerPlace) {
     Click("Option2_0");
     Click("Option1_2");  // "Floyd": the palette colour readout
     const QPoint at(100, 50);
@@ -72,7 +69,7 @@ TEST_F(Inspector, ReadoutsFollowEveryConversionAtTheLastPointerPlace) {
 
 // A click on the preview switches the pointed mix; the status line says so and how to take it
 // back, and the readout keeps that mix, so that a second left click changes nothing.
-TEST_F(Inspector, AClickThatSwitchesAMixSaysSoAndHowToTakeItBack) {
+TEST_F(Readouts, AClickThatSwitchesAMixSaysSoAndHowToTakeItBack) {
     const QPoint at(400, 300);
     auto* pic2 = Find("Pic2");
     QTest::mouseMove(pic2, at);
