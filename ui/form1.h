@@ -71,6 +71,8 @@ public:
         programFolder_ = folder;
         ShowSaveTarget();
     }
+    // The time Refine may take; a test on a slow machine gives it longer so that it converges.
+    void SetRefineSeconds(double seconds) { refineSeconds_ = seconds; }
 
     // --- window, mode, method, commands
     void Option1_Click(int index);
@@ -222,6 +224,9 @@ private:
     GrowingClient* client_ = nullptr;  // the client area below the menu bar
     QString listFolder_;
     QString programFolder_;
+    // Long enough for the search to finish on every picture measured (bench/README.md); it stops
+    // sooner when no change helps any more.
+    double refineSeconds_ = 10;
     QString folderBeforeSave_;
     QString chosenSaveFolder_;  // asked for when the program's folder could not be written
     QString lastSaveFolder_;    // where "Save As" starts

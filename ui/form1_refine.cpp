@@ -3,14 +3,6 @@
 
 namespace vorbix {
 
-namespace {
-
-// Long enough for the search to finish on every picture measured (bench/README.md); it stops
-// sooner when no change helps any more.
-constexpr double kRefineSeconds = 10;
-
-}  // namespace
-
 void Form1::BuildRefine() {
     refine_ = AddButton(client_, "Refine", QRect(952, 624, 88, 33), "Refine",
                         "Improve the result pixel by pixel, in Graphics 2 and 4 its colours too, until no change "
@@ -57,7 +49,7 @@ void Form1::Refine_Click() {
     const auto refined = std::make_shared<Refinement>();
     RunInBackground(
         "Refining…", session_.ConversionCount(),
-        [start, refined](TaskProgress& progress) { *refined = Refine(*start, kRefineSeconds, &progress); },
+        [start, refined, seconds = refineSeconds_](TaskProgress& progress) { *refined = Refine(*start, seconds, &progress); },
         [this, start, refined](bool cancelled) {
             refined->cancelled = refined->cancelled || cancelled;
             RefineFinished(*start, *refined);
@@ -67,7 +59,7 @@ void Form1::Refine_Click() {
 void Form1::RefineFinished(const RefineStart& start, const Refinement& refined) {
     if (refined.cancelled) return SetStatus("Refine cancelled; the result is as it was");
     bool taken = false;
-    history_.Run(session_, EditKind::Refine, [&] { taken = session_.AcceptRefinement(start, refined, kRefineSeconds); });
+    history_.Run(session_, EditKind::Refine, [&] { taken = session_.AcceptRefinement(start, refined, refineSeconds_); });
     if (!taken) return SetStatus("The picture changed while refining; the refinement was not taken");
     ShowState();
     SetStatus(QString("Refined in %1 s: likeness %2 → %3%4")

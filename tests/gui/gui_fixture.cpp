@@ -93,6 +93,7 @@ void GuiTest::Open(const QString& folder) {
     };
     form_ = std::make_unique<Form1>(folder, dialogs);
     form_->SetProgramFolder(MakeFolder("program"));
+    form_->SetRefineSeconds(600);
     form_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
 }
