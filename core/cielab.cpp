@@ -87,13 +87,21 @@ Matrix3 Ciede2000Root(const Lab& at) {
     return CholeskyRoot(form);
 }
 
-// Its loop runs several pixels an instruction only with everything inlined, so it asks for that.
-[[gnu::flatten]] double Ciede2000Row(const float* const one[3], const float* const two[3], int w, float* differences) {
-    const float *o1 = one[0], *o2 = one[1], *o3 = one[2], *q1 = two[0], *q2 = two[1], *q3 = two[2];
+// Their loops run several pixels an instruction only with everything inlined, so they ask for that.
+[[gnu::flatten]] void LabRow(const float* const opponent[3], int w, float* const lab[3]) {
+    const float *o1 = opponent[0], *o2 = opponent[1], *o3 = opponent[2];
+    float *L = lab[0], *a = lab[1], *b = lab[2];
     for (int x = 0; x < w; ++x) {
-        const LabOf<float> p(o1[x], o2[x], o3[x]), q(q1[x], q2[x], q3[x]);
-        differences[x] = Ciede2000Of(p.L, p.a, p.b, q.L, q.a, q.b);
+        const LabOf<float> colour(o1[x], o2[x], o3[x]);
+        L[x] = colour.L;
+        a[x] = colour.a;
+        b[x] = colour.b;
     }
+}
+
+[[gnu::flatten]] double Ciede2000Row(const float* const one[3], const float* const two[3], int w, float* differences) {
+    const float *L1 = one[0], *a1 = one[1], *b1 = one[2], *L2 = two[0], *a2 = two[1], *b2 = two[2];
+    for (int x = 0; x < w; ++x) differences[x] = Ciede2000Of(L1[x], a1[x], b1[x], L2[x], a2[x], b2[x]);
     return std::accumulate(differences, differences + w, 0.0);
 }
 

@@ -143,8 +143,11 @@ double Ciede2000(const Lab& a, const Lab& b);
 // lightness, chroma and hue weights, the hue rotation and the boost of a near grey.
 Matrix3 Ciede2000Root(const Lab& at);
 
-// CIEDE2000 between two rows of w pixels of opponent channels (one[c][x], two[c][x]), in float:
-// each pixel's difference into `differences`, their sum returned.
+// CIELAB of a row of w pixels of opponent channels (opponent[c][x]), in float, into lab[0..2] (L, a, b).
+void LabRow(const float* const opponent[3], int w, float* const lab[3]);
+
+// CIEDE2000 between two rows of w CIELAB colours (one[c][x], two[c][x], L a b), in float: each
+// pixel's difference into `differences`, their sum returned.
 double Ciede2000Row(const float* const one[3], const float* const two[3], int w, float* differences);
 
 }  // namespace vorbix

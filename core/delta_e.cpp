@@ -25,10 +25,14 @@ double MeanDifferenceFast(const Picture& reference, const Picture& shown, double
     const int w = reference.Width(), h = reference.Height();
     std::vector<double> rowSums(h);
     EyeBlurInStrips(reference, shown, samplesPerDegree, [&](const BlurredStrip& blurred) {
-        std::vector<float> differences(w);
+        std::vector<float> lab(6 * static_cast<std::size_t>(w)), differences(w);
+        float* one[3] = {&lab[0], &lab[w], &lab[2 * w]};
+        float* two[3] = {&lab[3 * w], &lab[4 * w], &lab[5 * w]};
         for (int y = blurred.y0; y < blurred.y1; ++y) {
-            const float* one[3] = {blurred.Row(0, 0, y), blurred.Row(0, 1, y), blurred.Row(0, 2, y)};
-            const float* two[3] = {blurred.Row(1, 0, y), blurred.Row(1, 1, y), blurred.Row(1, 2, y)};
+            const float* first[3] = {blurred.Row(0, 0, y), blurred.Row(0, 1, y), blurred.Row(0, 2, y)};
+            const float* second[3] = {blurred.Row(1, 0, y), blurred.Row(1, 1, y), blurred.Row(1, 2, y)};
+            LabRow(first, w, one);
+            LabRow(second, w, two);
             rowSums[y] = Ciede2000Row(one, two, w, differences.data());
         }
     });

@@ -6,7 +6,6 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
-#include <numeric>
 
 #include "core/cielab.h"
 #include "core/parallel.h"
@@ -58,96 +57,124 @@ template <typename T>
 std::vector<T> BlockErrors(const Grid& grid, const std::array<std::vector<T>, 6>& sums, const LikenessWeights& weights) {
     const int reach = weights.window / 2;
     std::vector<T> out(grid.Size());
-    for (int y = 0; y < grid.height; ++y)
-        for (int x = 0; x < grid.width; ++x) {
-            std::array<T, 6> total{};
-            T pixels = 0, sumL[2] = {0, 0}, sumLL[2] = {0, 0};
-            int blocks = 0;
-            for (int v = std::max(0, y - reach); v <= std::min(grid.height - 1, y + reach); ++v)
-                for (int u = std::max(0, x - reach); u <= std::min(grid.width - 1, x + reach); ++u, ++blocks) {
-                    const std::size_t at = static_cast<std::size_t>(v) * grid.width + u;
-                    const T n = T(grid.Pixels(u, v));
-                    for (int k = 0; k < 6; ++k) total[k] += sums[k][at];
-                    pixels += n;
-                    for (int p = 0; p < 2; ++p) {
-                        const T lightness = sums[3 * p][at] / n;
-                        sumL[p] += lightness;
-                        sumLL[p] += lightness * lightness;
+    ParallelBands(grid.height, 12LL * grid.width * weights.window * weights.window, [&](int y0, int y1) {
+        for (int y = y0; y < y1; ++y)
+            for (int x = 0; x < grid.width; ++x) {
+                std::array<T, 6> total{};
+                T pixels = 0, sumL[2] = {0, 0}, sumLL[2] = {0, 0};
+                int blocks = 0;
+                for (int v = std::max(0, y - reach); v <= std::min(grid.height - 1, y + reach); ++v)
+                    for (int u = std::max(0, x - reach); u <= std::min(grid.width - 1, x + reach); ++u, ++blocks) {
+                        const std::size_t at = static_cast<std::size_t>(v) * grid.width + u;
+                        const T n = T(grid.Pixels(u, v));
+                        for (int k = 0; k < 6; ++k) total[k] += sums[k][at];
+                        pixels += n;
+                        for (int p = 0; p < 2; ++p) {
+                            const T lightness = sums[3 * p][at] / n;
+                            sumL[p] += lightness;
+                            sumLL[p] += lightness * lightness;
+                        }
                     }
+                const T dL = T(weights.lightnessWeight) * (total[3] - total[0]) / pixels;
+                const T da = (total[4] - total[1]) / pixels, db = (total[5] - total[2]) / pixels;
+                T spread[2];
+                for (int p = 0; p < 2; ++p) {
+                    const T mean = sumL[p] / T(blocks);
+                    spread[p] = std::sqrt(std::max(sumLL[p] / T(blocks) - mean * mean, T(0)));
                 }
-            const T dL = T(weights.lightnessWeight) * (total[3] - total[0]) / pixels;
-            const T da = (total[4] - total[1]) / pixels, db = (total[5] - total[2]) / pixels;
-            T spread[2];
-            for (int p = 0; p < 2; ++p) {
-                const T mean = sumL[p] / T(blocks);
-                spread[p] = std::sqrt(std::max(sumLL[p] / T(blocks) - mean * mean, T(0)));
+                out[static_cast<std::size_t>(y) * grid.width + x] =
+                    std::sqrt(dL * dL + da * da + db * db) + T(weights.contrastWeight) * std::max(spread[0] - spread[1], T(0));
             }
-            out[static_cast<std::size_t>(y) * grid.width + x] =
-                std::sqrt(dL * dL + da * da + db * db) + T(weights.contrastWeight) * std::max(spread[0] - spread[1], T(0));
-        }
+    });
     return out;
 }
 
 // ---- Fast ----
 
-// Both pictures' eye-blurred CIELAB summed over the blocks of one grid: [p * 3 + c].
+// Over the blocks of one grid: both pictures' eye-blurred CIELAB summed ([p * 3 + c]), and the
+// pixels' S-CIELAB ΔE00 raised to the powers 1 ... pooling and summed ([k - 1]). The pooled error
+// of a block's pixels, (fine e + near)^pooling summed, follows from these by the binomial
+// theorem, so no pixel's error has to wait for the blocks around it.
 struct BlockSums {
-    explicit BlockSums(const Grid& grid) : grid(grid) {
-        for (std::vector<float>& plane : sums) plane.assign(grid.Size(), 0.0f);
+    BlockSums(const Grid& grid, int powers) : grid(grid), powersOfFine(powers) {
+        for (std::vector<float>& plane : lab) plane.assign(grid.Size(), 0.0f);
+        for (std::vector<float>& plane : powersOfFine) plane.assign(grid.Size(), 0.0f);
     }
-    // Row y's CIELAB: lab[p * 3 + c], each strip.width long.
-    void AddRow(const std::array<std::vector<float>, 6>& lab, int y) {
+    // Row y: the pictures' CIELAB (rows[p * 3 + c]) and, with powers to sum, the pixels' ΔE00.
+    void AddRow(const float* const rows[6], const float* fine, int w, int y) {
         const std::size_t row = static_cast<std::size_t>(y / grid.block) * grid.width;
         const int shift = std::countr_zero(static_cast<unsigned>(grid.block));
         for (int k = 0; k < 6; ++k) {
-            float* out = &sums[k][row];
-            for (std::size_t x = 0; x < lab[k].size(); ++x) out[x >> shift] += lab[k][x];
+            float* out = &lab[k][row];
+            for (int x = 0; x < w; ++x) out[x >> shift] += rows[k][x];
+        }
+        if (powersOfFine.empty()) return;
+        std::vector<float> power(fine, fine + w);
+        for (std::size_t k = 0; k < powersOfFine.size(); ++k) {
+            if (k > 0)
+                for (int x = 0; x < w; ++x) power[x] *= fine[x];
+            float* out = &powersOfFine[k][row];
+            for (int x = 0; x < w; ++x) out[x >> shift] += power[x];
         }
     }
 
     Grid grid;
-    std::array<std::vector<float>, 6> sums;
+    std::array<std::vector<float>, 6> lab;
+    std::vector<std::vector<float>> powersOfFine;
 };
+
+// The pooled error of every pixel summed: block after block, (f e + n)^p over its pixels is
+// sum over k of C(p, k) f^k n^(p - k) times the block's sum of e^k.
+double PooledSum(const BlockSums& blocks, const std::vector<float>& near, double fineWeight, int pooling) {
+    const int p = std::max(1, pooling);
+    double sum = 0;
+    for (int y = 0; y < blocks.grid.height; ++y)
+        for (int x = 0; x < blocks.grid.width; ++x) {
+            const std::size_t at = static_cast<std::size_t>(y) * blocks.grid.width + x;
+            const double n = near[at];
+            double blockSum = blocks.grid.Pixels(x, y) * Power(n, p), choose = 1, fk = 1;
+            for (int k = 1; k <= p && !blocks.powersOfFine.empty(); ++k) {
+                choose = choose * (p - k + 1) / k;
+                fk *= fineWeight;
+                blockSum += choose * fk * std::pow(n, p - k) * blocks.powersOfFine[k - 1][at];
+            }
+            sum += blockSum;
+        }
+    return sum;
+}
 
 double ScoreFast(const Picture& reference, const Picture& shown, double samplesPerDegree,
                  const LikenessWeights& weights, std::vector<float>* parts) {
     const int w = reference.Width(), h = reference.Height();
-    BlockSums blocks(Grid(w, h, BlockFor(weights.blockSpread, samplesPerDegree)));
     const bool fine = weights.fineWeight > 0;
-    std::vector<float> errors(static_cast<std::size_t>(w) * h);
+    BlockSums blocks(Grid(w, h, BlockFor(weights.blockSpread, samplesPerDegree)), fine ? std::max(1, weights.pooling) : 0);
+    if (parts) parts->assign(static_cast<std::size_t>(w) * h, 0.0f);
     EyeBlurInStrips(reference, shown, samplesPerDegree, [&](const BlurredStrip& strip) {
-        std::array<std::vector<float>, 6> lab;
-        for (std::vector<float>& plane : lab) plane.resize(w);
+        std::vector<float> lab(6 * static_cast<std::size_t>(w)), differences(w);
+        float* rows[6];
+        for (int k = 0; k < 6; ++k) rows[k] = &lab[static_cast<std::size_t>(k) * w];
         for (int y = strip.y0; y < strip.y1; ++y) {
-            const float* one[3] = {strip.Row(0, 0, y), strip.Row(0, 1, y), strip.Row(0, 2, y)};
-            const float* two[3] = {strip.Row(1, 0, y), strip.Row(1, 1, y), strip.Row(1, 2, y)};
-            if (fine) Ciede2000Row(one, two, w, &errors[static_cast<std::size_t>(y) * w]);
             for (int p = 0; p < 2; ++p) {
-                const float* const* in = p == 0 ? one : two;
-                for (int x = 0; x < w; ++x) {
-                    const LabOf<float> colour(in[0][x], in[1][x], in[2][x]);
-                    lab[3 * p][x] = colour.L;
-                    lab[3 * p + 1][x] = colour.a;
-                    lab[3 * p + 2][x] = colour.b;
-                }
+                const float* opponent[3] = {strip.Row(p, 0, y), strip.Row(p, 1, y), strip.Row(p, 2, y)};
+                LabRow(opponent, w, rows + 3 * p);
             }
-            blocks.AddRow(lab, y);
+            float* errors = parts ? &(*parts)[static_cast<std::size_t>(y) * w] : differences.data();
+            if (fine) Ciede2000Row(rows, rows + 3, w, errors);
+            blocks.AddRow(rows, errors, w, y);
         }
     });
-    const std::vector<float> near = BlockErrors(blocks.grid, blocks.sums, weights);
-
-    const float fineWeight = float(weights.fineWeight);
-    std::vector<double> rowSums(h);
-    ParallelBands(h, 40LL * w, [&](int y0, int y1) {
-        for (int y = y0; y < y1; ++y) {
-            float* row = &errors[static_cast<std::size_t>(y) * w];
-            for (int x = 0; x < w; ++x) row[x] = Power(fineWeight * row[x] + near[blocks.grid.At(x, y)], weights.pooling);
-            rowSums[y] = std::accumulate(row, row + w, 0.0);
-        }
-    });
-    // Rows are summed in order, so the number of threads does not change the score.
-    const double mean = std::accumulate(rowSums.begin(), rowSums.end(), 0.0) / (static_cast<double>(w) * h);
-    if (parts) *parts = std::move(errors);
+    const std::vector<float> near = BlockErrors(blocks.grid, blocks.lab, weights);
+    if (parts) {
+        const float fineWeight = float(weights.fineWeight);
+        ParallelBands(h, 10LL * w, [&](int y0, int y1) {
+            for (int y = y0; y < y1; ++y) {
+                float* row = &(*parts)[static_cast<std::size_t>(y) * w];
+                for (int x = 0; x < w; ++x)
+                    row[x] = Power(fineWeight * row[x] + near[blocks.grid.At(x, y)], std::max(1, weights.pooling));
+            }
+        });
+    }
+    const double mean = PooledSum(blocks, near, weights.fineWeight, weights.pooling) / (static_cast<double>(w) * h);
     return std::pow(mean, 1.0 / std::max(1, weights.pooling));
 }
 

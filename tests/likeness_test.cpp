@@ -75,6 +75,9 @@ TEST(Likeness, AgreesWithThePlainScore) {
     other.window = 3;
     other.fineWeight = 1;
     other.pooling = 1;
+    LikenessWeights blocksOnly;
+    blocksOnly.fineWeight = 0;
+    blocksOnly.pooling = 2;
     struct Case {
         int w, h;
         double samplesPerDegree;
@@ -85,6 +88,7 @@ TEST(Likeness, AgreesWithThePlainScore) {
         {97, 61, kTvcSamplesPerDegree, WithNoise, {}},   {150, 100, 12, WithNoise, other},
         {120, 90, 100, WithRamp, other},                {7, 3, kTvcSamplesPerDegree, WithNoise, {}},
         {1, 1, kTvcSamplesPerDegree, WithNoise, {}},     {40, 30, 0, WithNoise, {}},
+        {90, 70, kTvcSamplesPerDegree, WithNoise, blocksOnly},
     };
     for (const Case& c : cases) {
         const Picture photo = PhotoLike(c.w, c.h);
