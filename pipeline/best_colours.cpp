@@ -1,6 +1,7 @@
 #include "pipeline/best_colours.h"
 
 #include <algorithm>
+#include <set>
 #include <span>
 
 #include "core/likeness.h"
@@ -44,6 +45,13 @@ std::vector<PaletteEntry> DistinctTvcColours() {
     for (int number = 0; number < 16; ++number)
         if (number != 8) colours.push_back(all[number]);
     return colours;
+}
+
+// A colour's place among them, -1 when it is not one.
+int NumberOf(const std::vector<PaletteEntry>& colours, ColourValue colour) {
+    for (int i = 0; i < static_cast<int>(colours.size()); ++i)
+        if (ColourOfEntry(colours[i]) == colour) return i;
+    return -1;
 }
 
 // Every k-element subset of 0..n-1 in lexicographic order.
@@ -111,6 +119,83 @@ bool DiffersFromAll(const std::vector<ColourValue>& set, const std::vector<std::
     return std::all_of(taken.begin(), taken.end(), [&](const std::vector<ColourValue>& t) { return ColoursNotIn(set, t) >= fewest; });
 }
 
+// Each set converted and scored at full size.
+std::vector<SwatchCandidate> FullSizeScores(const Session& base, TvcMode mode,
+                                            const std::vector<std::vector<ColourValue>>& sets) {
+    std::vector<SwatchCandidate> scored(sets.size());
+    ParallelBands(static_cast<int>(sets.size()), 200LL * kPreviewWidth * kPreviewHeight, [&](int first, int end) {
+        for (int i = first; i < end; ++i) {
+            Session trial = base;
+            trial.ChooseSwatches(mode, sets[i]);
+            Picture shown = MachinePicture(mode, trial.Surface(mode), trial.PaletteInUse());
+            const double score = SwatchSearchScore(base.SourceView(), shown);
+            scored[i] = {sets[i], score, std::move(shown)};
+        }
+    });
+    return scored;
+}
+
+// Trades of one colour for another are screened in rounds as the sets are: copies of a quarter of
+// the size roughly, then of half the size, which rank the trades of one set much as the full size
+// does; the last round's few go on to full size.
+const std::vector<Round> kTradeRounds{{4, 12}, {2, 4}};
+
+// The smaller copies misjudge a set whose strength is a small bright thing (the sun in a sky is
+// a few pixels on them), so the best set at full size is improved by trading one colour for
+// another while a trade helps. Every set scored at full size joins `scored`.
+void ImproveOneColourAtATime(const Session& base, TvcMode mode, const std::vector<PaletteEntry>& colours,
+                             std::vector<SwatchCandidate>& scored) {
+    const auto byScore = [](const SwatchCandidate& a, const SwatchCandidate& b) { return a.score < b.score; };
+    const auto best = std::min_element(scored.begin(), scored.end(), byScore);
+    if (best == scored.end()) return;
+    const auto setOf = [&](const std::vector<ColourValue>& swatches) {
+        ColourSet set;
+        for (ColourValue colour : swatches) set.push_back(NumberOf(colours, colour));
+        std::sort(set.begin(), set.end());
+        return set;
+    };
+    ColourSet current = setOf(best->swatches);
+    if (std::find(current.begin(), current.end(), -1) != current.end()) return;
+    double currentScore = best->score;
+    const auto swatchesOf = [&](const ColourSet& set) {
+        std::vector<ColourValue> swatches;
+        for (int c : set) swatches.push_back(ColourOfEntry(colours[c]));
+        return swatches;
+    };
+    // A set screened once is not screened again: after a trade, trading the same place again
+    // gives sets the last screening saw.
+    std::set<ColourSet> screened;
+    for (const SwatchCandidate& candidate : scored) screened.insert(setOf(candidate.swatches));
+    for (;;) {
+        std::vector<ColourSet> trades;
+        for (std::size_t k = 0; k < current.size(); ++k)
+            for (int c = 0; c < static_cast<int>(colours.size()); ++c) {
+                if (std::find(current.begin(), current.end(), c) != current.end()) continue;
+                ColourSet set = current;
+                set[k] = c;
+                std::sort(set.begin(), set.end());
+                if (screened.insert(set).second) trades.push_back(std::move(set));
+            }
+        for (const Round& round : kTradeRounds) {
+            trades = Ranked(trades, ScoresOnReducedCopies(base, mode, trades, colours, round.reduction));
+            trades.resize(std::min(round.keep, trades.size()));
+        }
+        // Best screened first; the first that beats the set is taken.
+        bool improved = false;
+        for (const ColourSet& trade : trades) {
+            SwatchCandidate trial = std::move(FullSizeScores(base, mode, {swatchesOf(trade)}).front());
+            improved = trial.score < currentScore;
+            if (improved) {
+                current = trade;
+                currentScore = trial.score;
+            }
+            scored.push_back(std::move(trial));
+            if (improved) break;
+        }
+        if (!improved) return;
+    }
+}
+
 }  // namespace
 
 std::vector<SwatchCandidate> BestSwatchCandidates(const Session& session, TvcMode mode, int count) {
@@ -158,16 +243,8 @@ std::vector<SwatchCandidate> BestSwatchCandidates(const Session& session, TvcMod
     Session base = session;
     base.Commit();
     if (base.Mode() != mode) base.ChooseMode(mode);
-    std::vector<SwatchCandidate> scored(pool.size());
-    ParallelBands(static_cast<int>(pool.size()), 200LL * kPreviewWidth * kPreviewHeight, [&](int first, int end) {
-        for (int i = first; i < end; ++i) {
-            Session trial = base;
-            trial.ChooseSwatches(mode, pool[i]);
-            Picture shown = MachinePicture(mode, trial.Surface(mode), trial.PaletteInUse());
-            const double score = SwatchSearchScore(base.SourceView(), shown);
-            scored[i] = {pool[i], score, std::move(shown)};
-        }
-    });
+    std::vector<SwatchCandidate> scored = FullSizeScores(base, mode, pool);
+    ImproveOneColourAtATime(base, mode, colours, scored);
     std::stable_sort(scored.begin(), scored.end(),
                      [](const SwatchCandidate& a, const SwatchCandidate& b) { return a.score < b.score; });
 

@@ -29,7 +29,8 @@ inline constexpr int kMaxSwatchCandidates = 6;
 // leave the sets nothing in common). Every set of the 15 TVC colours that look different (the two
 // blacks look alike) is tried on reduced copies; the front-runners, a spread of others, the
 // default swatches and the document's own are then converted and scored at full size, so the first
-// is never worse than the default or the current swatches. TVC sets are in colour-number order.
+// is never worse than the default or the current swatches; the best of them is then improved by
+// trading one colour at a time while a trade helps. TVC sets are in colour-number order.
 // A smaller count converts fewer sets at full size.
 std::vector<SwatchCandidate> BestSwatchCandidates(const Session& session, TvcMode mode,
                                                   int count = kMaxSwatchCandidates);
