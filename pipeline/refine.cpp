@@ -10,6 +10,7 @@
 #include "core/cielab.h"
 #include "core/filtered_error.h"
 #include "dither/pattern.h"
+#include "pipeline/best_colours.h"
 #include "pipeline/likeness_of.h"
 
 namespace vorbix {
@@ -376,22 +377,88 @@ Scored HoldSweepToScore(Search& search, const Scored& accepted, const Scorer& sc
     return trial;
 }
 
+// Swatch trials are screened on the view reduced this much: each reduced pixel shows the
+// average of the shown colours under it, which moves with a swatch as the eye's blur does; the
+// few that screen best are scored in full.
+constexpr int kScreenReduction = 4;
+constexpr std::size_t kSwatchTrialsScoredInFull = 3;
+
+// The state's picture reduced as the screening sees it, for any colours of its swatches: how
+// many view pixels of each swatch every reduced pixel covers.
+class ReducedShown {
+public:
+    ReducedShown(const Scored& state, const RefineStart& start)
+        : width_(start.sourceView.Width() / kScreenReduction),
+          height_(start.sourceView.Height() / kScreenReduction),
+          swatches_(state.table.size()),
+          counts_(static_cast<std::size_t>(width_) * height_ * swatches_, 0) {
+        const int blockWidth = start.sourceView.Width() / start.surface.Width();
+        const int blockHeight = start.sourceView.Height() / start.surface.Height();
+        for (int y = 0; y < height_ * kScreenReduction; ++y)
+            for (int x = 0; x < width_ * kScreenReduction; ++x) {
+                const int colour = state.colours[static_cast<std::size_t>(y / blockHeight) * start.surface.Width() + x / blockWidth];
+                ++counts_[(static_cast<std::size_t>(y / kScreenReduction) * width_ + x / kScreenReduction) * swatches_ + colour];
+            }
+    }
+
+    Picture With(const std::vector<Colour>& table) const {
+        std::vector<ColourValue> shown;
+        for (const Colour& colour : table) shown.push_back(ColourOfEntry(ShownColour(TvcColourByte(colour.stored))));
+        constexpr int kArea = kScreenReduction * kScreenReduction;
+        Picture picture(width_, height_);
+        for (int y = 0; y < height_; ++y)
+            for (int x = 0; x < width_; ++x) {
+                const int* count = &counts_[(static_cast<std::size_t>(y) * width_ + x) * swatches_];
+                int sum[3] = {0, 0, 0};
+                for (std::size_t k = 0; k < swatches_; ++k) {
+                    sum[0] += count[k] * GetRed(shown[k]);
+                    sum[1] += count[k] * GetGreen(shown[k]);
+                    sum[2] += count[k] * GetBlue(shown[k]);
+                }
+                picture.SetPixel(x, y, MakeColour((sum[0] + kArea / 2) / kArea, (sum[1] + kArea / 2) / kArea,
+                                                  (sum[2] + kArea / 2) / kArea));
+            }
+        return picture;
+    }
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+
+private:
+    int width_, height_;
+    std::size_t swatches_;
+    std::vector<int> counts_;
+};
+
 // The change of one swatch to another TVC colour, its pixels keeping their swatch, that lowers
-// the score of `accepted` most; nothing when none does, or when stop() said stop first (then
-// `stopped`). A swatch is not given a colour another one shows.
+// the score of `accepted` most among those the reduced view screens best; nothing when none
+// does, or when stop() said stop first (then `stopped`). A swatch is not given a colour another
+// one shows.
 template <typename Stop>
-std::optional<Scored> BestSwatchChange(const Scored& accepted, const Scorer& scorer, Stop stop, bool& stopped) {
+std::optional<Scored> BestSwatchChange(const Scored& accepted, const Scorer& scorer, const RefineStart& start, Stop stop,
+                                       bool& stopped) {
     static const std::vector<Colour> kChoices = SwatchChoices();
-    std::optional<Scored> best;
+    const ReducedShown reduced(accepted, start);
+    Picture reference(reduced.Width(), reduced.Height());
+    StretchPicture(reference, start.sourceView, reference.Width(), reference.Height(), 1);
+    std::vector<std::pair<double, std::vector<Colour>>> screened;
     for (std::size_t k = 0; k < accepted.table.size(); ++k)
         for (const Colour& choice : kChoices) {
             if (Shows(accepted.table, choice)) continue;
-            if ((stopped = stop())) return best;
             std::vector<Colour> table = accepted.table;
             table[k] = choice;
-            Scored trial = scorer.Score(accepted.colours, std::move(table));
-            if (trial.score < (best ? best->score : accepted.score) - kLeastGain) best = std::move(trial);
+            const double score = SwatchSearchScore(reference, reduced.With(table), kScreenReduction);
+            screened.emplace_back(score, std::move(table));
         }
+    const std::size_t kept = std::min(screened.size(), kSwatchTrialsScoredInFull);
+    std::partial_sort(screened.begin(), screened.begin() + static_cast<std::ptrdiff_t>(kept), screened.end(),
+                      [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::optional<Scored> best;
+    for (std::size_t i = 0; i < kept; ++i) {
+        if ((stopped = stop())) return best;
+        Scored trial = scorer.Score(accepted.colours, std::move(screened[i].second));
+        if (trial.score < (best ? best->score : accepted.score) - kLeastGain) best = std::move(trial);
+    }
     return best;
 }
 
@@ -462,21 +529,22 @@ Refinement Refine(const RefineStart& start, double budgetSeconds, TaskProgress* 
         }
         if (!swept) break;
         if (gain > kSweepGain * accepted.score) continue;
-        // The pixels have settled for these swatches: one may move, and the pixels follow it.
-        if (roundStart - accepted.score <= kRoundGain * roundStart) {
-            bool stopped = false;
-            std::optional<Scored> changed;
-            if (moves.swatches) changed = BestSwatchChange(accepted, scorer, stop, stopped);
-            if (result.cancelled) return cancel();
-            if (stopped) break;
-            if (!changed) {
-                result.converged = true;
-                break;
-            }
+        // A round has settled the pixels for these swatches: one may move, and the pixels follow
+        // it in the next round. Trying this after every round, not only once the pixels have
+        // converged, lets the swatches move within a budget the pixel search alone would spend.
+        bool stopped = false;
+        std::optional<Scored> changed;
+        if (moves.swatches) changed = BestSwatchChange(accepted, scorer, start, stop, stopped);
+        if (result.cancelled) return cancel();
+        if (stopped) break;
+        if (changed) {
             accepted = std::move(*changed);
             moves.colours = accepted.table;
             ++result.swatchChanges;
             keepIfBest();
+        } else if (roundStart - accepted.score <= kRoundGain * roundStart) {
+            result.converged = true;
+            break;
         }
         roundStart = accepted.score;
         search.Relinearise();
