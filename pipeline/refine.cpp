@@ -441,6 +441,8 @@ std::optional<Scored> BestSwatchChange(const Scored& accepted, const Scorer& sco
     const ReducedShown reduced(accepted, start);
     Picture reference(reduced.Width(), reduced.Height());
     StretchPicture(reference, start.sourceView, reference.Width(), reference.Height(), 1);
+    // Only a trial that screens better than the swatches as they are is worth a full score.
+    const double now = SwatchSearchScore(reference, reduced.With(accepted.table), kScreenReduction);
     std::vector<std::pair<double, std::vector<Colour>>> screened;
     for (std::size_t k = 0; k < accepted.table.size(); ++k)
         for (const Colour& choice : kChoices) {
@@ -448,7 +450,7 @@ std::optional<Scored> BestSwatchChange(const Scored& accepted, const Scorer& sco
             std::vector<Colour> table = accepted.table;
             table[k] = choice;
             const double score = SwatchSearchScore(reference, reduced.With(table), kScreenReduction);
-            screened.emplace_back(score, std::move(table));
+            if (score < now) screened.emplace_back(score, std::move(table));
         }
     const std::size_t kept = std::min(screened.size(), kSwatchTrialsScoredInFull);
     std::partial_sort(screened.begin(), screened.begin() + static_cast<std::ptrdiff_t>(kept), screened.end(),

@@ -52,10 +52,11 @@ double SteadySeconds();
 // a round ends at a sweep that gains under 0.1 % of the score, the search at a round that gains
 // under 1 % (converged) or when the budget is spent. Pixels it does not change keep their bytes.
 // In Graphics 2 and 4 the swatches move too (dithered colour quantization, Buhmann, Fellner,
-// Held, Ketterer & Puzicha): where a round gains under 1 %, every swatch is tried as each other
-// TVC colour, its pixels keeping their swatch, and the change that lowers the score most is kept
-// for the next round; the search has converged when none helps. The result never scores worse
-// than the start.
+// Held, Ketterer & Puzicha): after every round, every swatch is tried as each other TVC colour,
+// its pixels keeping their swatch, on a reduced view; the few that screen best are scored in full
+// and the change that lowers the score most is kept for the next round. The search has converged
+// when a round gains under 1 % and no swatch change helps. The result never scores worse than
+// the start.
 Refinement Refine(const RefineStart& start, double budgetSeconds, TaskProgress* progress = nullptr,
                   const Clock& clock = SteadySeconds);
 
