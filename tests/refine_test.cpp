@@ -219,7 +219,11 @@ TEST(Refine, IsOneUndoStep) {
         const Picture converted = session.Surface(mode);
         const ConversionSettings settings = session.Settings();
         EditHistory history;
-        history.Run(session, EditKind::Refine, [&] { session.Refine(3); });
+        // On a clock of rows, so that a busy machine still gets a refinement that changes pixels.
+        history.Run(session, EditKind::Refine, [&] {
+            const RefineStart start = session.StartOfRefinement();
+            ASSERT_TRUE(session.AcceptRefinement(start, Refine(start, 0.4, nullptr, RowClock()), 0.4));
+        });
         const Picture refined = session.Surface(mode);
         const ConversionSettings refinedSettings = session.Settings();
         ASSERT_NE(refined, converted) << caption;
