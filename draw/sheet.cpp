@@ -89,42 +89,56 @@ Picture ReducedPreview(const Picture& preview, const SheetLayout& layout) {
     return reduced;
 }
 
+std::size_t BestTile(const std::vector<MethodTile>& tiles) {
+    const auto best = std::min_element(tiles.begin(), tiles.end(),
+                                       [](const MethodTile& a, const MethodTile& b) { return a.likeness < b.likeness; });
+    return static_cast<std::size_t>(best - tiles.begin());
+}
+
+void DrawSheetTile(Picture& sheet, const SheetLayout& layout, int n, const MethodTile& tile, const Picture& reduced,
+                   bool highlighted, bool best) {
+    const int text = layout.TextScale();
+    // Drawn apart and pasted whole, a tile's captions end at its edge, so that it can be drawn
+    // again over an earlier state of itself or beside newer neighbours.
+    const TileBox whole = layout.TileAt(n);
+    TileBox box = layout.PictureBox(n);
+    box.left -= whole.left;
+    box.top -= whole.top;
+    Picture drawn(whole.width, whole.height, highlighted ? kHighlight : kBackground);
+    Paste(drawn, reduced, box.left, box.top);
+    const int captionTop = box.top + box.height + kFrame;
+    // Inside the highlight frame the captions need their own dark ground.
+    FillBox(drawn, {box.left, captionTop, box.width, kCaptionLines * kGlyphLineHeight * text}, kBackground);
+    const std::string caption = std::to_string(tile.method) + " " + std::string(MethodNumbered(tile.method).caption);
+    DrawText(drawn, box.left, captionTop, caption, kCaption, text);
+    const std::string figures = std::to_string(tile.colours) + (tile.colours == 1 ? " colour, " : " colours, ") +
+                                std::to_string(tile.milliseconds) + " ms";
+    DrawText(drawn, box.left, captionTop + kGlyphLineHeight * text, figures, kFigures, text);
+    // The font has no Greek: "dE" stands for ΔE.
+    const std::string score =
+        "likeness " + OneDecimal(tile.likeness) + " dE " + OneDecimal(tile.deltaE) + (best ? " best" : "");
+    const int scoreTop = captionTop + 2 * kGlyphLineHeight * text;
+    DrawText(drawn, box.left, scoreTop, score, best ? kBest : kFigures, text);
+    // The set it was converted with, as squares after the score.
+    const int square = (kGlyphLineHeight - 1) * text;
+    int left = box.left + (static_cast<int>(score.size()) + 1) * kGlyphAdvance * text;
+    for (ColourValue colour : tile.swatches) {
+        FillBox(drawn, {left, scoreTop, square, square}, colour);
+        left += square + text;
+    }
+    Paste(sheet, drawn, whole.left, whole.top);
+}
+
 Picture ComposeSheet(const std::vector<MethodTile>& tiles, const SheetLayout& layout, int highlightedMethod,
                      const std::vector<Picture>& reduced) {
     const int count = static_cast<int>(tiles.size());
     Picture sheet(layout.Width(), layout.Height(count), kBackground);
-    const int text = layout.TextScale();
-    const auto best = std::min_element(tiles.begin(), tiles.end(),
-                                       [](const MethodTile& a, const MethodTile& b) { return a.likeness < b.likeness; });
+    const std::size_t best = BestTile(tiles);
     for (int n = 0; n < count; ++n) {
         const MethodTile& tile = tiles[n];
-        if (tile.method == highlightedMethod) FillBox(sheet, layout.TileAt(n), kHighlight);
-        const TileBox box = layout.PictureBox(n);
-        if (static_cast<std::size_t>(n) < reduced.size() && !reduced[n].Empty())
-            Paste(sheet, reduced[n], box.left, box.top);
-        else
-            Paste(sheet, ReducedPreview(tile.preview, layout), box.left, box.top);
-        const int captionTop = box.top + box.height + kFrame;
-        // Inside the highlight frame the captions need their own dark ground.
-        FillBox(sheet, {box.left, captionTop, box.width, kCaptionLines * kGlyphLineHeight * text}, kBackground);
-        const std::string caption = std::to_string(tile.method) + " " + std::string(MethodNumbered(tile.method).caption);
-        DrawText(sheet, box.left, captionTop, caption, kCaption, text);
-        const std::string figures = std::to_string(tile.colours) + (tile.colours == 1 ? " colour, " : " colours, ") +
-                                    std::to_string(tile.milliseconds) + " ms";
-        DrawText(sheet, box.left, captionTop + kGlyphLineHeight * text, figures, kFigures, text);
-        // The font has no Greek: "dE" stands for ΔE.
-        const bool isBest = &tile == &*best;
-        const std::string score =
-            "likeness " + OneDecimal(tile.likeness) + " dE " + OneDecimal(tile.deltaE) + (isBest ? " best" : "");
-        const int scoreTop = captionTop + 2 * kGlyphLineHeight * text;
-        DrawText(sheet, box.left, scoreTop, score, isBest ? kBest : kFigures, text);
-        // The set it was converted with, as squares after the score.
-        const int square = (kGlyphLineHeight - 1) * text;
-        int left = box.left + (static_cast<int>(score.size()) + 1) * kGlyphAdvance * text;
-        for (ColourValue colour : tile.swatches) {
-            FillBox(sheet, {left, scoreTop, square, square}, colour);
-            left += square + text;
-        }
+        const bool given = static_cast<std::size_t>(n) < reduced.size() && !reduced[n].Empty();
+        DrawSheetTile(sheet, layout, n, tile, given ? reduced[n] : ReducedPreview(tile.preview, layout),
+                      tile.method == highlightedMethod, static_cast<std::size_t>(n) == best);
     }
     return sheet;
 }

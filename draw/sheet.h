@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <vector>
 
@@ -51,6 +52,14 @@ private:
 
 // A tile's preview at the size of the layout's picture boxes.
 Picture ReducedPreview(const Picture& preview, const SheetLayout& layout);
+
+// The tile with the lowest likeness score, which the sheet marks best; tiles.size() when none.
+std::size_t BestTile(const std::vector<MethodTile>& tiles);
+
+// Draws the tile at position n over whatever the sheet held there, so that a front end can
+// redraw one tile as it arrives; reduced is its ReducedPreview.
+void DrawSheetTile(Picture& sheet, const SheetLayout& layout, int n, const MethodTile& tile, const Picture& reduced,
+                   bool highlighted, bool best);
 
 // The labelled grid of the tiles; the tile of the highlighted method (0: none) gets a frame.
 // reduced, where given, holds each tile's ReducedPreview (an empty one is reduced here), so that

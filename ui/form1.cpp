@@ -106,10 +106,10 @@ void Form1::BuildModeAndMethod() {
     }
     check2_ = Place(new QCheckBox("Auto Palette", frame1), "Check2", QRect(16, 304, 113, 17));
     check2_->setToolTip("Switch off the mixes the picture does not use, at every conversion");
-    connect(check2_, &QCheckBox::toggled, this, [this](bool on) { session_.SetAutoPalette(on); });
+    connect(check2_, &QCheckBox::toggled, this, [this](bool on) { SettledSession().SetAutoPalette(on); });
     check3_ = Place(new QCheckBox("Resize ", client_), "Check3", QRect(680, 496, 73, 17));
     check3_->setToolTip("Fit the whole picture to 512 × 480 when loading");
-    connect(check3_, &QCheckBox::toggled, this, [this](bool on) { session_.SetResize(on); });
+    connect(check3_, &QCheckBox::toggled, this, [this](bool on) { SettledSession().SetResize(on); });
     keepShape_ = Place(new QComboBox(client_), "KeepShape", QRect(754, 493, 74, 22));
     for (KeepShape shape : {KeepShape::Stretch, KeepShape::Fit, KeepShape::Fill})
         keepShape_->addItem(QString::fromUtf8(KeepShapeName(shape).data(), static_cast<qsizetype>(KeepShapeName(shape).size())));
@@ -120,7 +120,7 @@ void Form1::BuildModeAndMethod() {
 }
 
 void Form1::KeepShape_Change(KeepShape shape) {
-    session_.SetKeepShape(shape);
+    SettledSession().SetKeepShape(shape);
     if (!picturePath_.isEmpty() && session_.Settings().resize) LoadPicture(picturePath_);
 }
 
@@ -177,32 +177,32 @@ void Form1::SetTabOrder() {
 }
 
 void Form1::Option1_Click(int index) {
-    session_.ChooseMethod(index);
+    SettledSession().ChooseMethod(index);
     ShowState();
     ShowConversion(option1_[index]->text());
 }
 
 void Form1::Option2_Click(int index) {
     if (index < 0 || index > 2) return;
-    session_.ChooseMode(static_cast<TvcMode>(index));
+    SettledSession().ChooseMode(static_cast<TvcMode>(index));
     ShowState();
     ShowConversion(option2_[index]->text());
 }
 
 void Form1::Command1_Click() {
-    session_.Reconvert();
+    SettledSession().Reconvert();
     ShowState();
     ShowConversion("Converted");
 }
 
 void Form1::Command2_Click() {
-    history_.Run(session_, EditKind::SnapToMixes, [this] { session_.SnapSourceToMixes(); });
+    history_.Run(SettledSession(), EditKind::SnapToMixes, [this] { session_.SnapSourceToMixes(); });
     ShowState();
     SetStatus("The source picture now holds only the colours of the pattern mixes");
 }
 
 void Form1::Command6_Click() {
-    history_.Run(session_, EditKind::Commit, [this] { session_.Commit(); });
+    history_.Run(SettledSession(), EditKind::Commit, [this] { session_.Commit(); });
     ShowState();
     SetStatus("The adjusted picture is now the loaded picture");
 }

@@ -22,6 +22,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "dither/methods.h"
 #include "draw/magnifier.h"
@@ -92,7 +93,11 @@ public:
     void BackToFolder_Click();
     QStringList RecentFolders() const { return recentFolders_; }
     // --- sliders
+    // The move is converted in the background and shown when done, the newest move winning; the
+    // slider and its box show it at once.
     void HScroll_Change(int slider, int value);
+    // A slider's move is still being converted.
+    bool SliderMoving() const { return !sliderMoves_.empty(); }
     // --- swatches
     void Label1_Click(int index);
     void Label2_Click(int index);
@@ -191,6 +196,9 @@ private:
     // The list highlights the picture shown, or nothing when it is not in the list's folder.
     void HighlightShownPicture();
 
+    // The document with a slider's move still in the background made first, on this thread:
+    // every edit, save and record starts from what the user last asked for.
+    Session& SettledSession();
     void ShowModeAndMethod();
     void ShowCounts();
     // The likeness score waits until the events in hand are done, so that a dragged slider
@@ -267,6 +275,12 @@ private:
     QTimer likenessTimer_;
     NewestRequest likenessRequest_{this};
     StatusLine* status_ = nullptr;
+    struct SliderMove {
+        int slider;
+        int value;
+    };
+    std::vector<SliderMove> sliderMoves_;  // asked for, in order, not yet shown
+    NewestRequest sliderRequest_{this};
     std::array<QScrollBar*, kSliderCount> sliders_{};
     std::array<QLineEdit*, kSliderCount> sliderTexts_{};
     std::array<Swatch*, 16> label1_{};

@@ -16,7 +16,7 @@ void Form1::CompareMethods_Click() {
             option1_[method]->click();
             if (swatches.empty()) return;
             const TvcMode mode = session_.Mode();
-            history_.Run(session_, EditKind::Swatch, [&] { session_.ChooseSwatches(mode, swatches); });
+            history_.Run(SettledSession(), EditKind::Swatch, [&] { session_.ChooseSwatches(mode, swatches); });
             ShowState();
             ShowConversion(QString("%1 with its best colours").arg(option1_[method]->text()));
         });

@@ -116,7 +116,7 @@ void Form1::LoadPicture(const QString& path) {
     }
     const int width = decoded.Value().Width(), height = decoded.Value().Height();
     try {
-        session_.Load(std::move(decoded.Value()));
+        SettledSession().Load(std::move(decoded.Value()));
     } catch (const std::bad_alloc&) {
         ReportError(path + ": not enough memory to load this picture");
         return;

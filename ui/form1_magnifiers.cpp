@@ -76,7 +76,7 @@ void Form1::Pic2_MouseDown(Qt::MouseButton button) {
     if (session_.Method() != kPatternTvc) return SetStatus("Mixes are switched in \"Pattern TVC\"");
     const int k = inspectedMix_;
     // Left switches the mix off; right switches it on and swaps its colours; middle switches it on.
-    history_.Run(session_, EditKind::Mixes, [&] { session_.SwitchMix(k, number != 1, number == 2); });
+    history_.Run(SettledSession(), EditKind::Mixes, [&] { session_.SwitchMix(k, number != 1, number == 2); });
     ShowState();
     // The readout stays on the clicked mix, though another is now the nearest.
     const Mix& mix = session_.Mixes()[k];

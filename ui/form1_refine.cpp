@@ -45,7 +45,7 @@ void Form1::RunInBackground(const QString& status, std::optional<long> conversio
 void Form1::Refine_Click() {
     if (task_) return task_->Cancel();
     if (session_.ConversionCount() == 0 || session_.ShowsScreenFile()) return SetStatus("Nothing to refine");
-    const auto start = std::make_shared<const RefineStart>(session_.StartOfRefinement());
+    const auto start = std::make_shared<const RefineStart>(SettledSession().StartOfRefinement());
     const auto refined = std::make_shared<Refinement>();
     RunInBackground(
         "Refining…", session_.ConversionCount(),
@@ -59,7 +59,7 @@ void Form1::Refine_Click() {
 void Form1::RefineFinished(const RefineStart& start, const Refinement& refined) {
     if (refined.cancelled) return SetStatus("Refine cancelled; the result is as it was");
     bool taken = false;
-    history_.Run(session_, EditKind::Refine, [&] { taken = session_.AcceptRefinement(start, refined, refineSeconds_); });
+    history_.Run(SettledSession(), EditKind::Refine, [&] { taken = session_.AcceptRefinement(start, refined, refineSeconds_); });
     if (!taken) return SetStatus("The picture changed while refining; the refinement was not taken");
     ShowState();
     SetStatus(QString("Refined in %1 s: likeness %2 → %3%4")

@@ -38,7 +38,7 @@ void Form1::ShowSaveTarget() {
 }
 
 Status Form1::SaveInFolder(const QString& folder) {
-    const Status saved = session_.Save(SavePathsInFolder(QFile::encodeName(folder).toStdString()));
+    const Status saved = SettledSession().Save(SavePathsInFolder(QFile::encodeName(folder).toStdString()));
     if (saved) SaveFinished(folder, "out24.bmp");
     return saved;
 }
@@ -60,7 +60,7 @@ void Form1::Command7_Click() {
     const QString chosen = dialogs_.saveAsPath(this, lastSaveFolder_.isEmpty() ? SaveFolder() : lastSaveFolder_);
     if (chosen.isEmpty()) return;
     const SavePaths paths = SaveAsPaths(QFile::encodeName(chosen).toStdString());
-    const Status saved = session_.Save(paths);
+    const Status saved = SettledSession().Save(paths);
     if (!saved) return ReportSaveError(saved.Failure());
     const QFileInfo bmp(QFile::decodeName(paths.bmp.c_str()));
     SaveFinished(bmp.absolutePath(), bmp.fileName());
@@ -72,7 +72,7 @@ void Form1::SaveProgram_Click() {
     if (chosen.isEmpty()) return;
     const bool sound = chosen.endsWith(".wav", Qt::CaseInsensitive);
     if (!sound && !chosen.endsWith(".cas", Qt::CaseInsensitive)) chosen += ".cas";
-    const Result<ProgramWritten> saved = session_.SaveProgram(QFile::encodeName(chosen).toStdString(),
+    const Result<ProgramWritten> saved = SettledSession().SaveProgram(QFile::encodeName(chosen).toStdString(),
                                                               sound ? ProgramFormat::Wav : ProgramFormat::Cas);
     if (!saved) return ReportSaveError(saved.Failure());
     SetStatus(QString::fromStdString(LoadTimeText(saved.Value())) + " — saved", chosen);

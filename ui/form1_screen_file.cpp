@@ -24,7 +24,7 @@ void Form1::OpenScreenFile_Click() {
 void Form1::OpenScreenFile(const QString& path) {
     const auto bytes = ReadScreenFileBytes(QFile::encodeName(path).toStdString());
     if (!bytes) return ReportError(QString::fromStdString(bytes.Failure().text));
-    if (Status shown = session_.ShowScreenFile(bytes.Value()); !shown)
+    if (Status shown = SettledSession().ShowScreenFile(bytes.Value()); !shown)
         return ReportError(path + ": " + QString::fromStdString(shown.Failure().text));
     ShowState();
     const std::string_view caption = ModeOf(session_.Shown().screen.mode).caption;

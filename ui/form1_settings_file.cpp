@@ -34,7 +34,7 @@ void Form1::SaveSettings_Click() {
     if (chosen.isEmpty()) return;
     if (!chosen.endsWith(".json", Qt::CaseInsensitive)) chosen += ".json";
     const std::string pictureSha = Sha256OfFile(LocalName(picturePath_));
-    const ResultSettings settings = SettingsOf(session_, LocalName(pictureName_), pictureSha);
+    const ResultSettings settings = SettingsOf(SettledSession(), LocalName(pictureName_), pictureSha);
     const std::string json = SettingsJson(settings);
     if (Status written = WriteFileWhole(LocalName(chosen), {json.begin(), json.end()}); !written)
         return ReportSaveError(written.Failure());
@@ -107,7 +107,7 @@ void Form1::LoadSettingsFile(const QString& path) {
                    session_.ConversionCount(), settings, picture,
                    [this, settings, picture, fileName](Result<Session>& replayed, const std::string& pictureSha) {
                        if (!replayed) return ReportError(QString::fromStdString(replayed.Failure().text));
-                       session_ = std::move(replayed.Value());
+                       SettledSession() = std::move(replayed.Value());
                        history_.Clear();
                        ShowPictureFile(picture);
                        ShowState();

@@ -1,4 +1,6 @@
 #include <QSignalBlocker>
+#include <memory>
+#include <utility>
 
 #include "ui/controls.h"
 #include "ui/form1.h"
@@ -32,14 +34,39 @@ void Form1::BuildSliders() {
 }
 
 void Form1::HScroll_Change(int slider, int value) {
-    session_.MoveSlider(static_cast<Slider>(slider), value);
-    ShowState();
-    ShowConversion(QString("%1 %2").arg(kSliderCaptions[slider]).arg(value));
+    // A drag is one move; moves of other sliders in between keep their order, as each starts the
+    // view afresh from the loaded picture.
+    if (!sliderMoves_.empty() && sliderMoves_.back().slider == slider)
+        sliderMoves_.back().value = value;
+    else
+        sliderMoves_.push_back({slider, value});
+    sliderTexts_[slider]->setText(QString::number(value));
+    // A copy converts on a thread of its own, so that a dragged slider never holds the window up.
+    sliderRequest_.Ask([this, moved = std::make_shared<Session>(session_), moves = sliderMoves_, slider,
+                        value]() -> NewestRequest::Answer {
+        for (const SliderMove& move : moves) moved->MoveSlider(static_cast<Slider>(move.slider), move.value);
+        return [this, moved, slider, value] {
+            sliderMoves_.clear();
+            session_ = std::move(*moved);
+            ShowState();
+            ShowConversion(QString("%1 %2").arg(kSliderCaptions[slider]).arg(value));
+        };
+    });
+}
+
+Session& Form1::SettledSession() {
+    if (sliderMoves_.empty()) return session_;
+    sliderRequest_.Forget();
+    for (const SliderMove& move : std::exchange(sliderMoves_, {}))
+        session_.MoveSlider(static_cast<Slider>(move.slider), move.value);
+    return session_;
 }
 
 void Form1::ShowSliders() {
     for (int n = 0; n < kSliderCount; ++n) {
-        const int value = session_.SliderValue(static_cast<Slider>(n));
+        int value = session_.SliderValue(static_cast<Slider>(n));
+        for (const SliderMove& move : sliderMoves_)
+            if (move.slider == n) value = move.value;
         const QSignalBlocker block(sliders_[n]);
         sliders_[n]->setValue(value);
         sliderTexts_[n]->setText(QString::number(value));

@@ -49,33 +49,33 @@ void Form1::BuildSwatches() {
 }
 
 void Form1::Label1_Click(int index) {
-    session_.PickColour(index);
+    SettledSession().PickColour(index);
     ShowSwatches();
     SetStatus("Picked " + Hex(session_.PickedColour()));
 }
 
 void Form1::Label2_Click(int index) {
-    history_.Run(session_, EditKind::Swatch, [&] { session_.SetSwatch(TvcMode::Graphics4, index); });
+    history_.Run(SettledSession(), EditKind::Swatch, [&] { session_.SetSwatch(TvcMode::Graphics4, index); });
     ShowState();
     ShowConversion(QString("Graphics 4 swatch %1 is %2").arg(index).arg(Hex(session_.Settings().swatches4[index])));
 }
 
 void Form1::Label3_Click(int index) {
-    history_.Run(session_, EditKind::Swatch, [&] { session_.SetSwatch(TvcMode::Graphics2, index); });
+    history_.Run(SettledSession(), EditKind::Swatch, [&] { session_.SetSwatch(TvcMode::Graphics2, index); });
     ShowState();
     ShowConversion(QString("Graphics 2 swatch %1 is %2").arg(index).arg(Hex(session_.Settings().swatches2[index])));
 }
 
 void Form1::BestColours_Click(TvcMode mode) {
     if (session_.Mode() != mode || picturePath_.isEmpty()) return;
-    std::vector<SwatchCandidate> candidates = BestSwatchCandidates(session_, mode);
+    std::vector<SwatchCandidate> candidates = BestSwatchCandidates(SettledSession(), mode);
     const std::vector<ColourValue> best = candidates.front().swatches;
     candidateStrip_->Show(std::move(candidates), session_, mode);
     TakeSwatches(mode, best);
 }
 
 void Form1::TakeSwatches(TvcMode mode, const std::vector<ColourValue>& swatches) {
-    history_.Run(session_, EditKind::Swatch, [&] { session_.ChooseSwatches(mode, swatches); });
+    history_.Run(SettledSession(), EditKind::Swatch, [&] { session_.ChooseSwatches(mode, swatches); });
     ShowState();
     QStringList names;
     for (ColourValue c : swatches) names.append(Hex(c));

@@ -58,7 +58,7 @@ void Form2::Command7_Click() {
 }
 
 void Form2::Command9_Click() {
-    session_.ApplyMixes();
+    runEdit([this] { session_.ApplyMixes(); });
     afterEdit_("SetT Pattern");
 }
 

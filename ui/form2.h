@@ -27,7 +27,8 @@ public:
     int KeyboardMix() const { return keyboardMix_; }
 
     void ShowState();
-    // Runs each edit of the mixes; the owner may wrap it (to remember it for undo).
+    // Runs each edit of the mixes; the owner may wrap it (to finish its own work on the document
+    // first, and to remember the edit for undo).
     std::function<void(const std::function<void()>& edit)> runEdit = [](const std::function<void()>& edit) { edit(); };
     const Picture& Chart() const { return chart_; }
 

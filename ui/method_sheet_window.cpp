@@ -125,7 +125,10 @@ void MethodSheetWindow::Refresh() {
             BackgroundTask::Progress{[](int) {}, [](double, double) {}}, [this, request] { WorkEnded(request); });
     }
     ShowCaption();
-    Compose();
+    if (sheet_.Empty())
+        Compose();
+    else
+        Redraw({});
 }
 
 void MethodSheetWindow::Cancel() {
@@ -137,14 +140,16 @@ void MethodSheetWindow::Cancel() {
 
 void MethodSheetWindow::TileDone(long generation, const MethodTile& tile) {
     if (generation != generation_) return;
+    std::vector<std::size_t> arrived;
     for (std::size_t n = 0; n < tiles_.size(); ++n)
         if (tiles_[n].method == tile.method) {
             tiles_[n] = tile;
             reduced_[n] = Picture();
             current_[n] = true;
+            arrived.push_back(n);
         }
     ShowCaption();
-    Compose();
+    Redraw(std::move(arrived));
 }
 
 void MethodSheetWindow::WorkEnded(long request) {
@@ -182,9 +187,29 @@ void MethodSheetWindow::Compose() {
     reduced_.resize(tiles_.size());
     for (std::size_t n = 0; n < tiles_.size(); ++n)
         if (reduced_[n].Empty()) reduced_[n] = ReducedPreview(tiles_[n].preview, layout_);
-    sheet_ = ComposeSheet(tiles_, layout_, session_.Method(), reduced_);
+    highlighted_ = session_.Method();
+    best_ = BestTile(tiles_);
+    sheet_ = ComposeSheet(tiles_, layout_, highlighted_, reduced_);
     view_->setFixedSize(sheet_.Width(), sheet_.Height());
     view_->update();
+}
+
+void MethodSheetWindow::Redraw(std::vector<std::size_t> positions) {
+    const int method = session_.Method();
+    const std::size_t best = BestTile(tiles_);
+    if (best != best_) positions.insert(positions.end(), {best_, best});
+    for (std::size_t n = 0; n < tiles_.size(); ++n)
+        if ((tiles_[n].method == highlighted_) != (tiles_[n].method == method)) positions.push_back(n);
+    highlighted_ = method;
+    best_ = best;
+    for (const std::size_t n : positions) {
+        if (n >= tiles_.size()) continue;
+        if (reduced_[n].Empty()) reduced_[n] = ReducedPreview(tiles_[n].preview, layout_);
+        const int position = static_cast<int>(n);
+        DrawSheetTile(sheet_, layout_, position, tiles_[n], reduced_[n], tiles_[n].method == method, n == best);
+        const TileBox box = layout_.TileAt(position);
+        view_->update(box.left, box.top, box.width, box.height);
+    }
 }
 
 void MethodSheetWindow::ClickAt(QPoint position) {

@@ -69,7 +69,10 @@ private:
     void TileDone(long generation, const MethodTile& tile);
     void WorkEnded(long request);
     void ShowCaption();
+    // The whole sheet laid out and drawn again, for a new size or layout.
     void Compose();
+    // Only the tiles at these positions drawn again, with those whose frame or "best" mark changed.
+    void Redraw(std::vector<std::size_t> positions);
 
     const Session& session_;
     Choose choose_;
@@ -86,6 +89,8 @@ private:
     QPushButton* cancel_;
     SheetLayout layout_;
     Picture sheet_;
+    int highlighted_ = 0;      // the method the sheet frames
+    std::size_t best_ = 0;     // the position it marks best
     QTimer refresh_;
     QLabel* caption_;
     QComboBox* size_;

@@ -181,6 +181,7 @@ TEST_F(Desktop, ASliderBoxAlwaysEndsShowingItsSlider) {
         else
             Key(box, c.ending);
         EXPECT_EQ(slider->value(), c.slider);
+        WaitForSlider();
         EXPECT_EQ(session().SliderValue(Slider::Brightness), c.slider);
         EXPECT_EQ(box->text(), c.shown);
     }
@@ -225,8 +226,10 @@ TEST_F(Desktop, SlidersSwatchesAndChartMixesWorkFromTheKeyboard) {
     auto* slider = Find<QScrollBar>("HScroll2");
     slider->setFocus();
     Key(slider, Qt::Key_Right);
+    WaitForSlider();
     EXPECT_EQ(session().SliderValue(Slider::Gamma), 51);
     Key(slider, Qt::Key_PageUp);
+    WaitForSlider();
     EXPECT_EQ(session().SliderValue(Slider::Gamma), 61);
 
     Click("Option2_1");

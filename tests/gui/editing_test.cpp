@@ -35,12 +35,14 @@ TEST_F(Editing, ATypedValueMovesTheSliderAsADragThereDoes) {
         const long before = Conversions();
         Type(QString("Text%1").arg(n), "73");
         EXPECT_EQ(slider->value(), 73);
+        WaitForSlider();
         EXPECT_EQ(session().SliderValue(static_cast<Slider>(n - 1)), 73);
         EXPECT_EQ(Conversions(), before + 1);
         const Picture typed = session().Preview(), typedSource = session().SourceView();
 
         slider->setValue(40);
         slider->setValue(73);
+        WaitForSlider();
         EXPECT_EQ(session().Preview(), typed);
         EXPECT_EQ(session().SourceView(), typedSource);
 
@@ -49,6 +51,52 @@ TEST_F(Editing, ATypedValueMovesTheSliderAsADragThereDoes) {
         EXPECT_EQ(Conversions(), after);
         EXPECT_EQ(slider->value(), 73);
     }
+}
+
+// A slider's move converts in the background; the newest move shows, moves of two sliders keep
+// their order, and an edit or a save made before it shows starts from it.
+TEST_F(Editing, SliderMovesConvertInTheBackgroundAndEditsAndSavesStartFromThem) {
+    const Session start = session();
+    const auto moved = [&](std::initializer_list<std::pair<Slider, int>> moves) {
+        Session expected = start;
+        for (const auto& [slider, value] : moves) expected.MoveSlider(slider, value);
+        return expected.SourceView();
+    };
+    auto* brightness = Find<QScrollBar>("HScroll1");
+    auto* contrast = Find<QScrollBar>("HScroll4");
+
+    for (int value : {60, 65, 80}) brightness->setValue(value);
+    EXPECT_TRUE(form_->SliderMoving());
+    EXPECT_EQ(Find<QLineEdit>("Text1")->text(), "80");
+    WaitForSlider();
+    EXPECT_EQ(session().SliderValue(Slider::Brightness), 80);
+    EXPECT_EQ(session().SourceView(), moved({{Slider::Brightness, 80}}));
+
+    brightness->setValue(62);
+    contrast->setValue(40);
+    WaitForSlider();
+    EXPECT_EQ(session().SourceView(), moved({{Slider::Brightness, 62}, {Slider::Contrast, 40}}));
+
+    // "All Off" while a move converts: undone, the mixes come back and the move stays.
+    const int on = session().Mixes().OnCount();
+    contrast->setValue(30);
+    form_->ChartWindow()->Command7_Click();
+    EXPECT_FALSE(form_->SliderMoving());
+    EXPECT_EQ(session().Mixes().OnCount(), 0);
+    const Picture thirty = moved({{Slider::Brightness, 62}, {Slider::Contrast, 30}});
+    EXPECT_EQ(session().SourceView(), thirty);
+    form_->Undo();
+    EXPECT_EQ(session().Mixes().OnCount(), on);
+    EXPECT_EQ(session().SourceView(), thirty);
+    EXPECT_EQ(contrast->value(), 30);
+
+    // "Save" while a move converts writes the move's result.
+    contrast->setValue(20);
+    form_->Command3_Click();
+    EXPECT_EQ(session().SliderValue(Slider::Contrast), 20);
+    const std::vector<std::uint8_t> tim = session().ScreenTimFileBytes();
+    EXPECT_EQ(Bytes(QDir(temp_.path()).filePath("program/screen.tim")),
+              QByteArray(reinterpret_cast<const char*>(tim.data()), static_cast<qsizetype>(tim.size())));
 }
 
 TEST_F(Editing, ADoubleClickPutsTheSliderBackTo50AsADragThereDoes) {

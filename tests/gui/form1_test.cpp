@@ -363,6 +363,7 @@ TEST_F(GuiTest, SlidersShowTheirValueAndThePreviewFollowsWhileDragging) {
         const long before = Conversions();
         QTest::keyClick(Find(QString("HScroll%1").arg(n)), Qt::Key_Right);
         EXPECT_EQ(Find<QLineEdit>(QString("Text%1").arg(n))->text(), "51") << n;
+        WaitForSlider();
         EXPECT_EQ(session().SliderValue(static_cast<Slider>(n - 1)), 51) << n;
         EXPECT_EQ(Conversions(), before + 1) << n;
     }
@@ -374,8 +375,9 @@ TEST_F(GuiTest, SlidersShowTheirValueAndThePreviewFollowsWhileDragging) {
     QTest::mouseMove(brightness, thumb + QPoint(30, 0));
     const int dragged = brightness->value();
     EXPECT_GT(dragged, 51);
-    EXPECT_GT(Conversions(), before);
     EXPECT_EQ(Find<QLineEdit>("Text1")->text(), QString::number(dragged));
+    WaitForSlider();
+    EXPECT_GT(Conversions(), before);
     QTest::mouseRelease(brightness, Qt::LeftButton, {}, thumb + QPoint(30, 0));
     EXPECT_NE(session().SourceView().Pixel(0, 0), kBrown);
 }

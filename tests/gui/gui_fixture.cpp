@@ -135,6 +135,10 @@ QStringList GuiTest::ListedFiles() const {
     return names;
 }
 
+void GuiTest::WaitForSlider() const {
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form_->SliderMoving(); }, 60000));
+}
+
 bool GuiTest::LikenessShown() const {
     const QLabel* likeness = Find<QLabel>("Likeness");
     return QTest::qWaitFor(

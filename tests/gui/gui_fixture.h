@@ -66,6 +66,8 @@ protected:
     void DropFile(const QString& path);
     QStringList ListedFiles() const;
 
+    // Waits until a slider's move, converted in the background, is shown.
+    void WaitForSlider() const;
     // Waits for the likeness readout, worked out in the background, to show the session's score.
     bool LikenessShown() const;
     const Session& session() const { return form_->GetSession(); }

@@ -133,6 +133,7 @@ TEST_F(SheetTest, WorksInTheBackgroundTheNewestRequestWinsAndUnchangedTilesAreKe
     // An edit meanwhile: the older request's tiles never show.
     const long before = Conversions();
     Find<QScrollBar>("HScroll1")->setValue(70);
+    WaitForSlider();
     EXPECT_GT(Conversions(), before);
     sheet->Refresh();
     WaitForRefresh(sheet);
@@ -153,6 +154,7 @@ TEST_F(SheetTest, WorksInTheBackgroundTheNewestRequestWinsAndUnchangedTilesAreKe
 
     // Cancelled, the sheet says how far it got and keeps those tiles.
     Find<QScrollBar>("HScroll1")->setValue(60);
+    WaitForSlider();
     sheet->Refresh();
     ASSERT_TRUE(sheet->Working());
     Click("SheetCancel", sheet);
@@ -166,6 +168,7 @@ TEST_F(SheetTest, FollowsEveryConversionWhileOpenAndClosesWithTheMainWindow) {
     const Picture first = sheet->Sheet();
 
     Find<QScrollBar>("HScroll1")->setValue(80);
+    WaitForSlider();
     EXPECT_TRUE(sheet->RefreshPending());
     WaitForRefresh(sheet);
     EXPECT_NE(sheet->Sheet(), first);
@@ -178,6 +181,8 @@ TEST_F(SheetTest, FollowsEveryConversionWhileOpenAndClosesWithTheMainWindow) {
         const TileBox tile = sheet->Layout().TileAt(method - 1);
         EXPECT_EQ(now.Pixel(tile.left, tile.top) != now.Pixel(0, 0), method == 3) << method;
     }
+    // Drawn a tile at a time as tiles and marks change, the sheet is the one drawn whole.
+    EXPECT_EQ(now, ComposeSheet(sheet->Tiles(), sheet->Layout(), 3));
 
     sheet->hide();
     Click("Option1_5");

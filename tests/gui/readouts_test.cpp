@@ -46,7 +46,10 @@ TEST_F(Readouts, ReadoutsFollowEveryConversionAtTheLastPointerPlace) {
         std::function<void()> change;
     } changes[] = {
         {"best colours", [&] { Click("BestColours2"); }},
-        {"slider", [&] { Find<QScrollBar>("HScroll1")->setValue(85); }},
+        {"slider", [&] {
+             Find<QScrollBar>("HScroll1")->setValue(85);
+             WaitForSlider();
+         }},
         {"swatch", [&] {
              Click("Label1_2");
              Click("Label3_0");
