@@ -433,15 +433,16 @@ private:
 // The change of one swatch to another TVC colour, its pixels keeping their swatch, that lowers
 // the score of `accepted` most among those the reduced view screens best; nothing when none
 // does, or when stop() said stop first (then `stopped`). A swatch is not given a colour another
-// one shows.
+// one shows. Until the pixels have `settled`, only trials that screen better than the swatches
+// as they are go on to a full score; once they have, the best screened go on whatever they
+// screen, as the screen is coarse.
 template <typename Stop>
-std::optional<Scored> BestSwatchChange(const Scored& accepted, const Scorer& scorer, const RefineStart& start, Stop stop,
-                                       bool& stopped) {
+std::optional<Scored> BestSwatchChange(const Scored& accepted, const Scorer& scorer, const RefineStart& start,
+                                       bool settled, Stop stop, bool& stopped) {
     static const std::vector<Colour> kChoices = SwatchChoices();
     const ReducedShown reduced(accepted, start);
     Picture reference(reduced.Width(), reduced.Height());
     StretchPicture(reference, start.sourceView, reference.Width(), reference.Height(), 1);
-    // Only a trial that screens better than the swatches as they are is worth a full score.
     const double now = SwatchSearchScore(reference, reduced.With(accepted.table), kScreenReduction);
     std::vector<std::pair<double, std::vector<Colour>>> screened;
     for (std::size_t k = 0; k < accepted.table.size(); ++k)
@@ -450,7 +451,7 @@ std::optional<Scored> BestSwatchChange(const Scored& accepted, const Scorer& sco
             std::vector<Colour> table = accepted.table;
             table[k] = choice;
             const double score = SwatchSearchScore(reference, reduced.With(table), kScreenReduction);
-            if (score < now) screened.emplace_back(score, std::move(table));
+            if (settled || score < now) screened.emplace_back(score, std::move(table));
         }
     const std::size_t kept = std::min(screened.size(), kSwatchTrialsScoredInFull);
     std::partial_sort(screened.begin(), screened.begin() + static_cast<std::ptrdiff_t>(kept), screened.end(),
@@ -534,9 +535,10 @@ Refinement Refine(const RefineStart& start, double budgetSeconds, TaskProgress* 
         // A round has settled the pixels for these swatches: one may move, and the pixels follow
         // it in the next round. Trying this after every round, not only once the pixels have
         // converged, lets the swatches move within a budget the pixel search alone would spend.
+        const bool settled = roundStart - accepted.score <= kRoundGain * roundStart;
         bool stopped = false;
         std::optional<Scored> changed;
-        if (moves.swatches) changed = BestSwatchChange(accepted, scorer, start, stop, stopped);
+        if (moves.swatches) changed = BestSwatchChange(accepted, scorer, start, settled, stop, stopped);
         if (result.cancelled) return cancel();
         if (stopped) break;
         if (changed) {
@@ -544,7 +546,7 @@ Refinement Refine(const RefineStart& start, double budgetSeconds, TaskProgress* 
             moves.colours = accepted.table;
             ++result.swatchChanges;
             keepIfBest();
-        } else if (roundStart - accepted.score <= kRoundGain * roundStart) {
+        } else if (settled) {
             result.converged = true;
             break;
         }

@@ -53,8 +53,9 @@ double SteadySeconds();
 // under 1 % (converged) or when the budget is spent. Pixels it does not change keep their bytes.
 // In Graphics 2 and 4 the swatches move too (dithered colour quantization, Buhmann, Fellner,
 // Held, Ketterer & Puzicha): after every round, every swatch is tried as each other TVC colour,
-// its pixels keeping their swatch, on a reduced view; the few that screen best are scored in full
-// and the change that lowers the score most is kept for the next round. The search has converged
+// its pixels keeping their swatch, on a reduced view; the few that screen best (while the pixels
+// still gain 1 % a round, only those that screen better than the swatches as they are) are scored
+// in full and the change that lowers the score most is kept for the next round. The search has converged
 // when a round gains under 1 % and no swatch change helps. The result never scores worse than
 // the start.
 Refinement Refine(const RefineStart& start, double budgetSeconds, TaskProgress* progress = nullptr,
