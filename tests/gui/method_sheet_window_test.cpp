@@ -42,7 +42,7 @@ protected:
     // Until the sheet has been asked again and has worked out every tile: 24 best-colour searches
     // take minutes under the sanitizers.
     void WaitForRefresh(MethodSheetWindow* sheet) {
-        EXPECT_TRUE(QTest::qWaitFor([&] { return !sheet->RefreshPending() && !sheet->Working(); }, 600000));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !sheet->RefreshPending() && !sheet->Working(); }, 1200000));
     }
 
     QPoint TileCentre(MethodSheetWindow* sheet, int method) {
