@@ -142,7 +142,7 @@ void Form1::BuildCommands() {
     }
     label6_ = Place(new QLabel(client_), "Label6", QRect(240, 496, 73, 17));
     label7_ = Place(new QLabel(client_), "Label7", QRect(600, 496, 73, 17));
-    likeness_ = Place(new QLabel(client_), "Likeness", QRect(832, 484, 118, 17));
+    likeness_ = Place(new QLabel(client_), "Likeness", QRect(832, 488, 118, 16));
     likenessTimer_.setSingleShot(true);
     connect(&likenessTimer_, &QTimer::timeout, this, [this] { ShowLikeness(); });
     label10_ = Place(new QLabel(client_), "Label10", QRect(504, 704, 41, 17));
@@ -284,12 +284,16 @@ void Form1::ReportError(const QString& message) {
     dialogs_.error(this, message);
 }
 
-void Form1::showEvent(QShowEvent* event) {
-    QMainWindow::showEvent(event);
-    if (chartPlaced_) return;
+void Form1::setVisible(bool visible) {
+    QMainWindow::setVisible(visible);
+    if (!visible || chartPlaced_) return;
     chartPlaced_ = true;
     PlaceChart();
+    // Shown after this window, so that a window manager knows the window the chart is a tool of
+    // and keeps it above; the focus stays here.
+    form2_->setAttribute(Qt::WA_ShowWithoutActivating);
     form2_->show();
+    activateWindow();
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

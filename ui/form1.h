@@ -149,8 +149,10 @@ public:
     // Every control from the session, the chart window included.
     void ShowState();
 
+    // Shown, the main window brings the chart window with it the first time.
+    void setVisible(bool visible) override;
+
 protected:
-    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;

@@ -50,7 +50,7 @@ void GrowingClient::Lay() {
         } else {
             const bool besideRight = base.left() > right_.right();
             const bool below = !besideRight && base.top() > left_.center().y();
-            const int shift = base.left() >= right_.center().x() ? 2 * across : base.left() > left_.left() ? across : 0;
+            const int shift = besideRight ? 2 * across : base.left() > left_.left() ? across : 0;
             place.translate(shift, below ? down : 0);
             if (placed.widens) place.setWidth(base.width() + across);
         }

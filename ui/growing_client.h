@@ -10,8 +10,9 @@ namespace vorbix {
 // The main window's client area. At its base size every control stays at the place it was given.
 // Made larger, the two previews along the top grow in whole steps, each step one screen pixel more
 // per TVC line (and per Graphics 4 pixel across), and the controls beside and below them move
-// with them: below the left preview they keep to its right edge, below the right preview to the
-// nearer of its edges, and the column right of the previews moves right. Controls named as
+// with them: below the left preview they keep to its right edge, below the right preview to its
+// left edge, so that the magnifiers and the readouts beside them stay together, and the column
+// right of the previews moves right. Controls named as
 // widening grow as wide as the previews grow. Room short of a whole step stays empty at the right
 // and the bottom.
 class GrowingClient : public QWidget {

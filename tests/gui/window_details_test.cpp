@@ -23,6 +23,20 @@ TEST_F(GuiTest, BestColoursWaitsForAPicture) {
     EXPECT_FALSE(Find<QPushButton>("BestColours4")->isEnabled()) << "in its own mode only";
 }
 
+TEST_F(GuiTest, NoControlCoversThePreviewsAtTheBaseSizeOrGrown) {
+    Open();
+    QWidget* client = Find("Client");
+    for (const QSize size : {QSize(1349, 730), QSize(1920, 1040)}) {
+        client->resize(size);
+        const QRect source = Find("Pic5")->geometry(), result = Find("Pic2")->geometry();
+        for (QWidget* control : client->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (control->objectName() == "Pic5" || control->objectName() == "Pic2") continue;
+            EXPECT_FALSE(control->geometry().intersects(source) || control->geometry().intersects(result))
+                << control->objectName().toStdString() << " at " << size.width();
+        }
+    }
+}
+
 TEST_F(GuiTest, TheFocusedSliderShowsAMark) {
     Open();
     form_->activateWindow();
