@@ -66,7 +66,9 @@ TEST(Refine, NeverRaisesTheScoreAndTheSavedScreenShowsTheRefinedResult) {
         EXPECT_DOUBLE_EQ(refined.scoreBefore, before) << Describe(c.mode, c.method);
         EXPECT_LE(refined.scoreAfter, before) << Describe(c.mode, c.method);
         EXPECT_GT(refined.changes, 0) << Describe(c.mode, c.method);
-        if (c.mode == TvcMode::Graphics16) EXPECT_EQ(refined.palette, start.palette) << Describe(c.mode, c.method);
+        if (c.mode == TvcMode::Graphics16) {
+            EXPECT_EQ(refined.palette, start.palette) << Describe(c.mode, c.method);
+        }
         ASSERT_TRUE(session.AcceptRefinement(start, refined, 0.4));
         EXPECT_EQ(session.PaletteInUse(), refined.palette) << Describe(c.mode, c.method);
         EXPECT_TRUE(session.Refined());

@@ -97,8 +97,12 @@ void MethodSheetWindow::Refresh() {
     if (!inputs_ || !(*inputs_ == inputs)) {
         // Until worked out again, a tile shows what it showed, or grey.
         if (tiles_.empty())
-            for (const Method& method : AllMethods())
-                tiles_.push_back({method.number, Picture(kPreviewWidth, kPreviewHeight, kViewBackground)});
+            for (const Method& method : AllMethods()) {
+                MethodTile blank;
+                blank.method = method.number;
+                blank.preview = Picture(kPreviewWidth, kPreviewHeight, kViewBackground);
+                tiles_.push_back(std::move(blank));
+            }
         current_.assign(tiles_.size(), false);
         inputs_ = std::move(inputs);
         ++generation_;

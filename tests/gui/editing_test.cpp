@@ -178,8 +178,9 @@ TEST_F(Editing, BestColoursOffersItsSetsBesideTheSwatchesAndAClickTakesOneAsOneU
         SCOPED_TRACE(i);
         const bool shown = i < static_cast<int>(offered.size());
         EXPECT_EQ(Find<QWidget>(QString("CandidateFrame%1").arg(i))->isVisible(), shown);
-        if (shown)
+        if (shown) {
             EXPECT_EQ(Find<QLabel>(QString("CandidateScore%1").arg(i))->text(), QString::number(offered[i].score, 'f', 1));
+        }
     }
     EXPECT_EQ(Find<QFrame>("CandidateFrame0")->frameShape(), QFrame::Box) << "the set taken is framed";
 
